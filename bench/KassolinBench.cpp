@@ -1,0 +1,107 @@
+// Prints Kassolin's speed figures, one a line as "name: value unit". Run on demand; the
+// figures depend on the machine and are never checked by a test.
+#include "platform/Mp3Decoder.h"
+#include "signals/Mp3Encoder.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <limits>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int benchSeconds = 300;
+constexpr int repetitions = 5;
+
+void print(const char* name, double value, const char* unit)
+{
+    std::printf("%s: %.3f %s\n", name, value, unit);
+    std::fflush(stdout);
+}
+
+// The fastest of several runs: the least disturbed by whatever else the machine does.
+double bestSeconds(const std::function<bool()>& run)
+{
+    double best = std::numeric_limits<double>::infinity();
+    for (int i = 0; i < repetitions; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        if (!run())
+            return std::numeric_limits<double>::quiet_NaN();
+        best = std::min(
+            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best;
+}
+
+std::filesystem::path benchTrack()
+{
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / "kassolin-bench-300s.mp3";
+    if (std::filesystem::exists(path))
+        return path;
+    // The demo tune, repeated: music-like content at the bitrate of a typical collection.
+    const Pcm tune = demoTune(44100);
+    Pcm track{44100, 2, {}};
+    while (track.frameCount() < benchSeconds * 44100)
+        track.samples.insert(track.samples.end(), tune.samples.begin(), tune.samples.end());
+    track.samples.resize(static_cast<std::size_t>(benchSeconds) * 44100 * 2);
+    Mp3Options options;
+    options.bitrateKbps = 192;
+    options.quality = 7;
+    // Written aside and renamed, so that an interrupted run leaves no half file to be reused.
+    const std::filesystem::path part = path.string() + ".part";
+    if (!writeMp3(track, part.string(), options))
+        return {};
+    std::filesystem::rename(part, path);
+    return path;
+}
+
+bool decodeWhole(const QString& path)
+{
+    std::unique_ptr<Mp3Decoder> decoder = Mp3Decoder::open(path);
+    if (!decoder)
+        return false;
+    std::size_t samples = 0;
+    for (auto buffer = decoder->nextBuffer(); !buffer.empty(); buffer = decoder->nextBuffer())
+        samples += buffer.size();
+    return samples > 0;
+}
+
+bool runMpg123Test(const std::string& path)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        execlp("mpg123", "mpg123", "-q", "-t", path.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+void benchDecoder(const std::filesystem::path& track)
+{
+    const double ours =
+        bestSeconds([&] { return decodeWhole(QString::fromStdString(track.string())); });
+    const double reference = bestSeconds([&] { return runMpg123Test(track.string()); });
+    print("decoder (open, scan, decode) 300 s 192 kbps", benchSeconds / ours, "x real time");
+    print("mpg123 -q -t 300 s 192 kbps", benchSeconds / reference, "x real time");
+    print("decoder time / mpg123 -t time", ours / reference, "ratio");
+}
+
+} // namespace
+
+int main()
+{
+    const std::filesystem::path track = benchTrack();
+    if (track.empty()) {
+        std::fprintf(stderr, "kassolin-bench: cannot write the benchmark track\n");
+        return 1;
+    }
+    benchDecoder(track);
+    return 0;
+}

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, testing and benchmarking Kassolin needs.
+# Sourced by run.sh and test.sh; does nothing when all packages are present.
+set -euo pipefail
+
+KASSOLIN_PACKAGES=(
+    cmake ninja-build g++ pkg-config git ca-certificates
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins qt6-wayland qt6-translations-l10n
+    libmpg123-dev mpg123 libsdl2-dev libmp3lame-dev
+    googletest libgtest-dev
+    xvfb xauth xdotool imagemagick fonts-dejavu-core
+)
+
+kassolin_install_dependencies() {
+    local missing=()
+    local package
+    for package in "${KASSOLIN_PACKAGES[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$package")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y --no-install-recommends "${KASSOLIN_PACKAGES[@]}"
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QPixmap>
+#include <QString>
+
+// Shows modal alerts. A modal alert runs a nested event loop: timers, finished background
+// work and forwarded open requests are handled while it is open, so the caller must check
+// afterwards that what it was doing is still current.
+class AlertPresenter
+{
+public:
+    enum class Style
+    {
+        Warning,
+        Informational
+    };
+
+    struct Alert
+    {
+        QString messageText;
+        QString informativeText;
+        Style style = Style::Warning;
+        QPixmap icon{}; // the style's icon when null
+    };
+
+    virtual ~AlertPresenter() = default;
+    // Returns when the user has dismissed the alert with its one button, "OK".
+    virtual void runModal(const Alert& alert) = 0;
+};

@@ -1,0 +1,19 @@
+#include "platform/MessageBoxAlertPresenter.h"
+
+#include <QMessageBox>
+
+void MessageBoxAlertPresenter::runModal(const Alert& alert)
+{
+    QMessageBox box(m_parent);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setWindowTitle(QStringLiteral("Kassolin"));
+    box.setText(alert.messageText);
+    box.setInformativeText(alert.informativeText);
+    if (alert.icon.isNull())
+        box.setIcon(alert.style == Style::Warning ? QMessageBox::Warning
+                                                  : QMessageBox::Information);
+    else
+        box.setIconPixmap(alert.icon);
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.exec();
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/AudioFormat.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include <QString>
+
+struct mpg123_handle_struct;
+
+// Decodes one MP3 file with libmpg123 into interleaved 32-bit float buffers at the file's own
+// sample rate and channel count, in file order. Everything that makes a file unplayable is
+// found at open, so that a decoder that opened delivers audio; a file damaged or cut later on
+// simply ends there. Not thread-safe: one thread uses an instance at a time.
+class Mp3Decoder
+{
+public:
+    // Null, with a German reason in `error`, when the file cannot be played.
+    static std::unique_ptr<Mp3Decoder> open(const QString& path, QString* error = nullptr);
+    ~Mp3Decoder();
+
+    Mp3Decoder(const Mp3Decoder&) = delete;
+    Mp3Decoder& operator=(const Mp3Decoder&) = delete;
+
+    AudioFormat format() const { return m_format; }
+    // Exact number of frames (samples per channel), found by scanning the file; -1 if unknown.
+    std::int64_t frameCount() const { return m_frameCount; }
+    // Length in seconds; negative when unknown.
+    double duration() const;
+    // The ID3v2 title if not empty, else the ID3v1 title without its padding; may be empty.
+    const QString& title() const { return m_title; }
+
+    // The next decoded samples; valid until the next call. Empty at the end of the data.
+    std::span<const float> nextBuffer();
+    // Positions the decoder so that the next buffer starts at `frame`.
+    bool seek(std::int64_t frame);
+
+private:
+    Mp3Decoder(mpg123_handle_struct* handle, int fd);
+    bool decodeFirstBuffer();
+    void readFormatAndLength();
+    void readTitle();
+
+    mpg123_handle_struct* m_handle = nullptr;
+    int m_fd = -1;
+    AudioFormat m_format;
+    std::int64_t m_frameCount = -1;
+    QString m_title;
+    std::span<const float> m_firstBuffer;
+    bool m_firstBufferPending = false;
+    bool m_ended = false;
+};

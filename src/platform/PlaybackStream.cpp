@@ -1,0 +1,176 @@
+#include "platform/PlaybackStream.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr double ringSeconds = 0.5;
+
+} // namespace
+
+PlaybackStream::PlaybackStream(std::unique_ptr<Mp3Decoder> decoder, std::function<void()> finished)
+    : m_format(decoder->format()), m_channels(static_cast<std::size_t>(m_format.channelCount)),
+      m_frameCount(decoder->frameCount()), m_finished(std::move(finished)),
+      m_decoder(std::move(decoder))
+{
+    const auto ringFrames =
+        static_cast<std::size_t>(std::max(8192.0, ringSeconds * m_format.sampleRate));
+    m_ring.resize(ringFrames * m_channels);
+    fillRing();
+    m_decodeThread = std::thread(&PlaybackStream::decodeLoop, this);
+}
+
+PlaybackStream::~PlaybackStream()
+{
+    {
+        std::lock_guard lock(m_ringMutex);
+        m_quit = true;
+    }
+    m_refill.notify_all();
+    m_decodeThread.join();
+}
+
+void PlaybackStream::seek(std::int64_t frame)
+{
+    frame = std::max<std::int64_t>(frame, 0);
+    if (m_frameCount >= 0)
+        frame = std::min(frame, m_frameCount);
+    {
+        std::lock_guard decoderLock(m_decoderMutex);
+        m_decoder->seek(frame);
+        m_pending = {};
+        std::lock_guard ringLock(m_ringMutex);
+        m_readIndex = 0;
+        m_fillSamples = 0;
+        m_decoderDone = false;
+        m_finishedState = false;
+        m_seekBase = frame;
+        m_handed = frame;
+        m_silenceAfterEnd = 0;
+        m_position.store(frame, std::memory_order_relaxed);
+    }
+    // Refilled here rather than by the decoding thread, so the next render finds audio.
+    fillRing();
+}
+
+bool PlaybackStream::isFinished() const
+{
+    std::lock_guard lock(m_ringMutex);
+    return m_finishedState;
+}
+
+void PlaybackStream::setLatencyFrames(int frames)
+{
+    std::lock_guard lock(m_ringMutex);
+    m_latencyFrames = std::max(frames, 0);
+}
+
+void PlaybackStream::render(float* out, int frames)
+{
+    const auto wanted = static_cast<std::size_t>(std::max(frames, 0));
+    bool finishedNow = false;
+    bool refill = false;
+    std::size_t delivered = 0;
+    {
+        std::lock_guard lock(m_ringMutex);
+        if (!m_finishedState) {
+            delivered = takeFromRing(out, wanted);
+            const auto missing = static_cast<std::int64_t>(wanted - delivered);
+            m_handed += static_cast<std::int64_t>(delivered);
+            if (missing > 0 && m_decoderDone)
+                m_silenceAfterEnd += missing;
+            else if (missing > 0)
+                m_underruns.fetch_add(1, std::memory_order_relaxed);
+            updatePosition(finishedNow);
+            refill = needsRefill();
+        }
+    }
+    std::fill(out + delivered * m_channels, out + wanted * m_channels, 0.0f);
+    if (refill)
+        m_refill.notify_one();
+    if (finishedNow && m_finished)
+        m_finished();
+}
+
+void PlaybackStream::updatePosition(bool& finishedNow)
+{
+    // The end is reached when the device has played out the last decoded frame.
+    const std::int64_t audible = m_handed + m_silenceAfterEnd - m_latencyFrames;
+    if (m_decoderDone && m_fillSamples == 0 && audible >= m_handed) {
+        m_finishedState = true;
+        finishedNow = true;
+        m_position.store(0, std::memory_order_relaxed);
+        return;
+    }
+    m_position.store(std::min(std::max(audible, m_seekBase), m_handed), std::memory_order_relaxed);
+}
+
+std::size_t PlaybackStream::takeFromRing(float* out, std::size_t frames)
+{
+    const std::size_t samples = std::min(frames * m_channels, m_fillSamples);
+    const float volume = m_volume.load(std::memory_order_relaxed);
+    const std::size_t firstPart = std::min(samples, m_ring.size() - m_readIndex);
+    const auto scaled = [volume](float sample) { return sample * volume; };
+    std::transform(m_ring.begin() + static_cast<std::ptrdiff_t>(m_readIndex),
+                   m_ring.begin() + static_cast<std::ptrdiff_t>(m_readIndex + firstPart), out,
+                   scaled);
+    std::transform(m_ring.begin(),
+                   m_ring.begin() + static_cast<std::ptrdiff_t>(samples - firstPart),
+                   out + firstPart, scaled);
+    m_readIndex = (m_readIndex + samples) % m_ring.size();
+    m_fillSamples -= samples;
+    return samples / m_channels;
+}
+
+bool PlaybackStream::needsRefill() const
+{
+    return !m_decoderDone && m_fillSamples <= m_ring.size() / 2;
+}
+
+std::size_t PlaybackStream::freeFrames() const
+{
+    return (m_ring.size() - m_fillSamples) / m_channels;
+}
+
+void PlaybackStream::appendToRing(std::span<const float> samples)
+{
+    const std::size_t writeIndex = (m_readIndex + m_fillSamples) % m_ring.size();
+    const std::size_t firstPart = std::min(samples.size(), m_ring.size() - writeIndex);
+    std::copy_n(samples.begin(), firstPart,
+                m_ring.begin() + static_cast<std::ptrdiff_t>(writeIndex));
+    std::copy(samples.begin() + static_cast<std::ptrdiff_t>(firstPart), samples.end(),
+              m_ring.begin());
+    m_fillSamples += samples.size();
+}
+
+void PlaybackStream::fillRing()
+{
+    std::lock_guard decoderLock(m_decoderMutex);
+    while (true) {
+        if (m_pending.empty())
+            m_pending = m_decoder->nextBuffer();
+        std::lock_guard ringLock(m_ringMutex);
+        if (m_pending.empty()) {
+            m_decoderDone = true;
+            return;
+        }
+        const std::size_t samples = std::min(m_pending.size(), freeFrames() * m_channels);
+        appendToRing(m_pending.first(samples));
+        m_pending = m_pending.subspan(samples);
+        if (!m_pending.empty() || m_quit)
+            return;
+    }
+}
+
+void PlaybackStream::decodeLoop()
+{
+    while (true) {
+        {
+            std::unique_lock lock(m_ringMutex);
+            m_refill.wait(lock, [this] { return m_quit || needsRefill(); });
+            if (m_quit)
+                return;
+        }
+        fillRing();
+    }
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "Signals.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct Mp3Options
+{
+    int bitrateKbps = 128;
+    int quality = 5;                       // LAME's 0 (slowest, best) to 9 (fastest)
+    std::optional<std::string> id3v2Title; // UTF-8, written as an ID3v2.4 TIT2 frame
+    std::optional<std::string> id3v1Title; // Latin-1 bytes, padded with spaces to 30
+};
+
+// The bytes of a whole MP3 file: ID3v2 tag, the LAME stream with its tag frame filled in (so
+// the decoded length equals the input's length), ID3v1 tag. Keeps the input's sample rate.
+// Empty when LAME refuses the parameters.
+std::vector<unsigned char> encodeMp3(const Pcm& pcm, const Mp3Options& options = {});
+
+// encodeMp3 written to a file; false when encoding or writing fails.
+bool writeMp3(const Pcm& pcm, const std::string& path, const Mp3Options& options = {});

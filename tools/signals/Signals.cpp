@@ -1,0 +1,90 @@
+#include "Signals.h"
+
+#include <array>
+#include <cmath>
+#include <numbers>
+#include <random>
+
+namespace {
+
+Pcm filled(int sampleRate, int channels, std::int64_t frames, auto&& valueAtFrame)
+{
+    Pcm pcm{sampleRate, channels, {}};
+    if (frames <= 0 || channels <= 0)
+        return pcm;
+    pcm.samples.resize(static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels));
+    for (std::int64_t n = 0; n < frames; ++n) {
+        for (int c = 0; c < channels; ++c)
+            pcm.samples[static_cast<std::size_t>(n * channels + c)] = valueAtFrame(n, c);
+    }
+    return pcm;
+}
+
+double sineAt(double frequency, double amplitude, int sampleRate, std::int64_t n)
+{
+    return amplitude *
+           std::sin(2.0 * std::numbers::pi * frequency * static_cast<double>(n) / sampleRate);
+}
+
+} // namespace
+
+Pcm sineWave(double frequency, double amplitude, int sampleRate, int channels, std::int64_t frames)
+{
+    return filled(sampleRate, channels, frames, [&](std::int64_t n, int) {
+        return static_cast<float>(sineAt(frequency, amplitude, sampleRate, n));
+    });
+}
+
+Pcm dcLevel(double level, int sampleRate, int channels, std::int64_t frames)
+{
+    return filled(sampleRate, channels, frames,
+                  [&](std::int64_t, int) { return static_cast<float>(level); });
+}
+
+Pcm silence(int sampleRate, int channels, std::int64_t frames)
+{
+    return dcLevel(0.0, sampleRate, channels, frames);
+}
+
+Pcm oppositeStereoSine(double frequency, double amplitude, int sampleRate, std::int64_t frames)
+{
+    return filled(sampleRate, 2, frames, [&](std::int64_t n, int c) {
+        const double value = sineAt(frequency, amplitude, sampleRate, n);
+        return static_cast<float>(c == 0 ? value : -value);
+    });
+}
+
+Pcm whiteNoise(double amplitude, int sampleRate, int channels, std::int64_t frames,
+               std::uint32_t seed)
+{
+    std::mt19937 generator(seed);
+    std::uniform_real_distribution<double> distribution(-amplitude, amplitude);
+    return filled(sampleRate, channels, frames,
+                  [&](std::int64_t, int) { return static_cast<float>(distribution(generator)); });
+}
+
+Pcm demoTune(int sampleRate)
+{
+    // Eight bars of a plucked arpeggio over a bass line, two beats a second.
+    constexpr std::array melody{60, 64, 67, 72, 67, 64, 62, 65, 69, 74, 69, 65,
+                                59, 62, 67, 71, 67, 62, 60, 64, 67, 72, 76, 79};
+    constexpr std::array bass{36, 41, 43, 36};
+    constexpr double noteSeconds = 0.25;
+    const auto noteFrames = static_cast<std::int64_t>(noteSeconds * sampleRate);
+    const std::int64_t frames = noteFrames * static_cast<std::int64_t>(melody.size());
+    const auto hertz = [](int midiNote) { return 440.0 * std::pow(2.0, (midiNote - 69) / 12.0); };
+
+    return filled(sampleRate, 2, frames, [&](std::int64_t n, int c) {
+        const std::int64_t note = n / noteFrames;
+        const double t = static_cast<double>(n % noteFrames) / sampleRate;
+        const double lead = hertz(melody[static_cast<std::size_t>(note)]);
+        const double pluck = std::exp(-t * 9.0) * (std::sin(2 * std::numbers::pi * lead * t) +
+                                                   0.3 * std::sin(4 * std::numbers::pi * lead * t));
+        const std::int64_t bar = note / 6;
+        const double low = hertz(bass[static_cast<std::size_t>(bar % bass.size())]);
+        const double barT = static_cast<double>(n - bar * 6 * noteFrames) / sampleRate;
+        const double bassTone = std::exp(-barT * 1.5) * std::sin(2 * std::numbers::pi * low * barT);
+        const double pan = c == 0 ? 0.6 : 0.4;
+        return static_cast<float>(0.45 * pan * pluck + 0.35 * bassTone);
+    });
+}
