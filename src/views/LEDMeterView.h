@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+// The stereo level meter: two rows of 15 LED segments, "L" above "R", with a hollow marker on
+// the held peak. It keeps its own ballistics and is fed a pair of levels on every clock tick.
+class LEDMeterView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit LEDMeterView(QWidget* parent = nullptr);
+
+    // Decibels; stored as given, limited to the scale only when drawn. Redraws.
+    void setLeftDB(float left, float right);
+
+    float leftDB() const { return m_leftDB; }
+    float rightDB() const { return m_rightDB; }
+    float displayedLeftDB() const { return m_displayedLeftDB; }
+    float displayedRightDB() const { return m_displayedRightDB; }
+    float peakHoldLeftDB() const { return m_peakHoldLeftDB; }
+    float peakHoldRightDB() const { return m_peakHoldRightDB; }
+
+    QColor displayBackgroundColor() const { return m_displayBackgroundColor; }
+    // Shows at the next redraw; the caller requests it.
+    void setDisplayBackgroundColor(const QColor& color) { m_displayBackgroundColor = color; }
+
+    // No width of its own: the layout decides it.
+    QSize sizeHint() const override { return {-1, 28}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void drawMeterRowInRect(QPainter& painter, const QRectF& row, float level, float peakLevel,
+                            const QString& label) const;
+
+    float m_leftDB = -60.0f;
+    float m_rightDB = -60.0f;
+    float m_displayedLeftDB = -60.0f;
+    float m_displayedRightDB = -60.0f;
+    float m_peakHoldLeftDB = -60.0f;
+    float m_peakHoldRightDB = -60.0f;
+    QColor m_displayBackgroundColor = QColor::fromRgbF(0.08f, 0.08f, 0.08f);
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <vector>
+
+#include <QColor>
+#include <QWidget>
+
+// The spectrum analyzer: one vertical bar per band, green at the bass end to orange at the
+// treble end, each with a thin peak cap that it lets fall itself.
+class SpectrumAnalyzerView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit SpectrumAnalyzerView(QWidget* parent = nullptr);
+
+    // Band levels 0…1, lowest band first; moves the caps one update on and redraws.
+    void setSpectrumLevels(const std::vector<float>& levels);
+
+    const std::vector<float>& levels() const { return m_levels; }
+    // Replace the lists without moving the caps or redrawing.
+    void setLevels(const std::vector<float>& levels) { m_levels = levels; }
+    const std::vector<double>& peakHoldLevels() const { return m_peakHoldLevels; }
+    void setPeakHoldLevels(const std::vector<double>& peaks) { m_peakHoldLevels = peaks; }
+
+    QColor displayBackgroundColor() const { return m_displayBackgroundColor; }
+    // Shows at the next redraw; the caller requests it.
+    void setDisplayBackgroundColor(const QColor& color) { m_displayBackgroundColor = color; }
+
+    // No width of its own: the layout decides it.
+    QSize sizeHint() const override { return {-1, 84}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::vector<float> m_levels = std::vector<float>(16, 0.0f);
+    std::vector<double> m_peakHoldLevels = std::vector<double>(16, 0.0);
+    QColor m_displayBackgroundColor = QColor::fromRgbF(0.07f, 0.07f, 0.07f);
+};

@@ -1,0 +1,50 @@
+#include "views/SpectrumGeometry.h"
+
+#include "views/Limits.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double barGap = 2.0;
+constexpr double topMargin = 4.0;
+constexpr double bottomMargin = 4.0;
+constexpr double peakCapFloor = 0.02;
+
+double usableHeight(double viewHeight)
+{
+    return viewHeight - topMargin - bottomMargin;
+}
+
+} // namespace
+
+double spectrumBarWidth(double viewWidth, std::size_t barCount)
+{
+    const auto bars = static_cast<double>(std::max<std::size_t>(barCount, 1));
+    return std::floor((viewWidth - barGap * (bars - 1.0)) / bars);
+}
+
+QRectF spectrumBarRect(std::size_t bar, double barWidth, double viewHeight, double level)
+{
+    const double height = std::max(1.0, limitedTo(level, 0.0, 1.0) * usableHeight(viewHeight));
+    const double x = static_cast<double>(bar) * (barWidth + barGap);
+    return {x, viewHeight - bottomMargin - height, barWidth, height};
+}
+
+double spectrumBarHue(std::size_t bar, std::size_t barCount)
+{
+    if (barCount < 2)
+        return 0.34;
+    return 0.34 - 0.22 * static_cast<double>(bar) / static_cast<double>(barCount - 1);
+}
+
+std::optional<QLineF> spectrumPeakCapLine(const QRectF& bar, double viewHeight, double peak)
+{
+    peak = limitedTo(peak, 0.0, 1.0);
+    if (peak <= peakCapFloor)
+        return std::nullopt;
+    // std::round takes halves away from zero; the half point puts the line on a pixel row.
+    const double y = std::round(viewHeight - bottomMargin - peak * usableHeight(viewHeight)) + 0.5;
+    return QLineF(bar.left() + 1.0, y, bar.left() + bar.width() - 1.0, y);
+}
