@@ -1,0 +1,51 @@
+#pragma once
+
+#include <vector>
+
+#include <QColor>
+#include <QWidget>
+
+// The scrolling waveform: the second of audio around the play position as vertical peak lines,
+// left channel above right, under a playhead that stays in the middle while the track plays.
+// It holds no audio; the owner hands it the track's peaks, duration and position.
+class WaveformView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit WaveformView(QWidget* parent = nullptr);
+
+    // The same list for both channels, as a mono analysis gives it. Redraws.
+    void setPeaks(std::vector<float> peaks);
+    // One channel each; the other channel and `peaks` stay as they are. Redraw.
+    void setLeftPeaks(std::vector<float> peaks);
+    void setRightPeaks(std::vector<float> peaks);
+    const std::vector<float>& peaks() const { return m_peaks; }
+    const std::vector<float>& leftPeaks() const { return m_leftPeaks; }
+    const std::vector<float>& rightPeaks() const { return m_rightPeaks; }
+
+    // Seconds; stored as given, shown at the next redraw, which the caller requests.
+    void setDuration(double duration) { m_duration = duration; }
+    double duration() const { return m_duration; }
+    // Seconds; never stored below 0 (not a number counts as 0). Redraws.
+    void setCurrentTime(double time);
+    double currentTime() const { return m_currentTime; }
+
+    QColor displayBackgroundColor() const { return m_displayBackgroundColor; }
+    // Shows at the next redraw; the caller requests it.
+    void setDisplayBackgroundColor(const QColor& color) { m_displayBackgroundColor = color; }
+
+    // No width of its own: the layout decides it.
+    QSize sizeHint() const override { return {-1, 84}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::vector<float> m_peaks;
+    std::vector<float> m_leftPeaks;
+    std::vector<float> m_rightPeaks;
+    double m_duration = 0.0;
+    double m_currentTime = 0.0;
+    QColor m_displayBackgroundColor = QColor::fromRgbF(0.08f, 0.08f, 0.08f);
+};
