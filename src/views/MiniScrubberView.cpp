@@ -1,0 +1,57 @@
+#include "views/MiniScrubberView.h"
+
+#include "views/Limits.h"
+#include "views/ScrubberGeometry.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+MiniScrubberView::MiniScrubberView(QWidget* parent) : QWidget(parent)
+{
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+void MiniScrubberView::setValue(double value)
+{
+    m_value = limitedTo(value, 0.0, 1.0);
+    update();
+}
+
+void MiniScrubberView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    updateValueWithEvent(event);
+}
+
+// Without mouse tracking Qt reports moves only while a button is held: these are the drags.
+void MiniScrubberView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!(event->buttons() & Qt::LeftButton)) {
+        QWidget::mouseMoveEvent(event);
+        return;
+    }
+    updateValueWithEvent(event);
+}
+
+void MiniScrubberView::updateValueWithEvent(QMouseEvent* event)
+{
+    setValue(scrubberValueForX(event->position().x(), width()));
+    m_report.send(this);
+}
+
+void MiniScrubberView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    const ScrubberShapes shapes = scrubberShapes(size(), m_value);
+    painter.setBrush(QColor::fromRgbF(0.18f, 0.18f, 0.18f));
+    painter.drawRoundedRect(shapes.track, 3.0, 3.0);
+    painter.setBrush(QColor::fromRgbF(0.12f, 0.43f, 0.78f, 0.72f));
+    painter.drawRoundedRect(shapes.fill, 3.0, 3.0);
+    painter.setBrush(QColor::fromRgbF(0.92f, 0.92f, 0.92f));
+    painter.drawRoundedRect(shapes.knob, 2.0, 2.0);
+}
