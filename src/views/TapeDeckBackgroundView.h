@@ -1,0 +1,56 @@
+#pragma once
+
+#include <memory>
+
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+
+class QSvgRenderer;
+
+// The content view of the player window. In the standard design a plain window-coloured
+// background; in the vintage design the face of a tape deck: a near-black ground, the panel
+// artwork stretched over it, turning reel spokes while playing and a thin inner frame. The keys
+// painted on the panel work: a click in the key band sends a transport action to the target.
+class TapeDeckBackgroundView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TapeDeckBackgroundView(QWidget* parent = nullptr);
+    ~TapeDeckBackgroundView() override;
+
+    bool isVintageEnabled() const { return m_vintageEnabled; }
+    // Redraws.
+    void setVintageEnabled(bool enabled);
+    // The next three are stored only; the callers redraw when they have changed them all.
+    bool isReelsAnimating() const { return m_reelsAnimating; }
+    void setReelsAnimating(bool animating) { m_reelsAnimating = animating; }
+    // Radians; a growing angle turns the spokes clockwise.
+    double reelRotation() const { return m_reelRotation; }
+    void setReelRotation(double rotation) { m_reelRotation = rotation; }
+    // The panel artwork, from the resource ":/VintageTapePanel.svg" when it exists; may be null.
+    QSvgRenderer* panelImage() const { return m_panelImage.get(); }
+    void setPanelImage(std::unique_ptr<QSvgRenderer> image);
+
+    // The receiver of the keys' actions, e.g. `stopButtonPressed(QObject* sender)`.
+    QObject* transportTarget() const { return m_transportTarget; }
+    void setTransportTarget(QObject* target) { m_transportTarget = target; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void drawPanelImage(QPainter& painter);
+    void drawAnimatedReelAtDesignPoint(QPainter& painter, double x, double y, double radius) const;
+
+    std::unique_ptr<QSvgRenderer> m_panelImage;
+    // The artwork rendered at the size and pixel ratio it was last drawn at: rendering the SVG
+    // costs far more than drawing an image, and the reels redraw the view 60 times a second.
+    QImage m_panelCache;
+    bool m_vintageEnabled = false;
+    bool m_reelsAnimating = false;
+    double m_reelRotation = 0.0;
+    QPointer<QObject> m_transportTarget;
+};
