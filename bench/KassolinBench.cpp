@@ -1,5 +1,6 @@
 // Prints Kassolin's speed figures, one a line as "name: value unit". Run on demand; the
 // figures depend on the machine and are never checked by a test.
+#include "PaintBench.h"
 #include "platform/Mp3Decoder.h"
 #include "signals/Mp3Encoder.h"
 
@@ -8,6 +9,8 @@
 #include <filesystem>
 #include <functional>
 #include <limits>
+
+#include <QApplication>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -95,8 +98,12 @@ void benchDecoder(const std::filesystem::path& track)
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchPaint();
     const std::filesystem::path track = benchTrack();
     if (track.empty()) {
         std::fprintf(stderr, "kassolin-bench: cannot write the benchmark track\n");

@@ -1,0 +1,125 @@
+#include "PaintBench.h"
+
+#include "views/LEDMeterView.h"
+#include "views/SpectrumAnalyzerView.h"
+#include "views/TapeDeckBackgroundView.h"
+#include "views/WaveformView.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include <QImage>
+#include <QSvgRenderer>
+
+namespace {
+
+constexpr int paintsPerBatch = 200;
+constexpr int batches = 5;
+
+void print(const char* name, double value)
+{
+    std::printf("%s: %.1f us\n", name, value);
+    std::fflush(stdout);
+}
+
+// The mean time of one paint in the least disturbed of several batches, in microseconds.
+double paintMicroseconds(QWidget& view, const QSize& size)
+{
+    view.resize(size);
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    double best = std::numeric_limits<double>::infinity();
+    for (int batch = 0; batch < batches; ++batch) {
+        const auto start = std::chrono::steady_clock::now();
+        for (int paint = 0; paint < paintsPerBatch; ++paint)
+            view.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+        const std::chrono::duration<double, std::micro> elapsed =
+            std::chrono::steady_clock::now() - start;
+        best = std::min(best, elapsed.count() / paintsPerBatch);
+    }
+    return best;
+}
+
+// Music-like peaks: loud and quiet passages with a fast flutter, one value per bin.
+std::vector<float> peaks(std::size_t bins)
+{
+    std::vector<float> values(bins);
+    for (std::size_t i = 0; i < bins; ++i) {
+        const double t = static_cast<double>(i);
+        values[i] = static_cast<float>(0.5 + 0.3 * std::sin(t * 0.013) + 0.2 * std::sin(t * 0.71));
+    }
+    return values;
+}
+
+double waveform(double duration, std::size_t bins, double time)
+{
+    WaveformView view;
+    view.setDuration(duration);
+    view.setLeftPeaks(peaks(bins));
+    view.setRightPeaks(peaks(bins));
+    view.setCurrentTime(time);
+    return paintMicroseconds(view, {308, 84});
+}
+
+double spectrum()
+{
+    SpectrumAnalyzerView view;
+    std::vector<float> levels(16);
+    for (std::size_t band = 0; band < levels.size(); ++band)
+        levels[band] = static_cast<float>(0.9 - 0.05 * static_cast<double>(band));
+    view.setSpectrumLevels(levels);
+    for (float& level : levels)
+        level *= 0.5f;
+    view.setSpectrumLevels(levels);
+    return paintMicroseconds(view, {308, 84});
+}
+
+double meter()
+{
+    LEDMeterView view;
+    view.setLeftDB(1.0f, -2.0f);
+    view.setLeftDB(-6.0f, -9.0f);
+    return paintMicroseconds(view, {308, 28});
+}
+
+double tapeDeck(bool withArtwork)
+{
+    TapeDeckBackgroundView view;
+    if (withArtwork) {
+        // A stand-in of the artwork's kind: gradients and shapes over the whole panel.
+        view.setPanelImage(std::make_unique<QSvgRenderer>(QByteArray(
+            "<svg xmlns='http://www.w3.org/2000/svg' width='836' height='471'>"
+            "<defs><linearGradient id='g' x1='0' y1='0' x2='0' y2='1'>"
+            "<stop offset='0' stop-color='#5a5048'/><stop offset='1' stop-color='#201c1a'/>"
+            "</linearGradient></defs><rect width='836' height='471' fill='url(#g)'/>"
+            "<circle cx='343' cy='315' r='31' fill='#302a26'/>"
+            "<circle cx='496' cy='315' r='31' fill='#302a26'/>"
+            "<rect x='46' y='396' width='585' height='60' rx='6' fill='#3a342f'/></svg>")));
+    }
+    view.setVintageEnabled(true);
+    view.setReelsAnimating(true);
+    view.setReelRotation(0.18);
+    return paintMicroseconds(view, {836, 471});
+}
+
+} // namespace
+
+void benchPaint()
+{
+    const double longTrack = waveform(180.0, 36000, 60.0);
+    const double spectrumTime = spectrum();
+    const double meterTime = meter();
+    print("paint waveform 308x84, 180 s track, 36000 bins per channel, at 60 s", longTrack);
+    print("paint waveform 308x84, 10 s track, 600 bins per channel in the window",
+          waveform(10.0, 6000, 5.0));
+    print("paint spectrum 308x84, 16 bands", spectrumTime);
+    print("paint LED meter 308x28", meterTime);
+    print("paint waveform (180 s) + spectrum + meter, one frame",
+          longTrack + spectrumTime + meterTime);
+    print("paint tape deck 836x471 with reels, no artwork", tapeDeck(false));
+    print("paint tape deck 836x471 with reels and cached artwork", tapeDeck(true));
+}
