@@ -43,6 +43,9 @@ ReelGeometry reelGeometry(const QSizeF& viewSize, const QPointF& designPoint, do
     ReelGeometry reel;
     reel.centre = tapeDeckViewPoint(viewSize, designPoint);
     reel.radius = tapeDeckViewLength(viewSize, designRadius);
+    // An angle that is not finite would put the spokes at coordinates no painter can take.
+    if (!std::isfinite(rotation))
+        rotation = 0.0;
     const double inner = 0.28 * reel.radius;
     const double outer = 0.86 * reel.radius;
     for (std::size_t k = 0; k < reel.spokes.size(); ++k) {

@@ -25,7 +25,8 @@ struct ReelGeometry
 
 QPointF tapeDeckViewPoint(const QSizeF& viewSize, const QPointF& designPoint);
 double tapeDeckViewLength(const QSizeF& viewSize, double designLength);
-// `rotation` in radians; a growing angle turns clockwise on the screen.
+// `rotation` in radians; a growing angle turns clockwise on the screen, one that is not finite
+// counts as 0.
 ReelGeometry reelGeometry(const QSizeF& viewSize, const QPointF& designPoint, double designRadius,
                           double rotation);
 

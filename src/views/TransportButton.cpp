@@ -23,7 +23,6 @@ TransportButton::TransportButton(TransportIconType iconType, QObject* target,
 {
     m_report.setTarget(target);
     m_report.setAction(action);
-    setText(QString());
     setFixedSize(34, 28);
     connect(this, &QPushButton::clicked, this, [this] { m_report.send(this); });
 }
@@ -43,11 +42,12 @@ QColor TransportButton::iconColor() const
             return QColor::fromRgbF(0.34f, 0.34f, 0.34f);
         return QColor::fromRgbF(0.68f, 0.63f, 0.54f);
     }
+    // The lit state wins even over a disabled button, so it takes the active colours.
     if (m_transportActive)
-        return palette().color(QPalette::HighlightedText);
+        return palette().color(QPalette::Active, QPalette::HighlightedText);
     if (!isEnabled())
         return palette().color(QPalette::Disabled, QPalette::WindowText);
-    return palette().color(QPalette::Active, QPalette::WindowText);
+    return palette().color(QPalette::WindowText);
 }
 
 void TransportButton::paintEvent(QPaintEvent* event)
@@ -60,7 +60,7 @@ void TransportButton::paintEvent(QPaintEvent* event)
         drawVintageKey(painter);
     } else if (m_transportActive) {
         painter.setPen(Qt::NoPen);
-        painter.setBrush(palette().color(QPalette::Highlight));
+        painter.setBrush(palette().color(QPalette::Active, QPalette::Highlight));
         painter.drawRoundedRect(insetRect(rect(), 1.0, 1.0), 5.0, 5.0);
     }
     drawIcon(painter);

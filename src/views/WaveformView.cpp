@@ -1,5 +1,6 @@
 #include "views/WaveformView.h"
 
+#include "views/Limits.h"
 #include "views/WaveformGeometry.h"
 
 #include <cmath>
@@ -61,7 +62,7 @@ void WaveformView::paintEvent(QPaintEvent*)
         return;
 
     QPainterPath clip;
-    clip.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 3.0, 3.0);
+    clip.addRoundedRect(insetRect(rect(), 1.0, 1.0), 3.0, 3.0);
     painter.setClipPath(clip);
 
     const WaveformWindow window = waveformWindow(m_duration, m_currentTime);

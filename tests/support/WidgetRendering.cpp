@@ -21,6 +21,7 @@ QPalette paletteOf(QColor window, QColor text, QColor button, QColor highlight,
     palette.setColor(QPalette::HighlightedText, highlightedText);
     palette.setColor(QPalette::Disabled, QPalette::WindowText, disabledText);
     palette.setColor(QPalette::Disabled, QPalette::ButtonText, disabledText);
+    palette.setColor(QPalette::Disabled, QPalette::HighlightedText, disabledText);
     return palette;
 }
 

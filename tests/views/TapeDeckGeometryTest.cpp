@@ -69,6 +69,17 @@ TEST(ReelGeometry, AGrowingRotationTurnsTheSpokesClockwise)
     EXPECT_NEAR(reel.spokes[0].y2(), 315 + 26.66, 1e-9);
 }
 
+TEST(ReelGeometry, ARotationThatIsNotFiniteCountsAsZero)
+{
+    const ReelGeometry upright = reelGeometry({836, 471}, {343, 315}, 31.0, 0.0);
+    for (double rotation :
+         {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
+        const ReelGeometry reel = reelGeometry({836, 471}, {343, 315}, 31.0, rotation);
+        for (std::size_t k = 0; k < reel.spokes.size(); ++k)
+            EXPECT_EQ(reel.spokes[k], upright.spokes[k]) << rotation << " spoke " << k;
+    }
+}
+
 struct KeyCase
 {
     double fx;
