@@ -1,0 +1,167 @@
+#include "analysis/SpectrumFrames.h"
+
+#include "analysis/BoundedCount.h"
+#include "analysis/Mp3SampleSource.h"
+#include "analysis/SampleReader.h"
+#include "analysis/SpectrumBandMeter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace {
+
+constexpr std::uint64_t frameLimit = 6000;
+constexpr double shortestFrameDuration = 0.05;
+constexpr double shortestTrackDuration = 0.1;
+constexpr std::uint64_t shortestFrameLength = 256;
+constexpr std::uint64_t longestBlock = 1024;
+constexpr std::uint64_t shortestBlock = 32;
+// The block grows as samples come; reserving more up front than a few seconds' worth would
+// trust a frame duration that may be absurd.
+constexpr std::uint64_t largestReservation = 1 << 18;
+
+bool isUsableRate(double sampleRate)
+{
+    const auto rate = static_cast<float>(sampleRate);
+    return rate > 0.0f && std::isfinite(rate);
+}
+
+// Measures blocks with a meter made for their length, kept for the next block of that length.
+class BlockMeasure
+{
+public:
+    BlockMeasure(std::uint64_t bandCount, double sampleRate)
+        : m_bandCount(bandCount), m_sampleRate(sampleRate)
+    {}
+
+    SpectrumLevels levels(const float* samples, std::uint64_t sampleCount)
+    {
+        if (sampleCount < shortestBlock)
+            return SpectrumLevels(m_bandCount, 0.0f);
+        const std::uint64_t length = std::min(sampleCount, longestBlock);
+        if (!m_meter || m_meter->blockLength() != length)
+            m_meter.emplace(length, m_bandCount, m_sampleRate);
+        const std::vector<double> measured = m_meter->measure(samples + (sampleCount - length) / 2);
+        return SpectrumLevels(measured.begin(), measured.end());
+    }
+
+private:
+    std::uint64_t m_bandCount;
+    double m_sampleRate;
+    std::optional<SpectrumBandMeter> m_meter;
+};
+
+class SpectrumAccumulator
+{
+public:
+    SpectrumAccumulator(SpectrumFrames& frames, const AudioFormat& format, double frameDuration,
+                        double trackDuration, std::uint64_t bandCount)
+        : m_frames(frames), m_channelCount(static_cast<std::uint32_t>(format.channelCount)),
+          m_frameLength(boundedCount(frameDuration * format.sampleRate, shortestFrameLength,
+                                     std::numeric_limits<std::uint64_t>::max())),
+          m_frameCountLimit(frameCountLimit(trackDuration, frameDuration)),
+          m_measure(bandCount, format.sampleRate)
+    {
+        m_block.reserve(std::min(m_frameLength, largestReservation));
+    }
+
+    // False once the frame limit is reached: the rest of the track is not needed.
+    bool add(std::span<const float> samples)
+    {
+        for (float sample : samples) {
+            m_sum += static_cast<double>(sample);
+            if (++m_channel < m_channelCount)
+                continue;
+            m_block.push_back(static_cast<float>(m_sum / m_channelCount));
+            m_sum = 0.0;
+            m_channel = 0;
+            if (m_block.size() >= m_frameLength && !appendBlock())
+                return false;
+        }
+        return true;
+    }
+
+    // The last block of the track may be shorter than the others.
+    void finish()
+    {
+        if (!m_block.empty() && m_frames.size() < m_frameCountLimit)
+            appendBlock();
+    }
+
+private:
+    static std::uint64_t frameCountLimit(double trackDuration, double frameDuration)
+    {
+        const double seconds =
+            trackDuration >= shortestTrackDuration ? trackDuration : shortestTrackDuration;
+        return boundedCount(std::ceil(seconds / frameDuration), 1, frameLimit);
+    }
+
+    bool appendBlock()
+    {
+        m_frames.push_back(m_measure.levels(m_block.data(), m_block.size()));
+        m_block.clear();
+        return m_frames.size() < m_frameCountLimit;
+    }
+
+    SpectrumFrames& m_frames;
+    std::uint32_t m_channelCount;
+    std::uint64_t m_frameLength;
+    std::uint64_t m_frameCountLimit;
+    BlockMeasure m_measure;
+    std::vector<float> m_block;
+    double m_sum = 0.0;
+    std::uint32_t m_channel = 0;
+};
+
+} // namespace
+
+double spectrumFrameDurationForDuration(double duration)
+{
+    const double seconds = duration >= shortestTrackDuration ? duration : shortestTrackDuration;
+    return std::max(seconds / static_cast<double>(frameLimit), shortestFrameDuration);
+}
+
+SpectrumLevels emptySpectrumLevels()
+{
+    return SpectrumLevels(spectrumBandCount, 0.0f);
+}
+
+SpectrumLevels spectrumLevelsForSamples(const float* samples, std::uint64_t sampleCount,
+                                        std::uint64_t bandCount, double sampleRate)
+{
+    if (!samples || sampleCount < shortestBlock || !isUsableRate(sampleRate))
+        return SpectrumLevels(bandCount, 0.0f);
+    if (bandCount == 0)
+        return {};
+    return BlockMeasure(bandCount, sampleRate).levels(samples, sampleCount);
+}
+
+SpectrumFrames spectrumFramesForSource(SampleSource& source, double frameDuration,
+                                       std::uint64_t bandCount,
+                                       const AnalysisGeneration& generation)
+{
+    SpectrumFrames frames;
+    if (!(frameDuration > 0.0) || bandCount == 0)
+        return frames;
+    SampleReader reader(source, generation);
+    if (!reader.open())
+        return frames;
+    SpectrumAccumulator accumulator(frames, reader.format(), frameDuration, reader.duration(),
+                                    bandCount);
+    for (auto buffer = reader.nextBuffer(); !buffer.empty(); buffer = reader.nextBuffer()) {
+        if (!accumulator.add(buffer))
+            return frames;
+    }
+    if (!reader.wasSuperseded())
+        accumulator.finish();
+    return frames;
+}
+
+SpectrumFrames spectrumFramesForURL(const QUrl& url, double frameDuration, std::uint64_t bandCount,
+                                    const AnalysisGeneration& generation)
+{
+    Mp3SampleSource source(url);
+    return spectrumFramesForSource(source, frameDuration, bandCount, generation);
+}
