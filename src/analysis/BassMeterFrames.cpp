@@ -24,6 +24,30 @@ float peakWith(float peak, float value)
     return std::isnan(peak) || value > peak ? value : peak;
 }
 
+// The filter outputs and the peaks of the frame in progress, carried from buffer to buffer.
+struct BassState
+{
+    float left = 0.0f;
+    float right = 0.0f;
+    float leftPeak = 0.0f;
+    float rightPeak = 0.0f;
+};
+
+// Filters `frames` whole stereo frames. Kept out of line and free of calls, so that the state
+// stays in registers: the filter is a chain of dependent operations, and a memory round trip
+// would lengthen every link.
+[[gnu::noinline]] BassState filterStereoFrames(BassState state, const float* samples,
+                                               std::uint64_t frames, float alpha)
+{
+    for (std::uint64_t frame = 0; frame < frames; ++frame) {
+        state.left = state.left + (samples[2 * frame] - state.left) * alpha;
+        state.right = state.right + (samples[2 * frame + 1] - state.right) * alpha;
+        state.leftPeak = peakWith(state.leftPeak, std::fabs(state.left));
+        state.rightPeak = peakWith(state.rightPeak, std::fabs(state.right));
+    }
+    return state;
+}
+
 class BassAccumulator
 {
 public:
@@ -37,26 +61,16 @@ public:
     // False once the frame limit is reached: the rest of the track is not needed.
     bool add(std::span<const float> samples)
     {
-        for (float sample : samples) {
-            if (m_channelCount == 1) {
-                m_left = (sample - m_left) * m_alpha + m_left;
-                m_right = m_left;
-                m_leftPeak = peakWith(m_leftPeak, std::fabs(m_left));
-                m_rightPeak = m_leftPeak;
-                if (!countFrame())
-                    return false;
-            } else if (m_channel == 0) {
-                m_pendingLeft = sample;
-            } else if (m_channel == 1) {
-                m_left = m_left + (m_pendingLeft - m_left) * m_alpha;
-                m_right = m_right + (sample - m_right) * m_alpha;
-                m_leftPeak = peakWith(m_leftPeak, std::fabs(m_left));
-                m_rightPeak = peakWith(m_rightPeak, std::fabs(m_right));
-                if (!countFrame())
-                    return false;
-            }
-            if (++m_channel == m_channelCount)
-                m_channel = 0;
+        std::size_t i = 0;
+        while (i < samples.size()) {
+            const std::size_t used =
+                m_channelCount == 2 && m_channel == 0 ? addStereoFrames(samples.subspan(i)) : 0;
+            if (used > 0)
+                i += used;
+            else
+                addSample(samples[i++]);
+            if (m_framesInFrame == m_frameLength && !completeFrame())
+                return false;
         }
         return true;
     }
@@ -75,32 +89,62 @@ private:
         return static_cast<float>(omega / (sampleRate + omega));
     }
 
-    bool countFrame()
+    // Any channel count, one sample at a time. Mono has one filter and one peak for both
+    // sides; with more channels the left sample waits for the right one, and channels from the
+    // third on are skipped.
+    void addSample(float sample)
     {
-        if (++m_framesInFrame < m_frameLength)
-            return true;
+        const std::uint32_t channel = m_channel;
+        if (++m_channel == m_channelCount)
+            m_channel = 0;
+        if (m_channelCount == 1) {
+            m_state.left = (sample - m_state.left) * m_alpha + m_state.left;
+            m_state.leftPeak = peakWith(m_state.leftPeak, std::fabs(m_state.left));
+            m_state.rightPeak = m_state.leftPeak;
+            ++m_framesInFrame;
+        } else if (channel == 0) {
+            m_pendingLeft = sample;
+        } else if (channel == 1) {
+            const float pair[] = {m_pendingLeft, sample};
+            m_state = filterStereoFrames(m_state, pair, 1, m_alpha);
+            ++m_framesInFrame;
+        }
+    }
+
+    // The common case, stereo, as many whole frames as the samples and the frame hold.
+    // Returns the samples used: none when not even one frame is there.
+    std::size_t addStereoFrames(std::span<const float> samples)
+    {
+        const std::uint64_t frames =
+            std::min<std::uint64_t>(samples.size() / 2, m_frameLength - m_framesInFrame);
+        m_state = filterStereoFrames(m_state, samples.data(), frames, m_alpha);
+        m_framesInFrame += frames;
+        return static_cast<std::size_t>(2 * frames);
+    }
+
+    // False when the frame limit is reached.
+    bool completeFrame()
+    {
         appendFrame();
         if (m_frames.size() >= frameLimit)
             return false;
-        m_leftPeak = 0.0f;
-        m_rightPeak = 0.0f;
+        m_state.leftPeak = 0.0f;
+        m_state.rightPeak = 0.0f;
         m_framesInFrame = 0;
         return true;
     }
 
     void appendFrame()
     {
-        m_frames.push_back({decibelsForAmplitude(m_leftPeak), decibelsForAmplitude(m_rightPeak)});
+        m_frames.push_back(
+            {decibelsForAmplitude(m_state.leftPeak), decibelsForAmplitude(m_state.rightPeak)});
     }
 
     BassMeterFrames& m_frames;
     std::uint32_t m_channelCount;
     std::uint64_t m_frameLength;
     float m_alpha;
-    float m_left = 0.0f;
-    float m_right = 0.0f;
-    float m_leftPeak = 0.0f;
-    float m_rightPeak = 0.0f;
+    BassState m_state;
     float m_pendingLeft = 0.0f;
     std::uint32_t m_channel = 0;
     std::uint64_t m_framesInFrame = 0;

@@ -6,6 +6,7 @@
 #include "analysis/SpectrumBandMeter.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -18,8 +19,8 @@ constexpr double shortestTrackDuration = 0.1;
 constexpr std::uint64_t shortestFrameLength = 256;
 constexpr std::uint64_t longestBlock = 1024;
 constexpr std::uint64_t shortestBlock = 32;
-// The block grows as samples come; reserving more up front than a few seconds' worth would
-// trust a frame duration that may be absurd.
+// The block's first allocation; it grows as samples come, as far as a frame. Allocating a
+// whole frame up front would trust a frame duration that may be absurd.
 constexpr std::uint64_t largestReservation = 1 << 18;
 
 bool isUsableRate(double sampleRate)
@@ -62,22 +63,18 @@ public:
           m_frameLength(boundedCount(frameDuration * format.sampleRate, shortestFrameLength,
                                      std::numeric_limits<std::uint64_t>::max())),
           m_frameCountLimit(frameCountLimit(trackDuration, frameDuration)),
-          m_measure(bandCount, format.sampleRate)
-    {
-        m_block.reserve(std::min(m_frameLength, largestReservation));
-    }
+          m_measure(bandCount, format.sampleRate),
+          m_divisorIsPowerOfTwo(std::has_single_bit(m_channelCount)),
+          m_reciprocal(1.0 / m_channelCount), m_block(std::min(m_frameLength, largestReservation))
+    {}
 
     // False once the frame limit is reached: the rest of the track is not needed.
     bool add(std::span<const float> samples)
     {
-        for (float sample : samples) {
-            m_sum += static_cast<double>(sample);
-            if (++m_channel < m_channelCount)
-                continue;
-            m_block.push_back(static_cast<float>(m_sum / m_channelCount));
-            m_sum = 0.0;
-            m_channel = 0;
-            if (m_block.size() >= m_frameLength && !appendBlock())
+        for (std::size_t next = 0; next < samples.size();) {
+            makeRoom();
+            next = downmix(samples, next);
+            if (m_blockSize == m_frameLength && !appendBlock())
                 return false;
         }
         return true;
@@ -86,7 +83,7 @@ public:
     // The last block of the track may be shorter than the others.
     void finish()
     {
-        if (!m_block.empty() && m_frames.size() < m_frameCountLimit)
+        if (m_blockSize > 0 && m_frames.size() < m_frameCountLimit)
             appendBlock();
     }
 
@@ -98,10 +95,67 @@ private:
         return boundedCount(std::ceil(seconds / frameDuration), 1, frameLimit);
     }
 
+    // The block grows only as far as samples arrive, never beyond a frame.
+    void makeRoom()
+    {
+        if (m_blockSize == m_block.size())
+            m_block.resize(std::min<std::uint64_t>(m_block.size() * 2, m_frameLength));
+    }
+
+    // Averages the channels of the samples from `first` on into the block, until the block's
+    // room is used or the samples end; returns the index of the first sample left.
+    std::size_t downmix(std::span<const float> samples, std::size_t first)
+    {
+        if (m_channelCount == 2 && m_channel == 0)
+            first += downmixStereoFrames(samples.subspan(first));
+        // Locals, not members, so that the loop keeps them in registers.
+        float* block = m_block.data();
+        const std::size_t room = m_block.size();
+        std::size_t size = m_blockSize;
+        double sum = m_sum;
+        std::uint32_t channel = m_channel;
+        std::size_t i = first;
+        for (; i < samples.size() && size < room; ++i) {
+            sum += static_cast<double>(samples[i]);
+            if (++channel < m_channelCount)
+                continue;
+            block[size++] = monoSample(sum);
+            sum = 0.0;
+            channel = 0;
+        }
+        m_blockSize = size;
+        m_sum = sum;
+        m_channel = channel;
+        return i;
+    }
+
+    // The common case, stereo, whole frames at once: a loop the compiler vectorises. Returns
+    // the samples used.
+    std::size_t downmixStereoFrames(std::span<const float> samples)
+    {
+        const std::size_t frames = std::min(samples.size() / 2, m_block.size() - m_blockSize);
+        float* block = m_block.data() + m_blockSize;
+        for (std::size_t frame = 0; frame < frames; ++frame) {
+            // Summed from 0.0 like every other frame, so that even the sign of a zero agrees.
+            const double sum = 0.0 + static_cast<double>(samples[2 * frame]) +
+                               static_cast<double>(samples[2 * frame + 1]);
+            block[frame] = static_cast<float>(sum * 0.5);
+        }
+        m_blockSize += frames;
+        return 2 * frames;
+    }
+
+    float monoSample(double sum) const
+    {
+        // For a power of two the product equals the quotient, and takes a fraction of its time.
+        return static_cast<float>(m_divisorIsPowerOfTwo ? sum * m_reciprocal
+                                                        : sum / m_channelCount);
+    }
+
     bool appendBlock()
     {
-        m_frames.push_back(m_measure.levels(m_block.data(), m_block.size()));
-        m_block.clear();
+        m_frames.push_back(m_measure.levels(m_block.data(), m_blockSize));
+        m_blockSize = 0;
         return m_frames.size() < m_frameCountLimit;
     }
 
@@ -110,7 +164,11 @@ private:
     std::uint64_t m_frameLength;
     std::uint64_t m_frameCountLimit;
     BlockMeasure m_measure;
+    bool m_divisorIsPowerOfTwo;
+    double m_reciprocal;
+    // Samples 0 … m_blockSize - 1 of the storage hold the block under construction.
     std::vector<float> m_block;
+    std::size_t m_blockSize = 0;
     double m_sum = 0.0;
     std::uint32_t m_channel = 0;
 };

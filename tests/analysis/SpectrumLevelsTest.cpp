@@ -58,7 +58,7 @@ TEST(SpectrumLevels, EqualADirectEvaluationOfTheBandMeasure)
     std::mt19937 random(20240611);
     std::uniform_real_distribution<float> amplitude(0.01f, 1.0f);
     for (const double rate : {8000.0, 22050.0, 44100.0, 48000.0, 96000.0}) {
-        for (const std::uint64_t count : {32u, 33u, 100u, 1023u, 1024u, 2205u, 4410u}) {
+        for (const std::uint64_t count : {32u, 33u, 66u, 100u, 1022u, 1023u, 1024u, 2205u, 4410u}) {
             for (const std::uint64_t bands : {16u, 1u, 5u, 40u}) {
                 const Pcm noise = whiteNoise(amplitude(random), static_cast<int>(rate), 1,
                                              static_cast<std::int64_t>(count),
