@@ -46,6 +46,7 @@ public:
             std::min<Wide>((boundary + m_binCount - 1) / m_binCount, never));
     }
 
+private:
     std::uint64_t m_binCount;
     std::uint64_t m_estimatedFrames;
     std::uint64_t m_bin = 0;
