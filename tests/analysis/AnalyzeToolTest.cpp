@@ -91,19 +91,6 @@ TEST(AnalyzeTool, PrintsTheAnalysesThePlayerComputes)
     EXPECT_EQ(spectrumFrames.size(), 120u);
 }
 
-TEST(AnalyzeTool, TheFileTitleStandsInForAMissingTag)
-{
-    FixtureFiles files;
-    const QString path =
-        files.writeMp3(QStringLiteral("Stille Nacht.mp3"), silence(22050, 1, 22050));
-    const ToolRun run = runTool(path);
-    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    const QJsonObject json = QJsonDocument::fromJson(run.output).object();
-    EXPECT_EQ(json["title"].toString(), QStringLiteral("Stille Nacht"));
-    EXPECT_EQ(json["channels"].toInt(), 1);
-    EXPECT_EQ(json["waveform"].toObject()["binCount"].toInt(), 600);
-}
-
 TEST(AnalyzeTool, AFileItCannotDecodeIsReportedWithExitStatusOne)
 {
     FixtureFiles files;

@@ -177,13 +177,6 @@ TEST(BassMeterFrames, StopReadingAtTwelveThousandFramesWithoutAPartialFrame)
     EXPECT_FALSE(source.isExhausted());
 }
 
-TEST(BassMeterFrames, ExactlyTwelveThousandFramesOfDataAddNoMore)
-{
-    PcmSampleSource source(dcLevel(0.5, 1000, 2, 2 * 12000 + 1));
-    const BassMeterFrames frames = bassMeterFramesForSource(source, 0.002, currentGeneration());
-    EXPECT_EQ(frames.size(), 12000u);
-}
-
 class UnusableFrameDuration : public ::testing::TestWithParam<double>
 {};
 
