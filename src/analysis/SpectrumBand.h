@@ -19,7 +19,7 @@ struct SpectrumBand
 };
 
 // `bandCount` bands spaced logarithmically from 70 Hz to min(16000 Hz, half the rate), for a
-// block of `blockLength` samples (at least 2) at `sampleRate`. The single-precision steps are
-// part of the result: they decide the probe bins.
+// block of `blockLength` samples (at least 2) at `sampleRate` (positive, within the float
+// range). The single-precision steps are part of the result: they decide the probe bins.
 std::vector<SpectrumBand> spectrumBands(std::uint64_t blockLength, std::uint64_t bandCount,
                                         double sampleRate);

@@ -17,7 +17,7 @@
 class SpectrumBandMeter
 {
 public:
-    // `blockLength` at least 2 and `sampleRate` positive.
+    // `blockLength` at least 2 and `sampleRate` positive, within the float range.
     SpectrumBandMeter(std::uint64_t blockLength, std::uint64_t bandCount, double sampleRate);
 
     std::uint64_t blockLength() const { return m_blockLength; }

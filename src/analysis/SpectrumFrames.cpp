@@ -23,10 +23,11 @@ constexpr std::uint64_t shortestBlock = 32;
 // whole frame up front would trust a frame duration that may be absurd.
 constexpr std::uint64_t largestReservation = 1 << 18;
 
+// The bands are computed from the rate in single precision: beyond the float range the
+// conversion is undefined, and a rate too small for it becomes 0.
 bool isUsableRate(double sampleRate)
 {
-    const auto rate = static_cast<float>(sampleRate);
-    return rate > 0.0f && std::isfinite(rate);
+    return sampleRate <= std::numeric_limits<float>::max() && static_cast<float>(sampleRate) > 0.0f;
 }
 
 // Measures blocks with a meter made for their length, kept for the next block of that length.

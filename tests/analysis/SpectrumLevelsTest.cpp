@@ -216,7 +216,9 @@ INSTANTIATE_TEST_SUITE_P(
         UnmeasurableCase{"ZeroRate", true, 16, 0.0, 16},
         UnmeasurableCase{"NegativeRate", true, 16, -44100.0, 16},
         UnmeasurableCase{"RateNaN", true, 16, std::numeric_limits<double>::quiet_NaN(), 16},
-        UnmeasurableCase{"InfiniteRate", true, 16, std::numeric_limits<double>::infinity(), 16}),
+        UnmeasurableCase{"InfiniteRate", true, 16, std::numeric_limits<double>::infinity(), 16},
+        UnmeasurableCase{"RateBeyondFloat", true, 16, 1e300, 16},
+        UnmeasurableCase{"RateBelowFloat", true, 16, 1e-300, 16}),
     [](const ::testing::TestParamInfo<UnmeasurableCase>& info) {
         return std::string(info.param.name);
     });
