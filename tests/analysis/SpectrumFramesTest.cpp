@@ -112,6 +112,18 @@ TEST(SpectrumFrames, FrameLengthIsAtLeast256Samples)
     EXPECT_EQ(framesOf(source, 0.01).size(), 4u);
 }
 
+TEST(SpectrumFrames, AnAbsurdFrameDurationMeasuresTheWholeTrackAsOneBlock)
+{
+    // Nothing may be allocated for the frame the duration claims.
+    const Pcm tone = sineWave(1000, 0.9, 44100, 1, 4410);
+    for (const double frameDuration : {1e15, infinity}) {
+        PcmSampleSource source(tone);
+        const SpectrumFrames frames = framesOf(source, frameDuration);
+        ASSERT_EQ(frames.size(), 1u) << frameDuration;
+        EXPECT_EQ(frames[0], spectrumLevelsForSamples(tone.samples.data(), 4410, 16, 44100));
+    }
+}
+
 TEST(SpectrumFrames, StopReadingAtTheFrameLimitWithoutAPartialFrame)
 {
     // 256-sample frames; the stated length allows 6000 of them.
