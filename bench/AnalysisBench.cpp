@@ -82,7 +82,7 @@ void benchAnalysis(const std::filesystem::path& track)
 
     const double decode = bestSeconds([&] { return decodeOnly(load); });
     printFigure("bare decode 300 s", decode, "s");
-    printFigure("title alone", bestSeconds([&] { return title(load); }), "s");
+    printFigure("title alone", 1000.0 * bestSeconds([&] { return title(load); }), "ms");
     printFigure("waveform peaks alone", bestSeconds([&] { return waveform(load); }), "s");
     printFigure("bass meter frames alone", bestSeconds([&] { return bassMeter(load); }), "s");
     printFigure("spectrum frames alone", bestSeconds([&] { return spectrum(load); }), "s");

@@ -32,7 +32,8 @@ QString titleForDisplay(const QString& title)
 QString readableTitleForURL(const QUrl& url)
 {
     if (url.isLocalFile()) {
-        const std::unique_ptr<Mp3Decoder> decoder = Mp3Decoder::open(url.toLocalFile());
+        const std::unique_ptr<Mp3Decoder> decoder =
+            Mp3Decoder::open(url.toLocalFile(), nullptr, Mp3Decoder::Length::Estimated);
         if (decoder && !decoder->title().isEmpty())
             return titleForDisplay(decoder->title());
     }
