@@ -1,14 +1,13 @@
 // Prints Kassolin's speed figures, one a line as "name: value unit". Run on demand; the
 // figures depend on the machine and are never checked by a test.
+#include "AnalysisBench.h"
+#include "BenchFigures.h"
 #include "PaintBench.h"
 #include "platform/Mp3Decoder.h"
 #include "signals/Mp3Encoder.h"
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
-#include <limits>
 
 #include <QApplication>
 
@@ -18,27 +17,6 @@
 namespace {
 
 constexpr int benchSeconds = 300;
-constexpr int repetitions = 5;
-
-void print(const char* name, double value, const char* unit)
-{
-    std::printf("%s: %.3f %s\n", name, value, unit);
-    std::fflush(stdout);
-}
-
-// The fastest of several runs: the least disturbed by whatever else the machine does.
-double bestSeconds(const std::function<bool()>& run)
-{
-    double best = std::numeric_limits<double>::infinity();
-    for (int i = 0; i < repetitions; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        if (!run())
-            return std::numeric_limits<double>::quiet_NaN();
-        best = std::min(
-            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    return best;
-}
 
 std::filesystem::path benchTrack()
 {
@@ -91,9 +69,9 @@ void benchDecoder(const std::filesystem::path& track)
     const double ours =
         bestSeconds([&] { return decodeWhole(QString::fromStdString(track.string())); });
     const double reference = bestSeconds([&] { return runMpg123Test(track.string()); });
-    print("decoder (open, scan, decode) 300 s 192 kbps", benchSeconds / ours, "x real time");
-    print("mpg123 -q -t 300 s 192 kbps", benchSeconds / reference, "x real time");
-    print("decoder time / mpg123 -t time", ours / reference, "ratio");
+    printFigure("decoder (open, scan, decode) 300 s 192 kbps", benchSeconds / ours, "x real time");
+    printFigure("mpg123 -q -t 300 s 192 kbps", benchSeconds / reference, "x real time");
+    printFigure("decoder time / mpg123 -t time", ours / reference, "ratio");
 }
 
 } // namespace
@@ -110,5 +88,6 @@ int main(int argc, char** argv)
         return 1;
     }
     benchDecoder(track);
+    benchAnalysis(track);
     return 0;
 }

@@ -1,15 +1,13 @@
 #include "PaintBench.h"
 
+#include "BenchFigures.h"
+
 #include "views/LEDMeterView.h"
 #include "views/SpectrumAnalyzerView.h"
 #include "views/TapeDeckBackgroundView.h"
 #include "views/WaveformView.h"
 
-#include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <cstdio>
-#include <limits>
 #include <memory>
 #include <vector>
 
@@ -19,12 +17,10 @@
 namespace {
 
 constexpr int paintsPerBatch = 200;
-constexpr int batches = 5;
 
-void print(const char* name, double value)
+void print(const char* name, double microseconds)
 {
-    std::printf("%s: %.1f us\n", name, value);
-    std::fflush(stdout);
+    printFigure(name, microseconds, "us");
 }
 
 // The mean time of one paint in the least disturbed of several batches, in microseconds.
@@ -32,16 +28,12 @@ double paintMicroseconds(QWidget& view, const QSize& size)
 {
     view.resize(size);
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    double best = std::numeric_limits<double>::infinity();
-    for (int batch = 0; batch < batches; ++batch) {
-        const auto start = std::chrono::steady_clock::now();
+    const double batchSeconds = bestSeconds([&] {
         for (int paint = 0; paint < paintsPerBatch; ++paint)
             view.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
-        const std::chrono::duration<double, std::micro> elapsed =
-            std::chrono::steady_clock::now() - start;
-        best = std::min(best, elapsed.count() / paintsPerBatch);
-    }
-    return best;
+        return true;
+    });
+    return batchSeconds * 1e6 / paintsPerBatch;
 }
 
 // Music-like peaks: loud and quiet passages with a fast flutter, one value per bin.

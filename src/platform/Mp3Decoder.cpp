@@ -112,7 +112,7 @@ QString trimmedPadding(const char* text, std::size_t width)
 
 } // namespace
 
-std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString& path, QString* error)
+std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString& path, QString* error, Length length)
 {
     const auto fail = [&](const QString& reason) {
         if (error)
@@ -143,8 +143,10 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString& path, QString* error
     std::unique_ptr<Mp3Decoder> decoder(new Mp3Decoder(handle, file.release()));
     // The scan reads every frame header: without it the length of a file without an
     // info frame, or of a cut one, is only an estimate.
-    if (mpg123_open_fd(handle, decoder->m_fd) != MPG123_OK || mpg123_scan(handle) != MPG123_OK ||
-        !decoder->decodeFirstBuffer())
+    const bool opened = mpg123_open_fd(handle, decoder->m_fd) == MPG123_OK &&
+                        (length == Length::Estimated || mpg123_scan(handle) == MPG123_OK) &&
+                        decoder->decodeFirstBuffer();
+    if (!opened)
         return fail(QStringLiteral("Keine MPEG-Audiodaten gefunden."));
     decoder->readFormatAndLength();
     decoder->readTitle();

@@ -17,15 +17,25 @@ struct mpg123_handle_struct;
 class Mp3Decoder
 {
 public:
+    // Scanning every frame header at open gives the exact length; readers that do not need the
+    // length (the title, the bass meter) skip it and open faster.
+    enum class Length
+    {
+        Exact,
+        Estimated,
+    };
+
     // Null, with a German reason in `error`, when the file cannot be played.
-    static std::unique_ptr<Mp3Decoder> open(const QString& path, QString* error = nullptr);
+    static std::unique_ptr<Mp3Decoder> open(const QString& path, QString* error = nullptr,
+                                            Length length = Length::Exact);
     ~Mp3Decoder();
 
     Mp3Decoder(const Mp3Decoder&) = delete;
     Mp3Decoder& operator=(const Mp3Decoder&) = delete;
 
     AudioFormat format() const { return m_format; }
-    // Exact number of frames (samples per channel), found by scanning the file; -1 if unknown.
+    // Number of frames (samples per channel): exact when the file was scanned at open, else
+    // the estimate of its headers; -1 if unknown.
     std::int64_t frameCount() const { return m_frameCount; }
     // Length in seconds; negative when unknown.
     double duration() const;

@@ -152,11 +152,30 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Mp3Decoder, RefusesEveryUnplayableFileAtOpenWithAReason)
 {
     FixtureFiles files;
-    for (const auto& file : files.unopenableFiles()) {
-        QString error;
-        EXPECT_FALSE(Mp3Decoder::open(file.path, &error)) << file.kind;
-        EXPECT_FALSE(error.isEmpty()) << file.kind;
+    const auto unopenable = files.unopenableFiles();
+    for (const auto length : {Mp3Decoder::Length::Exact, Mp3Decoder::Length::Estimated}) {
+        for (const auto& file : unopenable) {
+            QString error;
+            EXPECT_FALSE(Mp3Decoder::open(file.path, &error, length)) << file.kind;
+            EXPECT_FALSE(error.isEmpty()) << file.kind;
+        }
     }
+}
+
+TEST(Mp3Decoder, AnEstimatedLengthDecodesTheSameAudioAndTitle)
+{
+    FixtureFiles files;
+    Mp3Options options;
+    options.id3v1Title = "Nur ID3v1";
+    const QString path =
+        files.writeMp3("estimated.mp3", sineWave(440, 0.5, 44100, 2, 88217), options);
+    auto exact = Mp3Decoder::open(path);
+    auto estimated = Mp3Decoder::open(path, nullptr, Mp3Decoder::Length::Estimated);
+    ASSERT_TRUE(exact && estimated);
+    EXPECT_EQ(estimated->title(), QStringLiteral("Nur ID3v1"));
+    // LAME's info frame states the exact length, so the estimate of its files is exact.
+    EXPECT_EQ(estimated->frameCount(), 88217);
+    EXPECT_EQ(decodeAll(*estimated), decodeAll(*exact));
 }
 
 TEST(Mp3Decoder, AFileCutMidwayOpensAndEndsWhereItsDataEnds)
