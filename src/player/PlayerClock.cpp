@@ -1,0 +1,115 @@
+#include "player/PlayerWindowController.h"
+
+#include "analysis/SpectrumFrames.h"
+#include "player/TimeFormat.h"
+#include "views/LEDMeterView.h"
+#include "views/MiniScrubberView.h"
+#include "views/SpectrumAnalyzerView.h"
+#include "views/TapeDeckBackgroundView.h"
+#include "views/WaveformView.h"
+
+#include <cmath>
+#include <numbers>
+
+#include <QLabel>
+
+namespace {
+
+constexpr double tickMilliseconds = 1000.0 / 60.0;
+constexpr double reelStepPerTick = 0.18;
+constexpr float silenceDB = -60.0f;
+
+double notNegative(double value)
+{
+    return std::isnan(value) ? 0.0 : std::max(value, 0.0);
+}
+
+} // namespace
+
+void PlayerWindowController::startTimer()
+{
+    stopTimer();
+    m_clockStarted.start();
+    m_ticks = 0;
+    scheduleNextTick();
+}
+
+void PlayerWindowController::stopTimer()
+{
+    m_timer.stop();
+}
+
+void PlayerWindowController::scheduleNextTick()
+{
+    // Ticks fall on a 1/60 s grid, 16 and 17 ms apart; ticks missed while the main thread was
+    // busy are dropped rather than caught up, which would speed up the displays' ballistics.
+    const double elapsed = static_cast<double>(m_clockStarted.nsecsElapsed()) / 1e6;
+    m_ticks = std::max(m_ticks + 1, static_cast<std::int64_t>(elapsed / tickMilliseconds) + 1);
+    m_timer.start(
+        static_cast<int>(std::ceil(static_cast<double>(m_ticks) * tickMilliseconds - elapsed)));
+}
+
+void PlayerWindowController::updateTimeLabels()
+{
+    if (!m_player) {
+        refreshWithoutPlayer();
+        return;
+    }
+    // At most one loop jump per refresh: a player that still reads at or past B afterwards
+    // must not send the refresh round again.
+    if (refreshPosition(true))
+        refreshPosition(false);
+}
+
+bool PlayerWindowController::refreshPosition(bool mayJumpInLoop)
+{
+    const double duration = m_player->duration();
+    const double time = notNegative(m_player->currentTime());
+    const double clampedDuration = notNegative(duration);
+    m_elapsedLabel->setText(formatSeconds(time));
+    m_remainingLabel->setText(QLatin1Char('-') + formatSeconds(clampedDuration - time));
+    m_scrubber->setValue(duration > 0.0 ? time / duration : 0.0);
+    m_waveformView->setCurrentTime(time);
+    advanceReels();
+    updateMeters();
+    updateSpectrumForTime(time);
+
+    if (mayJumpInLoop && m_loopEnabled && m_loopStart >= 0 && m_loopEnd > m_loopStart &&
+        time >= m_loopEnd) {
+        m_player->setCurrentTime(m_loopStart);
+        return true;
+    }
+    if (!m_player->isPlaying() && duration > 0.0 && time >= clampedDuration)
+        handlePlaybackFinished();
+    return false;
+}
+
+void PlayerWindowController::refreshWithoutPlayer()
+{
+    m_elapsedLabel->setText(QStringLiteral("00:00"));
+    m_remainingLabel->setText(QStringLiteral("-00:00"));
+    m_scrubber->setValue(0.0);
+    m_waveformView->setCurrentTime(0.0);
+    m_spectrumView->setSpectrumLevels(emptySpectrumLevels());
+    m_meterView->setLeftDB(silenceDB, silenceDB);
+}
+
+void PlayerWindowController::advanceReels()
+{
+    if (!m_backgroundView->isVintageEnabled() || !m_player->isPlaying())
+        return;
+    double rotation = m_backgroundView->reelRotation() + reelStepPerTick;
+    if (rotation > 2 * std::numbers::pi)
+        rotation -= 2 * std::numbers::pi;
+    m_backgroundView->setReelRotation(rotation);
+    m_backgroundView->update();
+}
+
+void PlayerWindowController::scrubberValueChanged(QObject* sender)
+{
+    const auto* scrubber = qobject_cast<MiniScrubberView*>(sender);
+    if (!scrubber || !m_player || !(m_player->duration() > 0.0))
+        return;
+    m_player->setCurrentTime(scrubber->value() * m_player->duration());
+    updateTimeLabels();
+}

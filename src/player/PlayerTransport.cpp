@@ -1,0 +1,209 @@
+#include "player/PlayerWindowController.h"
+
+#include "analysis/TrackTitles.h"
+#include "platform/AlertPresenter.h"
+#include "ui/QueueWindowController.h"
+#include "views/TapeDeckBackgroundView.h"
+#include "views/TargetAction.h"
+#include "views/TransportButton.h"
+
+#include <algorithm>
+
+namespace {
+
+// A track further in than this restarts on "previous" instead of going back a track.
+constexpr double previousRestartsAfterSeconds = 3.0;
+
+} // namespace
+
+void PlayerWindowController::playButtonPressed(QObject*)
+{
+    if (m_player)
+        startPlayback();
+}
+
+void PlayerWindowController::pauseButtonPressed(QObject*)
+{
+    if (!m_player || !m_player->isPlaying())
+        return;
+    m_player->pause();
+    m_paused = true;
+    stopTimer();
+    setReelsAnimating(false);
+    updateTransportState();
+    updateTimeLabels();
+}
+
+void PlayerWindowController::vintagePlayPausePressed(QObject* sender)
+{
+    if (!m_player)
+        return;
+    if (m_player->isPlaying())
+        pauseButtonPressed(sender);
+    else
+        startPlayback();
+}
+
+void PlayerWindowController::startPlayback()
+{
+    if (!m_player)
+        return;
+    m_player->play();
+    m_paused = false;
+    setReelsAnimating(true);
+    startTimer();
+    updateTransportState();
+    updateTimeLabels();
+}
+
+void PlayerWindowController::stopButtonPressed(QObject*)
+{
+    stopPlaybackAndReset(true);
+}
+
+void PlayerWindowController::stopPlaybackAndReset(bool rewind)
+{
+    if (m_player) {
+        m_player->stop();
+        if (rewind)
+            m_player->setCurrentTime(0.0);
+    }
+    m_paused = false;
+    stopTimer();
+    setReelsAnimating(false);
+    updateTransportState();
+    updateTimeLabels();
+}
+
+void PlayerWindowController::ejectButtonPressed(QObject*)
+{
+    stopPlaybackAndReset(true);
+    TargetAction::send(m_applicationDelegate, "chooseFile", this);
+}
+
+void PlayerWindowController::previousButtonPressed(QObject*)
+{
+    playPreviousTrack();
+}
+
+void PlayerWindowController::nextButtonPressed(QObject*)
+{
+    playNextTrack();
+}
+
+void PlayerWindowController::playlistButtonPressed(QObject*)
+{
+    showUpcomingTracks();
+}
+
+void PlayerWindowController::playNextTrack()
+{
+    if (m_playlist.isEmpty())
+        return;
+    if (m_playlistIndex < m_playlist.size() - 1)
+        changeTrack(nextTrackIndex());
+    else
+        stopPlaybackAndReset(true);
+}
+
+qint64 PlayerWindowController::nextTrackIndex()
+{
+    const qint64 count = m_playlist.size();
+    if (!m_shuffleEnabled || count < 2)
+        return m_playlistIndex + 1;
+    // Forward only: uniformly one of the entries after the current one.
+    std::uniform_int_distribution<qint64> laterEntry(m_playlistIndex + 1, count - 1);
+    return laterEntry(m_shuffleRandom);
+}
+
+void PlayerWindowController::playPreviousTrack()
+{
+    if (m_playlist.isEmpty())
+        return;
+    if (m_player && m_player->currentTime() > previousRestartsAfterSeconds) {
+        m_player->setCurrentTime(0.0);
+        updateTimeLabels();
+        return;
+    }
+    changeTrack(std::max<qint64>(m_playlistIndex - 1, 0));
+}
+
+void PlayerWindowController::playPlaylistIndex(qint64 index)
+{
+    if (index >= 0 && index < m_playlist.size())
+        changeTrack(index);
+}
+
+void PlayerWindowController::changeTrack(qint64 index)
+{
+    m_advancingTrack = true;
+    m_playlistIndex = index;
+    loadCurrentURL(m_playlist[index], true);
+    m_advancingTrack = false;
+}
+
+void PlayerWindowController::audioPlayerDidFinishPlaying(AudioPlayer* player, bool)
+{
+    if (m_advancingTrack || player != m_player.get())
+        return;
+    // Handled after the player's own call has returned; dropped if another track was loaded
+    // (and with it another player made current) in between.
+    const std::uint64_t generation = *m_analysisGeneration;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation] {
+            if (isAnalysisGenerationCurrent(generation))
+                handlePlaybackFinished();
+        },
+        Qt::QueuedConnection);
+}
+
+void PlayerWindowController::handlePlaybackFinished()
+{
+    if (m_advancingTrack)
+        return;
+    if (m_playlist.size() >= 2 && m_playlistIndex < m_playlist.size() - 1)
+        playNextTrack();
+    else
+        stopPlaybackAndReset(true);
+}
+
+void PlayerWindowController::showUpcomingTracks()
+{
+    const qint64 count = m_playlist.size();
+    if (count >= 2 && m_playlistIndex >= 0 && m_playlistIndex < count - 1) {
+        if (!m_queueWindow)
+            m_queueWindow = std::make_unique<QueueWindowController>(this);
+        m_queueWindow->reloadAndShow();
+        return;
+    }
+    m_alerts.runModal({QStringLiteral("Warteschlange"),
+                       QStringLiteral("Keine weiteren Titel in der Liste."),
+                       AlertPresenter::Style::Informational});
+}
+
+std::vector<UpcomingTrackItem> PlayerWindowController::upcomingTrackItems() const
+{
+    std::vector<UpcomingTrackItem> items;
+    const qint64 count = m_playlist.size();
+    if (count < 2 || m_playlistIndex < 0 || m_playlistIndex >= count - 1)
+        return items;
+    for (qint64 index = m_playlistIndex + 1; index < count; ++index)
+        items.push_back({index, fileTitleForURL(m_playlist[index])});
+    return items;
+}
+
+void PlayerWindowController::updateTransportState()
+{
+    m_playButton->setTransportActive(m_player && m_player->isPlaying());
+    m_pauseButton->setTransportActive(m_paused);
+    m_loopAButton->setTransportActive(m_loopStart >= 0);
+    m_loopBButton->setTransportActive(m_loopEnd >= 0);
+    m_loopClearButton->setTransportActive(m_loopEnabled);
+}
+
+void PlayerWindowController::setReelsAnimating(bool animating)
+{
+    m_backgroundView->setReelsAnimating(animating);
+    m_backgroundView->update();
+}

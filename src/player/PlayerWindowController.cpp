@@ -1,0 +1,207 @@
+#include "player/PlayerWindowController.h"
+
+#include "analysis/BassMeterFrames.h"
+#include "analysis/SpectrumFrames.h"
+#include "analysis/TrackTitles.h"
+#include "platform/AlertPresenter.h"
+#include "ui/ElidedLabel.h"
+#include "ui/QueueWindowController.h"
+#include "views/MiniScrubberView.h"
+#include "views/SpectrumAnalyzerView.h"
+#include "views/TapeDeckBackgroundView.h"
+#include "views/WaveformView.h"
+
+#include <algorithm>
+
+#include <QGuiApplication>
+#include <QMainWindow>
+#include <QRandomGenerator>
+#include <QScreen>
+#include <QThreadPool>
+
+namespace {
+
+constexpr int initialContentWidth = 340;
+constexpr int initialContentHeight = 224;
+// A load's four jobs run at once; the default of one thread per core would queue them.
+constexpr int minimumAnalysisThreads = 4;
+
+} // namespace
+
+PlayerWindowController::PlayerWindowController(AudioPlayer::Factory playerFactory,
+                                               AlertPresenter& alerts, QObject* parent)
+    : QObject(parent), m_playerFactory(std::move(playerFactory)), m_alerts(alerts),
+      m_analysisGeneration(std::make_shared<std::atomic<std::uint64_t>>(0)),
+      m_shuffleRandom(QRandomGenerator::system()->generate64())
+{
+    QThreadPool* pool = QThreadPool::globalInstance();
+    pool->setMaxThreadCount(std::max(pool->maxThreadCount(), minimumAnalysisThreads));
+
+    m_window = std::make_unique<QMainWindow>();
+    m_window->setWindowTitle(QStringLiteral("Kassolin"));
+    m_window->setCentralWidget(new TapeDeckBackgroundView(m_window.get()));
+    setWindowContentSize(QSizeF(initialContentWidth, initialContentHeight), false);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        m_window->move(screen->availableGeometry().center() - m_window->rect().center());
+
+    m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        scheduleNextTick();
+        updateTimeLabels();
+    });
+    buildInterface();
+}
+
+PlayerWindowController::~PlayerWindowController()
+{
+    stopSecurityScopedAccess();
+    // Supersede every running job and wait for them: none may outlive the controller.
+    ++*m_analysisGeneration;
+    QThreadPool::globalInstance()->waitForDone();
+    m_timer.stop();
+    m_player.reset();
+}
+
+void PlayerWindowController::showWindow()
+{
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+void PlayerWindowController::loadFile(const QUrl& url, bool autoplay)
+{
+    if (!url.isEmpty()) {
+        m_playlist = {url};
+        m_playlistIndex = 0;
+    }
+    loadCurrentURL(url, autoplay);
+}
+
+void PlayerWindowController::loadPlaylist(const QList<QUrl>& urls, qint64 startIndex, bool autoplay)
+{
+    if (urls.isEmpty())
+        return;
+    m_playlist = urls;
+    m_playlistIndex = std::max<qint64>(std::min<qint64>(startIndex, urls.size() - 1), 0);
+    m_consecutiveLoadFailures = 0;
+    loadCurrentURL(m_playlist[m_playlistIndex], autoplay);
+}
+
+void PlayerWindowController::loadCurrentURL(const QUrl& url, bool autoplay)
+{
+    // Unopenable entries are skipped by iteration rather than recursion, so that a long
+    // playlist of broken files cannot exhaust the stack.
+    QUrl next = url;
+    while (openTrack(next, autoplay) == LoadResult::Failed) {
+        m_player.reset();
+        if (!skipToNextEntryAfterFailure(autoplay)) {
+            reportLoadFailure();
+            return;
+        }
+        next = m_playlist[m_playlistIndex];
+        autoplay = true;
+    }
+}
+
+PlayerWindowController::LoadResult PlayerWindowController::openTrack(const QUrl& url, bool autoplay)
+{
+    m_currentFile = url;
+    m_paused = false;
+    m_loopStart = -1.0;
+    m_loopEnd = -1.0;
+    m_loopEnabled = false;
+    const std::uint64_t generation = ++*m_analysisGeneration;
+    stopPlaybackAndReset(true);
+    stopSecurityScopedAccess();
+    startSecurityScopedAccessForURL(url);
+
+    m_player.reset(); // one player at a time holds the sound device
+    QString error;
+    if (url.isLocalFile())
+        m_player = m_playerFactory(url.toLocalFile(), &error);
+    if (!m_player)
+        return LoadResult::Failed;
+
+    m_consecutiveLoadFailures = 0;
+    m_player->setDelegate(this);
+    m_player->setVolume(1.0f);
+    m_player->prepareToPlay();
+    m_titleLabel->setText(fileTitleForURL(url));
+    resetDisplaysForNewTrack();
+    updateTimeLabels();
+    if (autoplay)
+        startPlayback();
+    startAnalyses(url, generation);
+    return LoadResult::Opened;
+}
+
+void PlayerWindowController::resetDisplaysForNewTrack()
+{
+    const double duration = m_player->duration();
+    m_waveformView->setDuration(duration);
+    m_waveformView->setPeaks({});
+    m_waveformView->setLeftPeaks({});
+    m_waveformView->setRightPeaks({});
+    m_spectrumFrames.clear();
+    m_spectrumFrameDuration = spectrumFrameDurationForDuration(duration);
+    m_bassMeterFrames.clear();
+    m_bassMeterFrameDuration = bassMeterFrameDurationForDuration(duration);
+    m_scrubber->setValue(0.0);
+    m_waveformView->setCurrentTime(0.0);
+    m_spectrumView->setSpectrumLevels(emptySpectrumLevels());
+}
+
+void PlayerWindowController::startAnalyses(const QUrl& url, std::uint64_t generation)
+{
+    const double duration = m_player->duration();
+    analyzeTitleForURL(url, generation);
+    analyzeWaveformForURL(url, duration, generation);
+    analyzeBassMeterForURL(url, m_bassMeterFrameDuration, generation);
+    analyzeSpectrumForURL(url, m_spectrumFrameDuration, generation);
+}
+
+bool PlayerWindowController::skipToNextEntryAfterFailure(bool autoplay)
+{
+    const qint64 count = m_playlist.size();
+    if (!autoplay || count <= 1 || m_playlistIndex >= count - 1)
+        return false;
+    ++m_consecutiveLoadFailures;
+    if (m_consecutiveLoadFailures >= static_cast<std::uint64_t>(count))
+        return false;
+    ++m_playlistIndex;
+    return true;
+}
+
+void PlayerWindowController::reportLoadFailure()
+{
+    const std::uint64_t generation = *m_analysisGeneration;
+    showError(QStringLiteral("Die MP3-Datei konnte nicht geöffnet werden."));
+    // The alert ran an event loop of its own: a track loaded meanwhile owns the state now.
+    if (!isAnalysisGenerationCurrent(generation))
+        return;
+    stopPlaybackAndReset(true);
+    stopSecurityScopedAccess();
+}
+
+void PlayerWindowController::startSecurityScopedAccessForURL(const QUrl& url)
+{
+    // There is no sandbox here: access to a file URL is always granted, and the bookkeeping
+    // keeps the one-URL-at-a-time rule visible.
+    if (!url.isLocalFile())
+        return;
+    m_securityScopedURL = url;
+    m_securityScopedAccessActive = true;
+}
+
+void PlayerWindowController::stopSecurityScopedAccess()
+{
+    m_securityScopedAccessActive = false;
+    m_securityScopedURL.clear();
+}
+
+void PlayerWindowController::showError(const QString& message)
+{
+    m_alerts.runModal({message, m_currentFile.fileName(), AlertPresenter::Style::Warning});
+}

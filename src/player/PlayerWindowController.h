@@ -1,0 +1,255 @@
+#pragma once
+
+#include "analysis/BassMeterFrames.h"
+#include "analysis/SpectrumFrames.h"
+#include "platform/AudioPlayer.h"
+#include "platform/AudioPlayerDelegate.h"
+#include "player/UpcomingTrackItem.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QSizeF>
+#include <QTimer>
+#include <QUrl>
+
+class AlertPresenter;
+class ElidedLabel;
+class LEDMeterView;
+class MiniScrubberView;
+class QHBoxLayout;
+class QLabel;
+class QMainWindow;
+class QVBoxLayout;
+class QWidget;
+class QueueWindowController;
+class SpectrumAnalyzerView;
+class TapeDeckBackgroundView;
+class TransportButton;
+class WaveformView;
+
+// The player: its window and every view in it, the audio player of the current track, the
+// position clock, the playlist and the analysis results of the current track.
+//
+// Everything runs on the main thread. The one value read elsewhere is the analysis
+// generation, an atomic counter that every attempted load increments: background jobs carry
+// the value of their load, stop decoding once it has moved on, and their results are applied
+// on the main thread only while it is still current.
+//
+// The implementation is split by concern: loading and state here, transport, clock and loop
+// in the files named after them, the analysis jobs and display feed in src/analysis, the
+// window's construction and panel visibility in src/ui.
+class PlayerWindowController final : public QObject, private AudioPlayerDelegate
+{
+    Q_OBJECT
+
+public:
+    PlayerWindowController(AudioPlayer::Factory playerFactory, AlertPresenter& alerts,
+                           QObject* parent = nullptr);
+    ~PlayerWindowController() override;
+
+    QMainWindow* window() const { return m_window.get(); }
+    void showWindow();
+    // The object that shows the open panel when eject is pressed: it is sent chooseFile(sender)
+    // when it has such a slot.
+    void setApplicationDelegate(QObject* delegate) { m_applicationDelegate = delegate; }
+
+    // Loading
+    void loadFile(const QUrl& url, bool autoplay = false);
+    void loadPlaylist(const QList<QUrl>& urls, qint64 startIndex, bool autoplay);
+    void loadCurrentURL(const QUrl& url, bool autoplay);
+    void startSecurityScopedAccessForURL(const QUrl& url);
+    void stopSecurityScopedAccess();
+    void showError(const QString& message);
+
+    // Transport
+    void startPlayback();
+    void stopPlaybackAndReset(bool rewind);
+    void playNextTrack();
+    void playPreviousTrack();
+    void playPlaylistIndex(qint64 index);
+    void handlePlaybackFinished();
+    void showUpcomingTracks();
+    std::vector<UpcomingTrackItem> upcomingTrackItems() const;
+    void updateTransportState();
+    void setShuffleEnabled(bool enabled) { m_shuffleEnabled = enabled; }
+    bool isShuffleEnabled() const { return m_shuffleEnabled; }
+
+    // Position clock
+    void startTimer();
+    void stopTimer();
+    bool isTimerRunning() const { return m_timer.isActive(); }
+    void updateTimeLabels();
+
+    // A-B loop
+    void setLoopStartAtCurrentTime();
+    void setLoopEndAtCurrentTime();
+    void clearLoopPoints();
+    bool isLoopEnabled() const { return m_loopEnabled; }
+    double loopStart() const { return m_loopStart; }
+    double loopEnd() const { return m_loopEnd; }
+
+    // Background analysis and display feed
+    void analyzeTitleForURL(const QUrl& url, std::uint64_t generation);
+    void analyzeWaveformForURL(const QUrl& url, double duration, std::uint64_t generation);
+    void analyzeBassMeterForURL(const QUrl& url, double frameDuration, std::uint64_t generation);
+    void analyzeSpectrumForURL(const QUrl& url, double frameDuration, std::uint64_t generation);
+    bool isAnalysisGenerationCurrent(std::uint64_t generation) const;
+    void updateMeters();
+    void updateSpectrumForTime(double time);
+    void setBassMeterFrames(BassMeterFrames frames);
+    void setSpectrumFrames(SpectrumFrames frames);
+    const BassMeterFrames& bassMeterFrames() const { return m_bassMeterFrames; }
+    const SpectrumFrames& spectrumFrames() const { return m_spectrumFrames; }
+    double bassMeterFrameDuration() const { return m_bassMeterFrameDuration; }
+    double spectrumFrameDuration() const { return m_spectrumFrameDuration; }
+
+    // Window construction and panel visibility
+    void buildInterface();
+    bool isLEDVisible() const;
+    void setLEDVisible(bool visible);
+    bool isWaveformVisible() const;
+    void setWaveformVisible(bool visible);
+    bool isSpectrumVisible() const;
+    void setSpectrumVisible(bool visible);
+    bool areLoopControlsVisible() const;
+    void setLoopControlsVisible(bool visible);
+    void resizeWindowToFitContentAnimated(bool animate);
+    void setWindowContentSize(QSizeF size, bool animate);
+
+    // State
+    AudioPlayer* player() const { return m_player.get(); }
+    const QList<QUrl>& playlist() const { return m_playlist; }
+    qint64 playlistIndex() const { return m_playlistIndex; }
+    const QUrl& currentFile() const { return m_currentFile; }
+    const QUrl& securityScopedURL() const { return m_securityScopedURL; }
+    bool isSecurityScopedAccessActive() const { return m_securityScopedAccessActive; }
+    std::uint64_t analysisGeneration() const { return m_analysisGeneration->load(); }
+    bool isPaused() const { return m_paused; }
+    bool isAdvancingTrack() const { return m_advancingTrack; }
+    std::uint64_t consecutiveLoadFailures() const { return m_consecutiveLoadFailures; }
+    QueueWindowController* queueWindow() const { return m_queueWindow.get(); }
+
+    // Views
+    TapeDeckBackgroundView* backgroundView() const { return m_backgroundView; }
+    ElidedLabel* titleLabel() const { return m_titleLabel; }
+    QLabel* elapsedLabel() const { return m_elapsedLabel; }
+    QLabel* remainingLabel() const { return m_remainingLabel; }
+    MiniScrubberView* scrubber() const { return m_scrubber; }
+    WaveformView* waveformView() const { return m_waveformView; }
+    LEDMeterView* meterView() const { return m_meterView; }
+    SpectrumAnalyzerView* spectrumView() const { return m_spectrumView; }
+    TransportButton* playButton() const { return m_playButton; }
+    TransportButton* pauseButton() const { return m_pauseButton; }
+    TransportButton* stopButton() const { return m_stopButton; }
+    TransportButton* previousButton() const { return m_previousButton; }
+    TransportButton* nextButton() const { return m_nextButton; }
+    TransportButton* playlistButton() const { return m_playlistButton; }
+    TransportButton* ejectButton() const { return m_ejectButton; }
+    TransportButton* loopAButton() const { return m_loopAButton; }
+    TransportButton* loopBButton() const { return m_loopBButton; }
+    TransportButton* loopClearButton() const { return m_loopClearButton; }
+    QVBoxLayout* rootStack() const { return m_rootStack; }
+    QWidget* timeRow() const { return m_timeRow; }
+    QWidget* buttonRow() const { return m_buttonRow; }
+    QWidget* loopControlsRow() const { return m_loopControlsRow; }
+
+public Q_SLOTS:
+    void playButtonPressed(QObject* sender);
+    void pauseButtonPressed(QObject* sender);
+    void vintagePlayPausePressed(QObject* sender);
+    void stopButtonPressed(QObject* sender);
+    void ejectButtonPressed(QObject* sender);
+    void previousButtonPressed(QObject* sender);
+    void nextButtonPressed(QObject* sender);
+    void playlistButtonPressed(QObject* sender);
+    void loopAButtonPressed(QObject* sender);
+    void loopBButtonPressed(QObject* sender);
+    void loopClearButtonPressed(QObject* sender);
+    void scrubberValueChanged(QObject* sender);
+
+private:
+    enum class LoadResult
+    {
+        Opened,
+        Failed
+    };
+
+    void audioPlayerDidFinishPlaying(AudioPlayer* player, bool successfully) override;
+    LoadResult openTrack(const QUrl& url, bool autoplay);
+    void resetDisplaysForNewTrack();
+    void startAnalyses(const QUrl& url, std::uint64_t generation);
+    bool skipToNextEntryAfterFailure(bool autoplay);
+    void reportLoadFailure();
+    void changeTrack(qint64 index);
+    qint64 nextTrackIndex();
+    void setReelsAnimating(bool animating);
+    bool refreshPosition(bool mayJumpInLoop);
+    void refreshWithoutPlayer();
+    void advanceReels();
+    void scheduleNextTick();
+    void setPanelVisible(QWidget* panel, bool visible, bool refusedInVintage);
+    bool isVintageDesignOn() const;
+    QWidget* contentView() const;
+
+    AudioPlayer::Factory m_playerFactory;
+    AlertPresenter& m_alerts;
+    QPointer<QObject> m_applicationDelegate;
+    std::unique_ptr<QMainWindow> m_window;
+
+    TapeDeckBackgroundView* m_backgroundView = nullptr;
+    ElidedLabel* m_titleLabel = nullptr;
+    QLabel* m_elapsedLabel = nullptr;
+    QLabel* m_remainingLabel = nullptr;
+    MiniScrubberView* m_scrubber = nullptr;
+    WaveformView* m_waveformView = nullptr;
+    LEDMeterView* m_meterView = nullptr;
+    SpectrumAnalyzerView* m_spectrumView = nullptr;
+    TransportButton* m_previousButton = nullptr;
+    TransportButton* m_stopButton = nullptr;
+    TransportButton* m_playButton = nullptr;
+    TransportButton* m_pauseButton = nullptr;
+    TransportButton* m_nextButton = nullptr;
+    TransportButton* m_playlistButton = nullptr;
+    TransportButton* m_ejectButton = nullptr;
+    TransportButton* m_loopAButton = nullptr;
+    TransportButton* m_loopBButton = nullptr;
+    TransportButton* m_loopClearButton = nullptr;
+    QVBoxLayout* m_rootStack = nullptr;
+    QWidget* m_rootColumn = nullptr;
+    QWidget* m_timeRow = nullptr;
+    QWidget* m_buttonRow = nullptr;
+    QWidget* m_loopControlsRow = nullptr;
+    std::unique_ptr<QueueWindowController> m_queueWindow;
+
+    std::unique_ptr<AudioPlayer> m_player;
+    QTimer m_timer;
+    QElapsedTimer m_clockStarted;
+    std::int64_t m_ticks = 0;
+    QUrl m_currentFile;
+    QUrl m_securityScopedURL;
+    bool m_securityScopedAccessActive = false;
+    QList<QUrl> m_playlist;
+    qint64 m_playlistIndex = -1;
+    SpectrumFrames m_spectrumFrames;
+    double m_spectrumFrameDuration = 0.0;
+    BassMeterFrames m_bassMeterFrames;
+    double m_bassMeterFrameDuration = 0.0;
+    // Shared with the background jobs, which may outlive a load but never the pool's drain.
+    std::shared_ptr<std::atomic<std::uint64_t>> m_analysisGeneration;
+    bool m_paused = false;
+    bool m_shuffleEnabled = false;
+    std::mt19937_64 m_shuffleRandom;
+    double m_loopStart = -1.0;
+    double m_loopEnd = -1.0;
+    bool m_loopEnabled = false;
+    bool m_advancingTrack = false;
+    std::uint64_t m_consecutiveLoadFailures = 0;
+};

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+// Whole minutes and seconds as "mm:ss", rounding down; minutes run on past 59. A negative,
+// not-a-number or huge time reads as 00:00 or as the largest time shown, never overflowing.
+QString formatSeconds(double seconds);

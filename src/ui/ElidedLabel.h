@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QLabel>
+
+// A one-line label that cuts a text too long for it in the middle with an ellipsis. It asks
+// for its text's width but accepts any, so a long text never widens its window.
+class ElidedLabel final : public QLabel
+{
+    Q_OBJECT
+
+public:
+    explicit ElidedLabel(QWidget* parent = nullptr);
+
+    QSize minimumSizeHint() const override;
+    // The text as drawn at the label's current width.
+    QString displayedText() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};

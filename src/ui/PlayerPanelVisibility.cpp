@@ -1,0 +1,101 @@
+// Showing and hiding the displays and the loop row, with the window fitted to what is left.
+#include "player/PlayerWindowController.h"
+
+#include "analysis/SpectrumFrames.h"
+#include "views/LEDMeterView.h"
+#include "views/SpectrumAnalyzerView.h"
+#include "views/TapeDeckBackgroundView.h"
+#include "views/WaveformView.h"
+
+#include <cmath>
+
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+namespace {
+
+// The column's top and bottom margins in the content view.
+constexpr int columnVerticalMargins = 16 + 14;
+
+} // namespace
+
+bool PlayerWindowController::isVintageDesignOn() const
+{
+    return m_backgroundView && m_backgroundView->isVintageEnabled();
+}
+
+bool PlayerWindowController::isLEDVisible() const
+{
+    return !m_meterView->isHidden();
+}
+
+void PlayerWindowController::setLEDVisible(bool visible)
+{
+    if (!visible && isVintageDesignOn())
+        return;
+    m_meterView->setHidden(!visible);
+    if (!visible)
+        m_meterView->setLeftDB(-60.0f, -60.0f);
+    resizeWindowToFitContentAnimated(true);
+}
+
+bool PlayerWindowController::isWaveformVisible() const
+{
+    return !m_waveformView->isHidden();
+}
+
+void PlayerWindowController::setWaveformVisible(bool visible)
+{
+    if (!visible && isVintageDesignOn())
+        return;
+    m_waveformView->setHidden(!visible);
+    resizeWindowToFitContentAnimated(true);
+}
+
+bool PlayerWindowController::isSpectrumVisible() const
+{
+    return !m_spectrumView->isHidden();
+}
+
+void PlayerWindowController::setSpectrumVisible(bool visible)
+{
+    if (!visible && isVintageDesignOn())
+        return;
+    m_spectrumView->setHidden(!visible);
+    if (!visible)
+        m_spectrumView->setSpectrumLevels(emptySpectrumLevels());
+    resizeWindowToFitContentAnimated(true);
+}
+
+bool PlayerWindowController::areLoopControlsVisible() const
+{
+    return !m_loopControlsRow->isHidden();
+}
+
+void PlayerWindowController::setLoopControlsVisible(bool visible)
+{
+    m_loopControlsRow->setHidden(!visible);
+    resizeWindowToFitContentAnimated(true);
+}
+
+void PlayerWindowController::resizeWindowToFitContentAnimated(bool animate)
+{
+    if (!m_window || !m_rootStack || isVintageDesignOn())
+        return;
+    m_rootStack->activate();
+    const double height = std::ceil(m_rootStack->sizeHint().height() + columnVerticalMargins);
+    setWindowContentSize(QSizeF(contentView()->width(), height), animate);
+}
+
+void PlayerWindowController::setWindowContentSize(QSizeF size, bool)
+{
+    // Frame changes are applied at once. Resizing keeps the window's top-left corner, so its
+    // top edge stays where it was; the menu bar, when there is one, sits above the content.
+    const QMenuBar* menuBar = m_window->menuWidget() ? m_window->menuBar() : nullptr;
+    const int menuHeight = menuBar && !menuBar->isHidden() ? menuBar->sizeHint().height() : 0;
+    const QSize content(static_cast<int>(std::ceil(size.width())),
+                        static_cast<int>(std::ceil(size.height())));
+    m_window->setFixedSize(content.width(), content.height() + menuHeight);
+    contentView()->resize(content);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "player/UpcomingTrackItem.h"
+
+#include <vector>
+
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <QRect>
+
+class PlayerWindowController;
+class QListWidget;
+class QWidget;
+
+// The "Warteschlange" window: the tracks after the current one, as a snapshot taken when the
+// window is shown. Choosing one, by click or with the arrow keys, closes the window and plays
+// it. The window belongs to the player window (a transient window of it), so the window
+// manager keeps it with the player; the player controller is held weakly.
+class QueueWindowController final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit QueueWindowController(PlayerWindowController* playerController);
+    ~QueueWindowController() override;
+
+    QWidget* window() const { return m_window; }
+    QListWidget* tableView() const { return m_tableView; }
+    const std::vector<UpcomingTrackItem>& items() const { return m_items; }
+
+    void reloadAndShow();
+
+    // Where the queue window's frame goes: centred under the player window's frame, its top
+    // edge 8 points below the player's bottom edge.
+    static QPoint queueWindowPosition(const QRect& playerFrame, const QSize& queueFrame);
+
+private:
+    void buildInterface();
+    void reloadTable();
+    void placeUnderPlayerWindow();
+    void tableViewSelectionDidChange();
+
+    QPointer<PlayerWindowController> m_playerController;
+    QPointer<QWidget> m_window;
+    QListWidget* m_tableView = nullptr;
+    std::vector<UpcomingTrackItem> m_items;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "player/PlayerWindowController.h"
+#include "support/FakeAudioPlayer.h"
+#include "support/RecordingAlertPresenter.h"
+
+#include <memory>
+
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+// A controller on fake players and recorded alerts. Track URLs point nowhere: the players are
+// fakes, and the analyses of a missing file come back empty.
+class PlayerTest : public ::testing::Test
+{
+protected:
+    PlayerTest() : controller(players.factory(), alerts) {}
+
+    static QUrl track(const QString& name)
+    {
+        return QUrl::fromLocalFile("/nowhere/" + name + ".mp3");
+    }
+    static QList<QUrl> tracks(std::initializer_list<const char*> names)
+    {
+        QList<QUrl> urls;
+        for (const char* name : names)
+            urls << track(QString::fromUtf8(name));
+        return urls;
+    }
+    FakeAudioPlayer* current() const { return static_cast<FakeAudioPlayer*>(controller.player()); }
+
+    FakePlayerFactory players;
+    RecordingAlertPresenter alerts;
+    PlayerWindowController controller;
+};

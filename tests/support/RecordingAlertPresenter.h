@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/AlertPresenter.h"
+
+#include <functional>
+#include <vector>
+
+// Records alerts instead of showing them. `whileOpen` runs where a real alert would run its
+// own event loop, so a test can make things happen while the alert is up.
+class RecordingAlertPresenter final : public AlertPresenter
+{
+public:
+    void runModal(const Alert& alert) override
+    {
+        alerts.push_back(alert);
+        if (whileOpen)
+            whileOpen();
+    }
+
+    std::vector<Alert> alerts;
+    std::function<void()> whileOpen;
+};
