@@ -1,28 +1,32 @@
 #include "platform/MessageBoxAlertPresenter.h"
 #include "platform/Mp3AudioPlayer.h"
-#include "ui/PlainPlayerWindow.h"
+#include "player/PlayerWindowController.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLibraryInfo>
+#include <QMainWindow>
 #include <QTranslator>
 #include <QUrl>
 
 namespace {
 
-// The first argument that is not an option and names an MP3 file, as a path or file URL.
-QString commandLineMp3(const QStringList& arguments)
+// The arguments that are not options and name MP3 files, as paths or file URLs.
+QList<QUrl> commandLineMp3s(const QStringList& arguments)
 {
+    QList<QUrl> urls;
     for (const QString& argument : arguments.mid(1)) {
         if (argument.startsWith(QLatin1Char('-')))
             continue;
         const QUrl url(argument);
         const bool isFileUrl = url.scheme() == QLatin1String("file") &&
                                (url.host().isEmpty() || url.host() == QLatin1String("localhost"));
-        const QString path = isFileUrl ? url.toLocalFile() : argument;
-        if (path.endsWith(QLatin1String(".mp3"), Qt::CaseInsensitive))
-            return path;
+        const QUrl file = isFileUrl ? QUrl::fromLocalFile(url.toLocalFile())
+                                    : QUrl::fromLocalFile(QFileInfo(argument).absoluteFilePath());
+        if (file.fileName().endsWith(QLatin1String(".mp3"), Qt::CaseInsensitive))
+            urls << file;
     }
-    return {};
+    return urls;
 }
 
 } // namespace
@@ -41,9 +45,10 @@ int main(int argc, char** argv)
         QApplication::installTranslator(&qtTranslations);
 
     MessageBoxAlertPresenter alerts;
-    PlainPlayerWindow window(alerts, Mp3AudioPlayer::factory());
-    window.show();
-    if (const QString file = commandLineMp3(QApplication::arguments()); !file.isEmpty())
-        window.playFile(file);
+    PlayerWindowController player(Mp3AudioPlayer::factory(), alerts);
+    alerts.setParentWidget(player.window());
+    player.resizeWindowToFitContentAnimated(false);
+    player.loadPlaylist(commandLineMp3s(QApplication::arguments()), 0, true);
+    player.showWindow();
     return QApplication::exec();
 }
