@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, testing and benchmarking Kassolin needs.
-# Sourced by run.sh and test.sh; does nothing when all packages are present.
+# Installs every Debian package that building, testing and benchmarking Kassolin needs, and
+# builds it. Sourced by the other scripts; installs nothing when all packages are present.
 set -euo pipefail
 
 KASSOLIN_PACKAGES=(
@@ -27,4 +27,11 @@ kassolin_install_dependencies() {
     "${sudo[@]}" apt-get update
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
         apt-get install -y --no-install-recommends "${KASSOLIN_PACKAGES[@]}"
+}
+
+# Builds the player, the tools and the benchmark in Release into build/release.
+kassolin_build_release() {
+    local top=$1
+    cmake -S "$top" -B "$top/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+    cmake --build "$top/build/release" --parallel
 }

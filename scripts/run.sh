@@ -6,9 +6,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/deps.sh"
 kassolin_install_dependencies
 
+kassolin_build_release "$top"
 build="$top/build/release"
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
-cmake --build "$build" --parallel
 
 if [ $# -eq 0 ]; then
     set -- "$build/demo.mp3"

@@ -195,7 +195,7 @@ private:
     void refreshWithoutPlayer();
     void advanceReels();
     void scheduleNextTick();
-    void setPanelVisible(QWidget* panel, bool visible, bool refusedInVintage);
+    bool setDisplayVisible(QWidget* display, bool visible);
     bool isVintageDesignOn() const;
     QWidget* contentView() const;
 

@@ -25,6 +25,15 @@ bool PlayerWindowController::isVintageDesignOn() const
     return m_backgroundView && m_backgroundView->isVintageEnabled();
 }
 
+bool PlayerWindowController::setDisplayVisible(QWidget* display, bool visible)
+{
+    // The vintage design places every display on its panel: none may be hidden there.
+    if (!visible && isVintageDesignOn())
+        return false;
+    display->setHidden(!visible);
+    return true;
+}
+
 bool PlayerWindowController::isLEDVisible() const
 {
     return !m_meterView->isHidden();
@@ -32,9 +41,8 @@ bool PlayerWindowController::isLEDVisible() const
 
 void PlayerWindowController::setLEDVisible(bool visible)
 {
-    if (!visible && isVintageDesignOn())
+    if (!setDisplayVisible(m_meterView, visible))
         return;
-    m_meterView->setHidden(!visible);
     if (!visible)
         m_meterView->setLeftDB(-60.0f, -60.0f);
     resizeWindowToFitContentAnimated(true);
@@ -47,9 +55,8 @@ bool PlayerWindowController::isWaveformVisible() const
 
 void PlayerWindowController::setWaveformVisible(bool visible)
 {
-    if (!visible && isVintageDesignOn())
+    if (!setDisplayVisible(m_waveformView, visible))
         return;
-    m_waveformView->setHidden(!visible);
     resizeWindowToFitContentAnimated(true);
 }
 
@@ -60,9 +67,8 @@ bool PlayerWindowController::isSpectrumVisible() const
 
 void PlayerWindowController::setSpectrumVisible(bool visible)
 {
-    if (!visible && isVintageDesignOn())
+    if (!setDisplayVisible(m_spectrumView, visible))
         return;
-    m_spectrumView->setHidden(!visible);
     if (!visible)
         m_spectrumView->setSpectrumLevels(emptySpectrumLevels());
     resizeWindowToFitContentAnimated(true);
