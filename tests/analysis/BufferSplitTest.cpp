@@ -33,13 +33,13 @@ protected:
         const AnalysisGeneration generation(std::make_shared<AnalysisGeneration::Counter>(1));
         Results results;
         PcmSampleSource waveformSource(pcm);
-        waveformSource.setBufferSizes(bufferSizes);
+        waveformSource.bufferSizes = bufferSizes;
         results.peaks = waveformPeaksForSource(waveformSource, 600, generation);
         PcmSampleSource bassSource(pcm);
-        bassSource.setBufferSizes(bufferSizes);
+        bassSource.bufferSizes = bufferSizes;
         results.bass = bassMeterFramesForSource(bassSource, 1.0 / 60, generation);
         PcmSampleSource spectrumSource(pcm);
-        spectrumSource.setBufferSizes(bufferSizes);
+        spectrumSource.bufferSizes = bufferSizes;
         results.spectrum = spectrumFramesForSource(spectrumSource, 0.05, 16, generation);
         return results;
     }

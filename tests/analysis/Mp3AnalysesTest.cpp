@@ -9,11 +9,6 @@
 
 namespace {
 
-AnalysisGeneration currentGeneration()
-{
-    return AnalysisGeneration(std::make_shared<AnalysisGeneration::Counter>(1));
-}
-
 TEST(Mp3Analyses, ReadTheDecodedSamplesOfTheFile)
 {
     FixtureFiles files;
