@@ -1,8 +1,6 @@
-#include "analysis/BassMeterFrames.h"
-#include "analysis/SpectrumFrames.h"
-#include "analysis/TrackTitles.h"
-#include "analysis/WaveformPeaks.h"
+#include "platform/Mp3Decoder.h"
 #include "support/FixtureFiles.h"
+#include "support/TrackAnalyses.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -13,92 +11,73 @@
 
 namespace {
 
-struct ToolRun
+void runAnalyzeTool(QProcess& tool, const QString& path)
 {
-    int exitCode = -1;
-    QByteArray output;
-    QByteArray errors;
-};
-
-ToolRun runTool(const QString& path)
-{
-    QProcess process;
-    process.start(QStringLiteral(KASSOLIN_ANALYZE_PATH), {path});
-    ToolRun run;
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.output = process.readAllStandardOutput();
-    run.errors = process.readAllStandardError();
-    return run;
+    tool.start(QStringLiteral(KASSOLIN_ANALYZE_PATH), {path});
+    ASSERT_TRUE(tool.waitForFinished(120000) && tool.exitStatus() == QProcess::NormalExit);
 }
 
-std::vector<float> floats(const QJsonValue& value)
+std::vector<float> floats(const QJsonValue& values)
 {
     std::vector<float> result;
-    for (const QJsonValue& element : value.toArray())
-        result.push_back(static_cast<float>(element.toDouble()));
+    for (const QJsonValue& value : values.toArray())
+        result.push_back(static_cast<float>(value.toDouble()));
     return result;
 }
 
-TEST(AnalyzeTool, PrintsTheAnalysesThePlayerComputes)
+// The analyses the tool printed, read back as the single-precision values they were.
+TrackAnalyses printedAnalyses(const QJsonObject& json)
+{
+    TrackAnalyses analyses{
+        {floats(json["waveform"]["left"]), floats(json["waveform"]["right"])}, {}, {}};
+    for (const QJsonValue& frame : json["bassMeter"]["frames"].toArray())
+        analyses.bass.push_back({floats(frame).at(0), floats(frame).at(1)});
+    for (const QJsonValue& frame : json["spectrum"]["frames"].toArray())
+        analyses.spectrum.push_back(floats(frame));
+    return analyses;
+}
+
+TEST(AnalyzeTool, PrintsWhatTheAnalysesMakeOfTheDecodedSamples)
 {
     FixtureFiles files;
     Mp3Options options;
     options.id3v2Title = "Probe \"eins\"\\zwei";
     const Pcm tune = demoTune(44100);
     const QString path = files.writeMp3(QStringLiteral("tune.mp3"), tune, options);
-    const ToolRun run = runTool(path);
-    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
-
+    QProcess tool;
+    ASSERT_NO_FATAL_FAILURE(runAnalyzeTool(tool, path));
+    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
     QJsonParseError error;
-    const QJsonObject json = QJsonDocument::fromJson(run.output, &error).object();
+    const QJsonObject json = QJsonDocument::fromJson(tool.readAllStandardOutput(), &error).object();
     ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
-
     const double duration = static_cast<double>(tune.frameCount()) / 44100;
     EXPECT_EQ(json["sampleRate"].toInt(), 44100);
     EXPECT_EQ(json["channels"].toInt(), 2);
     EXPECT_DOUBLE_EQ(json["duration"].toDouble(), duration);
     EXPECT_EQ(json["title"].toString(), QStringLiteral("Probe \"eins\"\\zwei"));
+    EXPECT_EQ(json["bassMeter"]["frameDuration"].toDouble(), 1.0 / 60);
 
-    const QUrl url = QUrl::fromLocalFile(path);
-    const AnalysisGeneration generation(std::make_shared<AnalysisGeneration::Counter>(1));
-    const std::uint64_t bins = waveformBinCountForDuration(duration);
-    const WaveformPeaks peaks = waveformPeaksForURL(url, bins, generation);
-    const QJsonObject waveform = json["waveform"].toObject();
-    EXPECT_EQ(waveform["binCount"].toInteger(), static_cast<qint64>(bins));
-    EXPECT_EQ(floats(waveform["left"]), peaks.left);
-    EXPECT_EQ(floats(waveform["right"]), peaks.right);
-
-    const double bassFrame = bassMeterFrameDurationForDuration(duration);
-    const QJsonObject bass = json["bassMeter"].toObject();
-    EXPECT_EQ(bass["frameDuration"].toDouble(), bassFrame);
-    BassMeterFrames bassFrames;
-    for (const QJsonValue& frame : bass["frames"].toArray()) {
-        const std::vector<float> pair = floats(frame);
-        ASSERT_EQ(pair.size(), 2u);
-        bassFrames.push_back({pair[0], pair[1]});
-    }
-    EXPECT_EQ(bassFrames, bassMeterFramesForURL(url, bassFrame, generation));
-
-    const double spectrumFrame = spectrumFrameDurationForDuration(duration);
-    const QJsonObject spectrum = json["spectrum"].toObject();
-    EXPECT_EQ(spectrum["frameDuration"].toDouble(), spectrumFrame);
-    SpectrumFrames spectrumFrames;
-    for (const QJsonValue& frame : spectrum["frames"].toArray())
-        spectrumFrames.push_back(floats(frame));
-    EXPECT_EQ(spectrumFrames, spectrumFramesForURL(url, spectrumFrame, 16, generation));
-    EXPECT_EQ(spectrumFrames.size(), 120u);
+    // The analyses in this process, fed the samples decoded here.
+    const auto decoder = Mp3Decoder::open(path);
+    ASSERT_TRUE(decoder);
+    std::vector<float> decoded;
+    for (auto buffer = decoder->nextBuffer(); !buffer.empty(); buffer = decoder->nextBuffer())
+        decoded.insert(decoded.end(), buffer.begin(), buffer.end());
+    const TrackAnalyses expected =
+        analyseTrack(PcmSampleSource(decoded, decoder->format(), duration));
+    expectSameAnalyses(printedAnalyses(json), expected);
+    EXPECT_EQ(expected.spectrum.size(), 120u);
 }
 
-TEST(AnalyzeTool, AFileItCannotDecodeIsReportedWithExitStatusOne)
+TEST(AnalyzeTool, AFileItCannotDecodeGivesAMessageAndExitStatusOne)
 {
     FixtureFiles files;
     for (const auto& file : files.unopenableFiles()) {
-        const ToolRun run = runTool(file.path);
-        EXPECT_EQ(run.exitCode, 1) << file.kind;
-        EXPECT_TRUE(run.output.isEmpty()) << file.kind;
-        EXPECT_FALSE(run.errors.isEmpty()) << file.kind;
+        QProcess tool;
+        ASSERT_NO_FATAL_FAILURE(runAnalyzeTool(tool, file.path));
+        EXPECT_EQ(tool.exitCode(), 1) << file.kind;
+        EXPECT_TRUE(tool.readAllStandardOutput().isEmpty()) << file.kind;
+        EXPECT_FALSE(tool.readAllStandardError().isEmpty()) << file.kind;
     }
 }
 
