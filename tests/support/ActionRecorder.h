@@ -16,9 +16,11 @@ public:
     {
         QByteArray action;
         QObject* sender;
+        bool operator==(const Call&) const = default;
     };
+    using Calls = std::vector<Call>;
 
-    std::vector<Call> calls;
+    Calls calls;
 
 public Q_SLOTS:
     void scrubberValueChanged(QObject* sender)

@@ -63,6 +63,25 @@ QImage renderWidget(QWidget& widget, const QSize& size, qreal ratio)
     return image;
 }
 
+std::vector<PaletteRendering> renderInBothPalettes(QWidget& widget, const QSize& size)
+{
+    auto paletteOf = [](int buttonGrey, int windowGrey, QColor highlight, QColor highlightedText) {
+        QPalette palette(QColor(buttonGrey, buttonGrey, buttonGrey),
+                         QColor(windowGrey, windowGrey, windowGrey));
+        palette.setColor(QPalette::Highlight, highlight);
+        palette.setColor(QPalette::HighlightedText, highlightedText);
+        return palette;
+    };
+    std::vector<PaletteRendering> renderings{
+        {"light", paletteOf(224, 236, QColor(48, 112, 208), Qt::white), {}},
+        {"dark", paletteOf(58, 45, QColor(224, 112, 32), Qt::black), {}}};
+    for (PaletteRendering& rendering : renderings) {
+        widget.setPalette(rendering.palette);
+        rendering.image = renderWidget(widget, size);
+    }
+    return renderings;
+}
+
 QColor over(const QColor& top, const QColor& bottom)
 {
     const double alpha = top.alphaF();

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <functional>
+#include <limits>
 #include <ostream>
+#include <vector>
 
 #include <QColor>
 #include <QImage>
@@ -9,6 +11,8 @@
 #include <QWidget>
 
 #include <gtest/gtest.h>
+
+inline constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
 
 // A light and a dark palette whose roles all differ, so a pixel shows which role painted it.
 QPalette lightPalette();
@@ -27,6 +31,16 @@ inline const QColor renderUnderlay = QColor(255, 0, 255);
 // The widget resized to `size` and painted into an image at device pixel ratio 1 (or `ratio`)
 // over `renderUnderlay`, without its parent's background.
 QImage renderWidget(QWidget& widget, const QSize& size, qreal ratio = 1.0);
+
+struct PaletteRendering
+{
+    const char* name;
+    QPalette palette;
+    QImage image;
+};
+// The widget rendered in a light and in a dark palette whose roles differ, so that a pixel shows
+// which role painted it.
+std::vector<PaletteRendering> renderInBothPalettes(QWidget& widget, const QSize& size);
 
 // `top` composited source-over onto the opaque `bottom`.
 QColor over(const QColor& top, const QColor& bottom);
