@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include <QCoreApplication>
 #include <QEvent>
+#include <QMouseEvent>
 
 namespace {
 
@@ -112,6 +114,14 @@ int colorDistance(const QColor& a, const QColor& b)
     return ::testing::AssertionFailure()
            << actual.name().toStdString() << " is not nearer to " << expected.name().toStdString()
            << " than to " << other.name().toStdString();
+}
+
+bool sendMouse(QWidget& widget, QEvent::Type type, QPointF position, Qt::MouseButton button,
+               Qt::MouseButtons held)
+{
+    QMouseEvent event(type, position, widget.mapToGlobal(position), button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(&widget, &event);
+    return event.isAccepted();
 }
 
 int paintEventsDuring(QWidget& widget, const std::function<void()>& change)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <QColor>
+#include <QEvent>
 #include <QImage>
 #include <QPalette>
 #include <QWidget>
@@ -51,6 +52,10 @@ int colorDistance(const QColor& a, const QColor& b);
 // Whether `actual` lies nearer to `expected` than to `other`: for antialiased thin lines.
 ::testing::AssertionResult colorCloserTo(const QColor& actual, const QColor& expected,
                                          const QColor& other);
+
+// Sends a mouse event as the window system would deliver it; returns whether it was accepted.
+bool sendMouse(QWidget& widget, QEvent::Type type, QPointF position,
+               Qt::MouseButton button = Qt::LeftButton, Qt::MouseButtons held = Qt::LeftButton);
 
 // The paint events that the widget, shown and settled, receives while `change` runs and the
 // event loop catches up: whether a setter requests a redraw.
