@@ -1,5 +1,6 @@
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include <QByteArray>
@@ -12,33 +13,12 @@ class ActionRecorder : public QObject
     Q_OBJECT
 
 public:
-    struct Call
-    {
-        QByteArray action;
-        QObject* sender;
-    };
-
-    std::vector<Call> calls;
+    using Calls = std::vector<std::pair<QByteArray, QObject*>>;
+    Calls calls;
 
 public Q_SLOTS:
-    void scrubberValueChanged(QObject* sender)
-    {
-        calls.push_back({"scrubberValueChanged", sender});
-    }
-    void playButtonPressed(QObject* sender) { calls.push_back({"playButtonPressed", sender}); }
-    void ejectButtonPressed(QObject* sender) { calls.push_back({"ejectButtonPressed", sender}); }
-    void previousButtonPressed(QObject* sender)
-    {
-        calls.push_back({"previousButtonPressed", sender});
-    }
-    void stopButtonPressed(QObject* sender) { calls.push_back({"stopButtonPressed", sender}); }
-    void vintagePlayPausePressed(QObject* sender)
-    {
-        calls.push_back({"vintagePlayPausePressed", sender});
-    }
-    void nextButtonPressed(QObject* sender) { calls.push_back({"nextButtonPressed", sender}); }
-    void playlistButtonPressed(QObject* sender)
-    {
-        calls.push_back({"playlistButtonPressed", sender});
-    }
+    void scrubberValueChanged(QObject* sender) { calls.emplace_back(__func__, sender); }
+    void stopButtonPressed(QObject* sender) { calls.emplace_back(__func__, sender); }
+    void vintagePlayPausePressed(QObject* sender) { calls.emplace_back(__func__, sender); }
+    void nextButtonPressed(QObject* sender) { calls.emplace_back(__func__, sender); }
 };

@@ -2,224 +2,100 @@
 
 #include "support/ActionRecorder.h"
 #include "support/WidgetRendering.h"
+#include "views/ScrubberGeometry.h"
 
-#include <limits>
 #include <memory>
-
-#include <QCoreApplication>
-#include <QMouseEvent>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
 namespace {
 
 const QColor trackColor = QColor::fromRgbF(0.18f, 0.18f, 0.18f);
-const QColor fillColor = QColor::fromRgbF(0.12f, 0.43f, 0.78f, 0.72f);
+const QColor fillColor = over(QColor::fromRgbF(0.12f, 0.43f, 0.78f, 0.72f), trackColor);
 const QColor knobColor = QColor::fromRgbF(0.92f, 0.92f, 0.92f);
 
-// Sends a mouse event as the window system would deliver it; returns whether it was accepted.
-bool sendMouse(QWidget& widget, QEvent::Type type, QPointF position,
-               Qt::MouseButton button = Qt::LeftButton)
+TEST(MiniScrubberView, FillRunsToTheValueWithTheKnobAtItsEnd)
 {
-    const Qt::MouseButtons held =
-        type == QEvent::MouseButtonRelease ? Qt::MouseButtons() : Qt::MouseButtons(button);
-    QMouseEvent event(type, position, widget.mapToGlobal(position),
-                      type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(&widget, &event);
-    return event.isAccepted();
-}
-
-class MiniScrubberPixels : public ::testing::TestWithParam<std::tuple<QSize, NamedPalette>>
-{
-protected:
-    void SetUp() override { scrubber.setPalette(std::get<1>(GetParam()).make()); }
-
-    QSize viewSize() const { return std::get<0>(GetParam()); }
-    QImage renderAt(double value)
-    {
-        scrubber.setValue(value);
-        return renderWidget(scrubber, viewSize());
-    }
-
-    MiniScrubberView scrubber;
-};
-
-TEST_P(MiniScrubberPixels, FillRunsToTheValueWithTheKnobAtItsEnd)
-{
-    const QImage image = renderAt(0.5);
-    const int end = viewSize().width() / 2;
-    const int middle = viewSize().height() / 2;
-    const int bottom = viewSize().height() - 1;
-    EXPECT_TRUE(colorNear(image.pixelColor(end / 2, middle), over(fillColor, trackColor)));
-    EXPECT_TRUE(colorNear(image.pixelColor(end + end / 2, middle), trackColor));
-    // The knob spans the full height; its ends are round (radius 2 on a width of 4).
-    for (int x : {end - 2, end - 1, end, end + 1})
-        EXPECT_TRUE(colorNear(image.pixelColor(x, middle), knobColor)) << x;
-    for (int x : {end - 1, end}) {
-        EXPECT_TRUE(colorNear(image.pixelColor(x, 1), knobColor)) << x;
-        EXPECT_TRUE(colorNear(image.pixelColor(x, bottom - 1), knobColor)) << x;
-        EXPECT_TRUE(colorCloserTo(image.pixelColor(x, 0), knobColor, renderUnderlay)) << x;
-        EXPECT_TRUE(colorCloserTo(image.pixelColor(x, bottom), knobColor, renderUnderlay)) << x;
-    }
-    EXPECT_FALSE(colorNear(image.pixelColor(end - 3, middle), knobColor, 40));
-    EXPECT_FALSE(colorNear(image.pixelColor(end + 2, middle), knobColor, 40));
-    // Beside the knob the track leaves the top and bottom rows to the underlay.
-    EXPECT_EQ(image.pixelColor(end + end / 2, 0), renderUnderlay);
-    EXPECT_EQ(image.pixelColor(end / 2, bottom), renderUnderlay);
-}
-
-TEST_P(MiniScrubberPixels, AtZeroOnlyTheKnobsRightHalfShows)
-{
-    const QImage image = renderAt(0.0);
-    const int middle = viewSize().height() / 2;
-    EXPECT_TRUE(colorNear(image.pixelColor(0, middle), knobColor));
-    EXPECT_TRUE(colorNear(image.pixelColor(1, middle), knobColor));
-    EXPECT_TRUE(colorNear(image.pixelColor(4, middle), trackColor));
-    EXPECT_TRUE(colorNear(image.pixelColor(viewSize().width() / 2, middle), trackColor));
-}
-
-TEST_P(MiniScrubberPixels, AtOneTheFillCoversTheTrack)
-{
-    const QImage image = renderAt(1.0);
-    const int middle = viewSize().height() / 2;
-    const int width = viewSize().width();
-    EXPECT_TRUE(colorNear(image.pixelColor(width / 2, middle), over(fillColor, trackColor)));
-    EXPECT_TRUE(colorNear(image.pixelColor(width - 5, middle), over(fillColor, trackColor)));
-    EXPECT_TRUE(colorNear(image.pixelColor(width - 1, middle), knobColor));
-    EXPECT_TRUE(colorNear(image.pixelColor(width - 2, middle), knobColor));
-}
-
-INSTANTIATE_TEST_SUITE_P(SizesAndPalettes, MiniScrubberPixels,
-                         ::testing::Combine(::testing::Values(QSize(200, 10), QSize(300, 14)),
-                                            ::testing::ValuesIn(bothPalettes)),
-                         [](const auto& info) {
-                             return std::to_string(std::get<0>(info.param).width()) + "x" +
-                                    std::to_string(std::get<0>(info.param).height()) +
-                                    std::get<1>(info.param).name;
-                         });
-
-TEST(MiniScrubberView, SetValueLimitsToZeroToOneAndSendsNothing)
-{
-    ActionRecorder recorder;
-    MiniScrubberView scrubber;
-    scrubber.setTarget(&recorder);
-    scrubber.setAction("scrubberValueChanged");
-    const struct
-    {
-        double given;
-        double stored;
-    } cases[] = {{0.3, 0.3},
-                 {1.7, 1.0},
-                 {-0.2, 0.0},
-                 {std::numeric_limits<double>::quiet_NaN(), 0.0},
-                 {std::numeric_limits<double>::infinity(), 1.0}};
-    for (const auto& c : cases) {
-        scrubber.setValue(c.given);
-        EXPECT_EQ(scrubber.value(), c.stored) << c.given;
-    }
-    EXPECT_TRUE(recorder.calls.empty());
-}
-
-TEST(MiniScrubberView, ClickAndDragReportEveryEventClampedToTheEnds)
-{
-    ActionRecorder recorder;
-    MiniScrubberView scrubber;
-    scrubber.resize(200, 10);
-    scrubber.setTarget(&recorder);
-    scrubber.setAction("scrubberValueChanged");
-
-    const struct
-    {
-        QEvent::Type type;
-        double x;
-        double value;
-    } steps[] = {{QEvent::MouseButtonPress, 50.0, 0.25}, {QEvent::MouseMove, 120.0, 0.6},
-                 {QEvent::MouseMove, -30.0, 0.0},        {QEvent::MouseMove, 260.0, 1.0},
-                 {QEvent::MouseMove, 260.0, 1.0},        {QEvent::MouseMove, 100.0, 0.5}};
-    std::size_t sent = 0;
-    for (const auto& step : steps) {
-        EXPECT_TRUE(sendMouse(scrubber, step.type, {step.x, 5.0}));
-        EXPECT_DOUBLE_EQ(scrubber.value(), step.value) << step.x;
-        ASSERT_EQ(recorder.calls.size(), ++sent) << step.x;
-        EXPECT_EQ(recorder.calls.back().action, "scrubberValueChanged");
-        EXPECT_EQ(recorder.calls.back().sender, &scrubber);
-    }
-    sendMouse(scrubber, QEvent::MouseButtonRelease, {20.0, 5.0});
-    EXPECT_DOUBLE_EQ(scrubber.value(), 0.5);
-    EXPECT_EQ(recorder.calls.size(), sent);
-}
-
-TEST(MiniScrubberView, OtherButtonsAndMovesWithoutAButtonLeaveTheValue)
-{
-    ActionRecorder recorder;
-    MiniScrubberView scrubber;
-    scrubber.resize(200, 10);
-    scrubber.setTarget(&recorder);
-    scrubber.setAction("scrubberValueChanged");
-    EXPECT_FALSE(sendMouse(scrubber, QEvent::MouseButtonPress, {150.0, 5.0}, Qt::RightButton));
-    QMouseEvent hover(QEvent::MouseMove, QPointF(150.0, 5.0), QPointF(150.0, 5.0), Qt::NoButton,
-                      Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&scrubber, &hover);
-    EXPECT_EQ(scrubber.value(), 0.0);
-    EXPECT_TRUE(recorder.calls.empty());
-}
-
-TEST(MiniScrubberView, WithoutAWillingTargetMovesButSendsNothing)
-{
-    ActionRecorder recorder;
-    QObject plain;
-    const struct
-    {
-        const char* name;
-        QObject* target;
-        QByteArray action;
-    } cases[] = {{"noTarget", nullptr, "scrubberValueChanged"},
-                 {"noAction", &recorder, QByteArray()},
-                 {"targetWithoutTheAction", &plain, "scrubberValueChanged"},
-                 {"actionUnknownToTarget", &recorder, "seek"}};
-    for (const auto& c : cases) {
+    for (const QSize size : {QSize(200, 10), QSize(300, 14)}) {
         MiniScrubberView scrubber;
-        scrubber.resize(200, 10);
-        scrubber.setTarget(c.target);
-        scrubber.setAction(c.action);
-        sendMouse(scrubber, QEvent::MouseButtonPress, {150.0, 5.0});
-        EXPECT_DOUBLE_EQ(scrubber.value(), 0.75) << c.name;
+        // The knob is 4 wide; at the ends half of it hangs outside the view.
+        for (const double value : {0.0, 0.5, 1.0}) {
+            scrubber.setValue(value);
+            const int end = static_cast<int>(value * size.width());
+            for (const PaletteRendering& r : renderInBothPalettes(scrubber, size)) {
+                SCOPED_TRACE(testing::Message() << size.width() << r.name << " at " << value);
+                auto at = [&](int dx) { return r.image.pixelColor(end + dx, size.height() / 2); };
+                for (int dx = -2; dx < 2; ++dx)
+                    EXPECT_TRUE(!r.image.valid(end + dx, 0) || colorNear(at(dx), knobColor)) << dx;
+                EXPECT_TRUE(value == 0.0 || colorNear(at(-5), fillColor));
+                EXPECT_TRUE(value == 1.0 || colorNear(at(5), trackColor));
+            }
+        }
+        // The knob spans the full height; beside it the track leaves the top row to the underlay.
+        const QImage full = renderWidget(scrubber, size);
+        EXPECT_TRUE(colorNear(full.pixelColor(size.width() - 1, 1), knobColor));
+        EXPECT_FALSE(
+            colorNear(full.pixelColor(size.width() - 3, size.height() / 2), knobColor, 40));
+        EXPECT_EQ(full.pixelColor(10, 0), renderUnderlay);
     }
-    EXPECT_TRUE(recorder.calls.empty());
 }
 
-TEST(MiniScrubberView, ATargetThatIsGoneIsForgotten)
+TEST(MiniScrubberView, ClicksAndDragsReportEveryEventClampedToZeroToOne)
 {
     auto recorder = std::make_unique<ActionRecorder>();
+    QObject* const willing = recorder.get();
+    const char* const valueChanged = "scrubberValueChanged";
     MiniScrubberView scrubber;
     scrubber.resize(200, 10);
-    scrubber.setTarget(recorder.get());
-    scrubber.setAction("scrubberValueChanged");
+    scrubber.setTarget(willing);
+    scrubber.setAction(valueChanged);
+    // event, button, buttons held, x, value, whether it is reported
+    const std::tuple<QEvent::Type, Qt::MouseButton, Qt::MouseButtons, double, double, bool>
+        steps[] = {{QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton, 150, 0, false},
+                   {QEvent::MouseMove, Qt::NoButton, Qt::RightButton, 150, 0, false},
+                   {QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, 50, 0.25, true},
+                   {QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, 120, 0.6, true},
+                   {QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, -30, 0, true},
+                   {QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, 260, 1, true},
+                   {QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, 260, 1, true},
+                   {QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, 20, 1, false}};
+    std::size_t reports = 0;
+    for (const auto& [type, button, held, x, value, reported] : steps) {
+        sendMouse(scrubber, type, {x, 5.0}, button, held);
+        reports += reported ? 1 : 0;
+        EXPECT_DOUBLE_EQ(scrubber.value(), value) << type << " at " << x;
+        EXPECT_EQ(recorder->calls, ActionRecorder::Calls(reports, {valueChanged, &scrubber}));
+    }
+    // Set directly, the value is limited the same way and reported to nobody.
+    for (const double given : {1.7, -0.2, notANumber}) {
+        scrubber.setValue(given);
+        EXPECT_EQ(scrubber.value(), given > 1.0 ? 1.0 : 0.0) << given;
+    }
+    // Without a target that has the action, taking the sender, a click moves but sends nothing.
+    QObject plain;
+    const std::pair<QObject*, const char*> targets[] = {{nullptr, valueChanged},
+                                                        {&plain, valueChanged},
+                                                        {willing, "seek"},
+                                                        {willing, ""},
+                                                        {willing, "deleteLater"}};
+    for (const auto& [target, action] : targets) {
+        scrubber.setTarget(target);
+        scrubber.setAction(action);
+        sendMouse(scrubber, QEvent::MouseButtonPress, {150.0, 5.0});
+        EXPECT_DOUBLE_EQ(scrubber.value(), 0.75) << action;
+    }
+    EXPECT_EQ(recorder->calls.size(), reports);
+    // A target that is gone is forgotten.
+    scrubber.setTarget(willing);
+    scrubber.setAction(valueChanged);
     recorder.reset();
     sendMouse(scrubber, QEvent::MouseButtonPress, {50.0, 5.0});
-    EXPECT_DOUBLE_EQ(scrubber.value(), 0.25);
     EXPECT_EQ(scrubber.target(), nullptr);
-}
-
-TEST(MiniScrubberView, AViewWithoutWidthGivesZero)
-{
-    ActionRecorder recorder;
-    MiniScrubberView scrubber;
-    scrubber.resize(0, 10);
-    scrubber.setTarget(&recorder);
-    scrubber.setAction("scrubberValueChanged");
-    scrubber.setValue(0.8);
-    sendMouse(scrubber, QEvent::MouseButtonPress, {0.0, 5.0});
-    EXPECT_EQ(scrubber.value(), 0.0);
-    EXPECT_EQ(recorder.calls.size(), 1u);
-}
-
-TEST(MiniScrubberView, ValueRedrawsAndIsTenPointsHigh)
-{
-    MiniScrubberView scrubber;
-    scrubber.resize(200, 10);
-    EXPECT_GT(paintEventsDuring(scrubber, [&] { scrubber.setValue(0.4); }), 0);
-    EXPECT_EQ(scrubber.sizeHint().height(), 10);
+    // Without width a position gives 0, as does a position that is not a number.
+    for (const double width : {0.0, -5.0, notANumber})
+        EXPECT_EQ(scrubberValueForX(-30.0, width), 0.0) << width;
+    EXPECT_EQ(scrubberValueForX(notANumber, 200.0), 0.0);
 }
 
 } // namespace

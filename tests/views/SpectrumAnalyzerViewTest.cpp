@@ -2,178 +2,99 @@
 
 #include "support/WidgetRendering.h"
 #include "views/SpectrumGeometry.h"
+#include "views/SpectrumPeakHold.h"
+
+#include <cmath>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-const QColor spectrumBackground = QColor::fromRgbF(0.07f, 0.07f, 0.07f);
+const QColor background = QColor::fromRgbF(0.07f, 0.07f, 0.07f);
 const QColor capColor = QColor::fromRgbF(0.92f, 0.98f, 0.72f, 0.82f);
+// size, bar width for 16 bands
+const std::tuple<QSize, int> spectrumSizes[] = {{{300, 84}, 16}, {{200, 60}, 10}};
 
-QColor barColor(double hue)
+// The hue runs from green for the first bar to orange for the last.
+QColor barColor(int bar, int barCount = 16)
 {
-    return over(QColor::fromHsvF(static_cast<float>(hue), 0.64f, 0.82f, 0.82f), spectrumBackground);
+    const double hue = barCount > 1 ? 0.34 - 0.22 * bar / (barCount - 1) : 0.34;
+    return over(QColor::fromHsvF(static_cast<float>(hue), 0.64f, 0.82f, 0.82f), background);
 }
 
-// Sizes with the bar width that the drawing rules give 16 bands.
-struct SpectrumSize
+TEST(SpectrumAnalyzerView, FullBarsStandEveryWidthPlusTwoAndReachFourBelowTheTop)
 {
-    int width;
-    int height;
-    int barWidth;
-};
+    for (const auto& [size, width] : spectrumSizes) {
+        SpectrumAnalyzerView view;
+        view.setSpectrumLevels(std::vector<float>(16, 1.0f));
+        for (const PaletteRendering& r : renderInBothPalettes(view, size)) {
+            for (int bar = 0; bar < 16; ++bar) {
+                SCOPED_TRACE(testing::Message() << size.width() << r.name << " bar " << bar);
+                const int x = bar * (width + 2);
+                auto at = [&](int dx, int y) { return r.image.pixelColor(x + dx, y); };
+                EXPECT_TRUE(colorNear(at(0, size.height() / 2), barColor(bar)));
+                EXPECT_TRUE(colorNear(at(width - 1, size.height() / 2), barColor(bar)));
+                EXPECT_TRUE(colorNear(at(width, size.height() / 2), background));
+                EXPECT_TRUE(colorNear(at(width / 2, size.height() - 4), background));
+                // The cap of a full bar lies on the bar's top row.
+                EXPECT_TRUE(colorNear(at(width / 2, 4), over(capColor, barColor(bar))));
+                EXPECT_TRUE(colorNear(at(width / 2, 3), background));
+            }
+        }
+    }
+}
 
-const SpectrumSize spectrumSizes[] = {{300, 84, 16}, {200, 60, 10}};
-
-class SpectrumPixels : public ::testing::TestWithParam<std::tuple<SpectrumSize, NamedPalette>>
+TEST(SpectrumAnalyzerView, CapsFallOneSixtiethPerUpdateAndVanishFromTheFiftyNinthOn)
 {
-protected:
-    void SetUp() override { view.setPalette(std::get<1>(GetParam()).make()); }
-
-    SpectrumSize viewSize() const { return std::get<0>(GetParam()); }
-    QImage render() { return renderWidget(view, {viewSize().width, viewSize().height}); }
-    int barLeft(int bar) const { return bar * (viewSize().barWidth + 2); }
-
     SpectrumAnalyzerView view;
-};
-
-TEST_P(SpectrumPixels, FullBarsReachFourBelowTheTopInTheirHues)
-{
-    view.setSpectrumLevels(std::vector<float>(16, 1.0f));
-    const QImage image = render();
-    const int bottom = viewSize().height - 4;
-    for (int bar = 0; bar < 16; ++bar) {
-        const int x = barLeft(bar) + viewSize().barWidth / 2;
-        const QColor color = barColor(0.34 - 0.22 * bar / 15.0);
-        EXPECT_TRUE(colorNear(image.pixelColor(x, 6), color)) << "bar " << bar;
-        EXPECT_TRUE(colorNear(image.pixelColor(x, bottom - 1), color)) << "bar " << bar;
-        EXPECT_TRUE(colorNear(image.pixelColor(x, bottom), spectrumBackground)) << "bar " << bar;
-        EXPECT_TRUE(colorNear(image.pixelColor(x, 3), spectrumBackground)) << "bar " << bar;
-        // The gap to the next bar.
-        EXPECT_TRUE(
-            colorNear(image.pixelColor(barLeft(bar) + viewSize().barWidth, viewSize().height / 2),
-                      spectrumBackground))
-            << "bar " << bar;
-    }
-    // The cap of a full bar lies on the bar's top row.
-    EXPECT_TRUE(colorNear(image.pixelColor(barLeft(3) + 2, 4),
-                          over(capColor, barColor(0.34 - 0.22 * 3 / 15.0))));
-}
-
-TEST_P(SpectrumPixels, SilentBandsShowOnePointBars)
-{
-    view.setSpectrumLevels(std::vector<float>(16, 0.0f));
-    const QImage image = render();
-    const int bottom = viewSize().height - 4;
-    for (int bar : {0, 7, 15}) {
-        const int x = barLeft(bar) + viewSize().barWidth / 2;
-        const QColor color = barColor(0.34 - 0.22 * bar / 15.0);
-        // A bar 1 point high has corners of half a point: its middle is solid.
-        EXPECT_TRUE(colorNear(image.pixelColor(x, bottom - 1), color, 3)) << "bar " << bar;
-        EXPECT_TRUE(colorNear(image.pixelColor(x, bottom - 2), spectrumBackground))
-            << "bar " << bar;
-    }
-}
-
-TEST_P(SpectrumPixels, CapFallsOneSixtiethPerUpdateAndVanishesFromTheFiftyNinthOn)
-{
     view.setSpectrumLevels(std::vector<float>(16, 1.0f));
     for (int update = 1; update <= 58; ++update)
         view.setSpectrumLevels(std::vector<float>(16, 0.0f));
-    const int x = barLeft(5) + 3;
-    const double peak = 1.0 - 58 / 60.0;
-    const int capRow =
-        static_cast<int>(std::round(viewSize().height - 4 - peak * (viewSize().height - 8)));
-    const QImage before = render();
-    EXPECT_TRUE(colorNear(before.pixelColor(x, capRow), over(capColor, spectrumBackground)));
-
+    // Bar 5 at 300 × 84: the cap 2/60 of 76 points above the bottom line at y 80.
+    EXPECT_TRUE(
+        colorNear(renderWidget(view, {300, 84}).pixelColor(93, 77), over(capColor, background)));
     view.setSpectrumLevels(std::vector<float>(16, 0.0f));
-    const QImage after = render();
-    // Only the 1-point bar is left on the bottom row.
-    for (int y = 2; y < viewSize().height - 5; ++y)
-        EXPECT_TRUE(colorNear(after.pixelColor(x, y), spectrumBackground)) << "row " << y;
+    const QImage image = renderWidget(view, {300, 84});
+    for (int y = 2; y < 79; ++y)
+        EXPECT_TRUE(colorNear(image.pixelColor(93, y), background)) << y;
+    // Only the 1-point bar of the silent band is left, on the bottom row.
+    EXPECT_TRUE(colorNear(image.pixelColor(93, 79), barColor(5), 3));
 }
 
-TEST_P(SpectrumPixels, LeavesTheCornersOutsideItsRoundedBackground)
-{
-    const QImage image = render();
-    EXPECT_TRUE(colorCloserTo(image.pixelColor(0, 0), renderUnderlay, spectrumBackground));
-    EXPECT_TRUE(colorCloserTo(image.pixelColor(viewSize().width - 1, viewSize().height - 1),
-                              renderUnderlay, spectrumBackground));
-    EXPECT_TRUE(colorNear(image.pixelColor(4, 1), spectrumBackground));
-}
-
-INSTANTIATE_TEST_SUITE_P(SizesAndPalettes, SpectrumPixels,
-                         ::testing::Combine(::testing::ValuesIn(spectrumSizes),
-                                            ::testing::ValuesIn(bothPalettes)),
-                         [](const auto& info) {
-                             return std::to_string(std::get<0>(info.param).width) + "x" +
-                                    std::to_string(std::get<0>(info.param).height) +
-                                    std::get<1>(info.param).name;
-                         });
-
-TEST(SpectrumAnalyzerView, TooNarrowForTheBarsDrawsOnlyTheBackground)
+TEST(SpectrumAnalyzerView, OneBandOrNoneDrawsOneGreenBarAndTooNarrowOnlyTheBackground)
 {
     SpectrumAnalyzerView view;
+    view.setSpectrumLevels({1.0f});
+    EXPECT_TRUE(colorNear(renderWidget(view, {120, 84}).pixelColor(118, 40), barColor(0, 1)));
+    view.setSpectrumLevels({});
+    EXPECT_TRUE(colorNear(renderWidget(view, {120, 84}).pixelColor(60, 79), barColor(0, 1), 3));
     view.setSpectrumLevels(std::vector<float>(16, 1.0f));
     const QImage image = renderWidget(view, {61, 84});
     for (int y = 4; y < 80; ++y)
         for (int x = 4; x < 57; ++x)
-            ASSERT_TRUE(colorNear(image.pixelColor(x, y), spectrumBackground)) << x << "," << y;
+            ASSERT_TRUE(colorNear(image.pixelColor(x, y), background)) << x << "," << y;
 }
 
-TEST(SpectrumAnalyzerView, FewerLevelsDrawFewerBarsButKeepAllCaps)
+TEST(SpectrumBars, ValuesOutsideZeroToOneCountAsItsEndsAndMissingOnesAsZero)
 {
-    SpectrumAnalyzerView view;
-    view.setSpectrumLevels(std::vector<float>(16, 1.0f));
-    view.setSpectrumLevels(std::vector<float>(8, 0.5f));
-    ASSERT_EQ(view.peakHoldLevels().size(), 16u);
-    EXPECT_NEAR(view.peakHoldLevels()[15], 1.0 - 1.0 / 60, 1e-9);
-
-    // 8 bars of (300 − 14) / 8 = 35 points, half height, caps of the first 8 bars only.
-    const QImage image = renderWidget(view, {300, 84});
-    EXPECT_TRUE(colorNear(image.pixelColor(7 * 37 + 17, 60), barColor(0.12)));
-    EXPECT_TRUE(colorNear(image.pixelColor(7 * 37 + 17, 30), spectrumBackground));
-    EXPECT_TRUE(colorNear(image.pixelColor(7 * 37 + 17, 5), over(capColor, spectrumBackground)));
-    EXPECT_TRUE(colorNear(image.pixelColor(296, 5), spectrumBackground));
-}
-
-TEST(SpectrumAnalyzerView, ASingleBandFillsTheWidthInGreen)
-{
-    SpectrumAnalyzerView view;
-    view.setSpectrumLevels({1.0f});
-    const QImage image = renderWidget(view, {120, 84});
-    EXPECT_TRUE(colorNear(image.pixelColor(60, 40), barColor(0.34)));
-    EXPECT_TRUE(colorNear(image.pixelColor(118, 40), barColor(0.34)));
-}
-
-TEST(SpectrumAnalyzerView, EmptyLevelsDrawOneSilentBar)
-{
-    SpectrumAnalyzerView view;
-    view.setSpectrumLevels({});
-    EXPECT_TRUE(view.levels().empty());
-    const QImage image = renderWidget(view, {120, 84});
-    EXPECT_TRUE(colorNear(image.pixelColor(60, 79), barColor(0.34), 3));
-    EXPECT_TRUE(colorNear(image.pixelColor(60, 78), spectrumBackground));
-}
-
-TEST(SpectrumAnalyzerView, ReplacingTheListsMovesNoCapAndNewLevelsRedraw)
-{
-    SpectrumAnalyzerView view;
-    EXPECT_EQ(view.levels(), std::vector<float>(16, 0.0f));
-    EXPECT_EQ(view.peakHoldLevels(), std::vector<double>(16, 0.0));
-    view.resize(300, 84);
-    EXPECT_EQ(paintEventsDuring(view,
-                                [&] {
-                                    view.setLevels({0.5f});
-                                    view.setPeakHoldLevels({0.9});
-                                    view.setDisplayBackgroundColor(Qt::darkBlue);
-                                }),
-              0);
-    EXPECT_EQ(view.peakHoldLevels(), std::vector<double>{0.9});
-    EXPECT_GT(paintEventsDuring(view, [&] { view.setSpectrumLevels({0.1f}); }), 0);
-    EXPECT_NEAR(view.peakHoldLevels()[0], 0.9 - 1.0 / 60, 1e-9);
-    EXPECT_EQ(view.sizeHint().height(), 84);
+    for (const double level : {1.3, HUGE_VAL})
+        EXPECT_EQ(spectrumBarRect(2, 16.0, 84.0, level).height(), 76.0) << level;
+    for (const double level : {-0.2, notANumber})
+        EXPECT_EQ(spectrumBarRect(2, 16.0, 84.0, level).height(), 1.0) << level;
+    // Lower than its margins, a view still shows 1-point bars.
+    EXPECT_EQ(spectrumBarRect(0, 10.0, 6.0, 1.0), QRectF(0, 1, 10, 1));
+    for (const double peak : {0.02, notANumber})
+        EXPECT_FALSE(spectrumPeakCapLine(QRectF(0, 79, 16, 1), 84.0, peak)) << peak;
+    // Peaks fall no further than the level; a missing level or peak counts as 0.
+    const std::tuple<std::vector<double>, std::vector<float>, std::vector<double>> updates[] = {
+        {{0.5}, {0.49f}, {0.49f}},
+        {{1.0}, {static_cast<float>(notANumber)}, {1.0 - 1.0 / 60}},
+        {{0.2}, {1.3f}, {1.0}},
+        {{0.5, 0.5}, {0.6f}, {0.6f, 0.5 - 1.0 / 60}},
+        {{0.5}, {0.2f, 0.3f}, {0.5 - 1.0 / 60, 0.3f}}};
+    for (const auto& [peaks, levels, expected] : updates)
+        EXPECT_EQ(peakHoldLevelsFrom(peaks, levels), expected) << "from " << peaks[0];
 }
 
 } // namespace

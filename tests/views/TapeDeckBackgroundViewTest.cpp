@@ -2,12 +2,13 @@
 
 #include "support/ActionRecorder.h"
 #include "support/WidgetRendering.h"
+#include "views/TapeDeckGeometry.h"
 
+#include <cmath>
 #include <memory>
 #include <numbers>
+#include <tuple>
 
-#include <QCoreApplication>
-#include <QMouseEvent>
 #include <QResource>
 #include <QSvgRenderer>
 
@@ -16,332 +17,141 @@
 namespace {
 
 const QColor ground = QColor::fromRgbF(0.035f, 0.037f, 0.038f);
-const QColor red(255, 0, 0);
-const QColor blue(0, 0, 255);
 
-QColor panel(const QColor& artwork)
+// Artwork of one colour as it shows: at 82 % over the ground.
+QColor panel(QColor artwork)
 {
-    QColor translucent = artwork;
-    translucent.setAlphaF(0.82f);
-    return over(translucent, ground);
+    artwork.setAlphaF(0.82f);
+    return over(artwork, ground);
 }
 
-QByteArray solidSvg(const char* color)
+TEST(TapeDeckBackgroundView, StandardIsTheWindowColourVintageTheGroundWithSpokesWhileAnimating)
 {
-    return QByteArray("<svg xmlns='http://www.w3.org/2000/svg' width='836' height='471' "
-                      "viewBox='0 0 836 471'><rect width='836' height='471' fill='") +
-           color + "'/></svg>";
-}
-
-// The test artwork, red on the left half and blue on the right, registered as the panel
-// resource for as long as the object lives.
-class PanelResource
-{
-public:
-    PanelResource()
-        : m_registered(QResource::registerResource(QStringLiteral(KASSOLIN_TEST_PANEL_RCC)))
-    {}
-    ~PanelResource()
-    {
-        if (m_registered)
-            QResource::unregisterResource(QStringLiteral(KASSOLIN_TEST_PANEL_RCC));
-    }
-    bool isRegistered() const { return m_registered; }
-
-private:
-    bool m_registered;
-};
-
-class TapeDeckPixels : public ::testing::TestWithParam<std::tuple<QSize, NamedPalette>>
-{
-protected:
-    void SetUp() override { view.setPalette(std::get<1>(GetParam()).make()); }
-
-    QSize viewSize() const { return std::get<0>(GetParam()); }
-    QImage render() { return renderWidget(view, viewSize()); }
-
-    TapeDeckBackgroundView view;
-};
-
-TEST_P(TapeDeckPixels, StandardDesignIsThePlainWindowColour)
-{
-    view.setReelsAnimating(true);
-    const QImage image = render();
-    const QColor window = view.palette().color(QPalette::Window);
-    for (int y = 0; y < viewSize().height(); y += 7)
-        for (int x = 0; x < viewSize().width(); x += 7)
-            ASSERT_EQ(image.pixelColor(x, y), window) << x << "," << y;
-}
-
-TEST_P(TapeDeckPixels, VintageWithoutArtworkIsTheNearBlackGround)
-{
-    ASSERT_EQ(view.panelImage(), nullptr);
-    view.setVintageEnabled(true);
-    const QImage image = render();
-    for (int y = 0; y < viewSize().height(); y += 7)
-        for (int x = 0; x < viewSize().width(); x += 7)
-            ASSERT_TRUE(colorNear(image.pixelColor(x, y), ground)) << x << "," << y;
-}
-
-INSTANTIATE_TEST_SUITE_P(SizesAndPalettes, TapeDeckPixels,
-                         ::testing::Combine(::testing::Values(QSize(836, 471), QSize(340, 224)),
-                                            ::testing::ValuesIn(bothPalettes)),
-                         [](const auto& info) {
-                             return std::to_string(std::get<0>(info.param).width()) + "x" +
-                                    std::to_string(std::get<0>(info.param).height()) +
-                                    std::get<1>(info.param).name;
-                         });
-
-// A size with the view points halfway along the first spoke of each reel at rotation 0 (the
-// pixel row just above the spoke's centre line, which it covers by 0.8) and left of the hub.
-struct ReelPixels
-{
-    QSize size;
-    QPoint leftSpoke;
-    QPoint rightSpoke;
-    QPoint leftHub;
-    QPoint leftSpokeTurnedDown;
-};
-
-class TapeDeckReels : public ::testing::TestWithParam<ReelPixels>
-{};
-
-TEST_P(TapeDeckReels, SpokesAndHubsShowOnlyWhileAnimating)
-{
-    const ReelPixels c = GetParam();
-    TapeDeckBackgroundView view;
-    view.setVintageEnabled(true);
-    const QImage still = renderWidget(view, c.size);
-    view.setReelsAnimating(true);
-    const QImage turning = renderWidget(view, c.size);
-    for (const QPoint point : {c.leftSpoke, c.rightSpoke, c.leftHub}) {
-        EXPECT_TRUE(colorNear(still.pixelColor(point), ground)) << point.x() << "," << point.y();
-        EXPECT_GT(turning.pixelColor(point).red(), ground.red() + 12)
-            << point.x() << "," << point.y();
-    }
-    // A warm tone: more red than blue.
-    EXPECT_GT(turning.pixelColor(c.leftSpoke).red(), turning.pixelColor(c.leftSpoke).blue() + 8);
-
-    view.setReelRotation(std::numbers::pi / 2);
-    const QImage turned = renderWidget(view, c.size);
-    EXPECT_TRUE(colorNear(turned.pixelColor(c.leftSpoke), ground));
-    EXPECT_GT(turned.pixelColor(c.leftSpokeTurnedDown).red(), ground.red() + 12);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    ViewSizes, TapeDeckReels,
-    ::testing::Values(ReelPixels{{836, 471}, {360, 314}, {513, 314}, {339, 315}, {342, 332}},
-                      ReelPixels{{1672, 942}, {721, 629}, {1027, 629}, {678, 630}, {685, 665}}),
-    [](const auto& info) {
-        return std::to_string(info.param.size.width()) + "x" +
-               std::to_string(info.param.size.height());
-    });
-
-TEST(TapeDeckBackgroundView, ArtworkIsStretchedOverTheViewAt82PercentWithTheFrameOnTop)
-{
-    PanelResource resource;
-    ASSERT_TRUE(resource.isRegistered());
-    TapeDeckBackgroundView view;
-    ASSERT_NE(view.panelImage(), nullptr);
-    view.setVintageEnabled(true);
-    for (const QSize size : {QSize(836, 471), QSize(418, 300)}) {
-        const QImage image = renderWidget(view, size);
-        const int w = size.width();
-        const int h = size.height();
-        // Corner to corner: a kept aspect ratio would leave bands of bare ground.
-        for (const QPoint point : {QPoint(w / 4, h / 2), QPoint(12, 3), QPoint(w / 2 - 2, h - 2)})
-            EXPECT_TRUE(colorNear(image.pixelColor(point), panel(red)))
-                << w << "x" << h << " " << point.x() << "," << point.y();
-        for (const QPoint point :
-             {QPoint(3 * w / 4, h / 2), QPoint(w / 2 + 2, 2), QPoint(w - 12, h - 3)})
-            EXPECT_TRUE(colorNear(image.pixelColor(point), panel(blue)))
-                << w << "x" << h << " " << point.x() << "," << point.y();
-        // The frame line inset by 7 covers half of pixel column 7 in 24 % black.
-        EXPECT_TRUE(colorNear(image.pixelColor(7, h / 2),
-                              over(QColor::fromRgbF(0.0f, 0.0f, 0.0f, 0.12f), panel(red)), 3))
-            << w << "x" << h;
-        EXPECT_TRUE(colorNear(image.pixelColor(w - 8, h / 2),
-                              over(QColor::fromRgbF(0.0f, 0.0f, 0.0f, 0.12f), panel(blue)), 3))
-            << w << "x" << h;
-    }
-}
-
-TEST(TapeDeckBackgroundView, ArtworkIsRenderedOncePerSizeAndPixelRatio)
-{
-    PanelResource resource;
-    ASSERT_TRUE(resource.isRegistered());
-    TapeDeckBackgroundView view;
-    ASSERT_NE(view.panelImage(), nullptr);
-    view.setVintageEnabled(true);
-    const QPoint left(100, 150);
-    EXPECT_TRUE(colorNear(renderWidget(view, {418, 300}).pixelColor(left), panel(red)));
-
-    // Changing the artwork behind the view's back shows only where it has to render anew.
-    view.panelImage()->load(solidSvg("#00ff00"));
-    EXPECT_TRUE(colorNear(renderWidget(view, {418, 300}).pixelColor(left), panel(red)));
-    const QImage sharp = renderWidget(view, {418, 300}, 2.0);
-    EXPECT_TRUE(colorNear(sharp.pixelColor(2 * left), panel(QColor(0, 255, 0))));
-
-    view.panelImage()->load(solidSvg("#ffff00"));
-    EXPECT_TRUE(colorNear(renderWidget(view, {418, 300}, 2.0).pixelColor(2 * left),
-                          panel(QColor(0, 255, 0))));
-    EXPECT_TRUE(colorNear(renderWidget(view, {420, 300}, 2.0).pixelColor(2 * left),
-                          panel(QColor(255, 255, 0))));
-
-    // Handing in new artwork always shows it.
-    view.setPanelImage(std::make_unique<QSvgRenderer>(solidSvg("#ffffff")));
-    EXPECT_TRUE(colorNear(renderWidget(view, {420, 300}, 2.0).pixelColor(2 * left),
-                          panel(QColor(255, 255, 255))));
-    view.setPanelImage(nullptr);
-    EXPECT_TRUE(colorNear(renderWidget(view, {420, 300}).pixelColor(left), ground));
-}
-
-// Clicks given in thousandths of the width and height, so that x / W is exactly that fraction.
-struct KeyClick
-{
-    int fxThousandths;
-    int fyThousandths;
-    const char* action; // nullptr: the click is handed on
-};
-
-void PrintTo(const KeyClick& c, std::ostream* out)
-{
-    *out << "fx " << c.fxThousandths << "/1000 fy " << c.fyThousandths << "/1000";
-}
-
-bool press(QWidget& view, QPointF position, Qt::MouseButton button = Qt::LeftButton)
-{
-    QMouseEvent event(QEvent::MouseButtonPress, position, view.mapToGlobal(position), button,
-                      button, Qt::NoModifier);
-    QCoreApplication::sendEvent(&view, &event);
-    return event.isAccepted();
-}
-
-QPointF clickPoint(const KeyClick& c, QSize size)
-{
-    return {static_cast<double>(c.fxThousandths * size.width() / 1000),
-            static_cast<double>(c.fyThousandths * size.height() / 1000)};
-}
-
-class TapeDeckKeys : public ::testing::TestWithParam<std::tuple<KeyClick, QSize>>
-{};
-
-TEST_P(TapeDeckKeys, SendTheirActionOnMouseDownInTheVintageDesign)
-{
-    const auto& [click, size] = GetParam();
-    ActionRecorder recorder;
-    TapeDeckBackgroundView view;
-    view.resize(size);
-    view.setVintageEnabled(true);
-    view.setTransportTarget(&recorder);
-    const bool accepted = press(view, clickPoint(click, size));
-    if (!click.action) {
-        EXPECT_FALSE(accepted);
-        EXPECT_TRUE(recorder.calls.empty());
-        return;
-    }
-    EXPECT_TRUE(accepted);
-    ASSERT_EQ(recorder.calls.size(), 1u);
-    EXPECT_EQ(recorder.calls[0].action, click.action);
-    EXPECT_EQ(recorder.calls[0].sender, &view);
-}
-
-TEST_P(TapeDeckKeys, SendNothingInTheStandardDesign)
-{
-    const auto& [click, size] = GetParam();
-    ActionRecorder recorder;
-    TapeDeckBackgroundView view;
-    view.resize(size);
-    view.setTransportTarget(&recorder);
-    EXPECT_FALSE(press(view, clickPoint(click, size)));
-    EXPECT_TRUE(recorder.calls.empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    ClicksAndSizes, TapeDeckKeys,
-    ::testing::Combine(::testing::Values(KeyClick{505, 900, "stopButtonPressed"},
-                                         KeyClick{590, 900, "vintagePlayPausePressed"},
-                                         KeyClick{675, 900, "nextButtonPressed"},
-                                         KeyClick{90, 950, "ejectButtonPressed"},
-                                         KeyClick{290, 840, "previousButtonPressed"},
-                                         KeyClick{720, 990, "playlistButtonPressed"},
-                                         KeyClick{505, 830, nullptr}, KeyClick{590, 830, nullptr},
-                                         KeyClick{200, 900, nullptr}, KeyClick{380, 900, nullptr},
-                                         KeyClick{900, 900, nullptr}),
-                       ::testing::Values(QSize(1000, 200), QSize(200, 100))));
-
-TEST(TapeDeckBackgroundView, KeysNeedATargetWithTheActionAndTheLeftButton)
-{
-    QObject plain;
-    ActionRecorder recorder;
-    const QPointF play(460, 450);
-    {
+    // size; points on the first spoke of each reel at rotation 0 and left of the left hub; a
+    // point on the left reel's first spoke turned a quarter clockwise
+    const std::tuple<QSize, std::vector<QPoint>, QPoint> sizes[] = {
+        {{836, 471}, {{360, 314}, {513, 314}, {339, 315}}, {342, 332}},
+        {{1672, 942}, {{721, 629}, {1027, 629}, {678, 630}}, {685, 665}}};
+    for (const auto& [size, points, turnedDown] : sizes) {
         TapeDeckBackgroundView view;
-        view.resize(836, 471);
+        view.setReelsAnimating(true);
+        for (const PaletteRendering& r : renderInBothPalettes(view, size))
+            for (int y = 0; y < size.height(); y += 7)
+                for (int x = 0; x < size.width(); x += 7)
+                    ASSERT_EQ(r.image.pixelColor(x, y), r.palette.color(QPalette::Window))
+                        << r.name << " " << x << "," << y;
         view.setVintageEnabled(true);
-        EXPECT_FALSE(press(view, play));
-        view.setTransportTarget(&plain);
-        EXPECT_FALSE(press(view, play));
-        view.setTransportTarget(&recorder);
-        EXPECT_FALSE(press(view, play, Qt::RightButton));
-        EXPECT_TRUE(press(view, play));
+        view.setReelsAnimating(false);
+        const QImage still = renderWidget(view, size);
+        view.setReelsAnimating(true);
+        const QImage turning = renderWidget(view, size);
+        for (const QPoint p : points) {
+            EXPECT_TRUE(colorNear(still.pixelColor(p), ground)) << p.x() << "," << p.y();
+            EXPECT_GT(turning.pixelColor(p).red(), ground.red() + 12) << p.x() << "," << p.y();
+        }
+        view.setReelRotation(std::numbers::pi / 2);
+        const QImage turned = renderWidget(view, size);
+        EXPECT_TRUE(colorNear(turned.pixelColor(points[0]), ground));
+        EXPECT_GT(turned.pixelColor(turnedDown).red(), ground.red() + 12);
     }
-    ASSERT_EQ(recorder.calls.size(), 1u);
-    EXPECT_EQ(recorder.calls[0].action, "vintagePlayPausePressed");
 }
 
-TEST(TapeDeckBackgroundView, ForgetsATargetThatIsGone)
+TEST(TapeDeckBackgroundView, ArtworkFromTheResourceIsStretchedAt82PercentUnderTheFrame)
+{
+    // The test artwork: red on the left half, blue on the right.
+    ASSERT_TRUE(QResource::registerResource(KASSOLIN_TEST_PANEL_RCC));
+    TapeDeckBackgroundView view;
+    ASSERT_NE(view.panelImage(), nullptr);
+    view.setVintageEnabled(true);
+    const QColor red = panel(Qt::red);
+    const QColor blue = panel(Qt::blue);
+    // Corner to corner at another aspect ratio: a kept ratio would leave bands of bare ground.
+    const QImage image = renderWidget(view, {418, 300});
+    for (const QPoint p : {QPoint(100, 150), QPoint(12, 3), QPoint(206, 298)})
+        EXPECT_TRUE(colorNear(image.pixelColor(p), red)) << p.x() << "," << p.y();
+    for (const QPoint p : {QPoint(300, 150), QPoint(212, 2), QPoint(406, 297)})
+        EXPECT_TRUE(colorNear(image.pixelColor(p), blue)) << p.x() << "," << p.y();
+    // The frame line inset by 7 covers half of pixel column 7 in 24 % black.
+    const QColor halfFrame = QColor::fromRgbF(0.0f, 0.0f, 0.0f, 0.12f);
+    EXPECT_TRUE(colorNear(image.pixelColor(7, 150), over(halfFrame, red), 3) &&
+                colorNear(image.pixelColor(410, 150), over(halfFrame, blue), 3));
+    // Too small for the frame, a view shows the artwork to its edges.
+    const QImage small = renderWidget(view, {13, 14});
+    for (int y = 0; y < 14; ++y)
+        EXPECT_TRUE(colorNear(small.pixelColor(0, y), red, 3) &&
+                    colorNear(small.pixelColor(12, y), blue, 3))
+            << y;
+    // Artwork changed behind the view's back shows once the size or the pixel ratio changes.
+    view.panelImage()->load(QByteArray("<svg xmlns='http://www.w3.org/2000/svg'/>"));
+    EXPECT_TRUE(colorNear(renderWidget(view, {420, 300}).pixelColor(100, 150), ground));
+    view.panelImage()->load(QStringLiteral(":/VintageTapePanel.svg"));
+    EXPECT_TRUE(colorNear(renderWidget(view, {420, 300}, 2.0).pixelColor(200, 300), red));
+    QResource::unregisterResource(KASSOLIN_TEST_PANEL_RCC);
+}
+
+TEST(TapeDeckBackgroundView, KeysSendOnMouseDownToALiveTargetInTheVintageDesignOnly)
 {
     auto recorder = std::make_unique<ActionRecorder>();
+    QObject* const willing = recorder.get();
+    // design, target, button, x and y in a view of 1000 × 200, action (nullptr: handed on)
+    const std::tuple<bool, QObject*, Qt::MouseButton, int, int, const char*> clicks[] = {
+        {true, willing, Qt::LeftButton, 505, 180, "stopButtonPressed"},
+        {true, willing, Qt::LeftButton, 590, 180, "vintagePlayPausePressed"},
+        {true, willing, Qt::LeftButton, 675, 180, "nextButtonPressed"},
+        {true, willing, Qt::LeftButton, 590, 166, nullptr},
+        {true, willing, Qt::RightButton, 590, 180, nullptr},
+        {false, willing, Qt::LeftButton, 590, 180, nullptr}};
     TapeDeckBackgroundView view;
-    view.resize(836, 471);
-    view.setVintageEnabled(true);
-    view.setTransportTarget(recorder.get());
+    view.resize(1000, 200);
+    for (const auto& [vintage, target, button, x, y, action] : clicks) {
+        recorder->calls.clear();
+        view.setVintageEnabled(vintage);
+        view.setTransportTarget(target);
+        EXPECT_EQ(sendMouse(view, QEvent::MouseButtonPress, QPointF(x, y), button, button),
+                  action != nullptr)
+            << x << "," << y;
+        const ActionRecorder::Calls sent{{action, &view}};
+        EXPECT_EQ(recorder->calls, action ? sent : ActionRecorder::Calls{}) << x << "," << y;
+    }
+    // A target that is gone is forgotten.
+    view.setTransportTarget(willing);
     recorder.reset();
     EXPECT_EQ(view.transportTarget(), nullptr);
-    EXPECT_FALSE(press(view, QPointF(400, 450)));
+    EXPECT_FALSE(sendMouse(view, QEvent::MouseButtonPress, QPointF(590, 180)));
 }
 
-TEST(TapeDeckBackgroundView, OnlyTheDesignSwitchRedraws)
+TEST(TapeDeckGeometry, ReelsScaleCentresByEachAxisAndTheRadiusByTheSmallerFactor)
 {
-    ActionRecorder recorder;
-    TapeDeckBackgroundView view;
-    view.resize(340, 224);
-    EXPECT_FALSE(view.isVintageEnabled());
-    EXPECT_FALSE(view.isReelsAnimating());
-    EXPECT_EQ(view.reelRotation(), 0.0);
-    EXPECT_EQ(paintEventsDuring(view,
-                                [&] {
-                                    view.setReelsAnimating(true);
-                                    view.setReelRotation(0.18);
-                                    view.setTransportTarget(&recorder);
-                                }),
-              0);
-    EXPECT_GT(paintEventsDuring(view, [&] { view.setVintageEnabled(true); }), 0);
-    EXPECT_TRUE(view.isReelsAnimating());
-    EXPECT_EQ(view.reelRotation(), 0.18);
-    EXPECT_EQ(view.transportTarget(), &recorder);
-}
-
-TEST(TapeDeckBackgroundView, ViewsTooSmallForTheFrameShowTheArtworkToTheEdges)
-{
-    PanelResource resource;
-    TapeDeckBackgroundView view;
-    view.setVintageEnabled(true);
-    view.setReelsAnimating(true);
-    for (const QSize size : {QSize(10, 12), QSize(13, 14)}) {
-        const QImage image = renderWidget(view, size);
-        for (int y = 0; y < size.height(); ++y) {
-            EXPECT_TRUE(colorNear(image.pixelColor(0, y), panel(red), 3))
-                << size.width() << " " << y;
-            EXPECT_TRUE(colorNear(image.pixelColor(size.width() - 1, y), panel(blue), 3))
-                << size.width() << " " << y;
-        }
+    // view size, left and right centre, radius
+    const std::tuple<QSizeF, QPointF, QPointF, double> sizes[] = {
+        {{836, 471}, {343, 315}, {496, 315}, 31.0},
+        {{1672, 942}, {686, 630}, {992, 630}, 62.0},
+        {{836, 235.5}, {343, 157.5}, {496, 157.5}, 15.5}};
+    for (const auto& [size, leftCentre, rightCentre, radius] : sizes) {
+        const ReelGeometry left = reelGeometry(size, {343, 315}, 31.0, 0.0);
+        EXPECT_EQ(left.centre, leftCentre) << size.width() << "x" << size.height();
+        EXPECT_EQ(reelGeometry(size, {496, 315}, 31.0, 0.0).centre, rightCentre);
+        EXPECT_DOUBLE_EQ(left.radius, radius);
     }
-    // One pixel holds both halves.
-    const QColor both = renderWidget(view, {1, 1}).pixelColor(0, 0);
-    EXPECT_GT(both.red(), 60);
-    EXPECT_GT(both.blue(), 60);
+    // A rotation that is not finite counts as 0.
+    const ReelGeometry upright = reelGeometry({836, 471}, {343, 315}, 31.0, 0.0);
+    for (double rotation : {notANumber, HUGE_VAL})
+        EXPECT_EQ(reelGeometry({836, 471}, {343, 315}, 31.0, rotation).spokes, upright.spokes);
+}
+
+TEST(TapeDeckGeometry, KeyBandMapsToTheSixActionsWithSharedEndsToTheLeftKey)
+{
+    const std::tuple<double, double, const char*> keys[] = {{0.055, 0.84, "ejectButtonPressed"},
+                                                            {0.335, 1.0, "previousButtonPressed"},
+                                                            {0.42, 0.9, "stopButtonPressed"},
+                                                            {0.755, 0.9, "playlistButtonPressed"}};
+    for (const auto& [fx, fy, action] : keys)
+        EXPECT_STREQ(tapeDeckKeyActionAt(fx, fy), action) << fx << "," << fy;
+    // Nothing in the gaps, past the ends, or where a fraction is not a number.
+    const std::pair<double, double> misses[] = {
+        {0.2, 0.9}, {0.38, 0.9}, {0.76, 0.9}, {notANumber, 0.9}, {0.5, notANumber}};
+    for (const auto& [fx, fy] : misses)
+        EXPECT_EQ(tapeDeckKeyActionAt(fx, fy), nullptr) << fx << "," << fy;
 }
 
 } // namespace
