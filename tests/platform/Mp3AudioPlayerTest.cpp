@@ -99,7 +99,7 @@ protected:
     EndRecorder recorder;
 };
 
-TEST_F(Mp3AudioPlayerTest, PlaysAtAboutRealTimeOnTheDummyDevice)
+TEST_F(Mp3AudioPlayerTest, PlaysAtAboutRealTimeEvenWhileTheMainThreadIsBlocked)
 {
     auto player = open(track(4.0));
     ASSERT_TRUE(player);
@@ -112,6 +112,12 @@ TEST_F(Mp3AudioPlayerTest, PlaysAtAboutRealTimeOnTheDummyDevice)
     const double speed = speedOver(*player, 1000ms);
     EXPECT_GT(speed, 0.8);
     EXPECT_LT(speed, 1.3);
+
+    const double before = player->currentTime();
+    std::this_thread::sleep_for(150ms);
+    EXPECT_GT(player->currentTime(), before + 0.1);
+    processEventsFor(100ms);
+    EXPECT_EQ(player->underrunCount(), 0u);
 }
 
 TEST_F(Mp3AudioPlayerTest, ASeekReadsBackAtOncePlayingPausedAndStopped)
@@ -196,19 +202,6 @@ TEST_F(Mp3AudioPlayerTest, AStoppedOrDestroyedPlayerReportsNoEnd)
     EXPECT_TRUE(recorder.ends.empty());
 }
 
-TEST_F(Mp3AudioPlayerTest, ABlockedMainThreadDoesNotStarveTheDevice)
-{
-    auto player = open(track(2.0));
-    ASSERT_TRUE(player);
-    player->play();
-    processEventsFor(100ms);
-    const double before = player->currentTime();
-    std::this_thread::sleep_for(150ms);
-    EXPECT_GT(player->currentTime(), before + 0.1);
-    processEventsFor(100ms);
-    EXPECT_EQ(player->underrunCount(), 0u);
-}
-
 TEST_F(Mp3AudioPlayerTest, WithoutADevicePlaybackGoesOnSilentlyInRealTime)
 {
     auto player = open(track(1.0), [] { return std::make_unique<MissingDevice>(); });
@@ -243,20 +236,6 @@ TEST_F(Mp3AudioPlayerTest, ALostDeviceIsReplacedByTheSilentClockMidTrack)
     EXPECT_LT(speed, 1.3);
     ASSERT_TRUE(processEventsUntil([&] { return !recorder.ends.empty(); }, 5s));
     EXPECT_EQ(recorder.ends.size(), 1u);
-}
-
-TEST_F(Mp3AudioPlayerTest, EveryUnplayableFileFailsAtOpenWithAReason)
-{
-    const AudioPlayer::Factory factory = Mp3AudioPlayer::factory();
-    for (const auto& file : files.unopenableFiles()) {
-        QString error;
-        EXPECT_FALSE(factory(file.path, &error)) << file.kind;
-        EXPECT_FALSE(error.isEmpty()) << file.kind;
-    }
-    std::int64_t signalFrames = 0;
-    auto cut = open(files.cutMidway(&signalFrames));
-    ASSERT_TRUE(cut);
-    EXPECT_LT(cut->duration(), 0.7 * static_cast<double>(signalFrames) / 44100);
 }
 
 } // namespace
