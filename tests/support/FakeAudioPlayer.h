@@ -47,7 +47,6 @@ public:
     int seekCount = 0;
 
     const QString& path() const { return m_path; }
-    AudioPlayerDelegate* delegate() const { return m_delegate; }
     bool isPrepared() const { return m_prepared; }
 
 private:
