@@ -2,22 +2,15 @@
 #include "support/PcmSampleSource.h"
 
 #include <cmath>
-#include <numbers>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-BassMeterFrames framesOf(const Pcm& pcm, double frameDuration = 1.0 / 60.0)
+BassMeterFrames framesOf(const Pcm& pcm)
 {
     PcmSampleSource source(pcm);
-    return bassMeterFramesForSource(source, frameDuration, currentGeneration());
-}
-
-TEST(Decibels, NeverReadBelowMinus60NotEvenForAnAmplitudeThatIsNoNumber)
-{
-    for (const float amplitude : {0.0007f, 0.0f, std::nanf("")})
-        EXPECT_EQ(decibelsForAmplitude(amplitude), -60.0f) << amplitude;
+    return bassMeterFramesForSource(source, 1.0 / 60.0, currentGeneration());
 }
 
 TEST(BassMeterFrames, FullScaleTonesAndDcReadTheFilteredPeakOfEveryFrameOnEachSide)
@@ -41,15 +34,19 @@ TEST(BassMeterFrames, FullScaleTonesAndDcReadTheFilteredPeakOfEveryFrameOnEachSi
             EXPECT_NEAR(frames[j][1], expected - 12.0412f, 0.005) << hertz << " Hz, frame " << j;
         }
     }
+    for (const float amplitude : {0.0007f, 0.0f, std::nanf("")})
+        EXPECT_EQ(decibelsForAmplitude(amplitude), -60.0f) << amplitude;
 }
 
-TEST(BassMeterFrames, TheFilterCoefficientFollowsTheRate)
+TEST(BassMeterFrames, TheCutoffStaysAt180HzAtEveryRate)
 {
-    // A track of one full-scale sample reads the coefficient itself.
-    const double omega = 2.0 * std::numbers::pi * 180.0;
-    for (const int rate : {8000, 96000})
-        EXPECT_EQ(framesOf(Pcm{rate, 1, {1.0f}}).at(0)[0],
-                  decibelsForAmplitude(static_cast<float>(omega / (rate + omega))));
+    // At its cutoff a one-pole low-pass passes a sine 3 dB down, −1 dB on the meter (−1.3 dB
+    // at 8000 Hz). A filter made for 44100 Hz would read −13 dB at 8000 Hz, +1.1 dB at 96000 Hz.
+    for (const int rate : {8000, 22050, 96000}) {
+        const BassMeterFrames frames = framesOf(sineWave(180, 1.0, rate, 1, rate));
+        for (std::size_t j = 6; j < frames.size(); ++j)
+            EXPECT_NEAR(frames[j][0], -1.0f, 0.4) << rate << " Hz, frame " << j;
+    }
 }
 
 } // namespace

@@ -1,67 +1,57 @@
 #include "analysis/SampleReader.h"
-#include "support/TrackAnalyses.h"
+
+#include "analysis/BassMeterFrames.h"
+#include "analysis/SpectrumFrames.h"
+#include "analysis/WaveformPeaks.h"
+#include "support/PcmSampleSource.h"
 
 #include <cmath>
-#include <limits>
-#include <numeric>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-std::vector<float> readAll(SampleReader& reader)
+// The analyses as a load runs them: sized by the stated duration, each on a copy of the source
+// (each decodes the file on its own), each with the generation the counter holds as it starts.
+struct TrackAnalyses
 {
-    std::vector<float> samples;
-    for (auto buffer = reader.nextBuffer(); !buffer.empty(); buffer = reader.nextBuffer())
-        samples.insert(samples.end(), buffer.begin(), buffer.end());
-    return samples;
-}
+    explicit TrackAnalyses(const PcmSampleSource& source,
+                           const std::shared_ptr<AnalysisGeneration::Counter>& counter =
+                               std::make_shared<AnalysisGeneration::Counter>(1))
+    {
+        PcmSampleSource copies[] = {source, source, source};
+        const double duration = source.duration();
+        const WaveformPeaks peaks = waveformPeaksForSource(
+            copies[0], waveformBinCountForDuration(duration), AnalysisGeneration(counter));
+        left = peaks.left;
+        right = peaks.right;
+        bass = bassMeterFramesForSource(copies[1], bassMeterFrameDurationForDuration(duration),
+                                        AnalysisGeneration(counter));
+        spectrum = spectrumFramesForSource(copies[2], spectrumFrameDurationForDuration(duration),
+                                           spectrumBandCount, AnalysisGeneration(counter));
+    }
+    bool operator==(const TrackAnalyses&) const = default;
+
+    std::vector<float> left;
+    std::vector<float> right;
+    BassMeterFrames bass;
+    SpectrumFrames spectrum;
+};
 
 TEST(SampleReader, ReadsSamplesThatAreNotFiniteAsZeroAndFillsInTheFormat)
 {
-    constexpr float infinity = std::numeric_limits<float>::infinity();
     // A rate or channel count that is not positive stands for 44100 Hz or 2 channels.
-    PcmSampleSource source({0.25f, std::nanf(""), -infinity, 1.5f, infinity, -0.75f}, {0, -1}, 1.0);
+    PcmSampleSource source({0.25f, std::nanf(""), -HUGE_VALF, 1.5f, HUGE_VALF, -0.75f}, {0, -1}, 1);
     source.bufferSizes = {2, 4};
     SampleReader reader(source, currentGeneration());
     ASSERT_TRUE(reader.open());
-    EXPECT_EQ(reader.format().sampleRate, 44100);
-    EXPECT_EQ(reader.format().channelCount, 2);
-    EXPECT_EQ(readAll(reader), (std::vector<float>{0.25f, 0.0f, 0.0f, 1.5f, 0.0f, -0.75f}));
-}
-
-TEST(SampleReader, StopsAtTheBufferDuringWhichTheGenerationChanged)
-{
-    PcmSampleSource source(dcLevel(0.5, 44100, 2, 1000));
-    source.bufferSizes = {100};
-    source.supersedingCounter = std::make_shared<AnalysisGeneration::Counter>(7);
-    source.supersededAtBuffer = 2;
-    SampleReader reader(source, AnalysisGeneration(source.supersedingCounter));
-    ASSERT_TRUE(reader.open());
-    EXPECT_EQ(readAll(reader).size(), 200u);
-    // Once the change is seen, not even the next buffer is decoded.
-    EXPECT_TRUE(reader.nextBuffer().empty());
-    EXPECT_EQ(source.buffersDelivered, 3u);
-}
-
-TEST(Analyses, TakeTheirBinCountAndFrameDurationsFromTheTrackDuration)
-{
-    // Duration; waveform bins, bass and spectrum frame durations in seconds.
-    constexpr double infinity = std::numeric_limits<double>::infinity();
-    const std::array<double, 4> cases[] = {
-        {0.5, 600, 1.0 / 60, 0.05},          {10.0, 6000, 1.0 / 60, 0.05},
-        {30.0005, 18001, 1.0 / 60, 0.05},    {200.0, 36000, 1.0 / 60, 0.05},
-        {300.0, 36000, 0.025, 0.05},         {600.0, 36000, 0.05, 0.1},
-        {3600.0, 36000, 0.3, 0.6},           {-4.0, 600, 1.0 / 60, 0.05},
-        {std::nan(""), 600, 1.0 / 60, 0.05}, {infinity, 36000, infinity, infinity}};
-    for (const auto& [duration, bins, bassFrame, spectrumFrame] : cases) {
-        EXPECT_EQ(waveformBinCountForDuration(duration), bins) << duration;
-        EXPECT_DOUBLE_EQ(bassMeterFrameDurationForDuration(duration), bassFrame) << duration;
-        EXPECT_DOUBLE_EQ(spectrumFrameDurationForDuration(duration), spectrumFrame) << duration;
-    }
-    // An infinite frame holds the whole track.
-    PcmSampleSource source(silence(1000, 2, 10));
-    EXPECT_EQ(bassMeterFramesForSource(source, infinity, currentGeneration()).size(), 1u);
+    EXPECT_EQ(std::pair(reader.format().sampleRate, reader.format().channelCount),
+              std::pair(44100, 2));
+    std::vector<float> samples;
+    for (auto buffer = reader.nextBuffer(); !buffer.empty(); buffer = reader.nextBuffer())
+        samples.insert(samples.end(), buffer.begin(), buffer.end());
+    EXPECT_EQ(samples, (std::vector<float>{0.25f, 0.0f, 0.0f, 1.5f, 0.0f, -0.75f}));
 }
 
 TEST(Analyses, GiveTheSameResultsForAnySplitIntoBuffers)
@@ -73,65 +63,36 @@ TEST(Analyses, GiveTheSameResultsForAnySplitIntoBuffers)
         const Pcm pcm = whiteNoise(0.9, 44100, channels, 44100 + 1234, 29);
         PcmSampleSource source(pcm);
         source.bufferSizes = {pcm.samples.size()};
-        const TrackAnalyses whole = analyseTrack(source);
-        EXPECT_EQ(whole.bass.size(), 62u);
-        EXPECT_EQ(whole.spectrum.size(), 21u);
+        const TrackAnalyses whole(source);
+        EXPECT_EQ(std::pair(whole.bass.size(), whole.spectrum.size()),
+                  std::pair(std::size_t{62}, std::size_t{21}));
         for (const std::vector<std::size_t>& sizes : splits) {
             SCOPED_TRACE(::testing::Message() << channels << " channels, " << sizes[0]);
             source.bufferSizes = sizes;
-            expectSameAnalyses(analyseTrack(source), whole);
+            EXPECT_TRUE(TrackAnalyses(source) == whole);
         }
     }
 }
 
-TEST(Analyses, ReadMonoOnBothSidesAndTheFirstTwoOfSixChannelsOnTheirSides)
-{
-    // Six channels: the mono signal on the first two, a constant on the rest.
-    const Pcm mono = whiteNoise(0.9, 44100, 1, 44100, 29);
-    std::vector<float> sixChannels;
-    std::vector<float> averageOfSix;
-    for (const float sample : mono.samples) {
-        const float frame[] = {sample, sample, 0.25f, 0.25f, 0.25f, 0.25f};
-        sixChannels.insert(sixChannels.end(), std::begin(frame), std::end(frame));
-        averageOfSix.push_back(static_cast<float>(std::accumulate(frame, frame + 6, 0.0) / 6));
-    }
-    const TrackAnalyses fromMono = analyseTrack(PcmSampleSource(mono));
-    const TrackAnalyses fromSix = analyseTrack(PcmSampleSource(sixChannels, {44100, 6}, 1.0));
-    EXPECT_EQ(fromMono.peaks.right, fromMono.peaks.left);
-    EXPECT_EQ(fromSix.peaks.left, fromMono.peaks.left);
-    EXPECT_EQ(fromSix.peaks.right, fromMono.peaks.left);
-    EXPECT_EQ(fromSix.bass, fromMono.bass);
-    // The spectrum alone averages all channels.
-    EXPECT_EQ(fromSix.spectrum,
-              analyseTrack(PcmSampleSource(averageOfSix, {44100, 1}, 1.0)).spectrum);
-}
-
 TEST(Analyses, KeepWhatWasReadBeforeTheGenerationChangedWithoutAPartialFrame)
 {
-    // The change comes as the third buffer is decoded: 6000 samples count.
+    // The change comes as the third buffer is decoded: 6000 samples count, and not even the
+    // next buffer is decoded.
     const Pcm tone = sineWave(1000, 0.9, 44100, 1, 44100);
     PcmSampleSource source(tone);
     source.bufferSizes = {3000};
     source.supersedingCounter = std::make_shared<AnalysisGeneration::Counter>(1);
     source.supersededAtBuffer = 2;
-    const TrackAnalyses superseded = analyseTrack(source, source.supersedingCounter);
+    PcmSampleSource waveform = source;
+    waveformPeaksForSource(waveform, 600, AnalysisGeneration(source.supersedingCounter));
+    EXPECT_EQ(waveform.buffersDelivered, 3u);
+    const TrackAnalyses superseded(source, source.supersedingCounter);
     const std::vector<float> head(tone.samples.begin(), tone.samples.begin() + 6000);
-    const TrackAnalyses read = analyseTrack(PcmSampleSource(head, {44100, 1}, 1.0));
-    EXPECT_EQ(superseded.peaks.left, read.peaks.left);
+    const TrackAnalyses read(PcmSampleSource(head, {44100, 1}, 1.0));
+    EXPECT_EQ(superseded.left, read.left);
     // The track did not end there: the frame in progress is no shorter last frame.
     EXPECT_EQ(superseded.bass, BassMeterFrames(read.bass.begin(), read.bass.end() - 1));
     EXPECT_EQ(superseded.spectrum, SpectrumFrames(read.spectrum.begin(), read.spectrum.end() - 1));
-}
-
-TEST(Analyses, StopReadingAtTheirFrameLimitsWithoutAPartialFrame)
-{
-    // Bass frames of 16 samples, spectrum frames of 256; the stated length allows more.
-    PcmSampleSource bass(whiteNoise(0.5, 8000, 1, 6000 * 256 + 100, 23).samples, {8000, 1}, 1e6);
-    bass.bufferSizes = {1000};
-    PcmSampleSource spectrum = bass;
-    EXPECT_EQ(bassMeterFramesForSource(bass, 0.002, currentGeneration()).size(), 12000u);
-    EXPECT_EQ(spectrumFramesForSource(spectrum, 0.032, 16, currentGeneration()).size(), 6000u);
-    EXPECT_FALSE(bass.isExhausted() || spectrum.isExhausted());
 }
 
 TEST(Analyses, GiveTheirEmptyResultsWithoutOpeningTheTrackForAStaleGenerationOrNoWork)
@@ -140,18 +101,18 @@ TEST(Analyses, GiveTheirEmptyResultsWithoutOpeningTheTrackForAStaleGenerationOrN
     const auto counter = std::make_shared<AnalysisGeneration::Counter>(7);
     const AnalysisGeneration superseded(counter);
     ++*counter;
-    for (const AnalysisGeneration& generation : {superseded, AnalysisGeneration(nullptr, 0)}) {
-        EXPECT_EQ(waveformPeaksForSource(source, 3, generation).left, std::vector<float>(3));
-        EXPECT_TRUE(bassMeterFramesForSource(source, 1.0 / 60, generation).empty());
-        EXPECT_TRUE(spectrumFramesForSource(source, 0.05, 16, generation).empty());
-    }
-    for (const double frameDuration : {0.0, -1.0 / 60, std::numeric_limits<double>::quiet_NaN()}) {
-        EXPECT_TRUE(bassMeterFramesForSource(source, frameDuration, currentGeneration()).empty());
-        EXPECT_TRUE(
-            spectrumFramesForSource(source, frameDuration, 16, currentGeneration()).empty());
+    // Generation, waveform bins, frame duration: each alone gives the empty results.
+    const std::tuple<AnalysisGeneration, std::uint64_t, double> cases[] = {
+        {superseded, 3, 0.05},
+        {AnalysisGeneration(nullptr, 0), 3, 0.05},
+        {currentGeneration(), 0, 0.0},
+        {currentGeneration(), 0, std::nan("")}};
+    for (const auto& [generation, bins, frameDuration] : cases) {
+        EXPECT_EQ(waveformPeaksForSource(source, bins, generation).left, std::vector<float>(bins));
+        EXPECT_TRUE(bassMeterFramesForSource(source, frameDuration, generation).empty());
+        EXPECT_TRUE(spectrumFramesForSource(source, frameDuration, 16, generation).empty());
     }
     EXPECT_TRUE(spectrumFramesForSource(source, 0.05, 0, currentGeneration()).empty());
-    EXPECT_TRUE(waveformPeaksForSource(source, 0, currentGeneration()).right.empty());
     EXPECT_EQ(source.openCount, 0);
 }
 
