@@ -1,105 +1,45 @@
 #include "player/PlayerTestFixture.h"
 
 #include "views/MiniScrubberView.h"
-#include "views/TransportButton.h"
+
+#include <tuple>
 
 namespace {
 
-struct LoopStep
+TEST_F(PlayerTest, LoopPointsArmTheLoopOnlyWithAStartBeforeTheEnd)
 {
-    char point; // 'A', 'B' or 'C' (clear)
-    double time;
-};
-
-struct LoopCase
-{
-    const char* name;
-    std::vector<LoopStep> steps;
-    double start;
-    double end;
-    bool enabled;
-    bool acts;
-};
-
-void PrintTo(const LoopCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
-
-class LoopStates : public PlayerTest, public ::testing::WithParamInterface<LoopCase>
-{};
-
-TEST_P(LoopStates, FollowTheArmingRules)
-{
-    const LoopCase& c = GetParam();
-    controller.loadPlaylist(tracks({"a"}), 0, true);
-    for (const LoopStep& step : c.steps) {
-        current()->setCurrentTime(step.time);
-        if (step.point == 'A')
-            controller.loopAButtonPressed(nullptr);
-        else if (step.point == 'B')
-            controller.loopBButtonPressed(nullptr);
-        else
-            controller.loopClearButtonPressed(nullptr);
+    controller.loopAButtonPressed(nullptr); // without a player: nothing to take the time from
+    controller.loopBButtonPressed(nullptr);
+    EXPECT_EQ(std::pair(controller.loopStart(), controller.loopEnd()), std::pair(-1.0, -1.0));
+    // Points set at a time ('C' clears); then A, B, armed, and whether playing on to 40 s jumps
+    // back to A within that one refresh. Every load starts without a loop.
+    const std::tuple<const char*, double, double, bool, bool> cases[] = {
+        {"A10", 10, -1, false, false},        {"B20", -1, 20, false, false},
+        {"A10 B20", 10, 20, true, true},      {"B20 A10", 10, 20, true, true},
+        {"B20 A25", 25, 20, false, false},    {"A10 B10", 10, 10, false, false},
+        {"A10 B20 A25", 25, 20, true, false}, {"A10 B20 A25 B30", 25, 30, true, true},
+        {"A10 B20 A5", 5, 20, true, true},    {"A10 B20 C0", -1, -1, false, false}};
+    for (const auto& [steps, start, end, enabled, acts] : cases) {
+        controller.loadPlaylist(tracks({"a"}), 0, true);
+        for (const QString& step : QString(steps).split(' ')) {
+            current()->setCurrentTime(step.mid(1).toDouble());
+            if (step[0] == 'A')
+                controller.loopAButtonPressed(nullptr);
+            else
+                step[0] == 'B' ? controller.loopBButtonPressed(nullptr)
+                               : controller.loopClearButtonPressed(nullptr);
+        }
+        EXPECT_EQ(
+            std::tuple(controller.loopStart(), controller.loopEnd(), controller.isLoopEnabled()),
+            std::tuple(start, end, enabled))
+            << steps;
+        current()->setCurrentTime(40.0);
+        controller.updateTimeLabels();
+        EXPECT_EQ(current()->currentTime(), acts ? start : 40.0) << steps;
     }
-    EXPECT_EQ(controller.loopStart(), c.start);
-    EXPECT_EQ(controller.loopEnd(), c.end);
-    EXPECT_EQ(controller.isLoopEnabled(), c.enabled);
-    EXPECT_EQ(controller.loopAButton()->isTransportActive(), c.start >= 0);
-    EXPECT_EQ(controller.loopBButton()->isTransportActive(), c.end >= 0);
-    EXPECT_EQ(controller.loopClearButton()->isTransportActive(), c.enabled);
-
-    // Playing on to 40 s: an acting loop jumps back to A within this one refresh.
-    current()->setCurrentTime(40.0);
-    controller.updateTimeLabels();
-    EXPECT_EQ(current()->currentTime(), c.acts ? c.start : 40.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Transitions, LoopStates,
-    ::testing::Values(
-        LoopCase{"AOnly", {{'A', 10}}, 10, -1, false, false},
-        LoopCase{"BOnly", {{'B', 20}}, -1, 20, false, false},
-        LoopCase{"AThenB", {{'A', 10}, {'B', 20}}, 10, 20, true, true},
-        LoopCase{"BThenA", {{'B', 20}, {'A', 10}}, 10, 20, true, true},
-        LoopCase{"AAfterB", {{'B', 20}, {'A', 25}}, 25, 20, false, false},
-        LoopCase{"SamePosition", {{'A', 10}, {'B', 10}}, 10, 10, false, false},
-        LoopCase{"ArmedThenCrossed", {{'A', 10}, {'B', 20}, {'A', 25}}, 25, 20, true, false},
-        LoopCase{"CrossedThenRestored",
-                 {{'A', 10}, {'B', 20}, {'A', 25}, {'B', 30}},
-                 25,
-                 30,
-                 true,
-                 true},
-        LoopCase{"NewSection", {{'A', 10}, {'B', 20}, {'A', 5}}, 5, 20, true, true},
-        LoopCase{"Cleared", {{'A', 10}, {'B', 20}, {'C', 0}}, -1, -1, false, false}),
-    [](const ::testing::TestParamInfo<LoopCase>& info) { return std::string(info.param.name); });
-
-TEST_F(PlayerTest, WithoutAPlayerOnlyClearWorks)
-{
-    controller.setLoopStartAtCurrentTime();
-    controller.setLoopEndAtCurrentTime();
-    EXPECT_EQ(controller.loopStart(), -1.0);
-    EXPECT_EQ(controller.loopEnd(), -1.0);
-    controller.clearLoopPoints();
-    EXPECT_FALSE(controller.isLoopEnabled());
-}
-
-TEST_F(PlayerTest, ScrubbingPastBJumpsToAAtOnceAlsoWhilePaused)
-{
-    controller.loadPlaylist(tracks({"a"}), 0, true);
-    current()->setCurrentTime(10.0);
-    controller.setLoopStartAtCurrentTime();
-    current()->setCurrentTime(20.0);
-    controller.setLoopEndAtCurrentTime();
-    controller.pauseButtonPressed(nullptr);
-    controller.scrubber()->setValue(0.15); // 30 s of 200
-    controller.scrubberValueChanged(controller.scrubber());
-    EXPECT_DOUBLE_EQ(current()->currentTime(), 10.0);
-    EXPECT_TRUE(controller.isPaused());
-}
-
-TEST_F(PlayerTest, AnArmedLoopKeepsTheTrackFromEnding)
+TEST_F(PlayerTest, AnArmedLoopJumpsBackOncePerRefreshWhenScrubbedPastBOrPausedAtTheEnd)
 {
     players.duration = 60.0;
     controller.loadPlaylist(tracks({"a", "b"}), 0, true);
@@ -107,27 +47,23 @@ TEST_F(PlayerTest, AnArmedLoopKeepsTheTrackFromEnding)
     controller.setLoopStartAtCurrentTime();
     current()->setCurrentTime(20.0);
     controller.setLoopEndAtCurrentTime();
-    current()->pause();
+    controller.pauseButtonPressed(nullptr);
+    controller.scrubber()->setValue(0.5); // 30 s
+    controller.scrubberValueChanged(controller.scrubber());
+    EXPECT_DOUBLE_EQ(current()->currentTime(), 10.0);
+    EXPECT_TRUE(controller.isPaused());
+    // Stopped at the end, the track does not end: the loop sends it back.
     current()->setCurrentTime(60.0);
     controller.updateTimeLabels();
     EXPECT_DOUBLE_EQ(current()->currentTime(), 10.0);
     EXPECT_EQ(controller.playlistIndex(), 0);
-}
-
-TEST_F(PlayerTest, ALoopWhosePlayerStaysPastBJumpsOncePerRefresh)
-{
-    controller.loadPlaylist(tracks({"a"}), 0, true);
-    current()->setCurrentTime(10.0);
-    controller.setLoopStartAtCurrentTime();
-    current()->setCurrentTime(20.0);
-    controller.setLoopEndAtCurrentTime();
+    // A player that stays past B is sent back once per refresh, not again within it.
     current()->setCurrentTime(30.0);
     current()->ignoresSeeks = true;
-    const int seeksBefore = current()->seekCount;
+    const int seeks = current()->seekCount;
     controller.updateTimeLabels();
-    EXPECT_EQ(current()->seekCount, seeksBefore + 1);
     controller.updateTimeLabels();
-    EXPECT_EQ(current()->seekCount, seeksBefore + 2);
+    EXPECT_EQ(current()->seekCount, seeks + 2);
 }
 
 } // namespace

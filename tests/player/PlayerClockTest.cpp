@@ -1,127 +1,53 @@
 #include "player/PlayerTestFixture.h"
 
-#include "support/EventLoop.h"
-#include "views/LEDMeterView.h"
 #include "views/MiniScrubberView.h"
-#include "views/SpectrumAnalyzerView.h"
-#include "views/TapeDeckBackgroundView.h"
 #include "views/WaveformView.h"
 
-#include <numbers>
+#include <cmath>
 
 #include <QElapsedTimer>
 #include <QLabel>
-
-using namespace std::chrono_literals;
+#include <QTest>
 
 namespace {
 
-QStringList timeLabels(const PlayerWindowController& controller)
+TEST_F(PlayerTest, ADurationOfZeroOrNotANumberNeitherScrubsNorEndsTheTrack)
 {
-    return {controller.elapsedLabel()->text(), controller.remainingLabel()->text()};
-}
-
-TEST_F(PlayerTest, WithoutATrackTheDisplaysShowSilence)
-{
-    controller.updateTimeLabels();
-    EXPECT_EQ(timeLabels(controller), QStringList({"00:00", "-00:00"}));
-    EXPECT_EQ(controller.meterView()->leftDB(), -60.0f);
-    EXPECT_EQ(controller.meterView()->rightDB(), -60.0f);
-}
-
-TEST_F(PlayerTest, TheLabelsShowElapsedAndRemainingTime)
-{
-    players.duration = 185.4;
-    controller.loadPlaylist(tracks({"a"}), 0, false);
-    EXPECT_EQ(timeLabels(controller), QStringList({"00:00", "-03:05"}));
-    current()->setCurrentTime(185.4);
-    current()->play(); // playing at the very end: no end fallback yet
-    controller.updateTimeLabels();
-    EXPECT_EQ(timeLabels(controller), QStringList({"03:05", "-00:00"}));
-    EXPECT_DOUBLE_EQ(controller.scrubber()->value(), 1.0);
-
-    current()->setCurrentTime(-2.0);
-    controller.updateTimeLabels();
-    EXPECT_EQ(timeLabels(controller), QStringList({"00:00", "-03:05"}));
-    EXPECT_DOUBLE_EQ(controller.scrubber()->value(), 0.0);
-}
-
-TEST_F(PlayerTest, ScrubbingMovesThePositionWhilePausedWithoutPlaying)
-{
-    controller.loadPlaylist(tracks({"a"}), 0, true);
-    controller.pauseButtonPressed(nullptr);
-    controller.scrubber()->setValue(0.5);
-    controller.scrubberValueChanged(controller.scrubber());
-    EXPECT_DOUBLE_EQ(current()->currentTime(), 100.0);
-    EXPECT_EQ(timeLabels(controller), QStringList({"01:40", "-01:40"}));
-    EXPECT_DOUBLE_EQ(controller.waveformView()->currentTime(), 100.0);
-    EXPECT_FALSE(current()->isPlaying());
-    EXPECT_TRUE(controller.isPaused());
-}
-
-TEST_F(PlayerTest, ScrubbingToTheEndWhilePausedIsTheEndOfTheTrack)
-{
-    controller.loadPlaylist(tracks({"a", "b"}), 0, true);
-    controller.pauseButtonPressed(nullptr);
-    controller.scrubber()->setValue(1.0);
-    controller.scrubberValueChanged(controller.scrubber());
-    EXPECT_EQ(controller.playlistIndex(), 1);
-    EXPECT_TRUE(current()->isPlaying());
-}
-
-TEST_F(PlayerTest, ADurationOfZeroOrNotANumberNeitherScrubsNorEnds)
-{
+    controller.updateTimeLabels(); // nothing loaded yet
     for (double duration : {0.0, std::nan("")}) {
         players.duration = duration;
         controller.loadPlaylist(tracks({"a", "b"}), 0, false);
         controller.scrubber()->setValue(0.7);
         controller.scrubberValueChanged(controller.scrubber());
         controller.updateTimeLabels();
-        EXPECT_DOUBLE_EQ(controller.scrubber()->value(), 0.0);
         EXPECT_EQ(controller.playlistIndex(), 0);
-        EXPECT_EQ(timeLabels(controller), QStringList({"00:00", "-00:00"}));
+        EXPECT_EQ(controller.elapsedLabel()->text() + controller.remainingLabel()->text(),
+                  "00:00-00:00");
+        EXPECT_EQ(controller.scrubber()->value(), 0.0);
     }
 }
 
-TEST_F(PlayerTest, TheReelsTurnOnlyInTheVintageDesignWhilePlaying)
+TEST_F(PlayerTest, TheClockTicksNoFasterThanA60HzGridAndOnlyWhilePlaying)
 {
-    controller.loadPlaylist(tracks({"a"}), 0, true);
-    controller.updateTimeLabels();
-    EXPECT_EQ(controller.backgroundView()->reelRotation(), 0.0);
-
-    controller.backgroundView()->setVintageEnabled(true);
-    controller.backgroundView()->setReelRotation(6.2);
-    controller.updateTimeLabels();
-    EXPECT_NEAR(controller.backgroundView()->reelRotation(), 6.38 - 2 * std::numbers::pi, 1e-12);
-    controller.updateTimeLabels();
-    EXPECT_NEAR(controller.backgroundView()->reelRotation(), 6.56 - 2 * std::numbers::pi, 1e-12);
-
-    controller.pauseButtonPressed(nullptr);
-    const double held = controller.backgroundView()->reelRotation();
-    controller.updateTimeLabels();
-    EXPECT_EQ(controller.backgroundView()->reelRotation(), held);
-}
-
-TEST_F(PlayerTest, TheClockTicksSixtyTimesASecondOnlyWhilePlaying)
-{
-    controller.loadPlaylist(tracks({"a"}), 0, true);
-    // Each tick hands the waveform the player's time: count the ticks through it.
-    int ticks = 0;
+    controller.loadPlaylist(tracks({"a"}), 0, false);
     QElapsedTimer clock;
     clock.start();
-    double lastTime = -1.0;
-    while (clock.elapsed() < 1000) {
-        current()->setCurrentTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
-        processEventsFor(1ms);
-        if (controller.waveformView()->currentTime() != lastTime) {
-            lastTime = controller.waveformView()->currentTime();
+    controller.playButtonPressed(nullptr);
+    // Each tick hands the waveform the player's time, which moves with the wall clock here.
+    // Ticks may come late or be dropped, never early: the n-th is due n/60 s after the start
+    // at the earliest. A plain 16 ms timer (62.5 Hz) brings its 60th at 0.96 s.
+    int ticks = 0;
+    double shown = controller.waveformView()->currentTime();
+    while (ticks < 60 && clock.elapsed() < 5000) {
+        current()->setCurrentTime(1.0 + static_cast<double>(clock.nsecsElapsed()) / 1e9);
+        QTest::qWait(1);
+        if (controller.waveformView()->currentTime() != shown) {
+            shown = controller.waveformView()->currentTime();
             ++ticks;
+            EXPECT_GE(static_cast<double>(clock.nsecsElapsed()) / 1e9, ticks / 60.0) << ticks;
         }
     }
-    // A behaviour check with wide margins, not a timing target.
-    EXPECT_GT(ticks, 30);
-    EXPECT_LT(ticks, 75);
-
+    EXPECT_EQ(ticks, 60);
     controller.pauseButtonPressed(nullptr);
     EXPECT_FALSE(controller.isTimerRunning());
 }

@@ -1,15 +1,12 @@
 #include "player/PlayerWindowController.h"
 
 #include "platform/Mp3AudioPlayer.h"
-#include "support/EventLoop.h"
 #include "support/FixtureFiles.h"
 #include "support/RecordingAlertPresenter.h"
-#include "views/TransportButton.h"
-#include "views/WaveformView.h"
+
+#include <QTest>
 
 #include <gtest/gtest.h>
-
-using namespace std::chrono_literals;
 
 namespace {
 
@@ -23,22 +20,16 @@ TEST(PlayerEndToEnd, ATwoTrackPlaylistPlaysThroughAndStopsRewound)
     PlayerWindowController controller(Mp3AudioPlayer::factory(), alerts);
 
     controller.loadPlaylist(playlist, 0, true);
-    ASSERT_TRUE(controller.player());
-    EXPECT_TRUE(controller.player()->isPlaying());
-    ASSERT_TRUE(processEventsUntil([&] { return controller.playlistIndex() == 1; }, 10s));
-    EXPECT_EQ(controller.analysisGeneration(), 2u);
-    ASSERT_TRUE(processEventsUntil([&] { return !controller.isTimerRunning(); }, 10s));
-    processEventsFor(300ms);
+    ASSERT_TRUE(controller.player() && controller.player()->isPlaying());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.playlistIndex() == 1; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !controller.isTimerRunning(); }, 10000));
+    QTest::qWait(300);
 
     EXPECT_EQ(controller.analysisGeneration(), 2u); // advanced exactly once
     EXPECT_EQ(controller.playlistIndex(), 1);
     ASSERT_TRUE(controller.player());
-    EXPECT_FALSE(controller.player()->isPlaying());
-    EXPECT_EQ(controller.player()->currentTime(), 0.0);
-    EXPECT_FALSE(controller.playButton()->isTransportActive());
-    EXPECT_FALSE(controller.bassMeterFrames().empty());
-    EXPECT_FALSE(controller.spectrumFrames().empty());
-    EXPECT_FALSE(controller.waveformView()->leftPeaks().empty());
+    EXPECT_TRUE(!controller.player()->isPlaying() && controller.player()->currentTime() == 0.0);
+    EXPECT_FALSE(controller.bassMeterFrames().empty() || controller.spectrumFrames().empty());
     EXPECT_TRUE(alerts.alerts.empty());
 }
 

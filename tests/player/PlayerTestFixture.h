@@ -4,8 +4,7 @@
 #include "support/FakeAudioPlayer.h"
 #include "support/RecordingAlertPresenter.h"
 
-#include <memory>
-
+#include <QStringList>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -17,15 +16,12 @@ class PlayerTest : public ::testing::Test
 protected:
     PlayerTest() : controller(players.factory(), alerts) {}
 
-    static QUrl track(const QString& name)
-    {
-        return QUrl::fromLocalFile("/nowhere/" + name + ".mp3");
-    }
-    static QList<QUrl> tracks(std::initializer_list<const char*> names)
+    static QUrl track(const QString& name) { return QUrl::fromLocalFile("/no/" + name + ".mp3"); }
+    static QList<QUrl> tracks(const QStringList& names)
     {
         QList<QUrl> urls;
-        for (const char* name : names)
-            urls << track(QString::fromUtf8(name));
+        for (const QString& name : names)
+            urls << track(name);
         return urls;
     }
     FakeAudioPlayer* current() const { return static_cast<FakeAudioPlayer*>(controller.player()); }

@@ -1,33 +1,21 @@
 #include "player/TimeFormat.h"
 
 #include <cmath>
-#include <limits>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct FormatCase
+TEST(FormatSeconds, ShowsWholeMinutesAndSecondsRoundedDown)
 {
-    double seconds;
-    const char* expected;
-};
-
-class FormatSeconds : public ::testing::TestWithParam<FormatCase>
-{};
-
-TEST_P(FormatSeconds, ShowsWholeMinutesAndSecondsRoundedDown)
-{
-    EXPECT_EQ(formatSeconds(GetParam().seconds).toStdString(), GetParam().expected);
+    const std::pair<double, const char*> cases[] = {
+        {0.0, "00:00"},    {59.99, "00:59"}, {60.0, "01:00"},        {185.4, "03:05"},
+        {3725.9, "62:05"}, {-3.0, "00:00"},  {std::nan(""), "00:00"}};
+    for (const auto& [seconds, shown] : cases)
+        EXPECT_EQ(formatSeconds(seconds), QLatin1String(shown)) << seconds;
+    // Beyond any integer: UndefinedBehaviorSanitizer fails an unguarded conversion here.
+    EXPECT_EQ(formatSeconds(HUGE_VAL), formatSeconds(1e300));
+    EXPECT_NE(formatSeconds(1e300), QStringLiteral("00:00"));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Times, FormatSeconds,
-    ::testing::Values(FormatCase{0.0, "00:00"}, FormatCase{59.99, "00:59"},
-                      FormatCase{60.0, "01:00"}, FormatCase{185.4, "03:05"},
-                      FormatCase{62 * 60 + 5.9, "62:05"}, FormatCase{-3.0, "00:00"},
-                      FormatCase{std::nan(""), "00:00"},
-                      FormatCase{std::numeric_limits<double>::infinity(), "16666666666666:40"},
-                      FormatCase{1e300, "16666666666666:40"}));
 
 } // namespace

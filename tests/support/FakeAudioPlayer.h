@@ -4,72 +4,64 @@
 #include "platform/AudioPlayerDelegate.h"
 
 #include <memory>
-#include <vector>
 
-#include <QString>
+#include <QFileInfo>
 #include <QStringList>
 
 // An audio player whose clock the test sets by hand.
-class FakeAudioPlayer final : public AudioPlayer
+struct FakeAudioPlayer final : AudioPlayer
 {
-public:
-    FakeAudioPlayer(QString path, double duration) : m_path(std::move(path)), m_duration(duration)
-    {}
+    FakeAudioPlayer(QString path, double duration) : path(std::move(path)), length(duration) {}
 
-    void setDelegate(AudioPlayerDelegate* delegate) override { m_delegate = delegate; }
-    bool prepareToPlay() override { return m_prepared = true; }
-    bool play() override { return m_playing = true; }
-    void pause() override { m_playing = false; }
-    void stop() override { m_playing = false; }
-    double currentTime() const override { return m_time; }
+    void setDelegate(AudioPlayerDelegate* newDelegate) override { delegate = newDelegate; }
+    bool prepareToPlay() override { return true; }
+    bool play() override { return playing = true; }
+    void pause() override { playing = false; }
+    void stop() override { playing = false; }
+    double currentTime() const override { return time; }
     void setCurrentTime(double seconds) override
     {
         ++seekCount;
-        if (!ignoresSeeks)
-            m_time = seconds;
+        time = ignoresSeeks ? time : seconds;
     }
-    double duration() const override { return m_duration; }
-    bool isPlaying() const override { return m_playing; }
-    float volume() const override { return m_volume; }
-    void setVolume(float volume) override { m_volume = volume; }
+    double duration() const override { return length; }
+    bool isPlaying() const override { return playing; }
+    float volume() const override { return 1.0f; }
+    void setVolume(float) override {}
 
     // What a real player does at the natural end: it stops, rewinds and tells its delegate.
     void finishNaturally()
     {
-        m_playing = false;
-        m_time = 0.0;
-        if (m_delegate)
-            m_delegate->audioPlayerDidFinishPlaying(this, true);
+        playing = false;
+        time = 0.0;
+        delegate->audioPlayerDidFinishPlaying(this, true);
     }
 
+    const QString path;
+    const double length;
+    double time = 0.0;
+    bool playing = false;
     // A player that does not move when told to: its position stays where it was.
     bool ignoresSeeks = false;
     int seekCount = 0;
-
-    const QString& path() const { return m_path; }
-    bool isPrepared() const { return m_prepared; }
-
-private:
-    QString m_path;
-    double m_duration;
-    double m_time = 0.0;
-    bool m_playing = false;
-    bool m_prepared = false;
-    float m_volume = 0.5f;
-    AudioPlayerDelegate* m_delegate = nullptr;
+    AudioPlayerDelegate* delegate = nullptr;
 };
 
-// Makes fake players; a path whose file name starts with "broken" cannot be opened. Every
-// attempt is recorded.
-class FakePlayerFactory
+// Makes fake players of `duration` seconds and records the name of every file tried; a file
+// whose name starts with "broken" cannot be opened.
+struct FakePlayerFactory
 {
-public:
-    AudioPlayer::Factory factory();
+    AudioPlayer::Factory factory()
+    {
+        return [this](const QString& path, QString* error) -> std::unique_ptr<AudioPlayer> {
+            attempts << QFileInfo(path).fileName();
+            if (!attempts.constLast().startsWith(QLatin1String("broken")))
+                return std::make_unique<FakeAudioPlayer>(path, duration);
+            *error = QStringLiteral("kaputt");
+            return nullptr;
+        };
+    }
 
-    FakeAudioPlayer* last() const { return m_last; }
     QStringList attempts;
     double duration = 200.0;
-
-private:
-    FakeAudioPlayer* m_last = nullptr;
 };

@@ -5,11 +5,10 @@
 #include <functional>
 #include <vector>
 
-// Records alerts instead of showing them. `whileOpen` runs where a real alert would run its
-// own event loop, so a test can make things happen while the alert is up.
-class RecordingAlertPresenter final : public AlertPresenter
+// Records alerts instead of showing them. `whileOpen` runs where a real alert runs its own
+// event loop, so a test can make things happen while the alert is up.
+struct RecordingAlertPresenter final : AlertPresenter
 {
-public:
     void runModal(const Alert& alert) override
     {
         alerts.push_back(alert);
