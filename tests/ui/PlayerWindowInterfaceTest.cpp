@@ -1,17 +1,9 @@
 #include "player/PlayerTestFixture.h"
 
-#include "support/EventLoop.h"
 #include "ui/ElidedLabel.h"
-#include "views/LEDMeterView.h"
-#include "views/MiniScrubberView.h"
-#include "views/SpectrumAnalyzerView.h"
-#include "views/WaveformView.h"
 
-#include <QLabel>
 #include <QMainWindow>
-#include <QVBoxLayout>
-
-using namespace std::chrono_literals;
+#include <QTest>
 
 namespace {
 
@@ -22,45 +14,13 @@ protected:
     {
         controller.window()->move(200, 150);
         controller.showWindow();
-        processEventsFor(20ms);
+        QTest::qWait(20);
     }
 
     QSize contentSize() const { return controller.window()->centralWidget()->size(); }
     int windowTop() const { return controller.window()->geometry().top(); }
-    void settle() const { processEventsFor(20ms); }
+    void settle() const { QTest::qWait(20); }
 };
-
-TEST_F(PlayerWindowTest, BuildsTheSevenRowsInOrderAtTheStandardWidths)
-{
-    QVBoxLayout* stack = controller.rootStack();
-    ASSERT_EQ(stack->count(), 7);
-    const std::vector<QWidget*> rows{controller.titleLabel(),     controller.timeRow(),
-                                     controller.waveformView(),   controller.meterView(),
-                                     controller.spectrumView(),   controller.buttonRow(),
-                                     controller.loopControlsRow()};
-    for (int i = 0; i < 7; ++i) {
-        EXPECT_EQ(stack->itemAt(i)->widget(), rows[static_cast<std::size_t>(i)]) << i;
-        EXPECT_FALSE(rows[static_cast<std::size_t>(i)]->isHidden()) << i;
-    }
-    EXPECT_EQ(contentSize(), QSize(340, 224));
-    EXPECT_EQ(controller.window()->windowTitle(), QStringLiteral("Kassolin"));
-
-    for (QWidget* fullWidth :
-         {controller.timeRow(), static_cast<QWidget*>(controller.waveformView()),
-          static_cast<QWidget*>(controller.meterView()),
-          static_cast<QWidget*>(controller.spectrumView())})
-        EXPECT_EQ(fullWidth->width(), 308);
-    EXPECT_EQ(controller.waveformView()->height(), 84);
-    EXPECT_EQ(controller.meterView()->height(), 28);
-    EXPECT_EQ(controller.spectrumView()->height(), 84);
-    EXPECT_EQ(controller.buttonRow()->width(), 286);
-    EXPECT_EQ(controller.loopControlsRow()->width(), 118);
-    EXPECT_EQ(controller.buttonRow()->x(), 0);
-    EXPECT_EQ(controller.scrubber()->height(), 10);
-    EXPECT_EQ(controller.scrubber()->width(),
-              308 - controller.elapsedLabel()->width() - controller.remainingLabel()->width() - 16);
-    EXPECT_EQ(controller.remainingLabel()->geometry().right(), 307);
-}
 
 TEST_F(PlayerWindowTest, HidingADisplayShrinksTheWindowUnderItsTopEdge)
 {
@@ -93,7 +53,6 @@ TEST_F(PlayerWindowTest, WithoutDisplaysTitleTimesAndButtonsRemain)
                          controller.timeRow()->sizeHint().height() + 28 + 2 * 12 + 30;
     EXPECT_EQ(contentSize().height(), expected);
     EXPECT_TRUE(controller.buttonRow()->isVisible());
-    EXPECT_EQ(controller.meterView()->leftDB(), -60.0f);
 
     controller.setLoopControlsVisible(true);
     settle();
@@ -108,9 +67,8 @@ TEST_F(PlayerWindowTest, ALongTitleIsCutInTheMiddleWithoutWideningTheWindow)
     settle();
     EXPECT_EQ(controller.window()->size(), before);
     EXPECT_LE(controller.titleLabel()->width(), 308);
-    EXPECT_TRUE(controller.titleLabel()->displayedText().contains(QChar(0x2026)));
-    EXPECT_TRUE(controller.titleLabel()->displayedText().startsWith(QLatin1Char('W')));
-    EXPECT_TRUE(controller.titleLabel()->displayedText().endsWith(QLatin1Char('W')));
+    const QString shown = controller.titleLabel()->displayedText();
+    EXPECT_TRUE(shown.contains(QChar(0x2026)) && shown.startsWith('W') && shown.endsWith('W'));
 }
 
 } // namespace
