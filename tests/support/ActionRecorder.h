@@ -21,4 +21,5 @@ public Q_SLOTS:
     void stopButtonPressed(QObject* sender) { calls.emplace_back(__func__, sender); }
     void vintagePlayPausePressed(QObject* sender) { calls.emplace_back(__func__, sender); }
     void nextButtonPressed(QObject* sender) { calls.emplace_back(__func__, sender); }
+    void ejectButtonPressed(QObject* sender) { calls.emplace_back(__func__, sender); }
 };
