@@ -8,35 +8,35 @@
 #include <vector>
 
 // Hands exact PCM to an analysis in buffers of chosen sizes, and records how far it was read.
-class PcmSampleSource final : public SampleSource
+struct PcmSampleSource final : SampleSource
 {
-public:
     // The stated duration is the signal's own length unless given.
     explicit PcmSampleSource(const Pcm& pcm)
         : PcmSampleSource(pcm.samples, {pcm.sampleRate, pcm.channels},
                           static_cast<double>(pcm.frameCount()) / pcm.sampleRate)
     {}
-    PcmSampleSource(std::vector<float> samples, AudioFormat statedFormat, double statedDuration)
-        : m_samples(std::move(samples)), m_format(statedFormat), m_duration(statedDuration)
+    PcmSampleSource(std::vector<float> samples, AudioFormat format, double duration)
+        : samples(std::move(samples)), statedFormat(format), statedDuration(duration)
     {}
 
     bool open() override { return ++openCount > 0; }
-    AudioFormat format() const override { return m_format; }
-    double duration() const override { return m_duration; }
+    AudioFormat format() const override { return statedFormat; }
+    double duration() const override { return statedDuration; }
     std::span<const float> nextBuffer() override
     {
-        if (isExhausted())
-            return {};
         const std::size_t index = buffersDelivered++;
         if (supersedingCounter && index == supersededAtBuffer)
             ++*supersedingCounter;
         const std::size_t size = std::min(bufferSizes[std::min(index, bufferSizes.size() - 1)],
-                                          m_samples.size() - m_position);
-        m_position += size;
-        return {m_samples.data() + m_position - size, size};
+                                          samples.size() - position);
+        position += size;
+        return {samples.data() + position - size, size};
     }
-    bool isExhausted() const { return m_position == m_samples.size(); }
 
+    std::vector<float> samples;
+    AudioFormat statedFormat;
+    double statedDuration;
+    std::size_t position = 0;
     // Buffer sizes in samples, used in turn; the last one repeats.
     std::vector<std::size_t> bufferSizes{4608};
     // Moved on just before buffer `supersededAtBuffer` is handed out, as by a new load.
@@ -44,12 +44,6 @@ public:
     std::size_t supersededAtBuffer = 0;
     int openCount = 0;
     std::size_t buffersDelivered = 0;
-
-private:
-    std::vector<float> m_samples;
-    AudioFormat m_format;
-    double m_duration;
-    std::size_t m_position = 0;
 };
 
 inline AnalysisGeneration currentGeneration()

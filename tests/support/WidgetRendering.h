@@ -1,41 +1,46 @@
 #pragma once
 
+#include <algorithm>
+#include <cstdlib>
 #include <limits>
-#include <vector>
 
-#include <QColor>
-#include <QEvent>
+#include <QCoreApplication>
 #include <QImage>
-#include <QPalette>
+#include <QMouseEvent>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
 inline constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
 
-// What shows where a widget leaves its bounds unpainted.
-inline const QColor renderUnderlay = QColor(255, 0, 255);
-
-// The widget resized to `size` and painted into an image at device pixel ratio `ratio` over
-// `renderUnderlay`, without its parent's background.
-QImage renderWidget(QWidget& widget, const QSize& size, qreal ratio = 1.0);
-
-struct PaletteRendering
+// The widget resized to `size` and painted over magenta, which shows where it paints nothing.
+inline QImage renderWidget(QWidget& widget, const QSize& size)
 {
-    const char* name;
-    QPalette palette;
-    QImage image;
-};
-// The widget rendered in a light and in a dark palette whose roles differ, so that a pixel shows
-// which role painted it.
-std::vector<PaletteRendering> renderInBothPalettes(QWidget& widget, const QSize& size);
+    widget.resize(size);
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(QColor(255, 0, 255));
+    widget.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+    return image;
+}
 
-// `top` composited source-over onto the opaque `bottom`.
-QColor over(const QColor& top, const QColor& bottom);
 // Whether no red, green or blue component differs by more than `tolerance` (0…255).
-::testing::AssertionResult colorNear(const QColor& actual, const QColor& expected,
-                                     int tolerance = 2);
+inline ::testing::AssertionResult colorNear(const QColor& actual, const QColor& expected,
+                                            int tolerance = 2)
+{
+    if (std::max({std::abs(actual.red() - expected.red()),
+                  std::abs(actual.green() - expected.green()),
+                  std::abs(actual.blue() - expected.blue())}) <= tolerance)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << actual.name().toStdString() << " is not within "
+                                         << tolerance << " of " << expected.name().toStdString();
+}
 
 // Sends a mouse event as the window system would deliver it; returns whether it was accepted.
-bool sendMouse(QWidget& widget, QEvent::Type type, QPointF position,
-               Qt::MouseButton button = Qt::LeftButton, Qt::MouseButtons held = Qt::LeftButton);
+inline bool sendMouse(QWidget& widget, QEvent::Type type, QPointF position,
+                      Qt::MouseButton button = Qt::LeftButton,
+                      Qt::MouseButtons held = Qt::LeftButton)
+{
+    QMouseEvent event(type, position, widget.mapToGlobal(position), button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(&widget, &event);
+    return event.isAccepted();
+}
