@@ -1,6 +1,5 @@
 #include "player/PlayerTestFixture.h"
 
-#include "analysis/WaveformPeaks.h"
 #include "support/FixtureFiles.h"
 #include "ui/ElidedLabel.h"
 #include "views/LEDMeterView.h"
@@ -63,17 +62,21 @@ TEST_F(PlayerTest, OnlyTheResultsOfTheCurrentLoadReachTheDisplaysEvenWhenStaleOn
     controller.loadPlaylist(
         {QUrl::fromLocalFile(files.writeMp3("1.mp3", sineWave(1000, 0.9, 44100, 2, 88200), first))},
         0, false);
-    // The first track's jobs all finish and post their results, which wait in the queue.
+    // The first track's results wait in the queue and arrive while the second's ten seconds
+    // are still being decoded: they must change nothing.
     QThreadPool::globalInstance()->waitForDone();
     controller.loadPlaylist(
-        {QUrl::fromLocalFile(files.writeMp3("2.mp3", silence(44100, 2, 44100), second))}, 0, false);
+        {QUrl::fromLocalFile(files.writeMp3("2.mp3", silence(44100, 2, 441000), second))}, 0,
+        false);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_TRUE(controller.bassMeterFrames().empty() && controller.spectrumFrames().empty() &&
+                controller.waveformView()->leftPeaks().empty());
+    EXPECT_NE(controller.titleLabel()->text(), QStringLiteral("Erstes Stück"));
     finishJobs();
     EXPECT_EQ(controller.titleLabel()->text(), QStringLiteral("Grüße"));
-    // Silence: every bass frame at -60 dB and every level 0, none of the sine's.
-    EXPECT_EQ(controller.bassMeterFrames(), BassMeterFrames(60, {-60.0f, -60.0f}));
-    EXPECT_EQ(controller.spectrumFrames(), SpectrumFrames(20, emptySpectrumLevels()));
-    EXPECT_EQ(controller.waveformView()->leftPeaks(),
-              std::vector<float>(waveformBinCountForDuration(2.0)));
+    // Silence: 60 bass frames a second at -60 dB, and the spectrum's 2 s at level 0.
+    EXPECT_EQ(controller.bassMeterFrames(), BassMeterFrames(600, {-60.0f, -60.0f}));
+    EXPECT_EQ(controller.spectrumFrames(), SpectrumFrames(40, emptySpectrumLevels()));
 }
 
 } // namespace
