@@ -6,8 +6,7 @@
 #include <QByteArray>
 #include <QObject>
 
-// Stands in for the player window controller: records every action that a control sends it,
-// with the sender, in order.
+// Stands in for the controller: records each action sent to it, with the sender, in order.
 class ActionRecorder : public QObject
 {
     Q_OBJECT

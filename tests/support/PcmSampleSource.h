@@ -10,7 +10,6 @@
 // Hands exact PCM to an analysis in buffers of chosen sizes, and records how far it was read.
 struct PcmSampleSource final : SampleSource
 {
-    // The stated duration is the signal's own length unless given.
     explicit PcmSampleSource(const Pcm& pcm)
         : PcmSampleSource(pcm.samples, {pcm.sampleRate, pcm.channels},
                           static_cast<double>(pcm.frameCount()) / pcm.sampleRate)
