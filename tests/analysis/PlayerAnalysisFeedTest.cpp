@@ -74,9 +74,9 @@ TEST_F(PlayerTest, OnlyTheResultsOfTheCurrentLoadReachTheDisplaysEvenWhenStaleOn
     EXPECT_NE(controller.titleLabel()->text(), QStringLiteral("Erstes Stück"));
     finishJobs();
     EXPECT_EQ(controller.titleLabel()->text(), QStringLiteral("Grüße"));
-    // Silence: 60 bass frames a second at -60 dB, and the spectrum's 2 s at level 0.
+    // Silence: 60 bass and 20 spectrum frames a second, at -60 dB and level 0.
     EXPECT_EQ(controller.bassMeterFrames(), BassMeterFrames(600, {-60.0f, -60.0f}));
-    EXPECT_EQ(controller.spectrumFrames(), SpectrumFrames(40, emptySpectrumLevels()));
+    EXPECT_EQ(controller.spectrumFrames(), SpectrumFrames(200, emptySpectrumLevels()));
 }
 
 } // namespace
