@@ -76,6 +76,8 @@ bool configure(mpg123_handle* handle)
 {
     const long flags = MPG123_QUIET | MPG123_GAPLESS | MPG123_NO_RESYNC | MPG123_NO_FRANKENSTEIN;
     if (mpg123_param(handle, MPG123_ADD_FLAGS, flags, 0.0) != MPG123_OK ||
+        mpg123_replace_reader_handle(handle, &Mp3FileInput::read, &Mp3FileInput::seek, nullptr) !=
+            MPG123_OK ||
         mpg123_format_none(handle) != MPG123_OK)
         return false;
     const long* rates = nullptr;
@@ -140,10 +142,10 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString& path, QString* error
     mpg123_handle* handle = newHandle();
     if (!handle)
         return fail(QStringLiteral("Der MP3-Decoder lässt sich nicht starten."));
-    std::unique_ptr<Mp3Decoder> decoder(new Mp3Decoder(handle, file.release()));
+    std::unique_ptr<Mp3Decoder> decoder(new Mp3Decoder(handle, file.release(), info.st_size));
     // The scan reads every frame header: without it the length of a file without an
     // info frame, or of a cut one, is only an estimate.
-    const bool opened = mpg123_open_fd(handle, decoder->m_fd) == MPG123_OK &&
+    const bool opened = mpg123_open_handle(handle, &decoder->m_input) == MPG123_OK &&
                         (length == Length::Estimated || mpg123_scan(handle) == MPG123_OK) &&
                         decoder->decodeFirstBuffer();
     if (!opened)
@@ -153,7 +155,9 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString& path, QString* error
     return decoder;
 }
 
-Mp3Decoder::Mp3Decoder(mpg123_handle_struct* handle, int fd) : m_handle(handle), m_fd(fd) {}
+Mp3Decoder::Mp3Decoder(mpg123_handle_struct* handle, int fd, std::int64_t fileSize)
+    : m_handle(handle), m_fd(fd), m_input(fd, fileSize)
+{}
 
 Mp3Decoder::~Mp3Decoder()
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/AudioFormat.h"
+#include "platform/Mp3FileInput.h"
 
 #include <cstdint>
 #include <memory>
@@ -48,13 +49,14 @@ public:
     bool seek(std::int64_t frame);
 
 private:
-    Mp3Decoder(mpg123_handle_struct* handle, int fd);
+    Mp3Decoder(mpg123_handle_struct* handle, int fd, std::int64_t fileSize);
     bool decodeFirstBuffer();
     void readFormatAndLength();
     void readTitle();
 
     mpg123_handle_struct* m_handle = nullptr;
     int m_fd = -1;
+    Mp3FileInput m_input;
     AudioFormat m_format;
     std::int64_t m_frameCount = -1;
     QString m_title;
