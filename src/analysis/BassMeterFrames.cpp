@@ -187,6 +187,6 @@ BassMeterFrames bassMeterFramesForSource(SampleSource& source, double frameDurat
 BassMeterFrames bassMeterFramesForURL(const QUrl& url, double frameDuration,
                                       const AnalysisGeneration& generation)
 {
-    Mp3SampleSource source(url, Mp3Decoder::Length::Estimated);
+    Mp3SampleSource source(url);
     return bassMeterFramesForSource(source, frameDuration, generation);
 }

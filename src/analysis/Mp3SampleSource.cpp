@@ -2,16 +2,14 @@
 
 #include <limits>
 
-Mp3SampleSource::Mp3SampleSource(QUrl url, Mp3Decoder::Length length)
-    : m_url(std::move(url)), m_length(length)
-{}
+Mp3SampleSource::Mp3SampleSource(QUrl url) : m_url(std::move(url)) {}
 
 Mp3SampleSource::~Mp3SampleSource() = default;
 
 bool Mp3SampleSource::open()
 {
     if (m_url.isLocalFile())
-        m_decoder = Mp3Decoder::open(m_url.toLocalFile(), nullptr, m_length);
+        m_decoder = Mp3Decoder::open(m_url.toLocalFile());
     return m_decoder != nullptr;
 }
 

@@ -8,12 +8,12 @@
 #include <QUrl>
 
 // The samples of an MP3 file, decoded with its own decoder so that several analyses of one
-// file can run at once.
+// file can run at once. It opens the file as the player does, so that every analysis reads
+// the samples that are heard.
 class Mp3SampleSource : public SampleSource
 {
 public:
-    // An analysis that does not use the duration opens with an estimated length, faster.
-    explicit Mp3SampleSource(QUrl url, Mp3Decoder::Length length = Mp3Decoder::Length::Exact);
+    explicit Mp3SampleSource(QUrl url);
     ~Mp3SampleSource() override;
 
     bool open() override;
@@ -23,6 +23,5 @@ public:
 
 private:
     QUrl m_url;
-    Mp3Decoder::Length m_length;
     std::unique_ptr<Mp3Decoder> m_decoder;
 };

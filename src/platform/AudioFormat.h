@@ -6,4 +6,6 @@ struct AudioFormat
 {
     int sampleRate = 44100;
     int channelCount = 2;
+
+    bool operator==(const AudioFormat&) const = default;
 };

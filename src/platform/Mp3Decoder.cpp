@@ -1,5 +1,6 @@
 #include "platform/Mp3Decoder.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -13,6 +14,10 @@
 #include <unistd.h>
 
 namespace {
+
+// Frames in one other format at the end of a stream that make a joined part: about a fifth
+// of a second, more than a resync finds in a row in junk.
+constexpr std::int64_t joinedPartFrames = 8;
 
 class FileDescriptor
 {
@@ -74,8 +79,12 @@ QString foreignContainer(int fd)
 
 bool configure(mpg123_handle* handle)
 {
-    const long flags = MPG123_QUIET | MPG123_GAPLESS | MPG123_NO_RESYNC | MPG123_NO_FRANKENSTEIN;
-    if (mpg123_param(handle, MPG123_ADD_FLAGS, flags, 0.0) != MPG123_OK ||
+    // Resyncing past junk and damage, and playing on into a joined file, are left on, as in
+    // the `mpg123` program; so is its limit of how far a resync looks for the next frame,
+    // which already turns random bytes away.
+    if (mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0.0) != MPG123_OK ||
+        mpg123_replace_reader_handle(handle, &Mp3FileInput::read, &Mp3FileInput::seek, nullptr) !=
+            MPG123_OK ||
         mpg123_format_none(handle) != MPG123_OK)
         return false;
     const long* rates = nullptr;
@@ -140,20 +149,16 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString& path, QString* error
     mpg123_handle* handle = newHandle();
     if (!handle)
         return fail(QStringLiteral("Der MP3-Decoder lässt sich nicht starten."));
-    std::unique_ptr<Mp3Decoder> decoder(new Mp3Decoder(handle, file.release()));
-    // The scan reads every frame header: without it the length of a file without an
-    // info frame, or of a cut one, is only an estimate.
-    const bool opened = mpg123_open_fd(handle, decoder->m_fd) == MPG123_OK &&
-                        (length == Length::Estimated || mpg123_scan(handle) == MPG123_OK) &&
-                        decoder->decodeFirstBuffer();
-    if (!opened)
+    std::unique_ptr<Mp3Decoder> decoder(new Mp3Decoder(handle, file.release(), info.st_size));
+    if (!decoder->openStream(length) || !decoder->decodeFirstBuffer())
         return fail(QStringLiteral("Keine MPEG-Audiodaten gefunden."));
-    decoder->readFormatAndLength();
     decoder->readTitle();
     return decoder;
 }
 
-Mp3Decoder::Mp3Decoder(mpg123_handle_struct* handle, int fd) : m_handle(handle), m_fd(fd) {}
+Mp3Decoder::Mp3Decoder(mpg123_handle_struct* handle, int fd, std::int64_t fileSize)
+    : m_handle(handle), m_fd(fd), m_input(fd, fileSize)
+{}
 
 Mp3Decoder::~Mp3Decoder()
 {
@@ -169,6 +174,99 @@ double Mp3Decoder::duration() const
     return static_cast<double>(m_frameCount) / m_format.sampleRate;
 }
 
+bool Mp3Decoder::openStream(Length length)
+{
+    if (!reopen())
+        return false;
+    // Read from the info frame, else estimated from the file's size.
+    const off_t announced = mpg123_length(m_handle);
+    m_frameCount = announced >= 0 ? static_cast<std::int64_t>(announced) : -1;
+    if (length == Length::Estimated)
+        return true;
+    // The scan reads every frame header: without it the length of a file without an
+    // info frame, or of a cut one, is only an estimate.
+    if (mpg123_scan(m_handle) != MPG123_OK)
+        return false;
+    const off_t scanned = mpg123_length(m_handle);
+    m_frameCount = scanned >= 0 ? static_cast<std::int64_t>(scanned) : -1;
+    if (!scanMayDiffer(announced))
+        return true;
+    if (!reopen())
+        return false;
+    m_frameCount = countDecodedFrames();
+    return reopen();
+}
+
+// Opens the input again from its start, as a new stream.
+bool Mp3Decoder::reopen()
+{
+    m_input.rewind();
+    m_ended = false;
+    m_foreignFrom = -1;
+    return mpg123_open_handle(m_handle, &m_input) == MPG123_OK;
+}
+
+// The scan counts differently from decoding when the stream is joined from several parts (a
+// frame in another format counts at its own length) or holds fewer frames than its info
+// frame announces (the scan then stops trimming the encoder's delay and padding, which
+// decoding from the start still trims, as the `mpg123` program does).
+bool Mp3Decoder::scanMayDiffer(std::int64_t announced) const
+{
+    long joined = 0;
+    long encoderDelay = -1;
+    double unused = 0.0;
+    mpg123_getstate(m_handle, MPG123_FRANKENSTEIN, &joined, &unused);
+    mpg123_getstate(m_handle, MPG123_ENC_DELAY, &encoderDelay, &unused);
+    return joined != 0 || (encoderDelay >= 0 && m_frameCount != announced);
+}
+
+// Decodes the whole stream once and counts the frames delivered. A stream that ends in a run
+// of frames in one other format ends in a joined part, which the track ends before; a few
+// such frames are a resync's false find in junk, kept as silence.
+std::int64_t Mp3Decoder::countDecodedFrames()
+{
+    std::int64_t frames = 0;
+    std::int64_t framesBeforeRun = 0;
+    std::int64_t runStart = -1;
+    std::int64_t lastFrame = -1;
+    for (auto buffer = nextBuffer(); !buffer.empty(); buffer = nextBuffer()) {
+        if (m_foreignFrom != runStart) {
+            runStart = m_foreignFrom;
+            framesBeforeRun = frames;
+        }
+        frames += static_cast<std::int64_t>(buffer.size()) / m_format.channelCount;
+        lastFrame = m_frameNumber;
+    }
+    if (runStart < 0 || lastFrame - runStart + 1 < joinedPartFrames)
+        return frames;
+    m_endFrame = runStart;
+    return framesBeforeRun;
+}
+
+AudioFormat Mp3Decoder::currentFormat() const
+{
+    long rate = 0;
+    int channels = 0;
+    int encoding = 0;
+    AudioFormat format;
+    if (mpg123_getformat(m_handle, &rate, &channels, &encoding) == MPG123_OK && rate > 0 &&
+        channels > 0) {
+        format.sampleRate = static_cast<int>(rate);
+        format.channelCount = channels;
+    }
+    return format;
+}
+
+// The first format given is the track's; frames in any other are foreign to it.
+void Mp3Decoder::takeFormat()
+{
+    const AudioFormat format = currentFormat();
+    if (!m_formatKnown)
+        m_format = format;
+    m_formatKnown = true;
+    m_foreignFrom = format == m_format ? -1 : m_frameNumber;
+}
+
 bool Mp3Decoder::decodeFirstBuffer()
 {
     // Decoding the first frame here, not just parsing headers, is what turns away files whose
@@ -176,21 +274,6 @@ bool Mp3Decoder::decodeFirstBuffer()
     m_firstBuffer = nextBuffer();
     m_firstBufferPending = !m_firstBuffer.empty();
     return m_firstBufferPending;
-}
-
-void Mp3Decoder::readFormatAndLength()
-{
-    long rate = 0;
-    int channels = 0;
-    int encoding = 0;
-    if (mpg123_getformat(m_handle, &rate, &channels, &encoding) == MPG123_OK) {
-        if (rate > 0)
-            m_format.sampleRate = static_cast<int>(rate);
-        if (channels > 0)
-            m_format.channelCount = channels;
-    }
-    const off_t length = mpg123_length(m_handle);
-    m_frameCount = length >= 0 ? static_cast<std::int64_t>(length) : -1;
 }
 
 void Mp3Decoder::readTitle()
@@ -217,15 +300,25 @@ std::span<const float> Mp3Decoder::nextBuffer()
         unsigned char* audio = nullptr;
         std::size_t bytes = 0;
         const int result = mpg123_decode_frame(m_handle, &frameNumber, &audio, &bytes);
-        if (result == MPG123_NEW_FORMAT)
+        m_frameNumber = frameNumber;
+        if (result == MPG123_NEW_FORMAT) {
+            takeFormat();
             continue;
-        if (result != MPG123_OK) {
-            // The end of the data, or damage that ends it: the same for every consumer.
+        }
+        if (result != MPG123_OK || m_frameNumber >= m_endFrame) {
+            // The end of the data, damage that ends it, or a joined part in another format:
+            // the same for every consumer.
             m_ended = true;
             break;
         }
-        if (audio && bytes >= sizeof(float))
-            return {reinterpret_cast<const float*>(audio), bytes / sizeof(float)};
+        if (!audio || bytes < sizeof(float))
+            continue;
+        const std::span samples(reinterpret_cast<float*>(audio), bytes / sizeof(float));
+        // A frame in another rate or channel count, found by a resync in junk, would sound as
+        // a burst at the wrong speed: it keeps its place as silence.
+        if (m_foreignFrom >= 0)
+            std::ranges::fill(samples, 0.0f);
+        return samples;
     }
     return {};
 }
@@ -235,9 +328,21 @@ bool Mp3Decoder::seek(std::int64_t frame)
     frame = std::max<std::int64_t>(frame, 0);
     if (m_frameCount >= 0)
         frame = std::min(frame, m_frameCount);
-    if (mpg123_seek(m_handle, static_cast<off_t>(frame), SEEK_SET) < 0)
+    if (!readFirstFrameAgain() || mpg123_seek(m_handle, static_cast<off_t>(frame), SEEK_SET) < 0)
         return false;
     m_firstBufferPending = false;
     m_ended = false;
     return true;
+}
+
+// libmpg123 turns samples into frames with the length of the last frame it read, which may be
+// a false one found in junk or the first of a joined part: the first frame is read again.
+bool Mp3Decoder::readFirstFrameAgain()
+{
+    if (mpg123_seek(m_handle, 0, SEEK_SET) < 0)
+        return false;
+    const int result = mpg123_framebyframe_next(m_handle);
+    if (result == MPG123_NEW_FORMAT)
+        takeFormat();
+    return result == MPG123_OK || result == MPG123_NEW_FORMAT;
 }

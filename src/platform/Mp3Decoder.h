@@ -1,8 +1,10 @@
 #pragma once
 
 #include "platform/AudioFormat.h"
+#include "platform/Mp3FileInput.h"
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <span>
 
@@ -12,13 +14,16 @@ struct mpg123_handle_struct;
 
 // Decodes one MP3 file with libmpg123 into interleaved 32-bit float buffers at the file's own
 // sample rate and channel count, in file order. Everything that makes a file unplayable is
-// found at open, so that a decoder that opened delivers audio; a file damaged or cut later on
-// simply ends there. Not thread-safe: one thread uses an instance at a time.
+// found at open, so that a decoder that opened delivers audio. Beyond that it plays what the
+// `mpg123` program plays: past junk and damaged frames, on into a file joined to it, up to
+// where a cut file's data ends. A joined part in another sample rate or channel count ends
+// the track where it begins. Not thread-safe: one thread uses an instance at a time.
 class Mp3Decoder
 {
 public:
-    // Scanning every frame header at open gives the exact length; readers that do not need the
-    // length (the title, the bass meter) skip it and open faster.
+    // Scanning every frame header at open gives the exact length, and finds where a joined
+    // part in another format begins. A reader of the title alone skips it and opens faster;
+    // its samples are the same, except that such a part would follow as silence.
     enum class Length
     {
         Exact,
@@ -48,14 +53,27 @@ public:
     bool seek(std::int64_t frame);
 
 private:
-    Mp3Decoder(mpg123_handle_struct* handle, int fd);
+    Mp3Decoder(mpg123_handle_struct* handle, int fd, std::int64_t fileSize);
+    bool openStream(Length length);
+    bool reopen();
+    bool scanMayDiffer(std::int64_t announced) const;
+    std::int64_t countDecodedFrames();
+    AudioFormat currentFormat() const;
+    void takeFormat();
     bool decodeFirstBuffer();
-    void readFormatAndLength();
+    bool readFirstFrameAgain();
     void readTitle();
 
     mpg123_handle_struct* m_handle = nullptr;
     int m_fd = -1;
+    Mp3FileInput m_input;
     AudioFormat m_format;
+    bool m_formatKnown = false;
+    std::int64_t m_frameNumber = 0;
+    // The frame where the current run of frames in a format foreign to the track began; -1.
+    std::int64_t m_foreignFrom = -1;
+    // The first frame of a joined part in another format, which the track ends before.
+    std::int64_t m_endFrame = std::numeric_limits<std::int64_t>::max();
     std::int64_t m_frameCount = -1;
     QString m_title;
     std::span<const float> m_firstBuffer;

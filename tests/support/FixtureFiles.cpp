@@ -4,11 +4,15 @@
 #include <cmath>
 #include <fstream>
 #include <random>
+#include <span>
 #include <stdexcept>
+#include <string_view>
 
 #include <sys/stat.h>
 
 namespace {
+
+using Bytes = std::vector<unsigned char>;
 
 void appendLittleEndian(std::vector<unsigned char>& bytes, std::uint32_t value, int size)
 {
@@ -24,6 +28,27 @@ std::vector<unsigned char> randomBytes(std::size_t count, std::uint32_t seed)
                   [&] { return static_cast<unsigned char>(generator()); });
     return bytes;
 }
+
+Bytes spliced(std::initializer_list<std::span<const unsigned char>> parts)
+{
+    Bytes bytes;
+    for (const auto part : parts)
+        bytes.insert(bytes.end(), part.begin(), part.end());
+    return bytes;
+}
+
+std::span<const unsigned char> bytesOf(std::string_view text)
+{
+    return {reinterpret_cast<const unsigned char*>(text.data()), text.size()};
+}
+
+// As taggers write them: a Lyrics3v2 tag, which stands before an ID3v1 tag, and an APEv2 tag
+// of one item with its footer (little-endian sizes, version 2000).
+constexpr std::string_view lyrics3Tag = "LYRICSBEGINLYR00005Hallo000024LYRICS200";
+constexpr std::string_view apeTag("\x05\0\0\0\0\0\0\0Title\0Titel"
+                                  "APETAGEX\xd0\x07\0\0\x33\0\0\0\x01\0\0\0\0\0\0\0"
+                                  "\0\0\0\0\0\0\0\0",
+                                  51);
 
 } // namespace
 
@@ -101,12 +126,38 @@ std::vector<FixtureFiles::BrokenFile> FixtureFiles::unopenableFiles()
     };
 }
 
-QString FixtureFiles::cutMidway(std::int64_t* signalFrames)
+std::vector<std::pair<FixtureFiles::BrokenFile, QString>> FixtureFiles::damagedFiles()
 {
-    const Pcm pcm = sineWave(440, 0.5, 44100, 2, 2 * 44100);
-    if (signalFrames)
-        *signalFrames = pcm.frameCount();
-    const std::vector<unsigned char> mp3 = encodeMp3(pcm);
-    return writeBytes(QStringLiteral("cut-midway.mp3"),
-                      {mp3.begin(), mp3.begin() + static_cast<std::ptrdiff_t>(mp3.size() / 2)});
+    const auto sine = [](int rate, int channels) {
+        return encodeMp3(sineWave(440, 0.5, rate, channels, 2 * rate),
+                         {.id3v2Title = "Teil", .id3v1Title = "Teil"});
+    };
+    const Bytes mp3 = sine(44100, 2);
+    const std::span<const unsigned char> whole(mp3);
+    const std::size_t tagEnd = 10 + (mp3[6] << 21 | mp3[7] << 14 | mp3[8] << 7 | mp3[9]);
+    const std::size_t middle = mp3.size() / 2;
+    const std::size_t id3v1 = mp3.size() - 128;
+    Bytes overstated = mp3; // its info frame's frame count far beyond the file's
+    const std::string_view info = "Info";
+    std::fill_n(std::search(overstated.begin(), overstated.end(), info.begin(), info.end()) + 8, 4,
+                0x7f);
+    const QString played = writeBytes(QStringLiteral("played.mp3"), mp3);
+    const auto file = [&](const char* kind, const Bytes& bytes, const QString& heard = {}) {
+        const QString path = writeBytes(QString::fromLatin1(kind) + ".mp3", bytes);
+        return std::pair{BrokenFile{kind, path}, heard.isEmpty() ? path : heard};
+    };
+    return {
+        file("junk in the middle",
+             spliced({whole.first(middle), randomBytes(800, 8), whole.subspan(middle)})),
+        file("junk after the tag",
+             spliced({whole.first(tagEnd), randomBytes(300, 3), whole.subspan(tagEnd)})),
+        file("two files joined", spliced({whole, whole})),
+        file("a joined part at 48 kHz", spliced({whole, sine(48000, 2)}), played),
+        file("a joined part in mono", spliced({whole, sine(44100, 1)}), played),
+        file("cut inside a frame", {mp3.begin(), mp3.begin() + middle}),
+        file("overstated frame count", overstated),
+        file("APEv2 tag", spliced({whole.first(id3v1), bytesOf(apeTag), whole.subspan(id3v1)})),
+        file("Lyrics3 tag",
+             spliced({whole.first(id3v1), bytesOf(lyrics3Tag), whole.subspan(id3v1)})),
+    };
 }

@@ -27,8 +27,10 @@ public:
     // Files that no decoder may open: empty, text, cut inside the first frame, random bytes,
     // a WAV named .mp3, a FIFO, a folder, a device and a path that does not exist.
     std::vector<BrokenFile> unopenableFiles();
-    // A two-second sine cut after half of its bytes; `signalFrames` receives its full length.
-    QString cutMidway(std::int64_t* signalFrames = nullptr);
+    // Files with junk, damage, a second file or another tag inside, as real collections have
+    // them, each with the file whose whole length `mpg123` plays of it: itself, or for a joined
+    // part in another format, the part before it.
+    std::vector<std::pair<BrokenFile, QString>> damagedFiles();
 
 private:
     QTemporaryDir m_dir;
