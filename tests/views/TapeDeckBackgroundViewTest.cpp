@@ -9,7 +9,6 @@
 #include <numbers>
 #include <tuple>
 
-#include <QResource>
 #include <QSvgRenderer>
 
 #include <gtest/gtest.h>
@@ -34,6 +33,7 @@ TEST(TapeDeckBackgroundView, StandardIsTheWindowColourVintageTheGroundWithSpokes
         {{1672, 942}, {{721, 629}, {1027, 629}, {678, 630}}, {685, 665}}};
     for (const auto& [size, points, turnedDown] : sizes) {
         TapeDeckBackgroundView view;
+        view.setPanelImage(nullptr);
         view.setReelsAnimating(true);
         for (const PaletteRendering& r : renderInBothPalettes(view, size))
             for (int y = 0; y < size.height(); y += 7)
@@ -56,12 +56,13 @@ TEST(TapeDeckBackgroundView, StandardIsTheWindowColourVintageTheGroundWithSpokes
     }
 }
 
-TEST(TapeDeckBackgroundView, ArtworkFromTheResourceIsStretchedAt82PercentUnderTheFrame)
+TEST(TapeDeckBackgroundView, ArtworkIsStretchedAt82PercentUnderTheFrame)
 {
-    // The test artwork: red on the left half, blue on the right.
-    ASSERT_TRUE(QResource::registerResource(KASSOLIN_TEST_PANEL_RCC));
+    const QByteArray halves("<svg xmlns='http://www.w3.org/2000/svg' width='836' height='471'>"
+                            "<rect width='418' height='471' fill='red'/>"
+                            "<rect x='418' width='418' height='471' fill='blue'/></svg>");
     TapeDeckBackgroundView view;
-    ASSERT_NE(view.panelImage(), nullptr);
+    view.setPanelImage(std::make_unique<QSvgRenderer>(halves));
     view.setVintageEnabled(true);
     const QColor red = panel(Qt::red);
     const QColor blue = panel(Qt::blue);
@@ -84,9 +85,8 @@ TEST(TapeDeckBackgroundView, ArtworkFromTheResourceIsStretchedAt82PercentUnderTh
     // Artwork changed behind the view's back shows once the size or the pixel ratio changes.
     view.panelImage()->load(QByteArray("<svg xmlns='http://www.w3.org/2000/svg'/>"));
     EXPECT_TRUE(colorNear(renderWidget(view, {420, 300}).pixelColor(100, 150), ground));
-    view.panelImage()->load(QStringLiteral(":/VintageTapePanel.svg"));
+    view.panelImage()->load(halves);
     EXPECT_TRUE(colorNear(renderWidget(view, {420, 300}, 2.0).pixelColor(200, 300), red));
-    QResource::unregisterResource(KASSOLIN_TEST_PANEL_RCC);
 }
 
 TEST(TapeDeckBackgroundView, KeysSendOnMouseDownToALiveTargetInTheVintageDesignOnly)
