@@ -81,17 +81,8 @@ double meter()
 double tapeDeck(bool withArtwork)
 {
     TapeDeckBackgroundView view;
-    if (withArtwork) {
-        // A stand-in of the artwork's kind: gradients and shapes over the whole panel.
-        view.setPanelImage(std::make_unique<QSvgRenderer>(QByteArray(
-            "<svg xmlns='http://www.w3.org/2000/svg' width='836' height='471'>"
-            "<defs><linearGradient id='g' x1='0' y1='0' x2='0' y2='1'>"
-            "<stop offset='0' stop-color='#5a5048'/><stop offset='1' stop-color='#201c1a'/>"
-            "</linearGradient></defs><rect width='836' height='471' fill='url(#g)'/>"
-            "<circle cx='343' cy='315' r='31' fill='#302a26'/>"
-            "<circle cx='496' cy='315' r='31' fill='#302a26'/>"
-            "<rect x='46' y='396' width='585' height='60' rx='6' fill='#3a342f'/></svg>")));
-    }
+    if (!withArtwork)
+        view.setPanelImage(nullptr);
     view.setVintageEnabled(true);
     view.setReelsAnimating(true);
     view.setReelRotation(0.18);

@@ -32,6 +32,7 @@ class QWidget;
 class QueueWindowController;
 class SpectrumAnalyzerView;
 class TapeDeckBackgroundView;
+class TapeDeckLayout;
 class TransportButton;
 class WaveformView;
 
@@ -124,6 +125,12 @@ public:
     void resizeWindowToFitContentAnimated(bool animate);
     void setWindowContentSize(QSizeF size, bool animate);
 
+    // The two looks: the standard column and the vintage tape deck
+    void setVintageDesignEnabled(bool enabled);
+    bool isVintageDesignEnabled() const;
+    void applyVintageLayout();
+    void applyStandardLayout();
+
     // State
     AudioPlayer* player() const { return m_player.get(); }
     const QList<QUrl>& playlist() const { return m_playlist; }
@@ -196,7 +203,6 @@ private:
     void advanceReels();
     void scheduleNextTick();
     bool setDisplayVisible(QWidget* display, bool visible);
-    bool isVintageDesignOn() const;
     QWidget* contentView() const;
 
     AudioPlayer::Factory m_playerFactory;
@@ -227,6 +233,8 @@ private:
     QWidget* m_timeRow = nullptr;
     QWidget* m_buttonRow = nullptr;
     QWidget* m_loopControlsRow = nullptr;
+    // The vintage placements while they are in force; owned by the content view.
+    QPointer<TapeDeckLayout> m_vintageConstraints;
     std::unique_ptr<QueueWindowController> m_queueWindow;
 
     std::unique_ptr<AudioPlayer> m_player;

@@ -4,7 +4,6 @@
 #include "analysis/SpectrumFrames.h"
 #include "views/LEDMeterView.h"
 #include "views/SpectrumAnalyzerView.h"
-#include "views/TapeDeckBackgroundView.h"
 #include "views/WaveformView.h"
 
 #include <cmath>
@@ -20,15 +19,10 @@ constexpr int columnVerticalMargins = 16 + 14;
 
 } // namespace
 
-bool PlayerWindowController::isVintageDesignOn() const
-{
-    return m_backgroundView && m_backgroundView->isVintageEnabled();
-}
-
 bool PlayerWindowController::setDisplayVisible(QWidget* display, bool visible)
 {
     // The vintage design places every display on its panel: none may be hidden there.
-    if (!visible && isVintageDesignOn())
+    if (!visible && isVintageDesignEnabled())
         return false;
     display->setHidden(!visible);
     return true;
@@ -87,7 +81,7 @@ void PlayerWindowController::setLoopControlsVisible(bool visible)
 
 void PlayerWindowController::resizeWindowToFitContentAnimated(bool animate)
 {
-    if (!m_window || !m_rootStack || isVintageDesignOn())
+    if (!m_window || !m_rootStack || isVintageDesignEnabled())
         return;
     m_rootStack->activate();
     const double height = std::ceil(m_rootStack->sizeHint().height() + columnVerticalMargins);

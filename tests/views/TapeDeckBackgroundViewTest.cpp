@@ -24,6 +24,7 @@ TEST(TapeDeckBackgroundView, KeysSendOnMouseDownToALiveTargetInTheVintageDesignO
         {true, Qt::RightButton, 590, 180, nullptr},
         {false, Qt::LeftButton, 590, 180, nullptr}};
     TapeDeckBackgroundView view;
+    view.setPanelImage(nullptr);
     view.resize(1000, 200);
     view.setTransportTarget(recorder.get());
     for (const auto& [vintage, button, x, y, action] : clicks) {

@@ -1,0 +1,76 @@
+#include "player/PlayerTestFixture.h"
+
+#include "support/EventLoop.h"
+#include "support/WidgetRendering.h"
+#include "ui/TapeDeckLayout.h"
+#include "views/TapeDeckBackgroundView.h"
+
+#include <algorithm>
+
+#include <QLabel>
+
+namespace {
+
+TEST_F(PlayerTest, TheTapeDeckHoldsTheViewsOverItsDarkPlacesAndGivesTheColumnBack)
+{
+    QWidget* const content = controller.backgroundView();
+    controller.showWindow();
+    controller.resizeWindowToFitContentAnimated(false);
+    processEventsFor(std::chrono::milliseconds(20));
+    const QImage standard = content->grab().toImage();
+
+    controller.setVintageDesignEnabled(true);
+    // The displays' hidden flags survive the move: the feed skips a hidden display.
+    EXPECT_TRUE(controller.isLEDVisible() && controller.isWaveformVisible() &&
+                controller.isSpectrumVisible());
+    controller.setVintageDesignEnabled(true);
+    controller.setLEDVisible(false); // refused
+    controller.setWaveformVisible(true);
+    processEventsFor(std::chrono::milliseconds(20));
+    EXPECT_EQ(content->size(), QSize(836, 471));
+    EXPECT_EQ(content->findChildren<TapeDeckLayout*>().size(), 1);
+    for (const QLabel* time : {controller.elapsedLabel(), controller.remainingLabel()})
+        EXPECT_EQ(time->palette().color(QPalette::WindowText),
+                  QColor::fromRgbF(0.74f, 0.88f, 0.9f));
+    // Title, time row, waveform, spectrum and meter as placed; the button rows are hidden.
+    const std::vector<QRect> frames{{94, 48, 648, 20},
+                                    {94, 76, 648, 16},
+                                    {84, 108, 668, 88},
+                                    {24, 282, 190, 70},
+                                    {624, 302, 190, 50}};
+    std::vector<QRect> placed;
+    for (const QWidget* child : content->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->isVisible())
+            placed.push_back(child->geometry());
+    EXPECT_EQ(placed, frames);
+
+    const QImage panel = renderWidget(*controller.backgroundView(), {836, 471});
+    auto luminance = [&](QPointF p) { return qGray(panel.pixel(p.toPoint())) / 255.0; };
+    // Under each, the panel is darker than 0.15 and within 0.04: its deviation is at most 0.02.
+    for (const QRect frame : frames) {
+        std::vector<double> levels;
+        for (int y = frame.top(); y <= frame.bottom(); ++y)
+            for (int x = frame.left(); x <= frame.right(); ++x)
+                levels.push_back(luminance(QPointF(x, y)));
+        const auto [darkest, lightest] = std::minmax_element(levels.begin(), levels.end());
+        EXPECT_TRUE(*lightest < 0.15 && *lightest - *darkest < 0.04)
+            << frame.x() << "," << frame.y();
+    }
+    // The reels' rims stand out from the reels and from the face, the keys from the gaps.
+    for (const QPointF centre : {QPointF(343, 315), QPointF(496, 315)})
+        for (const QPointF ray : {QPointF(1, 0), QPointF(0, 1), QPointF(-1, 0), QPointF(0, -1)}) {
+            const double rim = luminance(centre + 30 * ray);
+            EXPECT_GT(qMin(rim - luminance(centre + 23 * ray), qAbs(rim - luminance({232, 300}))),
+                      0.1);
+        }
+    for (const double key : {0.09, 0.29, 0.4625, 0.5475, 0.6325, 0.715})
+        for (const double gap : {0.03, 0.14, 0.23, 0.36, 0.405, 0.8})
+            EXPECT_GT(luminance({key * 836, 408}) - luminance({gap * 836, 408}), 0.3);
+
+    controller.setVintageDesignEnabled(false);
+    controller.setLoopControlsVisible(true); // as its stored preference would
+    processEventsFor(std::chrono::milliseconds(20));
+    EXPECT_TRUE(content->grab().toImage() == standard);
+}
+
+} // namespace
