@@ -31,14 +31,6 @@ struct EndRecorder final : AudioPlayerDelegate
     std::vector<bool> playingAtEnd;
 };
 
-// An output that never finds a device.
-struct MissingDevice final : AudioOutput
-{
-    bool open(const AudioFormat&, AudioOutput::Client*) override { return false; }
-    void setPaused(bool) override {}
-    int latencyFrames() const override { return 0; }
-};
-
 // A clock-driven output that the test can make disappear, as an unplugged device does.
 struct LosableDevice final : AudioOutput, AudioOutput::Client
 {
@@ -48,11 +40,11 @@ struct LosableDevice final : AudioOutput, AudioOutput::Client
         return m_clock.open(format, this);
     }
     void setPaused(bool paused) override { m_clock.setPaused(paused); }
-    int latencyFrames() const override { return 0; }
-    void render(float* out, int frames) override
+    void flush() override {}
+    std::int64_t playedFrames() override { return m_clock.playedFrames(); }
+    int render(float* out, int frames, std::int64_t at) override
     {
-        if (!m_lost)
-            m_client->render(out, frames);
+        return m_lost ? 0 : m_client->render(out, frames, at);
     }
     void outputLost() override {}
     void lose()
@@ -75,7 +67,8 @@ protected:
     }
 
     std::unique_ptr<Mp3AudioPlayer>
-    open(const QString& path, Mp3AudioPlayer::OutputFactory output = Mp3AudioPlayer::soundDevice())
+    open(const QString& path,
+         std::shared_ptr<SessionOutput> output = std::make_shared<SessionOutput>())
     {
         QString error;
         auto player = Mp3AudioPlayer::open(path, &error, std::move(output));
@@ -204,7 +197,7 @@ TEST_F(Mp3AudioPlayerTest, AStoppedOrDestroyedPlayerReportsNoEnd)
 
 TEST_F(Mp3AudioPlayerTest, WithoutADevicePlaybackGoesOnSilentlyInRealTime)
 {
-    auto player = open(track(1.0), [] { return std::make_unique<MissingDevice>(); });
+    auto player = open(track(1.0), std::make_shared<SessionOutput>(nullptr));
     ASSERT_TRUE(player);
     player->play();
     EXPECT_TRUE(player->isOnSilentClock());
@@ -218,11 +211,13 @@ TEST_F(Mp3AudioPlayerTest, WithoutADevicePlaybackGoesOnSilentlyInRealTime)
 TEST_F(Mp3AudioPlayerTest, ALostDeviceIsReplacedByTheSilentClockMidTrack)
 {
     LosableDevice* device = nullptr;
-    auto player = open(track(1.5), [&] {
-        auto output = std::make_unique<LosableDevice>();
-        device = output.get();
-        return output;
-    });
+    auto player = open(track(1.5), std::make_shared<SessionOutput>(
+                                       [&](const AudioFormat& format, AudioOutput::Client* client) {
+                                           auto output = std::make_unique<LosableDevice>();
+                                           device = output.get();
+                                           output->open(format, client);
+                                           return output;
+                                       }));
     ASSERT_TRUE(player);
     player->play();
     processEventsFor(300ms);

@@ -19,26 +19,44 @@ protected:
         return std::make_unique<PlaybackStream>(std::move(decoder), [this] { ++finishedCalls; });
     }
 
+    // Renders at the next place of the output's timeline; what was not filled stays -2.
     std::vector<float> renderFrames(PlaybackStream& stream, int frames, int channels = 2)
     {
         std::vector<float> out(static_cast<std::size_t>(frames * channels), -2.0f);
-        stream.render(out.data(), frames);
+        lastFilled = stream.render(out.data(), frames, timeline);
+        timeline += frames;
         return out;
     }
 
     FixtureFiles files;
     std::atomic<int> finishedCalls{0};
+    std::int64_t timeline = 0;
+    int lastFilled = 0;
 };
 
-TEST_F(PlaybackStreamTest, PositionIsTheRenderedFramesLessTheOutputLatency)
+TEST_F(PlaybackStreamTest, PositionFollowsTheAudiblePointOfTheOutputsTimeline)
 {
     auto stream = streamOf(sineWave(440, 0.5, 44100, 2, 44100));
     ASSERT_TRUE(stream);
-    stream->setLatencyFrames(1024);
-    renderFrames(*stream, 512);
-    EXPECT_EQ(stream->position(), 0); // still inside the device's buffer
-    renderFrames(*stream, 4096 - 512);
-    EXPECT_EQ(stream->position(), 4096 - 1024);
+    timeline = 10'000; // another track played before
+    renderFrames(*stream, 4096);
+    // A device that played 1000 frames of silence while the decoder lagged.
+    timeline += 1000;
+    renderFrames(*stream, 2048);
+    const struct
+    {
+        std::int64_t played;
+        std::int64_t position;
+    } cases[] = {
+        {0, 0},                   // the track before is still heard
+        {10'000, 0},              // the first frame is heard
+        {12'000, 2000},           // in the first buffer
+        {15'096, 4096},           // the silence is heard
+        {16'096, 5096},           // after it
+        {40'000, 4096 + 2048},    // no further than what was handed
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(stream->position(c.played), c.position) << c.played;
 }
 
 TEST_F(PlaybackStreamTest, ASeekReadsBackAtOnceAndPlaysOnFromThere)
@@ -48,20 +66,19 @@ TEST_F(PlaybackStreamTest, ASeekReadsBackAtOnceAndPlaysOnFromThere)
     steps.samples.insert(steps.samples.end(), dc.samples.begin(), dc.samples.end());
     auto stream = streamOf(steps);
     ASSERT_TRUE(stream);
-    stream->setLatencyFrames(256);
     renderFrames(*stream, 2048);
 
     stream->seek(66150);
-    EXPECT_EQ(stream->position(), 66150);
+    EXPECT_EQ(stream->position(timeline), 66150);
     const std::vector<float> out = renderFrames(*stream, 1024);
     EXPECT_NEAR(out[0], 0.25f, 0.02f);
     EXPECT_NEAR(out[2047], 0.25f, 0.02f);
-    EXPECT_EQ(stream->position(), 66150 + 1024 - 256);
+    EXPECT_EQ(stream->position(timeline - 256), 66150 + 1024 - 256);
 
     stream->seek(-5);
-    EXPECT_EQ(stream->position(), 0);
+    EXPECT_EQ(stream->position(timeline), 0);
     stream->seek(10'000'000);
-    EXPECT_EQ(stream->position(), stream->frameCount());
+    EXPECT_EQ(stream->position(timeline), stream->frameCount());
 }
 
 TEST_F(PlaybackStreamTest, RenderingInOddSizesDeliversTheSamplesInOrder)
@@ -80,24 +97,24 @@ TEST_F(PlaybackStreamTest, RenderingInOddSizesDeliversTheSamplesInOrder)
     EXPECT_LT(error, 0.05);
 }
 
-TEST_F(PlaybackStreamTest, TheNaturalEndIsReportedOnceAfterTheLatencyHasPlayedOut)
+TEST_F(PlaybackStreamTest, TheNaturalEndIsReportedOnceWhenTheLastFrameIsHandedOver)
 {
     auto stream = streamOf(sineWave(440, 0.5, 44100, 2, 3000));
     ASSERT_TRUE(stream);
-    stream->setLatencyFrames(512);
-    renderFrames(*stream, 3000);
+    renderFrames(*stream, 2000);
     EXPECT_EQ(finishedCalls, 0);
-    EXPECT_EQ(stream->position(), 3000 - 512);
 
-    const std::vector<float> tail = renderFrames(*stream, 600);
+    const std::vector<float> tail = renderFrames(*stream, 1600);
+    EXPECT_EQ(lastFilled, 1000);
     EXPECT_EQ(finishedCalls, 1);
     EXPECT_TRUE(stream->isFinished());
-    EXPECT_EQ(stream->position(), 0);
-    EXPECT_EQ(tail.back(), 0.0f);
+    EXPECT_EQ(stream->position(timeline - 1600), 0);
+    EXPECT_NE(tail[1999], -2.0f); // filled
+    EXPECT_EQ(tail[2000], -2.0f);      // left to the output
 
-    const std::vector<float> after = renderFrames(*stream, 2000);
+    renderFrames(*stream, 2000);
+    EXPECT_EQ(lastFilled, 0);
     EXPECT_EQ(finishedCalls, 1);
-    EXPECT_TRUE(std::all_of(after.begin(), after.end(), [](float s) { return s == 0.0f; }));
     EXPECT_EQ(stream->underrunCount(), 0u);
 
     stream->seek(0);
