@@ -47,6 +47,7 @@ void PlaybackStream::seek(std::int64_t frame)
         m_seekBase = frame;
         m_handed = frame;
         m_timelineStart = -1;
+        m_startBeforeGap = -1;
     }
     // Refilled here rather than by the decoding thread, so the next render finds audio.
     fillRing();
@@ -65,6 +66,11 @@ std::int64_t PlaybackStream::position(std::int64_t playedFrames) const
         return 0;
     if (m_timelineStart < 0)
         return m_seekBase;
+    if (m_startBeforeGap >= 0 && playedFrames < m_timelineStart + (m_gapFrom - m_startBeforeGap)) {
+        // Still before the gap's end: what came before it, then a pause in the gap.
+        const std::int64_t heard = std::min(playedFrames, m_gapFrom) - m_startBeforeGap;
+        return m_seekBase + std::max<std::int64_t>(heard, 0);
+    }
     const std::int64_t audible = m_seekBase + (playedFrames - m_timelineStart);
     return std::min(std::max(audible, m_seekBase), m_handed);
 }
@@ -99,11 +105,19 @@ int PlaybackStream::render(float* out, int frames, std::int64_t at)
 
 void PlaybackStream::placeOnTimeline(std::int64_t at)
 {
+    const std::int64_t handedSinceSeek = m_handed - m_seekBase;
+    if (m_timelineStart < 0) {
+        m_timelineStart = at - handedSinceSeek;
+        return;
+    }
     // A device that played silence while the decoder lagged moved the timeline on: the frames
     // handed from here on lie later by that much.
-    const std::int64_t handedSinceSeek = m_handed - m_seekBase;
-    if (m_timelineStart < 0 || at != m_timelineStart + handedSinceSeek)
+    const std::int64_t expected = m_timelineStart + handedSinceSeek;
+    if (at != expected) {
+        m_startBeforeGap = m_timelineStart;
+        m_gapFrom = expected;
         m_timelineStart = at - handedSinceSeek;
+    }
 }
 
 std::size_t PlaybackStream::takeFromRing(float* out, std::size_t frames)

@@ -87,6 +87,9 @@ private:
     std::int64_t m_handed = 0;
     // Where the frame m_seekBase lies on the output's timeline; -1 until it has been handed.
     std::int64_t m_timelineStart = -1;
+    // Before the latest gap on the timeline: where it began, and m_timelineStart before it.
+    std::int64_t m_gapFrom = -1;
+    std::int64_t m_startBeforeGap = -1;
 
     std::atomic<float> m_volume{1.0f};
     std::atomic<std::uint64_t> m_underruns{0};

@@ -3,10 +3,10 @@
 #include "platform/Mp3AudioPlayer.h"
 #include "support/EventLoop.h"
 #include "support/FixtureFiles.h"
-#include "support/SignalMeasures.h"
 
 #include <cmath>
 #include <fstream>
+#include <numbers>
 
 #include <QFile>
 
@@ -30,6 +30,22 @@ std::vector<float> readFloats(const QString& path)
     std::vector<float> samples(bytes.size() / sizeof(float));
     std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
     return samples;
+}
+
+// Power of one frequency in a channel (Goertzel), normalised so that a sine of amplitude a
+// gives a²/4 … taken relative, so only ratios between frequencies are used.
+double powerAt(const std::vector<float>& left, double frequency, double sampleRate)
+{
+    const double coefficient = 2.0 * std::cos(2.0 * std::numbers::pi * frequency / sampleRate);
+    double previous = 0.0;
+    double beforePrevious = 0.0;
+    for (float sample : left) {
+        const double current = sample + coefficient * previous - beforePrevious;
+        beforePrevious = previous;
+        previous = current;
+    }
+    return previous * previous + beforePrevious * beforePrevious -
+           coefficient * previous * beforePrevious;
 }
 
 TEST(SdlDiskOutput, WritesTheSineThatWasPlayed)
