@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+#include <QTimer>
+
 namespace {
 
 template <typename Output>
@@ -46,10 +48,7 @@ void SessionOutput::prepare(const PlaybackStream& stream)
 {
     // After a loss the next track tries the device again, as a new device would be opened for
     // it; the track that was playing went on silently.
-    const bool retry = m_deviceLost && [this] {
-        std::lock_guard lock(m_queueMutex);
-        return m_queue.empty();
-    }();
+    const bool retry = m_deviceLost && isQueueEmpty();
     if (!m_device || !(stream.format() == m_format) || retry)
         openDevice(stream.format());
 }
@@ -137,14 +136,39 @@ int SessionOutput::render(float* out, int frames, std::int64_t at)
         if (!stream->isFinished())
             break; // its decoder fell behind: the next track must not start early
         m_queue.pop_front();
+        if (m_queue.empty()) {
+            const std::int64_t end = at + filled;
+            QMetaObject::invokeMethod(
+                &m_mainThread, [this, end] { restOnceHeard(end); }, Qt::QueuedConnection);
+        }
     }
     return filled;
+}
+
+void SessionOutput::restOnceHeard(std::int64_t end)
+{
+    // After the last track its tail plays out; then the device rests until the next play.
+    if (!m_device || m_paused || !isQueueEmpty())
+        return;
+    const std::int64_t left = end - m_device->playedFrames();
+    if (left <= 0) {
+        setDevicePaused(true);
+        return;
+    }
+    QTimer::singleShot(static_cast<int>(left * 1000 / m_format.sampleRate) + 20, &m_mainThread,
+                       [this, end] { restOnceHeard(end); });
 }
 
 void SessionOutput::outputLost()
 {
     QMetaObject::invokeMethod(
         &m_mainThread, [this] { switchToSilentClock(); }, Qt::QueuedConnection);
+}
+
+bool SessionOutput::isQueueEmpty()
+{
+    std::lock_guard lock(m_queueMutex);
+    return m_queue.empty();
 }
 
 bool SessionOutput::isQueued(const PlaybackStream& stream)

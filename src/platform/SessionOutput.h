@@ -60,6 +60,8 @@ private:
     int render(float* out, int frames, std::int64_t at) override;
     void outputLost() override;
     bool isQueued(const PlaybackStream& stream);
+    bool isQueueEmpty();
+    void restOnceHeard(std::int64_t end);
     void openDevice(const AudioFormat& format);
     void switchToSilentClock();
     void replaceDevice(std::unique_ptr<AudioOutput> device, bool onSilentClock);

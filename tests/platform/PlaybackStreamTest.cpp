@@ -19,7 +19,7 @@ protected:
         return std::make_unique<PlaybackStream>(std::move(decoder), [this] { ++finishedCalls; });
     }
 
-    // Renders at the next place of the output's timeline; what was not filled stays -2.
+    // Renders at the next frames of the output's timeline; what is not filled stays -2.
     std::vector<float> renderFrames(PlaybackStream& stream, int frames, int channels = 2)
     {
         std::vector<float> out(static_cast<std::size_t>(frames * channels), -2.0f);
@@ -43,20 +43,12 @@ TEST_F(PlaybackStreamTest, PositionFollowsTheAudiblePointOfTheOutputsTimeline)
     // A device that played 1000 frames of silence while the decoder lagged.
     timeline += 1000;
     renderFrames(*stream, 2048);
-    const struct
-    {
-        std::int64_t played;
-        std::int64_t position;
-    } cases[] = {
-        {0, 0},                   // the track before is still heard
-        {10'000, 0},              // the first frame is heard
-        {12'000, 2000},           // in the first buffer
-        {15'096, 4096},           // the silence is heard
-        {16'096, 5096},           // after it
-        {40'000, 4096 + 2048},    // no further than what was handed
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(stream->position(c.played), c.position) << c.played;
+    // The track before, the first frame, the first buffer, the silence, after it, and no
+    // further than what was handed.
+    const std::pair<std::int64_t, std::int64_t> heard[] = {
+        {0, 0}, {10'000, 0}, {12'000, 2000}, {15'096, 4096}, {16'096, 5096}, {40'000, 6144}};
+    for (const auto& [played, position] : heard)
+        EXPECT_EQ(stream->position(played), position) << played;
 }
 
 TEST_F(PlaybackStreamTest, ASeekReadsBackAtOnceAndPlaysOnFromThere)
@@ -110,7 +102,7 @@ TEST_F(PlaybackStreamTest, TheNaturalEndIsReportedOnceWhenTheLastFrameIsHandedOv
     EXPECT_TRUE(stream->isFinished());
     EXPECT_EQ(stream->position(timeline - 1600), 0);
     EXPECT_NE(tail[1999], -2.0f); // filled
-    EXPECT_EQ(tail[2000], -2.0f);      // left to the output
+    EXPECT_EQ(tail[2000], -2.0f); // left to the output
 
     renderFrames(*stream, 2000);
     EXPECT_EQ(lastFilled, 0);

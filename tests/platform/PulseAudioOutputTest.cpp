@@ -81,19 +81,15 @@ TEST_F(PulseAudioOutputTest, ASineIsHeardAtItsFrequencyLevelAndTimeUnderItsTitle
     Mp3Options tagged;
     tagged.id3v2Title = "Sinus für den Mixer";
     MonitorRecorder monitor;
-    QString mixer;
     std::vector<std::pair<double, double>> readings; // wall time, current time
     playThrough(
-        {mp3("sine.mp3", afterLeadIn(sineWave(440, 0.5, 44100, 2, 44100), 0, 44100), tagged)}, [&] {
-            readings.emplace_back(steadySeconds(), controller.player()->currentTime());
-            if (mixer.isEmpty() && readings.back().second > 0.7) {
-                QProcess pactl;
-                pactl.start("pactl", {"list", "sink-inputs"});
-                pactl.waitForFinished();
-                mixer = QString::fromUtf8(pactl.readAllStandardOutput());
-            }
-        });
+        {mp3("sine.mp3", afterLeadIn(sineWave(440, 0.5, 44100, 2, 44100), 0, 44100), tagged)},
+        [&] { readings.emplace_back(steadySeconds(), controller.player()->currentTime()); });
     const std::vector<float>& recording = monitor.stop();
+    QProcess pactl; // the stream stays open for the next track
+    pactl.start("pactl", {"list", "sink-inputs"});
+    pactl.waitForFinished();
+    const QString mixer = QString::fromUtf8(pactl.readAllStandardOutput());
     EXPECT_TRUE(dynamic_cast<const PulseAudioOutput*>(output->device()));
     for (const char* property :
          {"application.name = \"Kassolin\"", "application.icon_name = \"kassolin\"",

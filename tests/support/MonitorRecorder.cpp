@@ -1,36 +1,28 @@
 #include "support/MonitorRecorder.h"
 
 #include <algorithm>
-#include <chrono>
 
 #include <pulse/pulseaudio.h>
-
-double steadySeconds()
-{
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return std::chrono::duration<double>(now).count();
-}
 
 MonitorRecorder::MonitorRecorder()
 {
     m_mainloop = pa_threaded_mainloop_new();
     pa_threaded_mainloop_lock(m_mainloop);
     m_context = pa_context_new(pa_threaded_mainloop_get_api(m_mainloop), "monitor");
-    pa_context* context = m_context;
     const auto signal = [](auto*, void* loop) {
         pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
     };
-    pa_context_set_state_callback(context, signal, m_mainloop);
-    pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr);
+    pa_context_set_state_callback(m_context, signal, m_mainloop);
+    pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr);
     pa_threaded_mainloop_start(m_mainloop);
-    while (pa_context_get_state(context) < PA_CONTEXT_READY)
+    while (pa_context_get_state(m_context) < PA_CONTEXT_READY)
         pa_threaded_mainloop_wait(m_mainloop);
-    if (pa_context_get_state(context) != PA_CONTEXT_READY) {
+    if (pa_context_get_state(m_context) != PA_CONTEXT_READY) {
         pa_threaded_mainloop_unlock(m_mainloop);
         return; // nothing is recorded
     }
     const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, 44100, 2};
-    m_stream = pa_stream_new(context, "monitor", &spec, nullptr);
+    m_stream = pa_stream_new(m_context, "monitor", &spec, nullptr);
     pa_stream_set_state_callback(m_stream, signal, m_mainloop);
     pa_stream_set_read_callback(
         m_stream,
@@ -45,11 +37,6 @@ MonitorRecorder::MonitorRecorder()
     while (pa_stream_get_state(m_stream) == PA_STREAM_CREATING)
         pa_threaded_mainloop_wait(m_mainloop);
     pa_threaded_mainloop_unlock(m_mainloop);
-}
-
-MonitorRecorder::~MonitorRecorder()
-{
-    stop();
 }
 
 const std::vector<float>& MonitorRecorder::stop()

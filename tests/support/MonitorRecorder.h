@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <vector>
 
 #include <sys/time.h>
@@ -14,7 +15,7 @@ class MonitorRecorder
 {
 public:
     MonitorRecorder();
-    ~MonitorRecorder();
+    ~MonitorRecorder() { stop(); }
 
     // Ends the recording and gives what was recorded.
     const std::vector<float>& stop();
@@ -32,4 +33,8 @@ private:
     timeval m_lastTiming{};
 };
 
-double steadySeconds();
+inline double steadySeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
