@@ -204,16 +204,19 @@ std::int64_t PulseAudioOutput::playedFrames()
     if (!timing || timing->write_index_corrupt || timing->read_index_corrupt)
         return m_played;
     // The frame heard now: what the server has taken from the stream less what its sink still
-    // holds, moved on by the time since the server said so. It may lie before the first frame
-    // when the sink holds more than that; pa_stream_get_time() would report 0 there and run
-    // ahead from it. Everything between it and the write index is still to be heard.
+    // holds, moved on by the time since the server said so, but not past what it has taken
+    // when the stream ran dry. It may lie before the first frame while the sink holds more
+    // than that; pa_stream_get_time() would report 0 there and run ahead from it. Everything
+    // between it and the write index is still to be heard.
     const double framesPerUsec = m_sampleRate / 1e6;
-    double heard = static_cast<double>(timing->read_index) / static_cast<double>(m_frameBytes) -
-                   static_cast<double>(timing->sink_usec) * framesPerUsec;
-    if (timing->playing)
-        heard += static_cast<double>(pa_timeval_age(&timing->timestamp)) * framesPerUsec;
-    const double unheard =
-        static_cast<double>(timing->write_index) / static_cast<double>(m_frameBytes) - heard;
+    const double frameBytes = static_cast<double>(m_frameBytes);
+    const double taken = static_cast<double>(timing->read_index) / frameBytes;
+    const double written = static_cast<double>(timing->write_index) / frameBytes;
+    const double sinceTakenUsec = static_cast<double>(pa_timeval_age(&timing->timestamp)) -
+                                  static_cast<double>(timing->sink_usec);
+    const double heard =
+        std::min(taken + sinceTakenUsec * framesPerUsec, timing->playing ? written : taken);
+    const double unheard = written - heard;
     m_played = std::max<std::int64_t>(m_played, m_written - std::llround(std::max(unheard, 0.0)));
     return m_played;
 }
