@@ -213,10 +213,9 @@ TEST_F(Mp3AudioPlayerTest, ALostDeviceIsReplacedByTheSilentClockMidTrack)
     LosableDevice* device = nullptr;
     auto player = open(track(1.5), std::make_shared<SessionOutput>(
                                        [&](const AudioFormat& format, AudioOutput::Client* client) {
-                                           auto output = std::make_unique<LosableDevice>();
-                                           device = output.get();
-                                           output->open(format, client);
-                                           return output;
+                                           device = new LosableDevice;
+                                           device->open(format, client);
+                                           return std::unique_ptr<AudioOutput>(device);
                                        }));
     ASSERT_TRUE(player);
     player->play();

@@ -43,8 +43,7 @@ TEST_F(PlaybackStreamTest, PositionFollowsTheAudiblePointOfTheOutputsTimeline)
     // A device that played 1000 frames of silence while the decoder lagged.
     timeline += 1000;
     renderFrames(*stream, 2048);
-    // The track before, the first frame, the first buffer, the silence, after it, and no
-    // further than what was handed.
+    // Before the first frame, in the first buffer, the silence, after it, beyond what was handed.
     const std::pair<std::int64_t, std::int64_t> heard[] = {
         {0, 0}, {10'000, 0}, {12'000, 2000}, {15'096, 4096}, {16'096, 5096}, {40'000, 6144}};
     for (const auto& [played, position] : heard)
