@@ -13,9 +13,9 @@ class PlaybackStream;
 
 // The sound output of the program's whole run: one device stream that the players of
 // successive tracks feed in turn, so that a track change never closes it and a track that ends
-// flows into the next one without a break. It is opened at the first play and reopened only
-// for another sample rate or channel count. Without a device, or after losing it, the audio
-// goes on silently on a real-time clock.
+// flows into the next one without a break. It opens when the first track is prepared and
+// reopens only for another sample rate or channel count. Without a device, or after losing
+// it, the audio goes on silently on a real-time clock.
 //
 // Threads: the members are called on the main thread; render() runs on the device's thread
 // and takes the streams in the queue in order, so the next track's first frame follows the last
