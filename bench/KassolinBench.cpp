@@ -3,6 +3,7 @@
 #include "AnalysisBench.h"
 #include "BenchFigures.h"
 #include "PaintBench.h"
+#include "platform/Mp3AudioPlayer.h"
 #include "platform/Mp3Decoder.h"
 #include "signals/Mp3Encoder.h"
 
@@ -18,18 +19,18 @@ namespace {
 
 constexpr int benchSeconds = 300;
 
-std::filesystem::path benchTrack()
+std::filesystem::path benchTrack(int seconds)
 {
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / "kassolin-bench-300s.mp3";
+    const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                       ("kassolin-bench-" + std::to_string(seconds) + "s.mp3");
     if (std::filesystem::exists(path))
         return path;
     // The demo tune, repeated: music-like content at the bitrate of a typical collection.
     const Pcm tune = demoTune(44100);
     Pcm track{44100, 2, {}};
-    while (track.frameCount() < benchSeconds * 44100)
+    while (track.frameCount() < seconds * 44100)
         track.samples.insert(track.samples.end(), tune.samples.begin(), tune.samples.end());
-    track.samples.resize(static_cast<std::size_t>(benchSeconds) * 44100 * 2);
+    track.samples.resize(static_cast<std::size_t>(seconds) * 44100 * 2);
     Mp3Options options;
     options.bitrateKbps = 192;
     options.quality = 7;
@@ -74,6 +75,17 @@ void benchDecoder(const std::filesystem::path& track)
     printFigure("decoder time / mpg123 -t time", ours / reference, "ratio");
 }
 
+// What a track change waits for before the next track can play: the output bridges it.
+void benchPlayerOpen(const std::filesystem::path& track)
+{
+    const auto output = std::make_shared<SessionOutput>();
+    const double seconds = bestSeconds([&] {
+        return Mp3AudioPlayer::open(QString::fromStdString(track.string()), nullptr, output) !=
+               nullptr;
+    });
+    printFigure("player open 600 s 192 kbps (scan included)", seconds * 1000, "ms");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -82,12 +94,14 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     benchPaint();
-    const std::filesystem::path track = benchTrack();
-    if (track.empty()) {
+    const std::filesystem::path track = benchTrack(benchSeconds);
+    const std::filesystem::path longTrack = benchTrack(2 * benchSeconds);
+    if (track.empty() || longTrack.empty()) {
         std::fprintf(stderr, "kassolin-bench: cannot write the benchmark track\n");
         return 1;
     }
     benchDecoder(track);
+    benchPlayerOpen(longTrack);
     benchAnalysis(track);
     return 0;
 }

@@ -16,7 +16,38 @@ cmake --build "$build" --parallel
 runtime=$(mktemp -d /tmp/kassolin-runtime.XXXXXX)
 config=$(mktemp -d /tmp/kassolin-config.XXXXXX)
 chmod 0700 "$runtime"
-trap 'rm -rf "$runtime" "$config"' EXIT
+pulse_pid=
+cleanup() {
+    if [ -n "$pulse_pid" ]; then
+        kill "$pulse_pid" 2>/dev/null || true
+        wait "$pulse_pid" 2>/dev/null || true
+    fi
+    rm -rf "$runtime" "$config"
+}
+trap cleanup EXIT
+
+# A sound server with a null sink for the sound server's tests, in a private runtime folder
+# whose socket the tests' build names. It runs as whoever runs this (root in CI), so it gets a
+# home of its own; it is ended by its PID.
+pulse="$build/pulse"
+rm -rf "$pulse"
+mkdir -p "$pulse/home"
+chmod 0700 "$pulse"
+HOME="$pulse/home" XDG_RUNTIME_DIR="$pulse" pulseaudio -n --daemonize=no --exit-idle-time=-1 \
+    --use-pid-file=no --log-target=stderr \
+    --load="module-null-sink sink_name=kassolin_test format=float32le rate=44100 channels=2" \
+    --load="module-native-protocol-unix socket=$pulse/native auth-anonymous=1" \
+    2>"$pulse/server.log" &
+pulse_pid=$!
+for _ in $(seq 100); do
+    [ -S "$pulse/native" ] && break
+    sleep 0.1
+done
+if [ ! -S "$pulse/native" ]; then
+    echo "The sound server did not start:" >&2
+    cat "$pulse/server.log" >&2
+    exit 1
+fi
 
 export QT_QPA_PLATFORM=offscreen
 export SDL_AUDIODRIVER=dummy

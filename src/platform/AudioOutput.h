@@ -2,17 +2,28 @@
 
 #include "platform/AudioFormat.h"
 
-// Where decoded audio goes: a sound device, or a clock that consumes it silently at real time.
-// An output pulls audio from its client on a thread of its own; it starts paused.
+#include <cstdint>
+
+#include <QString>
+
+// Where decoded audio goes: the desktop's sound server, a sound device, or a clock that consumes
+// it silently at real time. An output pulls audio from its client on a thread of its own; it
+// starts paused.
+//
+// Frames are placed on the output's own timeline: the n-th frame the output has taken in since
+// it was opened, silence it added itself included, sits at n. The audible point on that
+// timeline is what keeps the displays in step with what is heard.
 class AudioOutput
 {
 public:
     class Client
     {
     public:
-        // Fills `frames` interleaved frames; called on the output's thread.
-        virtual void render(float* out, int frames) = 0;
-        // The device went away after it was opened; may be called on any thread.
+        // Fills at most `frames` interleaved frames, which land at `at` on the output's
+        // timeline; returns how many it filled. A device plays silence for the rest, a server
+        // waits for more. Called on the output's thread.
+        virtual int render(float* out, int frames, std::int64_t at) = 0;
+        // The device or server went away after it was opened; may be called on any thread.
         virtual void outputLost() = 0;
 
     protected:
@@ -23,8 +34,16 @@ public:
 
     // False when there is no device for this format.
     virtual bool open(const AudioFormat& format, Client* client) = 0;
+    // Once setPaused(true) has returned, render() is not running and is not called until the
+    // output is resumed. Resuming also asks the client again for audio it may now have.
     virtual void setPaused(bool paused) = 0;
-    // Frames handed over but not yet heard. Once setPaused(true) has returned, render() is not
-    // running and is not called until the output is resumed.
-    virtual int latencyFrames() const = 0;
+    // Drops what was handed over but not yet heard, as far as the output can.
+    virtual void flush() = 0;
+    // The frame of the timeline that is audible now; never goes back.
+    virtual std::int64_t playedFrames() = 0;
+    // True when the output applies a volume itself; otherwise the client scales the samples.
+    virtual bool appliesVolume() const { return false; }
+    virtual void setVolume(float volume) { (void)volume; }
+    // What is playing, for the desktop's mixer.
+    virtual void setMediaName(const QString& name) { (void)name; }
 };

@@ -69,7 +69,8 @@ void ClockAudioOutput::renderDueFrames(double elapsedSeconds)
     while (m_renderedSinceResume < due) {
         const int frames =
             static_cast<int>(std::min<std::int64_t>(due - m_renderedSinceResume, maxChunkFrames));
-        m_client->render(m_scratch.data(), frames);
+        m_client->render(m_scratch.data(), frames, m_consumed.load());
         m_renderedSinceResume += frames;
+        m_consumed += frames;
     }
 }

@@ -2,7 +2,9 @@
 
 #include "platform/AudioOutput.h"
 
+#include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -17,7 +19,9 @@ public:
 
     bool open(const AudioFormat& format, Client* client) override;
     void setPaused(bool paused) override;
-    int latencyFrames() const override { return 0; }
+    void flush() override {}
+    // What it has consumed is what is "heard".
+    std::int64_t playedFrames() override { return m_consumed.load(); }
 
 private:
     void run();
@@ -27,6 +31,7 @@ private:
     Client* m_client = nullptr;
     std::vector<float> m_scratch;
     std::int64_t m_renderedSinceResume = 0;
+    std::atomic<std::int64_t> m_consumed{0};
 
     std::mutex m_mutex;
     std::condition_variable m_changed;

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "platform/AudioOutput.h"
 #include "platform/AudioPlayer.h"
+#include "platform/SessionOutput.h"
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <memory>
 
 #include <QObject>
@@ -13,18 +12,20 @@
 class Mp3Decoder;
 class PlaybackStream;
 
-// Plays an MP3 file through the sound device. Without a device, or after losing it, playback
-// goes on silently on a real-time clock, so that the position moves and the end arrives.
-class Mp3AudioPlayer final : public AudioPlayer, private AudioOutput::Client
+// Plays an MP3 file through the session's sound output, which the players of successive tracks
+// share. The natural end is reported once the last frame has been handed to the output, while
+// its tail still sounds there; the next track's player queues its audio right behind it.
+// Stopping a player that has reported its end lets the tail play out; stopping one that has
+// not cuts it at once.
+class Mp3AudioPlayer final : public AudioPlayer
 {
 public:
-    using OutputFactory = std::function<std::unique_ptr<AudioOutput>()>;
-
-    static std::unique_ptr<Mp3AudioPlayer> open(const QString& path, QString* error = nullptr,
-                                                OutputFactory outputFactory = soundDevice());
-    // Players that play through the sound device.
-    static Factory factory();
-    static OutputFactory soundDevice();
+    static std::unique_ptr<Mp3AudioPlayer>
+    open(const QString& path, QString* error = nullptr,
+         std::shared_ptr<SessionOutput> output = std::make_shared<SessionOutput>());
+    // Players that share one output for as long as the factory lives.
+    static Factory
+    factory(std::shared_ptr<SessionOutput> output = std::make_shared<SessionOutput>());
     ~Mp3AudioPlayer() override;
 
     void setDelegate(AudioPlayerDelegate* delegate) override { m_delegate = delegate; }
@@ -36,29 +37,28 @@ public:
     void setCurrentTime(double seconds) override;
     double duration() const override { return m_duration; }
     bool isPlaying() const override { return m_playing.load(); }
-    float volume() const override;
+    float volume() const override { return m_volume; }
     void setVolume(float volume) override;
 
     std::uint64_t underrunCount() const;
-    bool isOnSilentClock() const { return m_onSilentClock; }
+    bool isOnSilentClock() const;
 
 private:
-    Mp3AudioPlayer(std::unique_ptr<Mp3Decoder> decoder, OutputFactory outputFactory);
+    Mp3AudioPlayer(std::unique_ptr<Mp3Decoder> decoder, QString title,
+                   std::shared_ptr<SessionOutput> output);
 
-    void render(float* out, int frames) override;
-    void outputLost() override;
     void playedToEnd();
     void deliverEnd(std::uint64_t session);
-    void replaceOutput(std::unique_ptr<AudioOutput> output);
-    void switchToSilentClock();
+    void applyVolume();
 
-    QObject m_mainThread; // context of what render() and outputLost() hand to the main thread
-    OutputFactory m_outputFactory;
+    QObject m_mainThread; // context of what the output's thread hands to the main thread
+    std::shared_ptr<SessionOutput> m_output;
     std::unique_ptr<PlaybackStream> m_stream;
-    std::unique_ptr<AudioOutput> m_output;
     AudioPlayerDelegate* m_delegate = nullptr;
+    QString m_title;
     double m_duration = 0.0;
-    bool m_onSilentClock = false;
+    float m_volume = 1.0f;
+    bool m_endReported = false;
     std::atomic<bool> m_playing{false};
     // Counts play and stop calls, so that an end reported for an earlier run is recognised.
     std::atomic<std::uint64_t> m_session{0};

@@ -46,8 +46,8 @@ void PlaybackStream::seek(std::int64_t frame)
         m_finishedState = false;
         m_seekBase = frame;
         m_handed = frame;
-        m_silenceAfterEnd = 0;
-        m_position.store(frame, std::memory_order_relaxed);
+        m_timelineStart = -1;
+        m_startBeforeGap = -1;
     }
     // Refilled here rather than by the decoding thread, so the next render finds audio.
     fillRing();
@@ -59,13 +59,23 @@ bool PlaybackStream::isFinished() const
     return m_finishedState;
 }
 
-void PlaybackStream::setLatencyFrames(int frames)
+std::int64_t PlaybackStream::position(std::int64_t playedFrames) const
 {
     std::lock_guard lock(m_ringMutex);
-    m_latencyFrames = std::max(frames, 0);
+    if (m_finishedState)
+        return 0;
+    if (m_timelineStart < 0)
+        return m_seekBase;
+    if (m_startBeforeGap >= 0 && playedFrames < m_timelineStart + (m_gapFrom - m_startBeforeGap)) {
+        // Still before the gap's end: what came before it, then a pause in the gap.
+        const std::int64_t heard = std::min(playedFrames, m_gapFrom) - m_startBeforeGap;
+        return m_seekBase + std::max<std::int64_t>(heard, 0);
+    }
+    const std::int64_t audible = m_seekBase + (playedFrames - m_timelineStart);
+    return std::min(std::max(audible, m_seekBase), m_handed);
 }
 
-void PlaybackStream::render(float* out, int frames)
+int PlaybackStream::render(float* out, int frames, std::int64_t at)
 {
     const auto wanted = static_cast<std::size_t>(std::max(frames, 0));
     bool finishedNow = false;
@@ -73,36 +83,41 @@ void PlaybackStream::render(float* out, int frames)
     std::size_t delivered = 0;
     {
         std::lock_guard lock(m_ringMutex);
-        if (!m_finishedState) {
-            delivered = takeFromRing(out, wanted);
-            const auto missing = static_cast<std::int64_t>(wanted - delivered);
-            m_handed += static_cast<std::int64_t>(delivered);
-            if (missing > 0 && m_decoderDone)
-                m_silenceAfterEnd += missing;
-            else if (missing > 0)
-                m_underruns.fetch_add(1, std::memory_order_relaxed);
-            updatePosition(finishedNow);
-            refill = needsRefill();
+        if (m_finishedState)
+            return 0;
+        placeOnTimeline(at);
+        delivered = takeFromRing(out, wanted);
+        m_handed += static_cast<std::int64_t>(delivered);
+        if (m_decoderDone && m_fillSamples == 0) {
+            m_finishedState = true;
+            finishedNow = true;
+        } else if (delivered < wanted) {
+            m_underruns.fetch_add(1, std::memory_order_relaxed);
         }
+        refill = needsRefill();
     }
-    std::fill(out + delivered * m_channels, out + wanted * m_channels, 0.0f);
     if (refill)
         m_refill.notify_one();
     if (finishedNow && m_finished)
         m_finished();
+    return static_cast<int>(delivered);
 }
 
-void PlaybackStream::updatePosition(bool& finishedNow)
+void PlaybackStream::placeOnTimeline(std::int64_t at)
 {
-    // The end is reached when the device has played out the last decoded frame.
-    const std::int64_t audible = m_handed + m_silenceAfterEnd - m_latencyFrames;
-    if (m_decoderDone && m_fillSamples == 0 && audible >= m_handed) {
-        m_finishedState = true;
-        finishedNow = true;
-        m_position.store(0, std::memory_order_relaxed);
+    const std::int64_t handedSinceSeek = m_handed - m_seekBase;
+    if (m_timelineStart < 0) {
+        m_timelineStart = at - handedSinceSeek;
         return;
     }
-    m_position.store(std::min(std::max(audible, m_seekBase), m_handed), std::memory_order_relaxed);
+    // A device that played silence while the decoder lagged moved the timeline on: the frames
+    // handed from here on lie later by that much.
+    const std::int64_t expected = m_timelineStart + handedSinceSeek;
+    if (at != expected) {
+        m_startBeforeGap = m_timelineStart;
+        m_gapFrom = expected;
+        m_timelineStart = at - handedSinceSeek;
+    }
 }
 
 std::size_t PlaybackStream::takeFromRing(float* out, std::size_t frames)

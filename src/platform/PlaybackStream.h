@@ -13,17 +13,22 @@
 #include <thread>
 #include <vector>
 
-// Hands a decoded track to an output and keeps the audible position.
+// Hands a decoded track to an output and keeps where on the output's timeline it landed.
 //
 // Threads: render() runs on the output's thread and only copies from a ring of decoded audio;
 // a decoding thread of the stream's own keeps that ring about half a second ahead, so that
 // neither a slow disk nor a busy UI thread starves the device. Everything else is called from
-// the owner's thread. The position is one atomic frame counter, written under the ring's lock
-// by render() and seek(), read anywhere without a lock.
+// the owner's thread. The playback state is guarded by the ring's lock.
+//
+// Position: the frames handed since the last seek sit one after another on the output's
+// timeline from the frame where the first of them landed, so the audible frame of the track
+// follows from the output's audible point. Until its first frame is heard a stream reads the
+// frame it was sought to.
 class PlaybackStream
 {
 public:
-    // `finished` is called once per natural end, on the output's thread.
+    // `finished` is called once per natural end, when the last frame has been handed to the
+    // output, on the output's thread.
     PlaybackStream(std::unique_ptr<Mp3Decoder> decoder, std::function<void()> finished);
     ~PlaybackStream();
 
@@ -33,21 +38,22 @@ public:
     AudioFormat format() const { return m_format; }
     std::int64_t frameCount() const { return m_frameCount; }
 
-    // What is audible: the frames handed to the output less its latency. Reads back a seek at
-    // once, and 0 after the natural end.
-    std::int64_t position() const { return m_position.load(std::memory_order_relaxed); }
+    // The frame audible when the output plays `playedFrames` of its timeline. Reads back a
+    // seek at once, and 0 after the natural end.
+    std::int64_t position(std::int64_t playedFrames) const;
     // Limited to 0 … frameCount().
     void seek(std::int64_t frame);
-    // True from the natural end until the next seek.
+    // True from the natural end (every frame handed) until the next seek.
     bool isFinished() const;
 
-    void setLatencyFrames(int frames);
     void setVolume(float volume) { m_volume.store(volume, std::memory_order_relaxed); }
     float volume() const { return m_volume.load(std::memory_order_relaxed); }
     // Render calls that found too little decoded audio before the end of the track.
     std::uint64_t underrunCount() const { return m_underruns.load(std::memory_order_relaxed); }
 
-    void render(float* out, int frames);
+    // Fills at most `frames` frames, which land at `at` on the output's timeline; returns how
+    // many it filled: fewer only at the end, or when the decoder has fallen behind.
+    int render(float* out, int frames, std::int64_t at);
 
 private:
     void decodeLoop();
@@ -56,7 +62,7 @@ private:
     std::size_t freeFrames() const;
     void appendToRing(std::span<const float> samples);
     std::size_t takeFromRing(float* out, std::size_t frames);
-    void updatePosition(bool& finishedNow);
+    void placeOnTimeline(std::int64_t at);
 
     const AudioFormat m_format;
     const std::size_t m_channels;
@@ -79,10 +85,12 @@ private:
     bool m_quit = false;
     std::int64_t m_seekBase = 0;
     std::int64_t m_handed = 0;
-    std::int64_t m_silenceAfterEnd = 0;
-    int m_latencyFrames = 0;
+    // Where the frame m_seekBase lies on the output's timeline; -1 until it has been handed.
+    std::int64_t m_timelineStart = -1;
+    // Before the latest gap on the timeline: where it began, and m_timelineStart before it.
+    std::int64_t m_gapFrom = -1;
+    std::int64_t m_startBeforeGap = -1;
 
-    std::atomic<std::int64_t> m_position{0};
     std::atomic<float> m_volume{1.0f};
     std::atomic<std::uint64_t> m_underruns{0};
 

@@ -1,5 +1,6 @@
 #include "platform/SdlAudioOutput.h"
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 
@@ -110,9 +111,19 @@ void SdlAudioOutput::deviceRemoved(std::uint32_t deviceId)
         output->second->outputLost();
 }
 
+std::int64_t SdlAudioOutput::playedFrames()
+{
+    return std::max<std::int64_t>(m_takenFrames.load() - m_bufferFrames, 0);
+}
+
 void SdlAudioOutput::fill(void* userData, unsigned char* stream, int length)
 {
     auto* self = static_cast<SdlAudioOutput*>(userData);
-    const int frames = length / static_cast<int>(sizeof(float)) / self->m_channelCount;
-    self->m_client->render(reinterpret_cast<float*>(stream), frames);
+    const int channels = self->m_channelCount;
+    const int frames = length / static_cast<int>(sizeof(float)) / channels;
+    auto* out = reinterpret_cast<float*>(stream);
+    const int filled = self->m_client->render(out, frames, self->m_takenFrames.load());
+    std::fill(out + static_cast<std::ptrdiff_t>(filled) * channels,
+              out + static_cast<std::ptrdiff_t>(frames) * channels, 0.0f);
+    self->m_takenFrames += frames;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/AudioOutput.h"
 
+#include <atomic>
 #include <cstdint>
 
 // The sound device, through SDL2 at the device's own format: SDL converts from the format
@@ -17,7 +18,10 @@ public:
 
     bool open(const AudioFormat& format, Client* client) override;
     void setPaused(bool paused) override;
-    int latencyFrames() const override { return m_bufferFrames; }
+    // SDL keeps at most one buffer: there is nothing to drop.
+    void flush() override {}
+    // SDL tells no latency: one device buffer is taken to be still on its way.
+    std::int64_t playedFrames() override;
 
     // Called by SDL's event watch when a device has gone; thread-safe.
     static void deviceRemoved(std::uint32_t deviceId);
@@ -29,4 +33,5 @@ private:
     std::uint32_t m_device = 0;
     int m_channelCount = 2;
     int m_bufferFrames = 0;
+    std::atomic<std::int64_t> m_takenFrames{0};
 };

@@ -117,7 +117,7 @@ PlayerWindowController::LoadResult PlayerWindowController::openTrack(const QUrl&
     stopSecurityScopedAccess();
     startSecurityScopedAccessForURL(url);
 
-    m_player.reset(); // one player at a time holds the sound device
+    m_player.reset(); // the old player leaves the output before the next one joins it
     QString error;
     if (url.isLocalFile())
         m_player = m_playerFactory(url.toLocalFile(), &error);

@@ -1,10 +1,12 @@
 #include "platform/Mp3AudioPlayer.h"
 #include "platform/AudioPlayerDelegate.h"
+#include "platform/ClockAudioOutput.h"
 #include "support/FixtureFiles.h"
 
-#include <cmath>
+#include <chrono>
 #include <thread>
-#include <tuple>
+
+#include <QElapsedTimer>
 
 #include <QTest>
 
@@ -14,115 +16,221 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// An output that never finds a device.
-struct MissingDevice final : AudioOutput
+constexpr double mpegFrameSeconds = 1152.0 / 44100.0;
+
+struct EndRecorder final : AudioPlayerDelegate
 {
-    bool open(const AudioFormat&, AudioOutput::Client*) override { return false; }
-    void setPaused(bool) override {}
-    int latencyFrames() const override { return 0; }
+    void audioPlayerDidFinishPlaying(AudioPlayer* player, bool successfully) override
+    {
+        ends.push_back(player);
+        positionsAtEnd.push_back(player->currentTime());
+        playingAtEnd.push_back(player->isPlaying());
+        EXPECT_TRUE(successfully);
+    }
+    std::vector<AudioPlayer*> ends;
+    std::vector<double> positionsAtEnd;
+    std::vector<bool> playingAtEnd;
 };
 
-class Mp3AudioPlayerTest : public ::testing::Test, private AudioPlayerDelegate
+// A clock-driven output that the test can make disappear, as an unplugged device does.
+struct LosableDevice final : AudioOutput, AudioOutput::Client
+{
+    bool open(const AudioFormat& format, AudioOutput::Client* client) override
+    {
+        m_client = client;
+        return m_clock.open(format, this);
+    }
+    void setPaused(bool paused) override { m_clock.setPaused(paused); }
+    void flush() override {}
+    std::int64_t playedFrames() override { return m_clock.playedFrames(); }
+    int render(float* out, int frames, std::int64_t at) override
+    {
+        return m_lost ? 0 : m_client->render(out, frames, at);
+    }
+    void outputLost() override {}
+    void lose()
+    {
+        m_lost = true;
+        m_client->outputLost();
+    }
+
+    std::atomic<bool> m_lost{false};
+    AudioOutput::Client* m_client = nullptr;
+    ClockAudioOutput m_clock;
+};
+
+class Mp3AudioPlayerTest : public ::testing::Test
 {
 protected:
-    std::unique_ptr<Mp3AudioPlayer>
-    open(double seconds, Mp3AudioPlayer::OutputFactory output = Mp3AudioPlayer::soundDevice())
+    QString track(double seconds, const char* name = "track.mp3")
     {
-        const Pcm sine = sineWave(440, 0.5, 44100, 2, std::llround(seconds * 44100));
-        auto player = Mp3AudioPlayer::open(
-            files.writeMp3(QString::number(++m_files) + ".mp3", sine), nullptr, std::move(output));
+        return files.writeMp3(name, sineWave(440, 0.5, 44100, 2, std::llround(seconds * 44100)));
+    }
+
+    std::unique_ptr<Mp3AudioPlayer>
+    open(const QString& path,
+         std::shared_ptr<SessionOutput> output = std::make_shared<SessionOutput>())
+    {
+        QString error;
+        auto player = Mp3AudioPlayer::open(path, &error, std::move(output));
+        EXPECT_TRUE(player) << error.toStdString();
         if (player)
-            player->setDelegate(this);
+            player->setDelegate(&recorder);
         return player;
     }
 
-    // The position gains about a second per second of wall time, with wide margins.
-    static void expectRealTimeOver(AudioPlayer& player, int milliseconds)
+    // Seconds of position gained per second of wall time over `wall`.
+    static double speedOver(AudioPlayer& player, std::chrono::milliseconds wall)
     {
-        const auto start = std::chrono::steady_clock::now();
-        const double position = player.currentTime();
-        QTest::qWait(milliseconds);
-        const double speed =
-            (player.currentTime() - position) /
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        EXPECT_TRUE(speed > 0.8 && speed < 1.3) << speed;
+        QElapsedTimer clock;
+        const double start = player.currentTime();
+        clock.start();
+        QTest::qWait(static_cast<int>(wall.count()));
+        return (player.currentTime() - start) / (static_cast<double>(clock.nsecsElapsed()) / 1e9);
     }
 
-    // For each end reported: the player, its position then and whether it was playing.
-    std::vector<std::tuple<AudioPlayer*, double, bool>> ends;
     FixtureFiles files;
-
-private:
-    void audioPlayerDidFinishPlaying(AudioPlayer* player, bool successfully) override
-    {
-        ends.emplace_back(player, player->currentTime(), player->isPlaying());
-        EXPECT_TRUE(successfully);
-    }
-
-    int m_files = 0;
+    EndRecorder recorder;
 };
 
-TEST_F(Mp3AudioPlayerTest, PlaysInRealTimeEvenWhileTheMainThreadIsBlockedAndSeeksReadBackAtOnce)
+TEST_F(Mp3AudioPlayerTest, PlaysAtAboutRealTimeEvenWhileTheMainThreadIsBlocked)
 {
-    auto player = open(4.0);
+    auto player = open(track(4.0));
     ASSERT_TRUE(player);
-    ASSERT_TRUE(player->prepareToPlay() && player->play());
+    EXPECT_DOUBLE_EQ(player->duration(), 4.0);
+    ASSERT_TRUE(player->prepareToPlay());
+    ASSERT_TRUE(player->play());
+    EXPECT_TRUE(player->isPlaying());
     EXPECT_FALSE(player->isOnSilentClock());
     QTest::qWait(200);
-    expectRealTimeOver(*player, 1000);
+    const double speed = speedOver(*player, 1000ms);
+    EXPECT_GT(speed, 0.8);
+    EXPECT_LT(speed, 1.3);
+
     const double before = player->currentTime();
     std::this_thread::sleep_for(150ms);
     EXPECT_GT(player->currentTime(), before + 0.1);
+    QTest::qWait(100);
     EXPECT_EQ(player->underrunCount(), 0u);
-    player->pause();
-    const double held = player->currentTime();
-    QTest::qWait(300);
-    EXPECT_EQ(player->currentTime(), held);
-    // Playing, paused or stopped; seconds asked for and read back, exactly at the ends.
-    const std::tuple<char, double, double> seeks[] = {{'>', 2.0, 2.0},          {'|', 1.0, 1.0},
-                                                      {'|', 4.0, 4.0},          {'.', 3.0, 3.0},
-                                                      {'.', std::nan(""), 3.0}, {'.', -1.0, 0.0}};
-    for (const auto& [state, target, expected] : seeks) {
-        if (state == '>')
-            player->play();
-        else
-            state == '|' ? player->pause() : player->stop();
-        player->setCurrentTime(target);
-        EXPECT_NEAR(player->currentTime(), expected,
-                    expected == 0.0 || expected == 4.0 ? 0.0 : 1152.0 / 44100)
-            << state << " " << target;
-    }
 }
 
-TEST_F(Mp3AudioPlayerTest, TheNaturalEndIsReportedOnceLeavingPositionZeroAndNotAfterStopOrRelease)
+TEST_F(Mp3AudioPlayerTest, ASeekReadsBackAtOncePlayingPausedAndStopped)
 {
-    auto ended = open(0.3);
-    auto stopped = open(0.3);
-    auto released = open(0.3);
-    ASSERT_TRUE(ended && stopped && released);
-    for (Mp3AudioPlayer* player : {ended.get(), stopped.get(), released.get()})
-        player->play();
-    // All reach their end on their own threads while the main thread handles no events.
+    auto player = open(track(4.0));
+    ASSERT_TRUE(player);
+    player->play();
+    QTest::qWait(100);
+    player->setCurrentTime(2.0);
+    EXPECT_NEAR(player->currentTime(), 2.0, mpegFrameSeconds);
+
+    player->pause();
+    EXPECT_FALSE(player->isPlaying());
+    player->setCurrentTime(1.0);
+    EXPECT_NEAR(player->currentTime(), 1.0, mpegFrameSeconds);
+    player->setCurrentTime(player->duration());
+    EXPECT_DOUBLE_EQ(player->currentTime(), player->duration());
+
+    player->stop();
+    player->setCurrentTime(3.0);
+    EXPECT_NEAR(player->currentTime(), 3.0, mpegFrameSeconds);
+    player->setCurrentTime(std::nan(""));
+    EXPECT_NEAR(player->currentTime(), 3.0, mpegFrameSeconds);
+    player->setCurrentTime(-1.0);
+    EXPECT_DOUBLE_EQ(player->currentTime(), 0.0);
+}
+
+TEST_F(Mp3AudioPlayerTest, PauseHoldsThePositionAndPlayResumesFromIt)
+{
+    auto player = open(track(4.0));
+    ASSERT_TRUE(player);
+    player->play();
+    QTest::qWait(300);
+    player->pause();
+    const double held = player->currentTime();
+    EXPECT_GT(held, 0.1);
+    QTest::qWait(300);
+    EXPECT_DOUBLE_EQ(player->currentTime(), held);
+    player->play();
+    QTest::qWait(300);
+    EXPECT_GT(player->currentTime(), held + 0.1);
+    EXPECT_LT(player->currentTime(), held + 0.6);
+}
+
+TEST_F(Mp3AudioPlayerTest, TheNaturalEndIsReportedOnceAndLeavesPositionZero)
+{
+    auto player = open(track(0.5));
+    ASSERT_TRUE(player);
+    player->play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.ends.empty(); }, 5000));
+    QTest::qWait(300);
+    ASSERT_EQ(recorder.ends.size(), 1u);
+    EXPECT_EQ(recorder.ends[0], player.get());
+    EXPECT_EQ(recorder.positionsAtEnd[0], 0.0);
+    EXPECT_FALSE(recorder.playingAtEnd[0]);
+    EXPECT_FALSE(player->isPlaying());
+
+    // A finished player plays again from its start.
+    player->play();
+    QTest::qWait(100);
+    EXPECT_GT(player->currentTime(), 0.0);
+    EXPECT_LT(player->currentTime(), 0.4);
+}
+
+TEST_F(Mp3AudioPlayerTest, AStoppedOrDestroyedPlayerReportsNoEnd)
+{
+    auto stopped = open(track(0.3, "stopped.mp3"));
+    auto destroyed = open(track(0.3, "destroyed.mp3"));
+    ASSERT_TRUE(stopped && destroyed);
+    stopped->play();
+    destroyed->play();
+    // Both reach their end on their own threads while the main thread handles no events.
     const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while ((ended->isPlaying() || stopped->isPlaying() || released->isPlaying()) &&
+    while ((stopped->isPlaying() || destroyed->isPlaying()) &&
            std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(10ms);
+    ASSERT_FALSE(stopped->isPlaying() || destroyed->isPlaying());
+
     stopped->stop();
-    released.reset();
+    destroyed.reset();
     QTest::qWait(300);
-    ASSERT_EQ(ends.size(), 1u);
-    EXPECT_EQ(ends[0], std::make_tuple(static_cast<AudioPlayer*>(ended.get()), 0.0, false));
+    EXPECT_TRUE(recorder.ends.empty());
 }
 
 TEST_F(Mp3AudioPlayerTest, WithoutADevicePlaybackGoesOnSilentlyInRealTime)
 {
-    auto player = open(1.0, [] { return std::make_unique<MissingDevice>(); });
+    auto player = open(track(1.0), std::make_shared<SessionOutput>(nullptr));
     ASSERT_TRUE(player);
     player->play();
     EXPECT_TRUE(player->isOnSilentClock());
-    expectRealTimeOver(*player, 400);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !ends.empty(); }, 5000));
-    EXPECT_EQ(ends.size(), 1u);
+    const double speed = speedOver(*player, 500ms);
+    EXPECT_GT(speed, 0.8);
+    EXPECT_LT(speed, 1.3);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.ends.empty(); }, 5000));
+    EXPECT_EQ(recorder.ends.size(), 1u);
+}
+
+TEST_F(Mp3AudioPlayerTest, ALostDeviceIsReplacedByTheSilentClockMidTrack)
+{
+    LosableDevice* device = nullptr;
+    auto player = open(track(1.5), std::make_shared<SessionOutput>(
+                                       [&](const AudioFormat& format, AudioOutput::Client* client) {
+                                           device = new LosableDevice;
+                                           device->open(format, client);
+                                           return std::unique_ptr<AudioOutput>(device);
+                                       }));
+    ASSERT_TRUE(player);
+    player->play();
+    QTest::qWait(300);
+    ASSERT_TRUE(device);
+    EXPECT_FALSE(player->isOnSilentClock());
+    device->lose();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player->isOnSilentClock(); }, 2000));
+    EXPECT_TRUE(player->isPlaying());
+    const double speed = speedOver(*player, 400ms);
+    EXPECT_GT(speed, 0.8);
+    EXPECT_LT(speed, 1.3);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.ends.empty(); }, 5000));
+    EXPECT_EQ(recorder.ends.size(), 1u);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "platform/PlaybackStream.h"
 #include "support/FixtureFiles.h"
 
+#include <atomic>
 #include <cmath>
 
 #include <gtest/gtest.h>
@@ -10,68 +11,119 @@ namespace {
 class PlaybackStreamTest : public ::testing::Test
 {
 protected:
-    bool open(const Pcm& pcm)
+    std::unique_ptr<PlaybackStream> streamOf(const Pcm& pcm)
     {
         auto decoder = Mp3Decoder::open(files.writeMp3("stream.mp3", pcm));
-        if (decoder)
-            stream = std::make_unique<PlaybackStream>(std::move(decoder), [this] { ++ends; });
-        return stream != nullptr;
+        if (!decoder)
+            return nullptr;
+        return std::make_unique<PlaybackStream>(std::move(decoder), [this] { ++finishedCalls; });
     }
 
-    std::vector<float> render(int frames, int channels = 2)
+    // Renders at the next frames of the output's timeline; what is not filled stays -2.
+    std::vector<float> renderFrames(PlaybackStream& stream, int frames, int channels = 2)
     {
         std::vector<float> out(static_cast<std::size_t>(frames * channels), -2.0f);
-        stream->render(out.data(), frames);
+        lastFilled = stream.render(out.data(), frames, timeline);
+        timeline += frames;
         return out;
     }
 
     FixtureFiles files;
-    std::unique_ptr<PlaybackStream> stream;
-    std::atomic<int> ends{0};
+    std::atomic<int> finishedCalls{0};
+    std::int64_t timeline = 0;
+    int lastFilled = 0;
 };
 
-TEST_F(PlaybackStreamTest, RendersTheSamplesInOrderInAnySizes)
+TEST_F(PlaybackStreamTest, PositionFollowsTheAudiblePointOfTheOutputsTimeline)
 {
-    const Pcm sine = sineWave(1000, 0.5, 44100, 1, 20000);
-    ASSERT_TRUE(open(sine));
-    std::vector<float> played;
-    for (int size : {1, 3, 1000, 7, 4096, 1, 513}) {
-        const std::vector<float> out = render(size, 1);
-        played.insert(played.end(), out.begin(), out.end());
-    }
-    for (std::size_t i = 0; i < played.size(); ++i)
-        ASSERT_NEAR(played[i], sine.samples[i], 0.05) << i;
+    auto stream = streamOf(sineWave(440, 0.5, 44100, 2, 44100));
+    ASSERT_TRUE(stream);
+    timeline = 10'000; // another track played before
+    renderFrames(*stream, 4096);
+    // A device that played 1000 frames of silence while the decoder lagged.
+    timeline += 1000;
+    renderFrames(*stream, 2048);
+    // Before the first frame, in the first buffer, the silence, after it, beyond what was handed.
+    const std::pair<std::int64_t, std::int64_t> heard[] = {
+        {0, 0}, {10'000, 0}, {12'000, 2000}, {15'096, 4096}, {16'096, 5096}, {40'000, 6144}};
+    for (const auto& [played, position] : heard)
+        EXPECT_EQ(stream->position(played), position) << played;
 }
 
-TEST_F(PlaybackStreamTest, PositionIsTheRenderedFramesLessTheLatencyAndEndsOnceItHasPlayedOut)
+TEST_F(PlaybackStreamTest, ASeekReadsBackAtOnceAndPlaysOnFromThere)
 {
-    // A second of sine, then a second at 0.25.
-    Pcm steps = sineWave(440, 0.5, 44100, 2, 44100);
     const Pcm dc = dcLevel(0.25, 44100, 2, 44100);
+    Pcm steps = sineWave(440, 0.5, 44100, 2, 44100);
     steps.samples.insert(steps.samples.end(), dc.samples.begin(), dc.samples.end());
-    ASSERT_TRUE(open(steps));
-    stream->setLatencyFrames(1024);
-    render(512);
-    EXPECT_EQ(stream->position(), 0); // still inside the device's buffer
-    render(4096 - 512);
-    EXPECT_EQ(stream->position(), 4096 - 1024);
-    // A seek reads back at once and plays on from there.
+    auto stream = streamOf(steps);
+    ASSERT_TRUE(stream);
+    renderFrames(*stream, 2048);
+
     stream->seek(66150);
-    EXPECT_EQ(stream->position(), 66150);
-    const std::vector<float> out = render(2048);
-    EXPECT_TRUE(std::abs(out[0] - 0.25f) < 0.02f && std::abs(out[4095] - 0.25f) < 0.02f);
-    EXPECT_EQ(stream->position(), 66150 + 2048 - 1024);
-    // The end is reported once the latency has played out, then silence follows.
+    EXPECT_EQ(stream->position(timeline), 66150);
+    const std::vector<float> out = renderFrames(*stream, 1024);
+    EXPECT_NEAR(out[0], 0.25f, 0.02f);
+    EXPECT_NEAR(out[2047], 0.25f, 0.02f);
+    EXPECT_EQ(stream->position(timeline - 256), 66150 + 1024 - 256);
+
+    stream->seek(-5);
+    EXPECT_EQ(stream->position(timeline), 0);
     stream->seek(10'000'000);
-    EXPECT_EQ(stream->position(), 88200);
-    render(1000);
-    EXPECT_EQ(ends, 0);
-    const std::vector<float> tail = render(100);
-    EXPECT_EQ(ends, 1);
-    EXPECT_TRUE(stream->isFinished() && stream->position() == 0 && tail.back() == 0.0f);
-    render(2000);
-    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(stream->position(timeline), stream->frameCount());
+}
+
+TEST_F(PlaybackStreamTest, RenderingInOddSizesDeliversTheSamplesInOrder)
+{
+    const Pcm sine = sineWave(1000, 0.5, 44100, 2, 20000);
+    auto stream = streamOf(sine);
+    ASSERT_TRUE(stream);
+    std::vector<float> played;
+    for (int size : {1, 3, 1000, 7, 4096, 1, 513}) {
+        const std::vector<float> out = renderFrames(*stream, size);
+        played.insert(played.end(), out.begin(), out.end());
+    }
+    double error = 0.0;
+    for (std::size_t i = 0; i < played.size(); ++i)
+        error = std::max(error, std::abs(static_cast<double>(played[i] - sine.samples[i])));
+    EXPECT_LT(error, 0.05);
+}
+
+TEST_F(PlaybackStreamTest, TheNaturalEndIsReportedOnceWhenTheLastFrameIsHandedOver)
+{
+    auto stream = streamOf(sineWave(440, 0.5, 44100, 2, 3000));
+    ASSERT_TRUE(stream);
+    renderFrames(*stream, 2000);
+    EXPECT_EQ(finishedCalls, 0);
+
+    const std::vector<float> tail = renderFrames(*stream, 1600);
+    EXPECT_EQ(lastFilled, 1000);
+    EXPECT_EQ(finishedCalls, 1);
+    EXPECT_TRUE(stream->isFinished());
+    EXPECT_EQ(stream->position(timeline - 1600), 0);
+    EXPECT_NE(tail[1999], -2.0f); // filled
+    EXPECT_EQ(tail[2000], -2.0f); // left to the output
+
+    renderFrames(*stream, 2000);
+    EXPECT_EQ(lastFilled, 0);
+    EXPECT_EQ(finishedCalls, 1);
     EXPECT_EQ(stream->underrunCount(), 0u);
+
+    stream->seek(0);
+    EXPECT_FALSE(stream->isFinished());
+    renderFrames(*stream, 4000);
+    EXPECT_EQ(finishedCalls, 2);
+}
+
+TEST_F(PlaybackStreamTest, VolumeScalesTheSamples)
+{
+    auto stream = streamOf(sineWave(440, 0.5, 44100, 1, 8000));
+    ASSERT_TRUE(stream);
+    const std::vector<float> full = renderFrames(*stream, 4000, 1);
+    stream->seek(0);
+    stream->setVolume(0.25f);
+    const std::vector<float> quiet = renderFrames(*stream, 4000, 1);
+    for (std::size_t i : {100u, 1000u, 3999u})
+        EXPECT_FLOAT_EQ(quiet[i], 0.25f * full[i]) << i;
 }
 
 } // namespace

@@ -1,0 +1,274 @@
+#include "platform/PulseAudioOutput.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include <pulse/pulseaudio.h>
+#include <pulse/rtclock.h>
+
+namespace {
+
+// A local server answers within milliseconds; one that does not is as good as none.
+constexpr pa_usec_t connectTimeoutUsec = 1500 * PA_USEC_PER_MSEC;
+// The server keeps this much queued: more than the next track needs to open, so that it
+// follows without a break, and large enough that the server asks for more only ten times a
+// second.
+constexpr pa_usec_t targetUsec = 300 * PA_USEC_PER_MSEC;
+constexpr pa_usec_t requestUsec = 100 * PA_USEC_PER_MSEC;
+
+struct ProplistDeleter
+{
+    void operator()(pa_proplist* list) const { pa_proplist_free(list); }
+};
+using Proplist = std::unique_ptr<pa_proplist, ProplistDeleter>;
+
+void forget(pa_operation* operation)
+{
+    if (operation)
+        pa_operation_unref(operation);
+}
+
+class LoopLock
+{
+public:
+    explicit LoopLock(pa_threaded_mainloop* loop) : m_loop(loop)
+    {
+        pa_threaded_mainloop_lock(m_loop);
+    }
+    ~LoopLock() { pa_threaded_mainloop_unlock(m_loop); }
+    LoopLock(const LoopLock&) = delete;
+    LoopLock& operator=(const LoopLock&) = delete;
+
+private:
+    pa_threaded_mainloop* m_loop;
+};
+
+} // namespace
+
+PulseAudioOutput::~PulseAudioOutput()
+{
+    if (!m_mainloop)
+        return;
+    {
+        LoopLock lock(m_mainloop);
+        m_closing = true;
+        if (m_stream)
+            pa_stream_disconnect(m_stream);
+        if (m_context)
+            pa_context_disconnect(m_context);
+    }
+    pa_threaded_mainloop_stop(m_mainloop);
+    if (m_stream)
+        pa_stream_unref(m_stream);
+    if (m_context)
+        pa_context_unref(m_context);
+    pa_threaded_mainloop_free(m_mainloop);
+}
+
+bool PulseAudioOutput::open(const AudioFormat& format, Client* client)
+{
+    if (m_mainloop || !client || format.sampleRate <= 0 || format.channelCount <= 0 ||
+        format.channelCount > static_cast<int>(PA_CHANNELS_MAX))
+        return false;
+    m_client = client;
+    m_sampleRate = format.sampleRate;
+    m_channelCount = format.channelCount;
+    m_frameBytes = sizeof(float) * static_cast<std::size_t>(format.channelCount);
+    m_mainloop = pa_threaded_mainloop_new();
+    if (!m_mainloop)
+        return false;
+    LoopLock lock(m_mainloop);
+    if (!connectContext() || pa_threaded_mainloop_start(m_mainloop) < 0)
+        return false;
+    m_deadline = pa_context_rttime_new(
+        m_context, pa_rtclock_now() + connectTimeoutUsec,
+        [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
+            auto* output = static_cast<PulseAudioOutput*>(self);
+            output->m_timedOut = true;
+            pa_threaded_mainloop_signal(output->m_mainloop, 0);
+        },
+        this);
+    const bool opened =
+        waitFor([this] { return pa_context_get_state(m_context) == PA_CONTEXT_READY; },
+                [this] { return !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context)); }) &&
+        connectStream(format) &&
+        waitFor([this] { return pa_stream_get_state(m_stream) == PA_STREAM_READY; },
+                [this] { return !PA_STREAM_IS_GOOD(pa_stream_get_state(m_stream)); });
+    if (m_deadline)
+        pa_threaded_mainloop_get_api(m_mainloop)->time_free(m_deadline);
+    m_deadline = nullptr;
+    m_ready = opened;
+    return opened;
+}
+
+bool PulseAudioOutput::connectContext()
+{
+    Proplist properties(pa_proplist_new());
+    pa_proplist_sets(properties.get(), PA_PROP_APPLICATION_NAME, "Kassolin");
+    pa_proplist_sets(properties.get(), PA_PROP_APPLICATION_ID, "kassolin");
+    pa_proplist_sets(properties.get(), PA_PROP_APPLICATION_ICON_NAME, "kassolin");
+    m_context = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(m_mainloop), "Kassolin",
+                                             properties.get());
+    if (!m_context)
+        return false;
+    pa_context_set_state_callback(
+        m_context, [](pa_context*, void* self) { stateChanged(self); }, this);
+    // No autospawn: a desktop without a server falls back to the sound device at once.
+    return pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0;
+}
+
+bool PulseAudioOutput::connectStream(const AudioFormat& format)
+{
+    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(format.sampleRate),
+                              static_cast<std::uint8_t>(format.channelCount)};
+    Proplist properties(pa_proplist_new());
+    pa_proplist_sets(properties.get(), PA_PROP_MEDIA_ROLE, "music");
+    m_mediaName = QStringLiteral("Kassolin");
+    m_stream = pa_stream_new_with_proplist(m_context, "Kassolin", &spec, nullptr, properties.get());
+    if (!m_stream)
+        return false;
+    pa_stream_set_state_callback(
+        m_stream, [](pa_stream*, void* self) { stateChanged(self); }, this);
+    pa_stream_set_write_callback(
+        m_stream,
+        [](pa_stream*, std::size_t, void* self) {
+            static_cast<PulseAudioOutput*>(self)->writeAvailable();
+        },
+        this);
+    pa_buffer_attr buffer;
+    buffer.maxlength = static_cast<std::uint32_t>(-1);
+    buffer.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(targetUsec, &spec));
+    buffer.prebuf = static_cast<std::uint32_t>(-1);
+    buffer.minreq = static_cast<std::uint32_t>(pa_usec_to_bytes(requestUsec, &spec));
+    buffer.fragsize = static_cast<std::uint32_t>(-1);
+    const auto flags =
+        static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_AUTO_TIMING_UPDATE);
+    return pa_stream_connect_playback(m_stream, nullptr, &buffer, flags, nullptr, nullptr) >= 0;
+}
+
+template <typename Ready, typename Failed>
+bool PulseAudioOutput::waitFor(Ready ready, Failed failed)
+{
+    while (!ready()) {
+        if (failed() || m_timedOut)
+            return false;
+        pa_threaded_mainloop_wait(m_mainloop);
+    }
+    return true;
+}
+
+void PulseAudioOutput::stateChanged(void* self)
+{
+    auto* output = static_cast<PulseAudioOutput*>(self);
+    pa_threaded_mainloop_signal(output->m_mainloop, 0);
+    const bool contextGone = !PA_CONTEXT_IS_GOOD(pa_context_get_state(output->m_context));
+    const bool streamGone =
+        output->m_stream && !PA_STREAM_IS_GOOD(pa_stream_get_state(output->m_stream));
+    if (output->m_ready && (contextGone || streamGone))
+        output->reportLost();
+}
+
+void PulseAudioOutput::reportLost()
+{
+    if (m_closing || m_lost)
+        return;
+    m_lost = true;
+    m_client->outputLost();
+}
+
+void PulseAudioOutput::setPaused(bool paused)
+{
+    LoopLock lock(m_mainloop);
+    m_paused = paused;
+    if (!m_ready || m_lost)
+        return;
+    forget(pa_stream_cork(m_stream, paused ? 1 : 0, nullptr, nullptr));
+    if (!paused)
+        writeAvailable();
+}
+
+void PulseAudioOutput::flush()
+{
+    LoopLock lock(m_mainloop);
+    if (m_ready && !m_lost)
+        forget(pa_stream_flush(m_stream, nullptr, nullptr));
+}
+
+std::int64_t PulseAudioOutput::playedFrames()
+{
+    LoopLock lock(m_mainloop);
+    // Right after a flush the write index is unknown for a moment; while paused nothing moves.
+    const pa_timing_info* timing =
+        m_ready && !m_lost && !m_paused ? pa_stream_get_timing_info(m_stream) : nullptr;
+    if (!timing || timing->write_index_corrupt || timing->read_index_corrupt)
+        return m_played;
+    // The frame heard now: what the server has taken from the stream less what its sink still
+    // holds, moved on by the time since the server said so, but not past what it has taken
+    // when the stream ran dry. It may lie before the first frame while the sink holds more
+    // than that; pa_stream_get_time() would report 0 there and run ahead from it. Everything
+    // between it and the write index is still to be heard.
+    const double framesPerUsec = m_sampleRate / 1e6;
+    const double frameBytes = static_cast<double>(m_frameBytes);
+    const double taken = static_cast<double>(timing->read_index) / frameBytes;
+    const double written = static_cast<double>(timing->write_index) / frameBytes;
+    const double sinceTakenUsec = static_cast<double>(pa_timeval_age(&timing->timestamp)) -
+                                  static_cast<double>(timing->sink_usec);
+    const double heard =
+        std::min(taken + sinceTakenUsec * framesPerUsec, timing->playing ? written : taken);
+    const double unheard = written - heard;
+    m_played = std::max<std::int64_t>(m_played, m_written - std::llround(std::max(unheard, 0.0)));
+    return m_played;
+}
+
+void PulseAudioOutput::setVolume(float volume)
+{
+    LoopLock lock(m_mainloop);
+    if (!m_ready || m_lost)
+        return;
+    pa_cvolume channels;
+    pa_cvolume_set(&channels, static_cast<unsigned>(m_channelCount),
+                   pa_sw_volume_from_linear(std::clamp(static_cast<double>(volume), 0.0, 1.0)));
+    forget(pa_context_set_sink_input_volume(m_context, pa_stream_get_index(m_stream), &channels,
+                                            nullptr, nullptr));
+}
+
+void PulseAudioOutput::setMediaName(const QString& name)
+{
+    LoopLock lock(m_mainloop);
+    if (!m_ready || m_lost || name == m_mediaName)
+        return;
+    m_mediaName = name;
+    Proplist properties(pa_proplist_new());
+    pa_proplist_sets(properties.get(), PA_PROP_MEDIA_NAME, name.toUtf8().constData());
+    forget(
+        pa_stream_proplist_update(m_stream, PA_UPDATE_REPLACE, properties.get(), nullptr, nullptr));
+}
+
+void PulseAudioOutput::writeAvailable()
+{
+    if (m_paused || !m_ready || m_lost)
+        return;
+    while (true) {
+        std::size_t bytes = pa_stream_writable_size(m_stream);
+        void* data = nullptr;
+        if (bytes == static_cast<std::size_t>(-1) || bytes < m_frameBytes ||
+            pa_stream_begin_write(m_stream, &data, &bytes) < 0 || !data)
+            return;
+        const auto frames = static_cast<int>(bytes / m_frameBytes);
+        const int filled = m_client->render(static_cast<float*>(data), frames, m_written);
+        if (filled > 0) {
+            pa_stream_write(m_stream, data, static_cast<std::size_t>(filled) * m_frameBytes,
+                            nullptr, 0, PA_SEEK_RELATIVE);
+            m_written += filled;
+        } else {
+            pa_stream_cancel_write(m_stream);
+        }
+        if (filled < frames) {
+            // Nothing more for now (the end, or a decoder behind): what is queued plays
+            // even if it is less than the server waits for before it starts.
+            forget(pa_stream_trigger(m_stream, nullptr, nullptr));
+            return;
+        }
+    }
+}

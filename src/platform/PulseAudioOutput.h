@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/AudioOutput.h"
+
+#include <cstdint>
+
+struct pa_context;
+struct pa_stream;
+struct pa_threaded_mainloop;
+struct pa_time_event;
+
+// The desktop's sound server through libpulse (PipeWire serves the same protocol). The server
+// holds a large buffer, so that it and this program wake rarely and the next track has time to
+// open; the audible point comes from the stream's timing, latency included, so the displays
+// stay in step with what is heard through any sink.
+//
+// Threads: libpulse's threaded main loop runs every callback, the client's render() included,
+// under the loop's lock; the members take that lock.
+class PulseAudioOutput final : public AudioOutput
+{
+public:
+    PulseAudioOutput() = default;
+    ~PulseAudioOutput() override;
+
+    PulseAudioOutput(const PulseAudioOutput&) = delete;
+    PulseAudioOutput& operator=(const PulseAudioOutput&) = delete;
+
+    // False when no server answers in time or it refuses the stream.
+    bool open(const AudioFormat& format, Client* client) override;
+    void setPaused(bool paused) override;
+    void flush() override;
+    std::int64_t playedFrames() override;
+    bool appliesVolume() const override { return true; }
+    void setVolume(float volume) override;
+    void setMediaName(const QString& name) override;
+
+private:
+    bool connectContext();
+    bool connectStream(const AudioFormat& format);
+    template <typename Ready, typename Failed> bool waitFor(Ready ready, Failed failed);
+    void writeAvailable();
+    void reportLost();
+    static void stateChanged(void* self);
+
+    Client* m_client = nullptr;
+    pa_threaded_mainloop* m_mainloop = nullptr;
+    pa_context* m_context = nullptr;
+    pa_stream* m_stream = nullptr;
+    pa_time_event* m_deadline = nullptr;
+    int m_sampleRate = 44100;
+    int m_channelCount = 2;
+    std::size_t m_frameBytes = 8;
+    QString m_mediaName;
+    // The rest only under the loop's lock.
+    bool m_timedOut = false;
+    bool m_ready = false;
+    bool m_closing = false;
+    bool m_lost = false;
+    bool m_paused = true;
+    std::int64_t m_written = 0;
+    std::int64_t m_played = 0;
+};
