@@ -7,6 +7,8 @@
 #include <memory>
 #include <tuple>
 
+#include <QSvgRenderer>
+
 #include <gtest/gtest.h>
 
 namespace {
