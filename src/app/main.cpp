@@ -1,32 +1,37 @@
+// The process entry: a launch with files to open hands them to a running player and ends
+// with its answer; otherwise this process becomes the player.
+//
+// kassolin [FILE.mp3]       plays the first MP3 named, or shows the open panel
+// kassolin --open FILE...   the desktop's open request: every argument after --open
+#include "app/AppDelegate.h"
 #include "platform/MessageBoxAlertPresenter.h"
 #include "platform/Mp3AudioPlayer.h"
+#include "platform/OpenPanelDialog.h"
+#include "platform/SingleInstance.h"
 #include "player/PlayerWindowController.h"
+
+#include <memory>
+#include <optional>
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMainWindow>
+#include <QTimer>
 #include <QTranslator>
-#include <QUrl>
 
 namespace {
 
-// The arguments that are not options and name MP3 files, as paths or file URLs.
-QList<QUrl> commandLineMp3s(const QStringList& arguments)
+// The files after --open, made absolute: a running player does not share our folder.
+std::optional<QStringList> openRequest(const QStringList& arguments)
 {
-    QList<QUrl> urls;
-    for (const QString& argument : arguments.mid(1)) {
-        if (argument.startsWith(QLatin1Char('-')))
-            continue;
-        const QUrl url(argument);
-        const bool isFileUrl = url.scheme() == QLatin1String("file") &&
-                               (url.host().isEmpty() || url.host() == QLatin1String("localhost"));
-        const QUrl file = isFileUrl ? QUrl::fromLocalFile(url.toLocalFile())
-                                    : QUrl::fromLocalFile(QFileInfo(argument).absoluteFilePath());
-        if (file.fileName().endsWith(QLatin1String(".mp3"), Qt::CaseInsensitive))
-            urls << file;
-    }
-    return urls;
+    const qsizetype open = arguments.indexOf(QStringLiteral("--open"));
+    if (open < 0)
+        return std::nullopt;
+    QStringList paths;
+    for (const QString& path : arguments.mid(open + 1))
+        paths << QFileInfo(path).absoluteFilePath();
+    return paths;
 }
 
 } // namespace
@@ -39,16 +44,38 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(KASSOLIN_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("kassolin"));
 
+    const QStringList arguments = QApplication::arguments();
+    const std::optional<QStringList> request = openRequest(arguments);
+    auto instance = std::make_unique<SingleInstance>(SingleInstance::socketPathForUser());
+    if (instance->start() == SingleInstance::Role::Secondary) {
+        if (request)
+            return instance->forward(*request);
+        instance.reset(); // a plain launch starts a player of its own beside the running one
+    }
+
     QTranslator qtTranslations;
     if (qtTranslations.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslations);
 
     MessageBoxAlertPresenter alerts;
-    PlayerWindowController player(Mp3AudioPlayer::factory(), alerts);
-    alerts.setParentWidget(player.window());
-    player.resizeWindowToFitContentAnimated(false);
-    player.loadPlaylist(commandLineMp3s(QApplication::arguments()), 0, true);
-    player.showWindow();
+    OpenPanelDialog openPanel;
+    AppDelegate delegate(Mp3AudioPlayer::factory(), alerts, openPanel,
+                         [] { QCoreApplication::quit(); });
+    alerts.setParentWidget(delegate.playerWindow()->window());
+    delegate.setArguments(arguments.mid(0, arguments.indexOf(QStringLiteral("--open"))));
+    if (instance) {
+        instance->setOpenHandler(
+            [&delegate](const QStringList& paths, const AppDelegate::Reply& reply) {
+                delegate.openFiles(paths, reply);
+            });
+    }
+    // The launch runs inside the event loop, so that ending the program from it works; the
+    // open request of this launch comes first, as the desktop delivers it.
+    QTimer::singleShot(0, &delegate, [&delegate, &request] {
+        if (request)
+            delegate.openFiles(*request);
+        delegate.applicationDidFinishLaunching();
+    });
     return QApplication::exec();
 }
