@@ -3,6 +3,7 @@
 //
 // kassolin [FILE.mp3]       plays the first MP3 named, or shows the open panel
 // kassolin --open FILE...   the desktop's open request: every argument after --open
+// kassolin --help | --version
 #include "app/AppDelegate.h"
 #include "platform/MessageBoxAlertPresenter.h"
 #include "platform/Mp3AudioPlayer.h"
@@ -10,6 +11,8 @@
 #include "platform/SingleInstance.h"
 #include "player/PlayerWindowController.h"
 
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -21,6 +24,30 @@
 #include <QTranslator>
 
 namespace {
+
+constexpr char usage[] =
+    "Aufruf: kassolin [MP3-DATEI]\n"
+    "        kassolin --open DATEI...\n\n"
+    "Ohne Datei zeigt Kassolin das Fenster zum Öffnen von MP3-Dateien und Ordnern.\n"
+    "--open öffnet Dateien, wie es der Desktop tut: Die MP3-Dateien darunter werden die\n"
+    "Wiedergabeliste, in einem schon laufenden Kassolin. Rückgabewert 0, wenn etwas\n"
+    "geöffnet wurde, sonst 2.\n";
+
+// --help and --version are answered before anything else starts, and only before --open,
+// after which every argument is a file.
+bool answeredInformationRequest(int argc, char** argv)
+{
+    for (int index = 1; index < argc && std::strcmp(argv[index], "--open") != 0; ++index) {
+        if (std::strcmp(argv[index], "--help") == 0)
+            std::fputs(usage, stdout);
+        else if (std::strcmp(argv[index], "--version") == 0)
+            std::puts("Kassolin " KASSOLIN_VERSION);
+        else
+            continue;
+        return true;
+    }
+    return false;
+}
 
 // The files after --open, made absolute: a running player does not share our folder.
 std::optional<QStringList> openRequest(const QStringList& arguments)
@@ -34,10 +61,24 @@ std::optional<QStringList> openRequest(const QStringList& arguments)
     return paths;
 }
 
+// The running player's answer is this process's exit status; a terminal user also learns why
+// nothing was opened.
+int forwardOpenRequest(SingleInstance& instance, const QStringList& paths)
+{
+    const std::optional<int> answer = instance.forward(paths);
+    if (!answer)
+        std::fputs("Kassolin: Der laufende Player antwortet nicht.\n", stderr);
+    else if (*answer != AppDelegate::replySuccess)
+        std::fputs("Kassolin: Unter den Dateien ist keine MP3-Datei.\n", stderr);
+    return answer.value_or(AppDelegate::replyFailure);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (answeredInformationRequest(argc, argv))
+        return 0;
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kassolin"));
     QApplication::setOrganizationName(QStringLiteral("Kassolin"));
@@ -49,7 +90,7 @@ int main(int argc, char** argv)
     auto instance = std::make_unique<SingleInstance>(SingleInstance::socketPathForUser());
     if (instance->start() == SingleInstance::Role::Secondary) {
         if (request)
-            return instance->forward(*request);
+            return forwardOpenRequest(*instance, *request);
         instance.reset(); // a plain launch starts a player of its own beside the running one
     }
 
@@ -77,5 +118,7 @@ int main(int argc, char** argv)
             delegate.openFiles(*request);
         delegate.applicationDidFinishLaunching();
     });
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    instance.reset(); // no request may reach the delegate once it is gone
+    return status;
 }

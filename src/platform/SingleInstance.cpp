@@ -106,18 +106,18 @@ SingleInstance::Role SingleInstance::start()
     return m_server.listen(m_socketPath) ? Role::Primary : Role::Alone;
 }
 
-int SingleInstance::forward(const QStringList& paths)
+std::optional<int> SingleInstance::forward(const QStringList& paths)
 {
     if (!m_connection)
-        return noAnswer;
+        return std::nullopt;
     m_connection->write(encodeRequest(paths));
     while (m_connection->bytesToWrite() > 0) {
         if (!m_connection->waitForBytesWritten(answerTimeoutMs))
-            return noAnswer;
+            return std::nullopt;
     }
-    char status = noAnswer;
+    char status = 0;
     if (!m_connection->waitForReadyRead(answerTimeoutMs) || !m_connection->getChar(&status))
-        return noAnswer;
+        return std::nullopt;
     return static_cast<unsigned char>(status);
 }
 
@@ -172,7 +172,5 @@ void SingleInstance::readRequest(QLocalSocket* sender, QTimer* deadline)
         };
         if (m_openHandler)
             m_openHandler(paths, reply);
-        else
-            reply(noAnswer);
     });
 }

@@ -38,8 +38,6 @@ public:
     using OpenHandler = std::function<void(const QStringList& paths, const Reply& reply)>;
 
     static constexpr qint64 maximumPayloadBytes = 1 << 20;
-    // What forward() returns when no answer comes.
-    static constexpr int noAnswer = 2;
 
     explicit SingleInstance(QString socketPath, QObject* parent = nullptr);
     ~SingleInstance() override;
@@ -53,8 +51,8 @@ public:
     // Connects first: a running player makes this one Secondary. A socket that refuses the
     // connection is stale and is replaced; a live one is never taken over.
     Role start();
-    // Secondary only: sends the paths and waits for the answer.
-    int forward(const QStringList& paths);
+    // Secondary only: sends the paths and waits for the answer; nothing when none comes.
+    std::optional<int> forward(const QStringList& paths);
 
     void setOpenHandler(OpenHandler handler) { m_openHandler = std::move(handler); }
     void setSenderTimeout(std::chrono::milliseconds timeout) { m_senderTimeout = timeout; }

@@ -1,17 +1,14 @@
 #include "platform/SingleInstance.h"
 
 #include "support/AppHarness.h"
-#include "support/EventLoop.h"
 
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -19,18 +16,10 @@ using namespace std::chrono_literals;
 
 namespace {
 
-QByteArray header(qint64 payloadSize)
+// The running player is this process's delegate, in a runtime folder of its own per test.
+struct RunningPlayer
 {
-    QByteArray bytes("KSO1....");
-    qToBigEndian(static_cast<quint32>(payloadSize), bytes.data() + 4);
-    return bytes;
-}
-
-// The running player is this process's delegate; each test has a runtime folder of its own,
-// since the suite runs in parallel.
-struct ForwardingTest : ::testing::Test
-{
-    ForwardingTest() : socketPath(runtime.filePath("kassolin.socket")), server(socketPath)
+    RunningPlayer() : server(runtime.filePath("kassolin.socket"))
     {
         server.setOpenHandler([this](const QStringList& paths, const SingleInstance::Reply& reply) {
             app.delegate.openFiles(paths, reply);
@@ -52,87 +41,55 @@ struct ForwardingTest : ::testing::Test
     }
 
     QTemporaryDir runtime;
-    QString socketPath;
     AppHarness app;
     SingleInstance server;
 };
 
 } // namespace
 
-TEST_F(ForwardingTest, SecondLaunchHandsItsFilesToTheRunningPlayerAndExitsWithTheAnswer)
+TEST(SingleInstance, SecondLaunchHandsItsFilesToTheRunningPlayerAndExitsWithTheAnswer)
 {
-    // A socket file nobody listens on, as a crashed player leaves it, is taken over.
+    RunningPlayer player;
+    // A stale socket file, as a crashed player leaves it, is taken over; a live one never is.
     sockaddr_un address{AF_UNIX, {}};
-    qstrncpy(address.sun_path, QFile::encodeName(socketPath).constData(), sizeof address.sun_path);
+    qstrncpy(address.sun_path, QFile::encodeName(player.runtime.filePath("kassolin.socket")),
+             sizeof address.sun_path);
     const int stale = ::socket(AF_UNIX, SOCK_STREAM, 0);
     ASSERT_EQ(::bind(stale, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     ::close(stale);
-    ASSERT_EQ(server.start(), SingleInstance::Role::Primary);
-    // A live one never is.
-    EXPECT_EQ(SingleInstance(socketPath).start(), SingleInstance::Role::Secondary);
+    ASSERT_EQ(player.server.start(), SingleInstance::Role::Primary);
+    EXPECT_EQ(SingleInstance(player.runtime.filePath("kassolin.socket")).start(),
+              SingleInstance::Role::Secondary);
 
     const QTemporaryDir music;
-    EXPECT_EQ(runKassolin({"--open", "b.mp3", "sub/a.mp3", "notes.txt"}, music.path()), 0);
-    EXPECT_EQ(app.playlist(), QStringList({music.filePath("b.mp3"), music.filePath("sub/a.mp3")}));
-    EXPECT_EQ(runKassolin({"--open", "notes.txt"}, music.path()), AppDelegate::replyFailure);
-    EXPECT_EQ(app.playlist().size(), 2);
+    EXPECT_EQ(player.runKassolin({"--open", "b.mp3", "sub/a.mp3", "notes.txt"}, music.path()), 0);
+    EXPECT_EQ(player.app.playlist(),
+              QStringList({music.filePath("b.mp3"), music.filePath("sub/a.mp3")}));
+    EXPECT_EQ(player.runKassolin({"--open", "notes.txt"}, music.path()), AppDelegate::replyFailure);
 }
 
-TEST_F(ForwardingTest, BadSendersAreDroppedWithoutAnAnswerAndOpenNothing)
+TEST(SingleInstance, BadSendersAreDroppedWithoutAnAnswerAndOpenNothing)
 {
-    server.setSenderTimeout(300ms);
-    ASSERT_EQ(server.start(), SingleInstance::Role::Primary);
+    RunningPlayer player;
+    player.server.setSenderTimeout(300ms);
+    ASSERT_EQ(player.server.start(), SingleInstance::Role::Primary);
     const QByteArray valid = SingleInstance::encodeRequest({"/m/a.mp3"});
-    const QByteArray cases[] = {
-        header(SingleInstance::maximumPayloadBytes + 1), // oversized
-        header(9) + "/m/a.mp3",                          // truncated, then silent
-        "KSO2" + valid.mid(4),                           // not ours
-        SingleInstance::encodeRequest({"a.mp3"}),        // a relative path
-        SingleInstance::encodeRequest({"/m/a.mp3", ""}), // an empty path
-        header(8) + "/m/a.mp3",                          // no NUL at the end
-        valid + "x",                                     // bytes after the request
-        "",                                              // connects and says nothing
-    };
-    for (const QByteArray& bytes : cases) {
+    for (const QByteArray& bytes : {
+             SingleInstance::encodeRequest({QString(SingleInstance::maximumPayloadBytes, 'a')}),
+             valid.chopped(2),                                            // truncated, then silent
+             "KSO2" + valid.mid(4),                                       // not ours
+             SingleInstance::encodeRequest({"a.mp3"}),                    // a relative path
+             SingleInstance::encodeRequest({"/m/a.mp"}).chopped(1) + "3", // no NUL at the end
+             valid + "x",                                                 // bytes after the request
+             QByteArray(), // connects and says nothing
+         }) {
         QLocalSocket sender;
-        sender.connectToServer(socketPath);
+        sender.connectToServer(player.runtime.filePath("kassolin.socket"));
         ASSERT_TRUE(sender.waitForConnected(5000));
         sender.write(bytes);
         EXPECT_TRUE(processEventsUntil(
             [&] { return sender.state() == QLocalSocket::UnconnectedState; }, 10s));
-        EXPECT_TRUE(sender.readAll().isEmpty() && app.player().playlist().isEmpty())
+        EXPECT_TRUE(sender.readAll().isEmpty() && player.app.player().playlist().isEmpty())
             << bytes.toStdString();
     }
-}
-
-TEST(SingleInstance, SocketLivesInTheRuntimeFolderOrInAPrivateFolderOfOurOwn)
-{
-    const QTemporaryDir temporary;
-    const QString own = temporary.filePath(QStringLiteral("kassolin-%1").arg(::getuid()));
-    const QByteArray savedTemporary = qgetenv("TMPDIR"), savedRuntime = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("TMPDIR", QFile::encodeName(temporary.path()));
-    const struct
-    {
-        QByteArray runtime;
-        int folderMode; // of our folder when it is there beforehand
-        QString expected;
-    } cases[] = {{"/run/user/7", 0, "/run/user/7/kassolin.socket"},
-                 {"", 0, own + "/kassolin.socket"},
-                 {"relative", 0700, own + "/kassolin.socket"},
-                 {"", 0755, ""}};
-    for (const auto& c : cases) {
-        QDir(own).removeRecursively();
-        if (c.folderMode)
-            ::mkdir(QFile::encodeName(own).constData(), c.folderMode);
-        qputenv("XDG_RUNTIME_DIR", c.runtime);
-        EXPECT_EQ(SingleInstance::socketPathForUser(), c.expected) << c.runtime.constData();
-        struct stat status = {};
-        EXPECT_EQ(::stat(QFile::encodeName(own).constData(), &status) == 0 ? status.st_mode & 0777
-                                                                           : 0,
-                  c.runtime.startsWith('/') ? 0
-                  : c.folderMode            ? c.folderMode
-                                            : 0700);
-    }
-    qputenv("TMPDIR", savedTemporary);
-    qputenv("XDG_RUNTIME_DIR", savedRuntime);
 }
