@@ -2,7 +2,10 @@
 
 #include "player/PlayerWindowController.h"
 
+#include <algorithm>
+
 #include <QApplication>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QThreadPool>
@@ -39,6 +42,7 @@ AppDelegate::AppDelegate(AudioPlayer::Factory playerFactory, AlertPresenter& ale
       m_playerWindow(std::make_unique<PlayerWindowController>(std::move(playerFactory), alerts))
 {
     m_playerWindow->setApplicationDelegate(this);
+    m_playerWindow->window()->setAcceptDrops(true);
     // Qt's own rule counts dialogs and knows nothing of a running scan; ours is
     // applicationShouldTerminateAfterLastWindowClosed(), applied when a window closes.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -146,7 +150,11 @@ bool AppDelegate::isMP3Path(const QString& path)
 
 bool AppDelegate::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Close && watched->isWidgetType()) {
+    const QEvent::Type type = event->type();
+    if (watched == m_playerWindow->window() &&
+        (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop))
+        return acceptDrop(static_cast<QDropEvent*>(event));
+    if (type == QEvent::Close && watched->isWidgetType()) {
         const auto* widget = static_cast<const QWidget*>(watched);
         // Decided once the close has happened: the window may still refuse it.
         if (widget->isWindow() && widget->windowType() == Qt::Window)

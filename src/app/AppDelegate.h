@@ -14,12 +14,14 @@
 #include <QUrl>
 
 class AlertPresenter;
+class QDropEvent;
 class OpenPanelPresenter;
 class PlayerWindowController;
 
 // The application's delegate: it owns the one player window for the life of the process, runs
 // the launch sequence, takes the desktop's open requests, turns a selection of files and
-// folders into a playlist, and decides when closing the last window ends the program.
+// folders (from the open panel, or dropped on the player window) into a playlist, and decides
+// when closing the last window ends the program.
 //
 // Everything here runs on the main thread except the folder scan, which runs on the global
 // thread pool, works only on its own copy of the selection and posts its result back. Every
@@ -84,6 +86,9 @@ public Q_SLOTS:
 
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Files dropped on the player window are a selection like the open panel's.
+    bool acceptDrop(QDropEvent* event);
+    void scanSelection(const QList<QUrl>& selection);
     void windowDidClose();
     void selectionScanDidFinish(const QList<QUrl>& urls, bool hitLimit);
     void terminateUnlessPlayerWindowVisible();

@@ -1,4 +1,5 @@
-// The open panel and the scan that turns its selection into a playlist.
+// The open panel and the scan that turns its selection, or files dropped on the player
+// window, into a playlist.
 //
 // The panel runs on the main thread; the scan runs on the global thread pool on a copy of the
 // selection and posts its result back to the delegate, whose destructor stops and drains the
@@ -14,9 +15,11 @@
 #include <algorithm>
 
 #include <QCollator>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QLocale>
 #include <QMainWindow>
+#include <QMimeData>
 #include <QThreadPool>
 
 namespace {
@@ -58,10 +61,29 @@ void AppDelegate::chooseFile(QObject*)
 {
     const QList<QUrl> selection =
         m_openPanel.runModal(QStringLiteral("MP3s oder Ordner auswählen"));
-    if (selection.isEmpty()) {
+    if (selection.isEmpty())
         terminateUnlessPlayerWindowVisible();
-        return;
+    else
+        scanSelection(selection);
+}
+
+bool AppDelegate::acceptDrop(QDropEvent* event)
+{
+    QList<QUrl> selection;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            selection << url;
     }
+    if (selection.isEmpty())
+        return false;
+    event->acceptProposedAction();
+    if (event->type() == QEvent::Drop)
+        scanSelection(selection);
+    return true;
+}
+
+void AppDelegate::scanSelection(const QList<QUrl>& selection)
+{
     m_loadingSelection = true;
     QThreadPool::globalInstance()->start([this, selection] {
         bool hitLimit = false;
