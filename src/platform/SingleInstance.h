@@ -62,9 +62,10 @@ private:
     void readRequest(QLocalSocket* sender, QTimer* deadline);
 
     QString m_socketPath;
-    QLocalServer m_server;
     std::unique_ptr<QLocalSocket> m_connection;
     OpenHandler m_openHandler;
     std::chrono::milliseconds m_senderTimeout{2000};
     int m_senders = 0;
+    // Last, so that it goes first: its senders count themselves out as they go.
+    QLocalServer m_server;
 };
