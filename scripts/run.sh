@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds Kassolin in Release and starts it with the given MP3 files,
-# or with the demo track that the build generates when none is given.
+# Builds Kassolin in Release and starts it with the given arguments (see README.md: an MP3 to
+# play, or --open FILE... for a playlist), or with the demo track that the build generates
+# when none are given.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/deps.sh"

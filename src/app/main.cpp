@@ -1,43 +1,98 @@
+// The process entry: a launch with files to open hands them to a running player and ends
+// with its answer; otherwise this process becomes the player.
+//
+// kassolin [FILE.mp3]       plays the first MP3 named, or shows the open panel
+// kassolin --open FILE...   the desktop's open request: every argument after --open
+// kassolin --help | --version
+#include "app/AppDelegate.h"
 #include "platform/MessageBoxAlertPresenter.h"
 #include "platform/Mp3AudioPlayer.h"
+#include "platform/OpenPanelDialog.h"
+#include "platform/SingleInstance.h"
 #include "player/PlayerWindowController.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMainWindow>
+#include <QTimer>
 #include <QTranslator>
-#include <QUrl>
 
 namespace {
 
-// The arguments that are not options and name MP3 files, as paths or file URLs.
-QList<QUrl> commandLineMp3s(const QStringList& arguments)
+constexpr char usage[] =
+    "Aufruf: kassolin [MP3-DATEI]\n"
+    "        kassolin --open DATEI...\n\n"
+    "Ohne Datei zeigt Kassolin das Fenster zum Öffnen von MP3-Dateien und Ordnern.\n"
+    "--open öffnet Dateien, wie es der Desktop tut: Die MP3-Dateien darunter werden die\n"
+    "Wiedergabeliste, in einem schon laufenden Kassolin. Rückgabewert 0, wenn etwas\n"
+    "geöffnet wurde, sonst 2.\n";
+
+// --help and --version are answered before anything else starts, and only before --open,
+// after which every argument is a file.
+bool answeredInformationRequest(int argc, char** argv)
 {
-    QList<QUrl> urls;
-    for (const QString& argument : arguments.mid(1)) {
-        if (argument.startsWith(QLatin1Char('-')))
+    for (int index = 1; index < argc && std::strcmp(argv[index], "--open") != 0; ++index) {
+        if (std::strcmp(argv[index], "--help") == 0)
+            std::fputs(usage, stdout);
+        else if (std::strcmp(argv[index], "--version") == 0)
+            std::puts("Kassolin " KASSOLIN_VERSION);
+        else
             continue;
-        const QUrl url(argument);
-        const bool isFileUrl = url.scheme() == QLatin1String("file") &&
-                               (url.host().isEmpty() || url.host() == QLatin1String("localhost"));
-        const QUrl file = isFileUrl ? QUrl::fromLocalFile(url.toLocalFile())
-                                    : QUrl::fromLocalFile(QFileInfo(argument).absoluteFilePath());
-        if (file.fileName().endsWith(QLatin1String(".mp3"), Qt::CaseInsensitive))
-            urls << file;
+        return true;
     }
-    return urls;
+    return false;
+}
+
+// The files after --open, made absolute: a running player does not share our folder.
+std::optional<QStringList> openRequest(const QStringList& arguments)
+{
+    const qsizetype open = arguments.indexOf(QStringLiteral("--open"));
+    if (open < 0)
+        return std::nullopt;
+    QStringList paths;
+    for (const QString& path : arguments.mid(open + 1))
+        paths << QFileInfo(path).absoluteFilePath();
+    return paths;
+}
+
+// The running player's answer is this process's exit status; a terminal user also learns why
+// nothing was opened.
+int forwardOpenRequest(SingleInstance& instance, const QStringList& paths)
+{
+    const std::optional<int> answer = instance.forward(paths);
+    if (!answer)
+        std::fputs("Kassolin: Der laufende Player antwortet nicht.\n", stderr);
+    else if (*answer != AppDelegate::replySuccess)
+        std::fputs("Kassolin: Unter den Dateien ist keine MP3-Datei.\n", stderr);
+    return answer.value_or(AppDelegate::replyFailure);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (answeredInformationRequest(argc, argv))
+        return 0;
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kassolin"));
     QApplication::setOrganizationName(QStringLiteral("Kassolin"));
     QApplication::setApplicationVersion(QStringLiteral(KASSOLIN_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("kassolin"));
+
+    const QStringList arguments = QApplication::arguments();
+    const std::optional<QStringList> request = openRequest(arguments);
+    auto instance = std::make_unique<SingleInstance>(SingleInstance::socketPathForUser());
+    if (instance->start() == SingleInstance::Role::Secondary) {
+        if (request)
+            return forwardOpenRequest(*instance, *request);
+        instance.reset(); // a plain launch starts a player of its own beside the running one
+    }
 
     QTranslator qtTranslations;
     if (qtTranslations.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
@@ -45,10 +100,25 @@ int main(int argc, char** argv)
         QApplication::installTranslator(&qtTranslations);
 
     MessageBoxAlertPresenter alerts;
-    PlayerWindowController player(Mp3AudioPlayer::factory(), alerts);
-    alerts.setParentWidget(player.window());
-    player.resizeWindowToFitContentAnimated(false);
-    player.loadPlaylist(commandLineMp3s(QApplication::arguments()), 0, true);
-    player.showWindow();
-    return QApplication::exec();
+    OpenPanelDialog openPanel;
+    AppDelegate delegate(Mp3AudioPlayer::factory(), alerts, openPanel,
+                         [] { QCoreApplication::quit(); });
+    alerts.setParentWidget(delegate.playerWindow()->window());
+    delegate.setArguments(arguments.mid(0, arguments.indexOf(QStringLiteral("--open"))));
+    if (instance) {
+        instance->setOpenHandler(
+            [&delegate](const QStringList& paths, const AppDelegate::Reply& reply) {
+                delegate.openFiles(paths, reply);
+            });
+    }
+    // The launch runs inside the event loop, so that ending the program from it works; the
+    // open request of this launch comes first, as the desktop delivers it.
+    QTimer::singleShot(0, &delegate, [&delegate, &request] {
+        if (request)
+            delegate.openFiles(*request);
+        delegate.applicationDidFinishLaunching();
+    });
+    const int status = QApplication::exec();
+    instance.reset(); // no request may reach the delegate once it is gone
+    return status;
 }

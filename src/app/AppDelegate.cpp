@@ -1,0 +1,174 @@
+#include "app/AppDelegate.h"
+
+#include "player/PlayerWindowController.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QThreadPool>
+
+namespace {
+
+// A path as an absolute file URL, relative paths resolved against the current folder; empty
+// for a path that no file can have.
+QUrl fileURLWithPath(const QString& path)
+{
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return {};
+    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+}
+
+// A "file://" argument names a file of this machine only with an empty or "localhost" host.
+QUrl fileURLFromArgument(const QString& argument)
+{
+    const QUrl url(argument, QUrl::StrictMode);
+    if (!url.isValid() || !(url.host().isEmpty() || url.host() == QLatin1String("localhost")))
+        return {};
+    const QString path = url.path();
+    if (!path.startsWith(QLatin1Char('/')) || path.contains(QChar(0)))
+        return {};
+    return QUrl::fromLocalFile(path);
+}
+
+} // namespace
+
+AppDelegate::AppDelegate(AudioPlayer::Factory playerFactory, AlertPresenter& alerts,
+                         OpenPanelPresenter& openPanel, std::function<void()> terminate,
+                         QObject* parent)
+    : QObject(parent), m_alerts(alerts), m_openPanel(openPanel), m_terminate(std::move(terminate)),
+      m_playerWindow(std::make_unique<PlayerWindowController>(std::move(playerFactory), alerts))
+{
+    m_playerWindow->setApplicationDelegate(this);
+    m_playerWindow->window()->setAcceptDrops(true);
+    // Qt's own rule counts dialogs and knows nothing of a running scan; ours is
+    // applicationShouldTerminateAfterLastWindowClosed(), applied when a window closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+    qApp->installEventFilter(this);
+}
+
+AppDelegate::~AppDelegate()
+{
+    m_quitting = true;
+    // A scan posts to this object: it must not outlive it.
+    QThreadPool::globalInstance()->waitForDone();
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    buildMenu();
+    applyDisplayPreferences();
+    const QUrl startupURL = startupMP3URL(m_arguments);
+    if (!startupURL.isEmpty())
+        openPlayerWithFile(startupURL, true);
+    else if (!m_openedStartupFile)
+        chooseFile(nullptr);
+    else if (!m_playerWindow->window()->isVisible())
+        m_playerWindow->showWindow(); // the menu lives in the window: never leave the user none
+}
+
+bool AppDelegate::openFile(const QString& path)
+{
+    m_openedStartupFile = true;
+    return openURLsFromFinder({fileURLWithPath(path)});
+}
+
+void AppDelegate::openFiles(const QStringList& paths, const Reply& reply)
+{
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << fileURLWithPath(path);
+    m_openedStartupFile = true;
+    openURLsFromFinder(urls, [&reply](bool opened) {
+        if (reply)
+            reply(opened ? replySuccess : replyFailure);
+    });
+}
+
+void AppDelegate::openURLs(const QList<QUrl>& urls)
+{
+    m_openedStartupFile = true;
+    openURLsFromFinder(urls);
+}
+
+bool AppDelegate::openURLsFromFinder(const QList<QUrl>& urls,
+                                     const std::function<void(bool)>& decided)
+{
+    QList<QUrl> mp3s;
+    for (const QUrl& url : urls) {
+        if (isMP3(url))
+            mp3s << url;
+    }
+    if (decided)
+        decided(!mp3s.isEmpty());
+    if (mp3s.isEmpty())
+        return false;
+    openPlaylist(mp3s, 0, true);
+    return true;
+}
+
+void AppDelegate::openPlayerWithFile(const QUrl& url, bool autoplay)
+{
+    openPlaylist({url}, 0, autoplay);
+}
+
+void AppDelegate::openPlaylist(const QList<QUrl>& urls, qint64 startIndex, bool autoplay)
+{
+    ++m_handOvers;
+    // A failed load has shown its alert by now; the window is shown all the same.
+    m_playerWindow->loadPlaylist(urls, startIndex, autoplay);
+    m_playerWindow->showWindow();
+}
+
+QUrl AppDelegate::startupMP3URL(const QStringList& arguments)
+{
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument.startsWith(QLatin1Char('-')))
+            continue;
+        const QUrl url = argument.startsWith(QLatin1String("file://"))
+                             ? fileURLFromArgument(argument)
+                             : fileURLWithPath(argument);
+        if (!url.isEmpty() && isMP3(url))
+            return url;
+    }
+    return {};
+}
+
+bool AppDelegate::isMP3(const QUrl& url)
+{
+    return isMP3Path(url.path());
+}
+
+bool AppDelegate::isMP3Path(const QString& path)
+{
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    return dot > path.lastIndexOf(QLatin1Char('/')) &&
+           QStringView(path).sliced(dot + 1).toString().toLower() == QLatin1String("mp3");
+}
+
+bool AppDelegate::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (watched == m_playerWindow->window() &&
+        (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop))
+        return acceptDrop(static_cast<QDropEvent*>(event));
+    if (type == QEvent::Close && watched->isWidgetType()) {
+        const auto* widget = static_cast<const QWidget*>(watched);
+        // Decided once the close has happened: the window may still refuse it.
+        if (widget->isWindow() && widget->windowType() == Qt::Window)
+            QMetaObject::invokeMethod(this, &AppDelegate::windowDidClose, Qt::QueuedConnection);
+    }
+    return false;
+}
+
+void AppDelegate::windowDidClose()
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const bool anyWindowOpen = std::any_of(windows.begin(), windows.end(), [](QWidget* window) {
+        return window->windowType() == Qt::Window && window->isVisible();
+    });
+    if (!anyWindowOpen && applicationShouldTerminateAfterLastWindowClosed())
+        m_terminate();
+}

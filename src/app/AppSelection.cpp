@@ -1,0 +1,173 @@
+// The open panel and the scan that turns its selection, or files dropped on the player
+// window, into a playlist.
+//
+// The panel runs on the main thread; the scan runs on the global thread pool on a copy of the
+// selection and posts its result back to the delegate, whose destructor stops and drains the
+// scans first. loadingSelection covers the time between: the program stays alive even when
+// no window is open.
+#include "app/AppDelegate.h"
+
+#include "app/FolderEnumerator.h"
+#include "platform/AlertPresenter.h"
+#include "platform/OpenPanelPresenter.h"
+#include "player/PlayerWindowController.h"
+
+#include <algorithm>
+
+#include <QCollator>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLocale>
+#include <QMainWindow>
+#include <QMimeData>
+#include <QThreadPool>
+
+namespace {
+
+// The order a file browser shows: digit runs by their value, case ignored. The C locale
+// would switch the numeric comparison off, so it stands in with American English.
+void sortNaturally(QStringList& paths)
+{
+    QLocale locale = QLocale::system();
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    QCollator collator(locale);
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(paths.begin(), paths.end(), [&collator](const QString& a, const QString& b) {
+        const int order = collator.compare(a, b);
+        return order != 0 ? order < 0 : a < b;
+    });
+}
+
+void appendUnlessSeen(const QUrl& url, QList<QUrl>& urls, QSet<QString>& seenPaths)
+{
+    const QString path = url.toLocalFile();
+    if (path.isEmpty() || seenPaths.contains(path))
+        return;
+    urls << url;
+    seenPaths.insert(path);
+}
+
+void setFlag(bool* flag)
+{
+    if (flag)
+        *flag = true;
+}
+
+} // namespace
+
+void AppDelegate::chooseFile(QObject*)
+{
+    const QList<QUrl> selection =
+        m_openPanel.runModal(QStringLiteral("MP3s oder Ordner auswählen"));
+    if (selection.isEmpty())
+        terminateUnlessPlayerWindowVisible();
+    else
+        scanSelection(selection);
+}
+
+bool AppDelegate::acceptDrop(QDropEvent* event)
+{
+    QList<QUrl> selection;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            selection << url;
+    }
+    if (selection.isEmpty())
+        return false;
+    event->acceptProposedAction();
+    if (event->type() == QEvent::Drop)
+        scanSelection(selection);
+    return true;
+}
+
+void AppDelegate::scanSelection(const QList<QUrl>& selection)
+{
+    m_loadingSelection = true;
+    QThreadPool::globalInstance()->start([this, selection] {
+        bool hitLimit = false;
+        const QList<QUrl> urls = playlistURLsFromSelection(selection, &hitLimit, &m_quitting);
+        QMetaObject::invokeMethod(
+            this, [this, urls, hitLimit] { selectionScanDidFinish(urls, hitLimit); },
+            Qt::QueuedConnection);
+    });
+}
+
+void AppDelegate::selectionScanDidFinish(const QList<QUrl>& urls, bool hitLimit)
+{
+    m_loadingSelection = false;
+    if (urls.isEmpty()) {
+        m_alerts.runModal(
+            {QStringLiteral("Keine MP3-Dateien gefunden."),
+             QStringLiteral("Bitte wähle eine MP3-Datei oder einen Ordner mit MP3-Dateien aus.")});
+        terminateUnlessPlayerWindowVisible();
+        return;
+    }
+    if (hitLimit) {
+        const quint64 handOvers = m_handOvers;
+        m_alerts.runModal(
+            {QStringLiteral("Warteschlange begrenzt"),
+             QStringLiteral("Es wurden die ersten %1 MP3-Dateien übernommen.").arg(playlistLimit)});
+        // The alert ran an event loop of its own: files opened meanwhile are the newer choice.
+        if (m_handOvers != handOvers)
+            return;
+    }
+    openPlaylist(urls, 0, true);
+}
+
+void AppDelegate::terminateUnlessPlayerWindowVisible()
+{
+    if (!m_playerWindow->window()->isVisible())
+        m_terminate();
+}
+
+QList<QUrl> AppDelegate::playlistURLsFromSelection(const QList<QUrl>& selection, bool* hitLimit,
+                                                   const std::atomic<bool>* cancelled)
+{
+    QList<QUrl> urls;
+    QSet<QString> seenPaths;
+    bool limited = false;
+    for (const QUrl& url : selection) {
+        if (urls.size() >= playlistLimit) {
+            limited = true;
+            break;
+        }
+        // A folder the user picked is searched even when it is reached through a link.
+        if (QFileInfo(url.toLocalFile()).isDir())
+            appendMP3URLsFromDirectory(url, urls, seenPaths, &limited, cancelled);
+        else if (isMP3(url))
+            appendUnlessSeen(url, urls, seenPaths); // not tested further: it fails at open
+    }
+    if (hitLimit)
+        *hitLimit = limited;
+    return urls;
+}
+
+void AppDelegate::appendMP3URLsFromDirectory(const QUrl& directory, QList<QUrl>& urls,
+                                             QSet<QString>& seenPaths, bool* hitLimit,
+                                             const std::atomic<bool>* cancelled)
+{
+    // The limit keeps the first files in the file system's order; only those are sorted.
+    const qsizetype capacity = playlistLimit - urls.size();
+    QStringList candidates;
+    FolderEnumerator enumerator(directory.toLocalFile(), {}, cancelled);
+    while (const std::optional<FolderEnumerator::Entry> entry = enumerator.next()) {
+        const bool notRegular = entry->isRegularFile.has_value() && !*entry->isRegularFile;
+        if (!isMP3Path(entry->path) || notRegular)
+            continue;
+        if (candidates.size() >= capacity) {
+            setFlag(hitLimit);
+            break;
+        }
+        candidates << entry->path;
+    }
+    sortNaturally(candidates);
+    for (const QString& path : std::as_const(candidates)) {
+        if (urls.size() >= playlistLimit) {
+            setFlag(hitLimit);
+            return;
+        }
+        appendUnlessSeen(QUrl::fromLocalFile(path), urls, seenPaths);
+    }
+}

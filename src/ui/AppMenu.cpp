@@ -1,0 +1,35 @@
+// The delegate's menu bar and the display preferences it applies at launch.
+#include "app/AppDelegate.h"
+
+#include "player/PlayerWindowController.h"
+
+#include <QAction>
+#include <QKeySequence>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+void AppDelegate::buildMenu()
+{
+    // Linux has no global menu bar: the menu lives in the player window.
+    QMenuBar* menuBar = m_playerWindow->window()->menuBar();
+    menuBar->setNativeMenuBar(false);
+
+    QMenu* applicationMenu = menuBar->addMenu(QStringLiteral("Kassolin"));
+    QAction* quit = applicationMenu->addAction(QStringLiteral("Kassolin beenden"));
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(quit, &QAction::triggered, this, [this] { m_terminate(); });
+
+    QMenu* fileMenu = menuBar->addMenu(QStringLiteral("Ablage"));
+    QAction* open = fileMenu->addAction(QStringLiteral("MP3 öffnen..."));
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    connect(open, &QAction::triggered, this, [this] { chooseFile(nullptr); });
+
+    // The menu bar sits above the content, so the window grows by its height.
+    m_playerWindow->resizeWindowToFitContentAnimated(false);
+}
+
+void AppDelegate::applyDisplayPreferences()
+{
+    // No display preference is stored yet: the window keeps the look it was built with.
+}

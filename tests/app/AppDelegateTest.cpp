@@ -1,0 +1,229 @@
+#include "app/AppDelegate.h"
+
+#include "app/FolderEnumerator.h"
+#include "support/AppHarness.h"
+
+#include <sys/stat.h>
+
+#include <map>
+#include <tuple>
+#include <utility>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Empty files in a private temporary folder, named by paths relative to it ("x/" is a folder).
+struct FolderTree : QTemporaryDir
+{
+    explicit FolderTree(const QStringList& entries = {}) { add(entries); }
+
+    QList<QUrl> urls(const QStringList& relatives) const
+    {
+        QList<QUrl> urls;
+        for (const QString& relative : relatives)
+            urls << QUrl::fromLocalFile(filePath(relative));
+        return urls;
+    }
+    void add(const QStringList& entries) const
+    {
+        for (const QString& entry : entries) {
+            QDir().mkpath(QFileInfo(filePath(entry)).path());
+            QFile(filePath(entry)).open(QIODevice::WriteOnly);
+        }
+    }
+};
+
+} // namespace
+
+TEST(AppDelegate, StartupMP3URLTakesTheFirstMP3ArgumentThatIsNoOption)
+{
+    const QString here = QDir::currentPath(), nul(QChar(0));
+    for (const auto& [arguments, expected] : std::vector<std::pair<QStringList, QString>>{
+             {{"kassolin", "--verbose", "song.mp3", "other.mp3"}, here + "/song.mp3"},
+             {{"kassolin", "file:///music/Loud.MP3"}, "/music/Loud.MP3"},
+             {{"kassolin", "file://localhost/music/a%20b.mp3"}, "/music/a b.mp3"},
+             {{"kassolin", "file://host/a.mp3", "-", "b.mp3.txt", "c.mp3x", "/d.Mp3"}, "/d.Mp3"},
+             {{"kassolin", "file:///a%00b.mp3", "/a" + nul + "b.mp3", "-e.mp3"}, ""}})
+        EXPECT_EQ(AppDelegate::startupMP3URL(arguments).path(), expected) << expected.toStdString();
+}
+
+TEST(AppDelegate, LaunchPlaysTheCommandLineFileOrShowsThePanelUnlessTheDesktopOpenedFiles)
+{
+    // Arguments, the desktop's request, the playlist, the reply (-1: none), panels shown.
+    for (const auto& [arguments, request, playlist, reply, panels] :
+         std::vector<std::tuple<QStringList, QStringList, QStringList, int, int>>{
+             {{"kassolin", "/m/a.mp3"}, {}, {"/m/a.mp3"}, -1, 0},
+             {{"kassolin"}, {}, {}, -1, 1},
+             {{"kassolin"}, {"/m/notes.txt"}, {}, AppDelegate::replyFailure, 0},
+             {{"kassolin", "/m/b.mp3"}, {"/m/a.mp3"}, {"/m/b.mp3"}, 0, 0}}) {
+        AppHarness app;
+        int replied = -1;
+        app.delegate.setArguments(arguments);
+        if (!request.isEmpty())
+            app.delegate.openFiles(request, [&](int status) { replied = status; });
+        app.delegate.applicationDidFinishLaunching();
+        EXPECT_EQ(app.playlist(), playlist);
+        EXPECT_EQ(replied, reply);
+        EXPECT_EQ(app.panel.titles, QStringList(panels, "MP3s oder Ordner auswählen"));
+        // The cancelled first panel ends the program; every other launch shows the window.
+        EXPECT_EQ(app.terminations, panels);
+        EXPECT_EQ(app.player().window()->isVisible(), panels == 0);
+        EXPECT_EQ(app.player().player() && app.player().player()->isPlaying(), !playlist.isEmpty());
+    }
+}
+
+TEST(AppDelegate, OpenRequestsPlayOnlyTheirMP3sAndAreAnsweredBeforeAnyAlert)
+{
+    AppHarness app;
+    int reply = -1, replyDuringAlert = -1;
+    app.alerts.whileOpen = [&] { replyDuringAlert = reply; };
+    for (const auto& [paths, playlist] : std::vector<std::pair<QStringList, QStringList>>{
+             {{"/m/folder", "/m/notes.txt", "/m/a.mp3"}, {"/m/a.mp3"}},
+             {{"/m/x.mp3", "/m/y.MP3", "/m/z.mp3"}, {"/m/x.mp3", "/m/y.MP3", "/m/z.mp3"}},
+             {{"/m/notes.txt"}, {}},
+             {{}, {}},
+             {{"/m/broken.mp3"}, {"/m/broken.mp3"}}}) {
+        const QStringList before = app.playlist();
+        app.delegate.openFiles(paths, [&](int status) { reply = status; });
+        EXPECT_EQ(reply == AppDelegate::replySuccess, !playlist.isEmpty());
+        EXPECT_EQ(app.playlist(), playlist.isEmpty() ? before : playlist);
+    }
+    EXPECT_EQ(replyDuringAlert, AppDelegate::replySuccess);
+    app.delegate.openURLs({QUrl::fromLocalFile("/m/folder")});
+    EXPECT_FALSE(app.delegate.openFile("/m/notes.txt"));
+    EXPECT_EQ(app.playlist(), QStringList{"/m/broken.mp3"});
+}
+
+TEST(AppDelegate, SelectionEndsTheProgramOnlyWithoutAWindowWhenCancelledOrWithoutMP3s)
+{
+    const FolderTree tree({"waves/c.wav"});
+    for (const auto& [choice, windowShown] :
+         {std::pair(QList<QUrl>{}, true), std::pair(tree.urls({"waves"}), false),
+          std::pair(tree.urls({"waves"}), true)}) {
+        AppHarness app;
+        app.panel.choices = {choice};
+        if (windowShown) {
+            app.delegate.openPlayerWithFile(QUrl::fromLocalFile("/m/a.mp3"), true);
+            app.player().ejectButtonPressed(nullptr); // eject asks the delegate for the panel
+        } else {
+            app.delegate.chooseFile(nullptr);
+        }
+        ASSERT_TRUE(app.scanFinishes());
+        EXPECT_EQ(app.alerts.alerts.size(), choice.isEmpty() ? 0u : 1u);
+        for (const auto& alert : app.alerts.alerts)
+            EXPECT_EQ(alert.messageText, "Keine MP3-Dateien gefunden.");
+        EXPECT_EQ(app.terminations, windowShown ? 0 : 1);
+    }
+}
+
+TEST(AppDelegate, SelectionTakesTheFirst500FoundSortedAndAlertsUnlessARequestCameMeanwhile)
+{
+    // Folder sizes, tracks taken of each, dropped instead of chosen, a request during the alert.
+    for (const auto& [folderSizes, taken, dropped, requestDuringAlert] :
+         std::vector<std::tuple<std::vector<int>, std::vector<int>, bool, bool>>{
+             {{620}, {500}, false, false},
+             {{500}, {500}, false, false},
+             {{300, 300}, {300, 200}, false, false},
+             {{300, 300}, {300, 200}, true, false},
+             {{620}, {500}, false, true}}) {
+        FolderTree tree;
+        QList<QUrl> selection, expected;
+        for (std::size_t folder = 0; folder < folderSizes.size(); ++folder) {
+            for (int file = 1; file <= folderSizes[folder]; ++file)
+                tree.add({QStringLiteral("f%1/Track %2.mp3").arg(folder).arg(file)});
+            selection << tree.urls({QStringLiteral("f%1").arg(folder)});
+            std::map<int, QUrl> firstFound; // by track number
+            FolderEnumerator walk(selection.last().toLocalFile());
+            for (auto entry = walk.next(); entry && std::cmp_less(firstFound.size(), taken[folder]);
+                 entry = walk.next())
+                firstFound[QFileInfo(entry->path).baseName().mid(6).toInt()] =
+                    QUrl::fromLocalFile(entry->path);
+            for (const auto& [number, url] : firstFound)
+                expected << url;
+        }
+        AppHarness app;
+        app.panel.choices = {selection};
+        if (requestDuringAlert)
+            app.alerts.whileOpen = [&] { app.delegate.openFiles({"/m/late.mp3"}); };
+        QMimeData dragged;
+        dragged.setUrls(selection);
+        QDragEnterEvent enter({5, 5}, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop({5, 5}, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+        if (dropped) {
+            app.player().showWindow(); // as the desktop delivers them: through the window
+            QCoreApplication::sendEvent(app.player().window()->windowHandle(), &enter);
+            QCoreApplication::sendEvent(app.player().window()->windowHandle(), &drop);
+        } else {
+            app.delegate.chooseFile(nullptr);
+        }
+        ASSERT_TRUE(app.scanFinishes());
+        ASSERT_EQ(app.alerts.alerts.size(), folderSizes == taken ? 0u : 1u);
+        for (const auto& alert : app.alerts.alerts)
+            EXPECT_EQ(alert.messageText + alert.informativeText,
+                      "Warteschlange begrenztEs wurden die ersten 500 MP3-Dateien übernommen.");
+        EXPECT_EQ(app.player().playlist(),
+                  requestDuringAlert ? QList{QUrl::fromLocalFile("/m/late.mp3")} : expected);
+    }
+}
+
+TEST(AppDelegate, ClosingTheLastWindowEndsTheProgramUnlessASelectionIsScanned)
+{
+    for (const auto& [scanning, queueOpen, terminations] :
+         {std::tuple(false, false, 1), std::tuple(true, false, 0), std::tuple(false, true, 0)}) {
+        AppHarness app;
+        app.delegate.openFiles({"/m/a.mp3", "/m/b.mp3"});
+        if (queueOpen)
+            app.player().showUpcomingTracks();
+        app.delegate.setLoadingSelection(scanning);
+        app.player().window()->close();
+        QCoreApplication::sendPostedEvents();
+        EXPECT_EQ(app.terminations, terminations) << scanning << queueOpen;
+    }
+}
+
+TEST(SelectionScan, CollectsEachMP3OnceInSelectionOrderWithEachFolderSortedNaturally)
+{
+    const FolderTree tree({"a.mp3", "B.MP3", "c.wav", "d/Track 10.mp3", "d/Track 2.mp3",
+                           "d/track 1.mp3", "d/.hidden.mp3", "d/.h/x.mp3", "d/sub/deep/z.mp3",
+                           "d/x.mp3/inner.mp3", "d/notes.txt", "links/"});
+    ASSERT_EQ(::mkfifo(QFile::encodeName(tree.filePath("fifo.mp3")).constData(), 0600), 0);
+    QFile::link(tree.filePath("a.mp3"), tree.filePath("links/song.mp3"));
+    QFile::link(tree.filePath("links"), tree.filePath("links/loop"));
+    QFile::link(tree.filePath("d"), tree.filePath("links/folder.mp3"));
+    for (const auto& [selection, expected] : std::vector<std::pair<QStringList, QStringList>>{
+             {{"a.mp3", "B.MP3", "c.wav", "fifo.mp3"}, {"a.mp3", "B.MP3", "fifo.mp3"}},
+             {{"d/Track 2.mp3", "d"},
+              {"d/Track 2.mp3", "d/sub/deep/z.mp3", "d/track 1.mp3", "d/Track 10.mp3",
+               "d/x.mp3/inner.mp3"}},
+             {{"links", "a.mp3"}, {"links/song.mp3", "a.mp3"}}}) {
+        bool hitLimit = true;
+        EXPECT_EQ(AppDelegate::playlistURLsFromSelection(tree.urls(selection), &hitLimit),
+                  tree.urls(expected));
+        EXPECT_FALSE(hitLimit);
+    }
+}
+
+TEST(SelectionScan, FolderWithTheDeviceAndInodeOfOneSeenBeforeIsNotEntered)
+{
+    const FolderTree tree({"top/a.mp3", "top/mount/b.mp3"});
+    // top/mount stands for a bind mount of top inside itself.
+    const QByteArray mount = QFile::encodeName(tree.filePath("top/mount"));
+    const QByteArray top = QFile::encodeName(tree.filePath("top"));
+    FolderEnumerator walk(tree.filePath("top"),
+                          [&](const QByteArray& path, struct stat* status, bool) {
+                              return ::stat((path == mount ? top : path).constData(), status);
+                          });
+    QStringList found;
+    while (const auto entry = walk.next())
+        found << entry->path;
+    found.sort();
+    EXPECT_EQ(found, QStringList({tree.filePath("top/a.mp3"), tree.filePath("top/mount")}));
+}
