@@ -2,12 +2,14 @@
 #include "app/AppDelegate.h"
 
 #include "player/PlayerWindowController.h"
+#include "ui/StoredBoolean.h"
 
 #include <QAction>
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSettings>
 
 void AppDelegate::buildMenu()
 {
@@ -31,5 +33,8 @@ void AppDelegate::buildMenu()
 
 void AppDelegate::applyDisplayPreferences()
 {
-    // No display preference is stored yet: the window keeps the look it was built with.
+    const QSettings settings;
+    const bool vintage =
+        storedBoolean(settings.value(QStringLiteral("VintageDesign"))).value_or(false);
+    m_playerWindow->setVintageDesignEnabled(vintage);
 }
