@@ -9,6 +9,7 @@ KASSOLIN_PACKAGES=(
     libmpg123-dev mpg123 libsdl2-dev libmp3lame-dev
     googletest libgtest-dev
     xvfb xauth xdotool imagemagick fonts-dejavu-core
+    pulseaudio pulseaudio-utils openbox x11-utils linux-perf
 )
 
 kassolin_install_dependencies() {
