@@ -74,7 +74,12 @@ TEST(Redraw, DataSettersRedrawConfigurationSettersDoNot)
          {"time", [](auto& v) { v.setCurrentTime(0.5); }, true},
          {"duration", [](auto& v) { v.setDuration(3.0); }, false},
          {"waveform colour", [&](auto& v) { v.setDisplayBackgroundColor(grey); }, false}},
-        [] { return new WaveformView; });
+        [] {
+            // Without peaks the view shows no position to redraw.
+            auto* view = new WaveformView;
+            view->setPeaks({0.5f});
+            return view;
+        });
     expectRedraws<MiniScrubberView>({{"value", [](auto& v) { v.setValue(0.5); }, true}},
                                     [] { return new MiniScrubberView; });
     expectRedraws<TransportButton>(
