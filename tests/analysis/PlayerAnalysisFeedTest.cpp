@@ -5,6 +5,7 @@
 #include "analysis/WaveformPeaks.h"
 #include "support/EventLoop.h"
 #include "support/FixtureFiles.h"
+#include "support/PaintCount.h"
 #include "ui/ElidedLabel.h"
 #include "views/LEDMeterView.h"
 #include "views/SpectrumAnalyzerView.h"
@@ -171,6 +172,25 @@ TEST(AnalysisJobs, AControllerGoneWhileItsJobsRunIsNeverTouched)
     // touch would show here.
     processEventsFor(100ms);
     EXPECT_EQ(QThreadPool::globalInstance()->activeThreadCount(), 0);
+}
+
+TEST_F(FeedTest, NothingRepaintsWhilePaused)
+{
+    controller.showWindow();
+    loadWithFrames();
+    controller.waveformView()->setPeaks(std::vector<float>(20000, 0.5f));
+    PaintCount paints;
+    controller.startPlayback();
+    current()->setCurrentTime(30.0); // past the last frames: peaks of 1 and 2 dB, caps at 0.9
+    controller.updateTimeLabels();
+    EXPECT_GT(paints.settle(), 0);
+    controller.pauseButtonPressed(nullptr);
+    paints.settle();
+    // The refresh that every action runs finds nothing new to show. The held peaks fall a sixth
+    // of a dB each time but stay on the top segment.
+    for (int refresh = 0; refresh < 3; ++refresh)
+        controller.updateTimeLabels();
+    EXPECT_EQ(paints.settle(), 0);
 }
 
 } // namespace
