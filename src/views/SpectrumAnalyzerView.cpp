@@ -9,7 +9,6 @@
 
 #include <QPaintEvent>
 #include <QPainter>
-#include <QRegion>
 
 namespace {
 
@@ -72,18 +71,16 @@ void SpectrumAnalyzerView::setSpectrumLevels(const std::vector<float>& levels)
         update();
         return;
     }
-    // Fed 60 times a second, many bars and caps stay on the pixels they lit: only the columns
-    // of those that move are redrawn.
-    std::vector<QRect> changed;
+    // Fed 60 times a second, many bars and caps stay on the pixels they lit: only the span of
+    // columns from the first to the last that moves is redrawn, one rectangle for the window
+    // system to take.
+    QRect changed;
     for (std::size_t bar = 0; bar < after.size(); ++bar) {
         if (!samePixels(before[bar], after[bar], devicePixelRatioF()))
-            changed.push_back(barColumn(after[bar], height()));
+            changed |= barColumn(after[bar], height());
     }
-    if (changed.empty())
-        return;
-    QRegion columns;
-    columns.setRects(changed.data(), static_cast<int>(changed.size()));
-    update(columns);
+    if (!changed.isEmpty())
+        update(changed);
 }
 
 void SpectrumAnalyzerView::paintEvent(QPaintEvent* event)
@@ -97,7 +94,7 @@ void SpectrumAnalyzerView::paintEvent(QPaintEvent* event)
     const std::vector<BarShape> bars = barShapes(m_levels, m_peakHoldLevels, size());
     const QColor capColor = QColor::fromRgbF(0.92f, 0.98f, 0.72f, 0.82f);
     for (std::size_t bar = 0; bar < bars.size(); ++bar) {
-        if (!event->region().intersects(barColumn(bars[bar], height())))
+        if (!event->rect().intersects(barColumn(bars[bar], height())))
             continue;
         painter.setBrush(QColor::fromHsvF(static_cast<float>(spectrumBarHue(bar, bars.size())),
                                           0.64f, 0.82f, 0.82f));
