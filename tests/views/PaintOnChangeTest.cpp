@@ -1,7 +1,9 @@
 #include "support/PaintCount.h"
+#include "support/WidgetRendering.h"
 #include "views/LEDMeterView.h"
 #include "views/MiniScrubberView.h"
 #include "views/SpectrumAnalyzerView.h"
+#include "views/TapeDeckBackgroundView.h"
 #include "views/WaveformView.h"
 
 #include <functional>
@@ -46,6 +48,31 @@ TEST(PaintOnChange, ViewsRepaintOnlyWhenTheirPixelsChange)
     for (const auto& [name, change, repaints] : steps) {
         change();
         EXPECT_EQ(paints.settle() > 0, repaints) << name;
+    }
+}
+
+TEST(PaintOnChange, TurningReelsChangeNothingOutsideTheirArea)
+{
+    TapeDeckBackgroundView deck;
+    deck.setVintageEnabled(true);
+    deck.setReelsAnimating(true);
+    // The design size, and a view of other proportions whose radius follows the lower factor.
+    for (const QSize size : {QSize(836, 471), QSize(400, 400)}) {
+        QImage before = renderWidget(deck, size);
+        const QRect area = deck.reelsRect();
+        for (const double rotation : {0.5, 1.0, 1.5, 2.0}) {
+            deck.setReelRotation(rotation);
+            const QImage after = renderWidget(deck, size);
+            int inside = 0;
+            int outside = 0;
+            for (int y = 0; y < size.height(); ++y)
+                for (int x = 0; x < size.width(); ++x)
+                    (area.contains(x, y) ? inside : outside) +=
+                        before.pixel(x, y) != after.pixel(x, y);
+            EXPECT_GT(inside, 0) << rotation;
+            EXPECT_EQ(outside, 0) << size.width() << " at " << rotation;
+            before = after;
+        }
     }
 }
 
