@@ -23,10 +23,12 @@ build="$top/build/release"
 work=$(mktemp -d /tmp/kassolin-bench-playback.XXXXXX)
 mkdir -m 0700 "$work/runtime" "$work/home" "$work/config"
 servers=()
+player=
+recorder=
 
 cleanup() {
     local pid
-    for pid in "${servers[@]}"; do
+    for pid in $player $recorder "${servers[@]}"; do
         kill "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
@@ -112,16 +114,23 @@ windowPixels() {
     import -window "$1" rgb:- 2>/dev/null | md5sum
 }
 
-# Whether the window's pixels stay the same (`same`) or change (`moving`) over half a second.
+# Whether the window's pixels come to stay the same (`same`) or to change (`moving`) over half
+# a second, within a few tries.
 expectPicture() {
-    local first second
-    first=$(windowPixels "$2")
-    sleep 0.5
-    second=$(windowPixels "$2")
-    if [ "$1" = same ]; then [ "$first" = "$second" ]; else [ "$first" != "$second" ]; fi
+    local first second tries
+    for ((tries = 0; tries < 5; ++tries)); do
+        first=$(windowPixels "$2")
+        sleep 0.5
+        second=$(windowPixels "$2")
+        if [ "$1" = same ]; then
+            [ "$first" = "$second" ] && return 0
+        else
+            [ "$first" != "$second" ] && return 0
+        fi
+    done
+    return 1
 }
 
-player=
 startPlayer() {
     "${KASSOLIN_PLAYER:-$build/src/kassolin}" "$@" >>"$work/player.log" 2>&1 &
     player=$!
@@ -188,13 +197,14 @@ measureRun() {
     # The gap: the monitor recorded from before the first track to after the second.
     parec -d kassolin_bench.monitor --format=s16le --rate=44100 --channels=2 \
         --latency-msec=20 >"$work/monitor.s16" &
-    local recorder=$!
+    recorder=$!
     sleep 0.5
     startPlayer "$work/pink-1.mp3" "$work/pink-2.mp3"
     sleep 8
     stopPlayer
     kill "$recorder"
     wait "$recorder" 2>/dev/null || true
+    recorder=
     record silence "$("$build/bench/kassolin-longest-silence" "$work/monitor.s16")"
 }
 
