@@ -26,11 +26,7 @@ std::filesystem::path benchTrack(int seconds)
     if (std::filesystem::exists(path))
         return path;
     // The demo tune, repeated: music-like content at the bitrate of a typical collection.
-    const Pcm tune = demoTune(44100);
-    Pcm track{44100, 2, {}};
-    while (track.frameCount() < seconds * 44100)
-        track.samples.insert(track.samples.end(), tune.samples.begin(), tune.samples.end());
-    track.samples.resize(static_cast<std::size_t>(seconds) * 44100 * 2);
+    const Pcm track = repeatedTo(demoTune(44100), seconds * 44100);
     Mp3Options options;
     options.bitrateKbps = 192;
     options.quality = 7;

@@ -10,6 +10,7 @@ KASSOLIN_PACKAGES=(
     libpulse-dev pulseaudio pulseaudio-utils
     googletest libgtest-dev
     xvfb xauth xdotool imagemagick fonts-dejavu-core
+    pulseaudio pulseaudio-utils openbox x11-utils linux-perf
 )
 
 kassolin_install_dependencies() {

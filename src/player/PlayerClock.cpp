@@ -12,10 +12,13 @@
 #include <numbers>
 
 #include <QLabel>
+#include <QMainWindow>
 
 namespace {
 
 constexpr double tickMilliseconds = 1000.0 / 60.0;
+// Ten refreshes a second: a restored window catches up within a tenth of a second.
+constexpr std::int64_t ticksWhileMinimized = 6;
 constexpr double reelStepPerTick = 0.18;
 constexpr float silenceDB = -60.0f;
 
@@ -43,13 +46,30 @@ void PlayerWindowController::scheduleNextTick()
 {
     // Ticks fall on a 1/60 s grid, 16 and 17 ms apart; ticks missed while the main thread was
     // busy are dropped rather than caught up, which would speed up the displays' ballistics.
+    // A minimized window shows nothing, so the clock then wakes only every few ticks for the
+    // end of the track; an armed loop keeps every tick, for a jump on time.
+    const std::int64_t step = m_window->isMinimized() && !m_loopEnabled ? ticksWhileMinimized : 1;
     const double elapsed = static_cast<double>(m_clockStarted.nsecsElapsed()) / 1e6;
-    m_ticks = std::max(m_ticks + 1, static_cast<std::int64_t>(elapsed / tickMilliseconds) + 1);
+    m_ticks =
+        std::max(m_ticks + step, static_cast<std::int64_t>(elapsed / tickMilliseconds) + step);
     m_timer.start(
         static_cast<int>(std::ceil(static_cast<double>(m_ticks) * tickMilliseconds - elapsed)));
 }
 
+void PlayerWindowController::tick()
+{
+    scheduleNextTick();
+    // A minimized window shows nothing: its displays are fed again from the first tick after it
+    // is restored. The loop and the end of the track are still watched.
+    refresh(!m_window->isMinimized());
+}
+
 void PlayerWindowController::updateTimeLabels()
+{
+    refresh(true);
+}
+
+void PlayerWindowController::refresh(bool showPosition)
 {
     if (!m_player) {
         refreshWithoutPlayer();
@@ -57,22 +77,17 @@ void PlayerWindowController::updateTimeLabels()
     }
     // At most one loop jump per refresh: a player that still reads at or past B afterwards
     // must not send the refresh round again.
-    if (refreshPosition(true))
-        refreshPosition(false);
+    if (refreshPosition(true, showPosition))
+        refreshPosition(false, showPosition);
 }
 
-bool PlayerWindowController::refreshPosition(bool mayJumpInLoop)
+bool PlayerWindowController::refreshPosition(bool mayJumpInLoop, bool showPosition)
 {
     const double duration = m_player->duration();
     const double time = notNegative(m_player->currentTime());
     const double clampedDuration = notNegative(duration);
-    m_elapsedLabel->setText(formatSeconds(time));
-    m_remainingLabel->setText(QLatin1Char('-') + formatSeconds(clampedDuration - time));
-    m_scrubber->setValue(duration > 0.0 ? time / duration : 0.0);
-    m_waveformView->setCurrentTime(time);
-    advanceReels();
-    updateMeters();
-    updateSpectrumForTime(time);
+    if (showPosition)
+        showPositionInDisplays(time, duration);
 
     if (mayJumpInLoop && m_loopEnabled && m_loopStart >= 0 && m_loopEnd > m_loopStart &&
         time >= m_loopEnd) {
@@ -82,6 +97,17 @@ bool PlayerWindowController::refreshPosition(bool mayJumpInLoop)
     if (!m_player->isPlaying() && duration > 0.0 && time >= clampedDuration)
         handlePlaybackFinished();
     return false;
+}
+
+void PlayerWindowController::showPositionInDisplays(double time, double duration)
+{
+    m_elapsedLabel->setText(formatSeconds(time));
+    m_remainingLabel->setText(QLatin1Char('-') + formatSeconds(notNegative(duration) - time));
+    m_scrubber->setValue(duration > 0.0 ? time / duration : 0.0);
+    m_waveformView->setCurrentTime(time);
+    advanceReels();
+    updateMeters();
+    updateSpectrumForTime(time);
 }
 
 void PlayerWindowController::refreshWithoutPlayer()
@@ -102,7 +128,7 @@ void PlayerWindowController::advanceReels()
     if (rotation > 2 * std::numbers::pi)
         rotation -= 2 * std::numbers::pi;
     m_backgroundView->setReelRotation(rotation);
-    m_backgroundView->update();
+    m_backgroundView->update(m_backgroundView->reelsRect());
 }
 
 void PlayerWindowController::scrubberValueChanged(QObject* sender)

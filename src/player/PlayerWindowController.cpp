@@ -46,10 +46,7 @@ PlayerWindowController::PlayerWindowController(AudioPlayer::Factory playerFactor
 
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, [this] {
-        scheduleNextTick();
-        updateTimeLabels();
-    });
+    connect(&m_timer, &QTimer::timeout, this, &PlayerWindowController::tick);
     buildInterface();
 }
 

@@ -198,7 +198,10 @@ private:
     void changeTrack(qint64 index);
     qint64 nextTrackIndex();
     void setReelsAnimating(bool animating);
-    bool refreshPosition(bool mayJumpInLoop);
+    void tick();
+    void refresh(bool showPosition);
+    bool refreshPosition(bool mayJumpInLoop, bool showPosition);
+    void showPositionInDisplays(double time, double duration);
     void refreshWithoutPlayer();
     void advanceReels();
     void scheduleNextTick();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
+#include <QImage>
 #include <QWidget>
 
 // The stereo level meter: two rows of 15 LED segments, "L" above "R", with a hollow marker on
@@ -12,7 +14,8 @@ class LEDMeterView : public QWidget
 public:
     explicit LEDMeterView(QWidget* parent = nullptr);
 
-    // Decibels; stored as given, limited to the scale only when drawn. Redraws.
+    // Decibels; stored as given, limited to the scale only when drawn. Redraws when a segment
+    // or a peak marker changes.
     void setLeftDB(float left, float right);
 
     float leftDB() const { return m_leftDB; }
@@ -24,7 +27,7 @@ public:
 
     QColor displayBackgroundColor() const { return m_displayBackgroundColor; }
     // Shows at the next redraw; the caller requests it.
-    void setDisplayBackgroundColor(const QColor& color) { m_displayBackgroundColor = color; }
+    void setDisplayBackgroundColor(const QColor& color);
 
     // No width of its own: the layout decides it.
     QSize sizeHint() const override { return {-1, 28}; }
@@ -33,8 +36,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    QRectF rowRect(int row) const;
+    void renderSegmentStates(qreal ratio);
     void drawMeterRowInRect(QPainter& painter, const QRectF& row, float level, float peakLevel,
                             const QString& label) const;
+    static void drawPeakMarker(QPainter& painter, const QRectF& segment);
 
     float m_leftDB = -60.0f;
     float m_rightDB = -60.0f;
@@ -43,4 +49,8 @@ private:
     float m_peakHoldLeftDB = -60.0f;
     float m_peakHoldRightDB = -60.0f;
     QColor m_displayBackgroundColor = QColor::fromRgbF(0.08f, 0.08f, 0.08f);
+    // The meter with every segment in one state, [lit][marked] (segment 0 is lit in all of
+    // them), rendered at the size, pixel ratio and font they were last drawn at.
+    QImage m_stateImages[2][2];
+    QFont m_imageFont;
 };

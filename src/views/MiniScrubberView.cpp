@@ -3,6 +3,8 @@
 #include "views/Limits.h"
 #include "views/ScrubberGeometry.h"
 
+#include <cmath>
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -13,8 +15,13 @@ MiniScrubberView::MiniScrubberView(QWidget* parent) : QWidget(parent)
 
 void MiniScrubberView::setValue(double value)
 {
+    const double previous = m_value;
     m_value = limitedTo(value, 0.0, 1.0);
-    update();
+    // The clock sets the value 60 times a second; on a long track the knob moves a pixel only
+    // every second or so.
+    const double pixels = width() * devicePixelRatioF();
+    if (std::round(previous * pixels) != std::round(m_value * pixels))
+        update();
 }
 
 void MiniScrubberView::mousePressEvent(QMouseEvent* event)

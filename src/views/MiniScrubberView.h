@@ -14,7 +14,8 @@ public:
     explicit MiniScrubberView(QWidget* parent = nullptr);
 
     double value() const { return m_value; }
-    // Limited to 0…1 (not a number counts as 0). Redraws; sends nothing.
+    // Limited to 0…1 (not a number counts as 0). Redraws when the knob moves a pixel; sends
+    // nothing.
     void setValue(double value);
 
     QObject* target() const { return m_report.target(); }

@@ -14,7 +14,8 @@ class SpectrumAnalyzerView : public QWidget
 public:
     explicit SpectrumAnalyzerView(QWidget* parent = nullptr);
 
-    // Band levels 0…1, lowest band first; moves the caps one update on and redraws.
+    // Band levels 0…1, lowest band first; moves the caps one update on and redraws the bars and
+    // caps that move by a pixel.
     void setSpectrumLevels(const std::vector<float>& levels);
 
     const std::vector<float>& levels() const { return m_levels; }

@@ -16,6 +16,9 @@ namespace {
 
 const QString panelResource = QStringLiteral(":/VintageTapePanel.svg");
 constexpr double panelOpacity = 0.82;
+constexpr QPointF leftReel(343.0, 315.0);
+constexpr QPointF rightReel(496.0, 315.0);
+constexpr double reelRadius = 31.0;
 
 std::unique_ptr<QSvgRenderer> loadPanelImage()
 {
@@ -46,6 +49,8 @@ QPen strokePen(const QColor& color, double width)
 TapeDeckBackgroundView::TapeDeckBackgroundView(QWidget* parent)
     : QWidget(parent), m_panelImage(loadPanelImage())
 {
+    // Both designs fill every pixel: the window behind need not be painted first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     if (m_panelImage)
         m_panelImage->setAspectRatioMode(Qt::IgnoreAspectRatio);
 }
@@ -78,8 +83,8 @@ void TapeDeckBackgroundView::paintEvent(QPaintEvent*)
     if (m_panelImage)
         drawPanelImage(painter);
     if (m_reelsAnimating) {
-        drawAnimatedReelAtDesignPoint(painter, 343.0, 315.0, 31.0);
-        drawAnimatedReelAtDesignPoint(painter, 496.0, 315.0, 31.0);
+        drawAnimatedReelAtDesignPoint(painter, leftReel.x(), leftReel.y(), reelRadius);
+        drawAnimatedReelAtDesignPoint(painter, rightReel.x(), rightReel.y(), reelRadius);
     }
     const QRectF frame = insetRect(rect(), 7.0, 7.0);
     if (frame.isEmpty())
@@ -87,6 +92,19 @@ void TapeDeckBackgroundView::paintEvent(QPaintEvent*)
     painter.setPen(strokePen(QColor::fromRgbF(0.0f, 0.0f, 0.0f, 0.24f), 1.0));
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(frame, 9.0, 9.0);
+}
+
+QRect TapeDeckBackgroundView::reelsRect() const
+{
+    QRectF area;
+    for (const QPointF& centre : {leftReel, rightReel}) {
+        const ReelGeometry reel = reelGeometry(size(), centre, reelRadius, 0.0);
+        // The spokes end within the radius; their shadows reach past them by their offset, half
+        // their width and a pixel of smoothing.
+        const double reach = reel.radius + 4.0;
+        area |= QRectF(reel.centre - QPointF(reach, reach), reel.centre + QPointF(reach, reach));
+    }
+    return area.toAlignedRect();
 }
 
 void TapeDeckBackgroundView::drawPanelImage(QPainter& painter)

@@ -29,6 +29,8 @@ public:
     // Radians; a growing angle turns the spokes clockwise.
     double reelRotation() const { return m_reelRotation; }
     void setReelRotation(double rotation) { m_reelRotation = rotation; }
+    // The area the turning spokes cover: all that a new angle redraws.
+    QRect reelsRect() const;
     // The panel artwork, from the resource ":/VintageTapePanel.svg" when it exists; may be null.
     QSvgRenderer* panelImage() const { return m_panelImage.get(); }
     void setPanelImage(std::unique_ptr<QSvgRenderer> image);

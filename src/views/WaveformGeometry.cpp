@@ -51,6 +51,14 @@ double waveformPlayheadX(const WaveformWindow& window, double viewWidth)
     return limitedTo(x, 2.0, viewWidth - 2.0);
 }
 
+std::int64_t waveformScrollColumn(const WaveformWindow& window, double viewWidth)
+{
+    // Far beyond any track, and safe to convert.
+    constexpr double lastColumn = 1e15;
+    const double column = window.visibleStart / window.visibleDuration * viewWidth;
+    return std::llround(limitedTo(column, 0.0, lastColumn));
+}
+
 std::vector<QLineF> waveformPeakLines(const std::vector<float>& peaks, const QRectF& strip,
                                       const WaveformWindow& window)
 {

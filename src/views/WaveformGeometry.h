@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include <QLineF>
@@ -28,6 +29,9 @@ WaveformWindow waveformWindow(double duration, double currentTime);
 // lower than 4 points, so a very low view clips them rather than inverting them.
 WaveformStrips waveformStrips(const QSizeF& viewSize);
 double waveformPlayheadX(const WaveformWindow& window, double viewWidth);
+// The column of the track at the view's left edge, the window's length spanning the view's
+// width: the lines scroll by whole columns, each bin on the column of its centre.
+std::int64_t waveformScrollColumn(const WaveformWindow& window, double viewWidth);
 // One vertical line per bin that touches the window, in bin order, on pixel centres. `peaks`
 // holds equal bins covering the whole track; values are limited to 0…1, and 0 still gives a
 // line 1 point long. The strip's own x is not added: strips span the whole view.

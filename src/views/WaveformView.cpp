@@ -8,18 +8,6 @@
 #include <QPainter>
 #include <QPainterPath>
 
-namespace {
-
-void drawPeakLines(QPainter& painter, const std::vector<QLineF>& lines)
-{
-    // One line at a time: where several bins fall on one pixel column the translucent lines
-    // add up, so dense passages come out brighter. A batch would be filled as one shape.
-    for (const QLineF& line : lines)
-        painter.drawLine(line);
-}
-
-} // namespace
-
 WaveformView::WaveformView(QWidget* parent) : QWidget(parent)
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -30,25 +18,39 @@ void WaveformView::setPeaks(std::vector<float> peaks)
     m_peaks = std::move(peaks);
     m_leftPeaks = m_peaks;
     m_rightPeaks = m_peaks;
+    m_lines.clear();
     update();
 }
 
 void WaveformView::setLeftPeaks(std::vector<float> peaks)
 {
     m_leftPeaks = std::move(peaks);
+    m_lines.clear();
     update();
 }
 
 void WaveformView::setRightPeaks(std::vector<float> peaks)
 {
     m_rightPeaks = std::move(peaks);
+    m_lines.clear();
     update();
 }
 
 void WaveformView::setCurrentTime(double time)
 {
+    const WaveformWindow before = waveformWindow(m_duration, m_currentTime);
     m_currentTime = std::isnan(time) ? 0.0 : std::max(time, 0.0);
-    update();
+    // Without peaks only the background shows, whatever the position.
+    if (m_leftPeaks.empty() && m_rightPeaks.empty())
+        return;
+    if (!showsSamePosition(before, waveformWindow(m_duration, m_currentTime)))
+        update(insetRect(rect(), 1.0, 1.0).toAlignedRect());
+}
+
+bool WaveformView::showsSamePosition(const WaveformWindow& a, const WaveformWindow& b) const
+{
+    return waveformScrollColumn(a, width()) == waveformScrollColumn(b, width()) &&
+           waveformPlayheadX(a, width()) == waveformPlayheadX(b, width());
 }
 
 void WaveformView::paintEvent(QPaintEvent*)
@@ -66,11 +68,7 @@ void WaveformView::paintEvent(QPaintEvent*)
     painter.setClipPath(clip);
 
     const WaveformWindow window = waveformWindow(m_duration, m_currentTime);
-    const WaveformStrips strips = waveformStrips(size());
-    painter.setPen(
-        QPen(QColor::fromRgbF(0.0f, 0.72f, 0.82f, 0.62f), 1.0, Qt::SolidLine, Qt::FlatCap));
-    drawPeakLines(painter, waveformPeakLines(m_leftPeaks, strips.left, window));
-    drawPeakLines(painter, waveformPeakLines(m_rightPeaks, strips.right, window));
+    m_lines.draw(painter, size(), devicePixelRatioF(), window, m_leftPeaks, m_rightPeaks);
 
     const double playheadX = waveformPlayheadX(window, width());
     painter.setCompositionMode(QPainter::CompositionMode_Source);

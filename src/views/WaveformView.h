@@ -1,5 +1,7 @@
 #pragma once
 
+#include "views/WaveformLineCache.h"
+
 #include <vector>
 
 #include <QColor>
@@ -27,7 +29,8 @@ public:
     // Seconds; stored as given, shown at the next redraw, which the caller requests.
     void setDuration(double duration) { m_duration = duration; }
     double duration() const { return m_duration; }
-    // Seconds; never stored below 0 (not a number counts as 0). Redraws.
+    // Seconds; never stored below 0 (not a number counts as 0). Redraws when the lines scroll by
+    // a column or the playhead moves.
     void setCurrentTime(double time);
     double currentTime() const { return m_currentTime; }
 
@@ -42,10 +45,13 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    bool showsSamePosition(const WaveformWindow& a, const WaveformWindow& b) const;
+
     std::vector<float> m_peaks;
     std::vector<float> m_leftPeaks;
     std::vector<float> m_rightPeaks;
     double m_duration = 0.0;
     double m_currentTime = 0.0;
     QColor m_displayBackgroundColor = QColor::fromRgbF(0.08f, 0.08f, 0.08f);
+    WaveformLineCache m_lines;
 };

@@ -1,6 +1,7 @@
 #include "player/PlayerTestFixture.h"
 
 #include "support/FixtureFiles.h"
+#include "support/PaintCount.h"
 #include "ui/ElidedLabel.h"
 #include "views/LEDMeterView.h"
 #include "views/SpectrumAnalyzerView.h"
@@ -77,6 +78,28 @@ TEST_F(PlayerTest, OnlyTheResultsOfTheCurrentLoadReachTheDisplaysEvenWhenStaleOn
     // Silence: 60 bass and 20 spectrum frames a second, at -60 dB and level 0.
     EXPECT_EQ(controller.bassMeterFrames(), BassMeterFrames(600, {-60.0f, -60.0f}));
     EXPECT_EQ(controller.spectrumFrames(), SpectrumFrames(200, emptySpectrumLevels()));
+}
+
+TEST_F(PlayerTest, NothingRepaintsWhilePaused)
+{
+    controller.showWindow();
+    controller.loadPlaylist(tracks({"a"}), 0, false);
+    finishJobs();
+    controller.setBassMeterFrames({{-10.0f, -20.0f}, {-3.0f, -4.0f}, {1.0f, 2.0f}});
+    controller.setSpectrumFrames({SpectrumLevels(16, 0.1f), SpectrumLevels(16, 0.9f)});
+    controller.waveformView()->setPeaks(std::vector<float>(20000, 0.5f));
+    PaintCount paints;
+    controller.startPlayback();
+    current()->setCurrentTime(30.0); // past the last frames: peaks of 1 and 2 dB, caps at 0.9
+    controller.updateTimeLabels();
+    EXPECT_GT(paints.settle(), 0);
+    controller.pauseButtonPressed(nullptr);
+    paints.settle();
+    // The refresh that every action runs finds nothing new to show. The held peaks fall a sixth
+    // of a dB each time but stay on the top segment.
+    for (int refresh = 0; refresh < 3; ++refresh)
+        controller.updateTimeLabels();
+    EXPECT_EQ(paints.settle(), 0);
 }
 
 } // namespace

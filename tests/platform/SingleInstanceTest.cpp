@@ -34,7 +34,8 @@ struct RunningPlayer
         kassolin.setProcessEnvironment(environment);
         kassolin.setWorkingDirectory(folder);
         kassolin.start(KASSOLIN_PATH, arguments);
-        QTest::qWaitFor([&] { return kassolin.state() == QProcess::NotRunning; }, 60000);
+        // A player that never exits is killed below and reads as -1.
+        (void)QTest::qWaitFor([&] { return kassolin.state() == QProcess::NotRunning; }, 60000);
         kassolin.kill();
         kassolin.waitForFinished();
         return kassolin.exitStatus() == QProcess::NormalExit ? kassolin.exitCode() : -1;

@@ -1,5 +1,6 @@
 #include "Signals.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
@@ -63,6 +64,30 @@ Pcm whiteNoise(double amplitude, int sampleRate, int channels, std::int64_t fram
                   [&](std::int64_t, int) { return static_cast<float>(distribution(generator)); });
 }
 
+Pcm pinkNoise(double rms, int sampleRate, int channels, std::int64_t frames, std::uint32_t seed)
+{
+    // White noise through Paul Kellet's three-pole approximation of a -3 dB/octave filter.
+    std::mt19937 generator(seed);
+    std::normal_distribution<double> white(0.0, 1.0);
+    std::vector<std::array<double, 3>> poles(static_cast<std::size_t>(std::max(channels, 0)));
+    Pcm pcm = filled(sampleRate, channels, frames, [&](std::int64_t, int c) {
+        std::array<double, 3>& b = poles[static_cast<std::size_t>(c)];
+        const double w = white(generator);
+        b[0] = 0.99765 * b[0] + w * 0.0990460;
+        b[1] = 0.96300 * b[1] + w * 0.2965164;
+        b[2] = 0.57000 * b[2] + w * 1.0526913;
+        return static_cast<float>(b[0] + b[1] + b[2] + w * 0.1848);
+    });
+    double energy = 0.0;
+    for (const float sample : pcm.samples)
+        energy += static_cast<double>(sample) * sample;
+    const double gain =
+        energy > 0.0 ? rms / std::sqrt(energy / static_cast<double>(pcm.samples.size())) : 0.0;
+    for (float& sample : pcm.samples)
+        sample = static_cast<float>(sample * gain);
+    return pcm;
+}
+
 Pcm demoTune(int sampleRate)
 {
     // Eight bars of a plucked arpeggio over a bass line, two beats a second.
@@ -87,4 +112,25 @@ Pcm demoTune(int sampleRate)
         const double pan = c == 0 ? 0.6 : 0.4;
         return static_cast<float>(0.45 * pan * pluck + 0.35 * bassTone);
     });
+}
+
+Pcm repeatedTo(const Pcm& pcm, std::int64_t frames)
+{
+    Pcm repeated{pcm.sampleRate, pcm.channels, {}};
+    if (pcm.samples.empty() || frames <= 0)
+        return repeated;
+    const auto length = static_cast<std::size_t>(frames) * static_cast<std::size_t>(pcm.channels);
+    repeated.samples.reserve(length);
+    while (repeated.samples.size() < length)
+        repeated.samples.insert(repeated.samples.end(), pcm.samples.begin(), pcm.samples.end());
+    repeated.samples.resize(length);
+    return repeated;
+}
+
+Pcm framesOf(const Pcm& pcm, std::int64_t first, std::int64_t end)
+{
+    first = std::clamp<std::int64_t>(first, 0, pcm.frameCount());
+    end = std::clamp<std::int64_t>(end, first, pcm.frameCount());
+    const auto begin = pcm.samples.begin() + first * pcm.channels;
+    return {pcm.sampleRate, pcm.channels, {begin, begin + (end - first) * pcm.channels}};
 }

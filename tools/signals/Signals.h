@@ -25,5 +25,12 @@ Pcm oppositeStereoSine(double frequency, double amplitude, int sampleRate, std::
 // Uniform white noise in [-amplitude, amplitude], reproducible from its seed.
 Pcm whiteNoise(double amplitude, int sampleRate, int channels, std::int64_t frames,
                std::uint32_t seed);
+// Pink noise (falling 3 dB per octave) of the given RMS level, independent on each channel and
+// reproducible from its seed.
+Pcm pinkNoise(double rms, int sampleRate, int channels, std::int64_t frames, std::uint32_t seed);
 // A few seconds of a small synthesized tune with a bass line: the demo track.
 Pcm demoTune(int sampleRate);
+// `pcm` repeated and cut to `frames` frames.
+Pcm repeatedTo(const Pcm& pcm, std::int64_t frames);
+// The frames from `first` up to, not including, `end`, both limited to the signal.
+Pcm framesOf(const Pcm& pcm, std::int64_t first, std::int64_t end);

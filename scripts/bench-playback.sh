@@ -1,0 +1,230 @@
+#!/usr/bin/env bash
+# Measures what playing costs on a desktop: builds Kassolin in Release, starts its own X server
+# (Xvfb with a small window manager) and a PulseAudio daemon with a null sink in a temporary
+# runtime directory, plays a 300 s track with all three displays shown and prints one
+# "name: value unit" line per figure, each the median of the runs:
+#   CPU of the player, the sound server and the X server over 20 s after 5 s of play; the
+#   player's CPU while paused and while playing minimized (all in % of one core); resident and
+#   proportional memory; launch to a mapped window; and the longest silence at a track change,
+#   recorded from the null sink's monitor, between two tracks cut from one pink noise.
+# Usage: scripts/bench-playback.sh [RUNS]   (3 runs by default)
+# BENCH_SECONDS sets the span of each CPU figure (20 s); KASSOLIN_PLAYER another build's player,
+# for a comparison. Profile by hand with perf record -g -p PID, the PID from the "player pid" line.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+source "$top/scripts/deps.sh"
+kassolin_install_dependencies
+kassolin_build_release "$top" >/dev/null
+
+runs=${1:-3}
+span=${BENCH_SECONDS:-20}
+warmup=5
+build="$top/build/release"
+work=$(mktemp -d /tmp/kassolin-bench-playback.XXXXXX)
+mkdir -m 0700 "$work/runtime" "$work/home" "$work/config"
+servers=()
+player=
+recorder=
+
+cleanup() {
+    local pid
+    for pid in $player $recorder "${servers[@]}"; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "bench-playback: $*" >&2
+    exit 1
+}
+
+# Polls `command` every 50 ms for up to 10 s.
+await() {
+    local tries
+    for ((tries = 0; tries < 200; ++tries)); do
+        "$@" >/dev/null 2>&1 && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/config"
+# No session bus: nothing may autolaunch one behind the benchmark's back.
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus"
+export LANG=C.UTF-8
+
+# --- servers ---------------------------------------------------------------------------------
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+servers+=($!)
+xserver=$!
+await test -s "$work/display" || fail "Xvfb did not start"
+export DISPLAY=":$(cat "$work/display")"
+
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+servers+=($!)
+await xprop -root -notype _NET_SUPPORTING_WM_CHECK || fail "the window manager did not start"
+await sh -c 'xprop -root -notype _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
+    fail "the window manager did not start"
+
+socket="$work/runtime/pulse-native"
+pulseaudio -n --daemonize=no --exit-idle-time=-1 --system=no --realtime=no --high-priority=no \
+    --use-pid-file=no --log-target=file:"$work/pulse.log" \
+    -L "module-native-protocol-unix socket=$socket auth-anonymous=1" \
+    -L "module-null-sink sink_name=kassolin_bench rate=44100 channels=2" &
+servers+=($!)
+soundserver=$!
+export PULSE_SERVER="unix:$socket"
+await pactl info || fail "PulseAudio did not start (see $work/pulse.log)"
+# Today's output is SDL; it reaches the server through its PulseAudio backend.
+export SDL_AUDIODRIVER=pulseaudio
+
+# --- tracks ----------------------------------------------------------------------------------
+track="$work/track-300s.mp3"
+"$build/tools/kassolin-demo-track" --seconds 300 "$track"
+"$build/tools/kassolin-demo-track" --pink-halves 6 "$work/pink-1.mp3" "$work/pink-2.mp3"
+
+# --- measuring -------------------------------------------------------------------------------
+# CPU time of a process in clock ticks (user + system, all threads).
+cpuTicks() {
+    sed 's/.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'
+}
+
+# CPU of each given process over `span` seconds, in % of one core, one figure a line.
+cpuOver() {
+    local pid before=() after=() i
+    for pid in "$@"; do before+=("$(cpuTicks "$pid")"); done
+    sleep "$span"
+    for pid in "$@"; do after+=("$(cpuTicks "$pid")"); done
+    for i in "${!before[@]}"; do
+        awk -v d=$((after[i] - before[i])) -v hz="$(getconf CLK_TCK)" -v s="$span" \
+            'BEGIN { printf "%.2f\n", d / hz / s * 100 }'
+    done
+}
+
+# A field of /proc/PID/smaps_rollup in MB.
+memoryMB() {
+    awk -v field="$2:" '$1 == field { printf "%.1f\n", $2 / 1024 }' "/proc/$1/smaps_rollup"
+}
+
+# A checksum of the window's pixels: unchanged while nothing repaints.
+windowPixels() {
+    import -window "$1" rgb:- 2>/dev/null | md5sum
+}
+
+# Whether the window's pixels come to stay the same (`same`) or to change (`moving`) over half
+# a second, within a few tries.
+expectPicture() {
+    local first second tries
+    for ((tries = 0; tries < 5; ++tries)); do
+        first=$(windowPixels "$2")
+        sleep 0.5
+        second=$(windowPixels "$2")
+        if [ "$1" = same ]; then
+            [ "$first" = "$second" ] && return 0
+        else
+            [ "$first" != "$second" ] && return 0
+        fi
+    done
+    return 1
+}
+
+startPlayer() {
+    "${KASSOLIN_PLAYER:-$build/src/kassolin}" "$@" >>"$work/player.log" 2>&1 &
+    player=$!
+}
+
+stopPlayer() {
+    kill "$player" 2>/dev/null || true
+    wait "$player" 2>/dev/null || true
+    player=
+}
+
+record() {
+    echo "$1 $2" >>"$work/figures"
+}
+
+measureRun() {
+    # Launch: from the start of the process to the window manager's map of its window.
+    rm -f "$work/maps" "$work/xev.fifo"
+    mkfifo "$work/xev.fifo"
+    while read -r line; do
+        case $line in MapNotify*) echo "$EPOCHREALTIME" >>"$work/maps" ;; esac
+    done <"$work/xev.fifo" &
+    local reader=$!
+    stdbuf -oL xev -root -event substructure >"$work/xev.fifo" 2>/dev/null &
+    local watcher=$!
+    sleep 0.5
+    local launched=$EPOCHREALTIME
+    startPlayer "$track"
+    await test -s "$work/maps" || fail "the player's window was not mapped"
+    record launch "$(awk -v a="$launched" -v b="$(head -n1 "$work/maps")" \
+        'BEGIN { printf "%.3f", b - a }')"
+    kill "$watcher"
+    wait "$watcher" "$reader" 2>/dev/null || true
+    local window
+    window=$(xdotool search --sync --onlyvisible --pid "$player" --name Kassolin | head -n1)
+    echo "player pid $player" >&2
+
+    sleep "$warmup"
+    local cpu
+    mapfile -t cpu < <(cpuOver "$player" "$soundserver" "$xserver")
+    record player "${cpu[0]}"
+    record soundserver "${cpu[1]}"
+    record xserver "${cpu[2]}"
+    record rss "$(memoryMB "$player" Rss)"
+    record pss "$(memoryMB "$player" Pss)"
+
+    # Keys: the window opens with the first transport key focused (previous, stop, play,
+    # pause, ...), so three tabs reach pause and one back tab then play.
+    xdotool windowactivate --sync "$window"
+    xdotool key --delay 50 Tab Tab Tab space
+    sleep 0.3
+    expectPicture same "$window" || fail "the player did not pause"
+    sleep 1
+    record paused "$(cpuOver "$player")"
+
+    xdotool key --delay 50 shift+Tab space
+    sleep 0.3
+    expectPicture moving "$window" || fail "the player did not play again"
+    xdotool windowminimize --sync "$window"
+    sleep 1
+    record minimized "$(cpuOver "$player")"
+    stopPlayer
+
+    # The gap: the monitor recorded from before the first track to after the second.
+    parec -d kassolin_bench.monitor --format=s16le --rate=44100 --channels=2 \
+        --latency-msec=20 >"$work/monitor.s16" &
+    recorder=$!
+    sleep 0.5
+    startPlayer "$work/pink-1.mp3" "$work/pink-2.mp3"
+    sleep 8
+    stopPlayer
+    kill "$recorder"
+    wait "$recorder" 2>/dev/null || true
+    recorder=
+    record silence "$("$build/bench/kassolin-longest-silence" "$work/monitor.s16")"
+}
+
+median() {
+    awk -v name="$1" '$1 == name { print $2 }' "$work/figures" | sort -g |
+        awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'
+}
+
+for ((run = 1; run <= runs; ++run)); do
+    measureRun
+    echo "run $run of $runs:" $(awk -v r="$run" '{ printf "%s=%s ", $1, $2 }' \
+        <(tail -n 9 "$work/figures")) >&2
+done
+
+echo "player cpu, playing, all displays: $(median player) %"
+echo "sound server cpu, playing: $(median soundserver) %"
+echo "x server cpu, playing: $(median xserver) %"
+echo "player cpu, paused: $(median paused) %"
+echo "player cpu, playing minimized: $(median minimized) %"
+echo "player resident memory: $(median rss) MB"
+echo "player proportional memory: $(median pss) MB"
+echo "launch to mapped window: $(median launch) s"
+echo "longest silence at a track change: $(median silence) ms"

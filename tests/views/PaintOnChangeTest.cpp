@@ -1,0 +1,79 @@
+#include "support/PaintCount.h"
+#include "support/WidgetRendering.h"
+#include "views/LEDMeterView.h"
+#include "views/MiniScrubberView.h"
+#include "views/SpectrumAnalyzerView.h"
+#include "views/TapeDeckBackgroundView.h"
+#include "views/WaveformView.h"
+
+#include <functional>
+#include <tuple>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(PaintOnChange, ViewsRepaintOnlyWhenTheirPixelsChange)
+{
+    MiniScrubberView scrubber;
+    LEDMeterView meter;
+    SpectrumAnalyzerView spectrum;
+    WaveformView waveform;
+    waveform.setDuration(180.0);
+    waveform.setPeaks(std::vector<float>(36000, 0.5f));
+    for (const auto& [view, size] : {std::pair<QWidget*, QSize>{&scrubber, {200, 10}},
+                                     {&meter, {250, 28}},
+                                     {&spectrum, {300, 84}},
+                                     {&waveform, {300, 84}}}) {
+        view->resize(size);
+        view->show();
+    }
+    const auto bands = [](float level) { return std::vector<float>(16, level); };
+    // change, whether it repaints
+    const std::tuple<const char*, std::function<void()>, bool> steps[] = {
+        {"scrubber", [&] { scrubber.setValue(0.5); }, true},
+        {"knob 0.4 px on", [&] { scrubber.setValue(0.502); }, false},
+        {"knob 1 px on", [&] { scrubber.setValue(0.505); }, true},
+        {"meter", [&] { meter.setLeftDB(-10.0f, -10.0f); }, true},
+        {"level and peak within a segment", [&] { meter.setLeftDB(-10.3f, -10.3f); }, false},
+        {"next segment", [&] { meter.setLeftDB(-8.0f, -10.3f); }, true},
+        {"spectrum", [&] { spectrum.setSpectrumLevels(bands(0.5f)); }, true},
+        {"bars and caps 0.3 px up", [&] { spectrum.setSpectrumLevels(bands(0.504f)); }, false},
+        {"bars down", [&] { spectrum.setSpectrumLevels(bands(0.1f)); }, true},
+        {"waveform", [&] { waveform.setCurrentTime(60.0); }, true},
+        {"0.3 columns on", [&] { waveform.setCurrentTime(60.001); }, false},
+        {"a column on", [&] { waveform.setCurrentTime(60.004); }, true}};
+    PaintCount paints;
+    paints.settle();
+    for (const auto& [name, change, repaints] : steps) {
+        change();
+        EXPECT_EQ(paints.settle() > 0, repaints) << name;
+    }
+}
+
+TEST(PaintOnChange, TurningReelsChangeNothingOutsideTheirArea)
+{
+    TapeDeckBackgroundView deck;
+    deck.setVintageEnabled(true);
+    deck.setReelsAnimating(true);
+    // The design size, and a view of other proportions whose radius follows the lower factor.
+    for (const QSize size : {QSize(836, 471), QSize(400, 400)}) {
+        QImage before = renderWidget(deck, size);
+        const QRect area = deck.reelsRect();
+        for (const double rotation : {0.5, 1.0, 1.5, 2.0}) {
+            deck.setReelRotation(rotation);
+            const QImage after = renderWidget(deck, size);
+            int inside = 0;
+            int outside = 0;
+            for (int y = 0; y < size.height(); ++y)
+                for (int x = 0; x < size.width(); ++x)
+                    (area.contains(x, y) ? inside : outside) +=
+                        before.pixel(x, y) != after.pixel(x, y);
+            EXPECT_GT(inside, 0) << rotation;
+            EXPECT_EQ(outside, 0) << size.width() << " at " << rotation;
+            before = after;
+        }
+    }
+}
+
+} // namespace
