@@ -177,6 +177,9 @@ bool PlayerWindowController::skipToNextEntryAfterFailure(bool autoplay)
 void PlayerWindowController::reportLoadFailure()
 {
     const std::uint64_t generation = *m_analysisGeneration;
+    // The track change has ended in this failure. A track started while the alert is open
+    // (an open request) must be free to end and advance, so no change is in progress now.
+    m_advancingTrack = false;
     showError(QStringLiteral("Die MP3-Datei konnte nicht geöffnet werden."));
     // The alert ran an event loop of its own: a track loaded meanwhile owns the state now.
     if (!isAnalysisGenerationCurrent(generation))

@@ -48,19 +48,4 @@ TEST_F(PlayerTest, ALongChainOfBrokenEntriesDoesNotRecurse)
     EXPECT_EQ(alerts.alerts.size(), 1u);
 }
 
-TEST_F(PlayerTest, ALoadDuringTheFailureAlertKeepsItsTrack)
-{
-    alerts.whileOpen = [this] {
-        alerts.whileOpen = nullptr;
-        controller.loadPlaylist(tracks({"other"}), 0, true);
-    };
-    controller.loadPlaylist(tracks({"broken"}), 0, false);
-    ASSERT_EQ(alerts.alerts.size(), 1u);
-    ASSERT_TRUE(current());
-    EXPECT_EQ(current()->path, track("other").toLocalFile());
-    EXPECT_TRUE(current()->isPlaying());
-    EXPECT_TRUE(controller.isTimerRunning());
-    EXPECT_EQ(controller.securityScopedURL(), track("other"));
-}
-
 } // namespace
