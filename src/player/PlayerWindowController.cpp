@@ -206,5 +206,5 @@ void PlayerWindowController::stopSecurityScopedAccess()
 
 void PlayerWindowController::showError(const QString& message)
 {
-    m_alerts.runModal({message, m_currentFile.fileName(), AlertPresenter::Style::Warning});
+    m_alerts.runModal({message, m_currentFile.fileName()});
 }
