@@ -13,7 +13,6 @@ class PlayerWindowTest : public PlayerTest
 protected:
     void SetUp() override
     {
-        controller.window()->move(200, 150);
         controller.showWindow();
         QTest::qWait(20);
     }
