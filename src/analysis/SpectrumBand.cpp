@@ -27,7 +27,8 @@ float bassWeight(float centre)
 
 double trebleTilt(std::uint64_t band, std::uint64_t bandCount)
 {
-    // The single-precision 0.42, widened: the tilt has always been computed with it.
+    // 0.42 in single precision, like the band table's other weights, widened: the top band's
+    // lift is the one a float 0.42 gives, 1.41999998688697815.
     const double tilt = static_cast<double>(0.42f);
     return 1.0 + tilt * static_cast<double>(band) /
                      static_cast<double>(std::max<std::uint64_t>(1, bandCount - 1));

@@ -9,18 +9,11 @@
 class AlertPresenter
 {
 public:
-    enum class Style
-    {
-        Warning,
-        Informational
-    };
-
     struct Alert
     {
         QString messageText;
         QString informativeText;
-        Style style = Style::Warning;
-        QPixmap icon{}; // the style's icon when null
+        QPixmap icon{}; // the warning icon when null
     };
 
     virtual ~AlertPresenter() = default;

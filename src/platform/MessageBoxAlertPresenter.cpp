@@ -10,8 +10,7 @@ void MessageBoxAlertPresenter::runModal(const Alert& alert)
     box.setText(alert.messageText);
     box.setInformativeText(alert.informativeText);
     if (alert.icon.isNull())
-        box.setIcon(alert.style == Style::Warning ? QMessageBox::Warning
-                                                  : QMessageBox::Information);
+        box.setIcon(QMessageBox::Warning);
     else
         box.setIconPixmap(alert.icon);
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);

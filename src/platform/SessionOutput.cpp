@@ -20,11 +20,6 @@ std::unique_ptr<AudioOutput> opened(const AudioFormat& format, AudioOutput::Clie
     return output;
 }
 
-bool operator==(const AudioFormat& a, const AudioFormat& b)
-{
-    return a.sampleRate == b.sampleRate && a.channelCount == b.channelCount;
-}
-
 } // namespace
 
 SessionOutput::SessionOutput(DeviceOpener openDevice) : m_openDevice(std::move(openDevice)) {}

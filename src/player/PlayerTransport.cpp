@@ -177,9 +177,8 @@ void PlayerWindowController::showUpcomingTracks()
         m_queueWindow->reloadAndShow();
         return;
     }
-    m_alerts.runModal({QStringLiteral("Warteschlange"),
-                       QStringLiteral("Keine weiteren Titel in der Liste."),
-                       AlertPresenter::Style::Informational});
+    m_alerts.runModal(
+        {QStringLiteral("Warteschlange"), QStringLiteral("Keine weiteren Titel in der Liste.")});
 }
 
 std::vector<UpcomingTrackItem> PlayerWindowController::upcomingTrackItems() const

@@ -13,11 +13,12 @@
 
 #include <algorithm>
 
-#include <QGuiApplication>
+#include <QEvent>
 #include <QMainWindow>
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QThreadPool>
+#include <QWindow>
 
 namespace {
 
@@ -41,8 +42,6 @@ PlayerWindowController::PlayerWindowController(AudioPlayer::Factory playerFactor
     m_window->setWindowTitle(QStringLiteral("Kassolin"));
     m_window->setCentralWidget(new TapeDeckBackgroundView(m_window.get()));
     setWindowContentSize(QSizeF(initialContentWidth, initialContentHeight), false);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        m_window->move(screen->availableGeometry().center() - m_window->rect().center());
 
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -62,9 +61,38 @@ PlayerWindowController::~PlayerWindowController()
 
 void PlayerWindowController::showWindow()
 {
+    // Centred at the size it is first shown with. A window manager frames the window only as it
+    // maps it, so the frame is centred once more when the window first appears (eventFilter);
+    // from then on the window stays where the user puts it.
+    const bool firstShow = !m_windowShown;
+    if (firstShow)
+        centreWindowFrame();
     m_window->show();
+    m_windowShown = true;
+    if (QWindow* handle = m_window->windowHandle(); firstShow && handle)
+        handle->installEventFilter(this);
     m_window->raise();
     m_window->activateWindow();
+}
+
+bool PlayerWindowController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Expose && watched == m_window->windowHandle()) {
+        watched->removeEventFilter(this);
+        centreWindowFrame();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void PlayerWindowController::centreWindowFrame()
+{
+    const QScreen* screen = m_window->screen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize frame = m_window->frameGeometry().size();
+    m_window->move(area.x() + (area.width() - frame.width()) / 2,
+                   area.y() + (area.height() - frame.height()) / 2);
 }
 
 void PlayerWindowController::loadFile(const QUrl& url, bool autoplay)
@@ -174,6 +202,9 @@ bool PlayerWindowController::skipToNextEntryAfterFailure(bool autoplay)
 void PlayerWindowController::reportLoadFailure()
 {
     const std::uint64_t generation = *m_analysisGeneration;
+    // The track change has ended in this failure. A track started while the alert is open
+    // (an open request) must be free to end and advance, so no change is in progress now.
+    m_advancingTrack = false;
     showError(QStringLiteral("Die MP3-Datei konnte nicht geöffnet werden."));
     // The alert ran an event loop of its own: a track loaded meanwhile owns the state now.
     if (!isAnalysisGenerationCurrent(generation))
@@ -200,5 +231,5 @@ void PlayerWindowController::stopSecurityScopedAccess()
 
 void PlayerWindowController::showError(const QString& message)
 {
-    m_alerts.runModal({message, m_currentFile.fileName(), AlertPresenter::Style::Warning});
+    m_alerts.runModal({message, m_currentFile.fileName()});
 }

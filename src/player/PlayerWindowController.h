@@ -182,6 +182,9 @@ public Q_SLOTS:
     void loopClearButtonPressed(QObject* sender);
     void scrubberValueChanged(QObject* sender);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     enum class LoadResult
     {
@@ -207,11 +210,13 @@ private:
     void scheduleNextTick();
     bool setDisplayVisible(QWidget* display, bool visible);
     QWidget* contentView() const;
+    void centreWindowFrame();
 
     AudioPlayer::Factory m_playerFactory;
     AlertPresenter& m_alerts;
     QPointer<QObject> m_applicationDelegate;
     std::unique_ptr<QMainWindow> m_window;
+    bool m_windowShown = false;
 
     TapeDeckBackgroundView* m_backgroundView = nullptr;
     ElidedLabel* m_titleLabel = nullptr;

@@ -1,5 +1,8 @@
 #include "ui/ElidedLabel.h"
 
+#include <cmath>
+
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QStyle>
 
@@ -10,9 +13,23 @@ ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent)
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
+QSize ElidedLabel::sizeHint() const
+{
+    return {QLabel::sizeHint().width(), lineHeight()};
+}
+
 QSize ElidedLabel::minimumSizeHint() const
 {
-    return {0, QLabel::minimumSizeHint().height()};
+    return {0, lineHeight()};
+}
+
+int ElidedLabel::lineHeight() const
+{
+    // An empty label would ask for the font's rounded height, a laid-out line for its full
+    // ascent and descent, which may be a pixel more.
+    const QMargins margins = contentsMargins();
+    return static_cast<int>(std::ceil(QFontMetricsF(font()).height())) + margins.top() +
+           margins.bottom() + 2 * margin();
 }
 
 QString ElidedLabel::displayedText() const

@@ -24,6 +24,8 @@ TransportButton::TransportButton(TransportIconType iconType, QObject* target,
     m_report.setTarget(target);
     m_report.setAction(action);
     setFixedSize(34, 28);
+    // A click leaves no focus behind, where Space would press the same button again.
+    setFocusPolicy(Qt::NoFocus);
     connect(this, &QPushButton::clicked, this, [this] { m_report.send(this); });
 }
 

@@ -36,7 +36,7 @@ TEST_F(PlayerTest, PlayPauseAndStopDriveThePlayerTheClockAndTheReels)
     }
 }
 
-TEST_F(PlayerTest, TheNaturalEndAdvancesOnceAfterThePlayersCallHasReturnedAndAStaleOneNot)
+TEST_F(PlayerTest, TheNaturalEndAdvancesOnceAfterThePlayersCallHasReturnedAndOnlyAStaleOneNot)
 {
     controller.loadPlaylist(tracks({"a", "b"}), 0, true);
     current()->finishNaturally();
@@ -55,6 +55,16 @@ TEST_F(PlayerTest, TheNaturalEndAdvancesOnceAfterThePlayersCallHasReturnedAndASt
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(controller.playlistIndex(), 2);
     EXPECT_TRUE(current()->isPlaying());
+    // One from a track opened while the failure alert of "next" is up is current: it advances.
+    controller.loadPlaylist(tracks({"a", "broken"}), 0, true);
+    alerts.whileOpen = [this] {
+        controller.loadPlaylist(tracks({"x", "y"}), 0, true);
+        current()->finishNaturally();
+        QCoreApplication::sendPostedEvents();
+    };
+    controller.nextButtonPressed(nullptr);
+    EXPECT_EQ(controller.securityScopedURL(), track("y"));
+    EXPECT_TRUE(current() && current()->isPlaying());
 }
 
 TEST_F(PlayerTest, UpcomingItemsListTheLaterEntriesByFileTitle)

@@ -17,8 +17,9 @@ protected:
     {
         controller.loadPlaylist(tracks({"t0", "t1", "t2", "t3", "t4"}), currentIndex, true);
         controller.showWindow();
+        if (!QTest::qWaitForWindowExposed(controller.window())) // placed once it is on screen
+            return nullptr;
         controller.playlistButtonPressed(nullptr);
-        QTest::qWait(20);
         return controller.queueWindow();
     }
 };
