@@ -11,6 +11,7 @@ KASSOLIN_PACKAGES=(
     googletest libgtest-dev
     xvfb xauth xdotool imagemagick fonts-dejavu-core
     pulseaudio pulseaudio-utils openbox x11-utils linux-perf
+    dbus
 )
 
 kassolin_install_dependencies() {
