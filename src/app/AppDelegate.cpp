@@ -65,10 +65,14 @@ AppDelegate::~AppDelegate()
     QThreadPool::globalInstance()->waitForDone();
 }
 
-void AppDelegate::applicationDidFinishLaunching()
+void AppDelegate::applicationWillFinishLaunching()
 {
     buildMenu();
     applyDisplayPreferences();
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
     const QUrl startupURL = startupMP3URL(m_arguments);
     if (!startupURL.isEmpty())
         openPlayerWithFile(startupURL, true);

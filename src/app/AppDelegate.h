@@ -61,7 +61,10 @@ public:
     // The process arguments the command-line rule reads, the program's name first.
     void setArguments(const QStringList& arguments) { m_arguments = arguments; }
 
-    // Launch and open requests
+    // Launch and open requests. The menu and the stored preferences come first, before the
+    // desktop's open requests of the launch, so that the window is first shown as the user left
+    // it (in its look, at its size, centred for that size); the rest of the launch follows them.
+    void applicationWillFinishLaunching();
     void applicationDidFinishLaunching();
     bool applicationShouldTerminateAfterLastWindowClosed() const { return !m_loadingSelection; }
     bool openFile(const QString& path);

@@ -122,8 +122,9 @@ int main(int argc, char** argv)
             });
     }
     // The launch runs inside the event loop, so that ending the program from it works; the
-    // open request of this launch comes first, as the desktop delivers it.
+    // open request of this launch comes before its end, as the desktop delivers it.
     QTimer::singleShot(0, &delegate, [&delegate, &request] {
+        delegate.applicationWillFinishLaunching();
         if (request)
             delegate.openFiles(*request);
         delegate.applicationDidFinishLaunching();

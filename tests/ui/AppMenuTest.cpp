@@ -54,20 +54,21 @@ TEST(AppMenu, LaunchAppliesTheStoreWritingNothingAndKeysWorkFromBothWindowsUnles
               "--x-x---- - - x - - - LEDVisible=no ShuffleEnabled=false StandardAppearance=Dark "
               "VintageDesign=false WaveformVisible=false"}}) {
         AppHarness app(stored);
-        app.delegate.setOpenedStartupFile(true); // no open panel at launch
+        app.delegate.applicationWillFinishLaunching(); // the desktop's request comes next
+        EXPECT_EQ(observed(app).mid(0, 7).join(' '), launched) << stored.data();
+        app.delegate.openFiles({"/m/a.mp3", "/m/b.mp3"});
         app.delegate.applicationDidFinishLaunching();
         QStringList titles;
         for (const QAction* item : app.player().window()->menuBar()->findChildren<QAction*>())
-            titles << (item->isSeparator() ? "—" : item->text());
+            titles << (item->isSeparator() ? "—" : item->text() + item->shortcut().toString());
         EXPECT_EQ(titles.join(" | "),
-                  "Kassolin | Über Kassolin | — | Kassolin beenden | Ablage | MP3 öffnen... | "
-                  "Ansicht | LED-Pegelanzeige | Waveform-Anzeige | Spektrumanalyzer | "
-                  "Loop-Steuerung | — | Standard-Design | System gesteuert | Hell Modus | "
-                  "Dunkel Modus | — | Vintage-Design | Wiedergabe | Shuffle | — | A-Punkt setzen | "
-                  "B-Punkt setzen | A/B-Loop löschen | Hilfe | Dokumentation");
-        EXPECT_EQ(observed(app).mid(0, 7).join(' '), launched) << stored.data();
+                  "Kassolin | Über Kassolin | — | Kassolin beendenCtrl+Q | Ablage | "
+                  "MP3 öffnen...Ctrl+O | Ansicht | LED-PegelanzeigeCtrl+L | "
+                  "Waveform-AnzeigeCtrl+W | SpektrumanalyzerCtrl+S | Loop-SteuerungCtrl+U | — | "
+                  "Standard-Design | System gesteuert | Hell Modus | Dunkel Modus | — | "
+                  "Vintage-DesignCtrl+D | Wiedergabe | ShuffleCtrl+R | — | A-Punkt setzenCtrl+[ | "
+                  "B-Punkt setzenCtrl+] | A/B-Loop löschenCtrl+\\ | Hilfe | Dokumentation");
         EXPECT_EQ(app.storedPreferences(), stored.isEmpty() ? "" : "[General]\n" + stored);
-        app.delegate.openFiles({"/m/a.mp3", "/m/b.mp3"});
         if (fromQueue)
             app.player().showUpcomingTracks();
         QWidget* window = fromQueue ? app.player().queueWindow()->window() : app.player().window();
@@ -86,11 +87,10 @@ TEST(AppMenu, LaunchAppliesTheStoreWritingNothingAndKeysWorkFromBothWindowsUnles
     }
 }
 
-TEST(AppMenu, TheItemsWithoutKeysColourEveryWindowShowAboutAndOpenTheManual)
+TEST(AppMenu, TheItemsWithoutKeysColourEveryWindowShowAboutAndFindTheManualBuiltOrInstalled)
 {
     AppHarness app;
-    app.delegate.setOpenedStartupFile(true);
-    app.delegate.applicationDidFinishLaunching();
+    app.delegate.applicationWillFinishLaunching();
     app.delegate.openFiles({"/m/a.mp3", "/m/b.mp3"});
     app.player().showUpcomingTracks();
     // The item chosen, the desktop's dark-style preference, and whether the windows are dark.
@@ -116,7 +116,12 @@ TEST(AppMenu, TheItemsWithoutKeysColourEveryWindowShowAboutAndOpenTheManual)
     EXPECT_EQ(about.title + '|' + about.messageText + '|' + about.informativeText,
               "Über Kassolin|Kassolin|Version " KASSOLIN_VERSION "\n6. Dezember 2026");
     EXPECT_FALSE(about.icon.isNull());
-    const QString manual =
-        QDir(KASSOLIN_BINARY_DIR).canonicalPath() + "/share/doc/kassolin/index.html";
-    EXPECT_EQ(opened, QList{QUrl::fromLocalFile(manual)});
+    EXPECT_EQ(opened, QList{QUrl::fromLocalFile(QDir(KASSOLIN_BINARY_DIR).canonicalPath() +
+                                                "/share/doc/kassolin/index.html")});
+    const QTemporaryDir prefix;
+    const QString installed = prefix.filePath("share/doc/kassolin/index.html");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(installed).path()) &&
+                QFile(installed).open(QFile::WriteOnly));
+    EXPECT_EQ(AppDelegate::documentationURL(prefix.filePath("bin")),
+              QUrl::fromLocalFile(installed));
 }
