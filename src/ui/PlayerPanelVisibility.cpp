@@ -94,7 +94,10 @@ int PlayerWindowController::menuBarHeight(int width)
     if (!menuBar || menuBar->isHidden())
         return 0;
     // The bar lays its menus out for its current width, which may still be the other look's:
-    // it is given the new width first, as the window's layout will give it.
+    // it is given the new width first, as the window's layout will give it. Before the window is
+    // first shown the bar is not polished yet, and its font (a style sheet's, the platform's menu
+    // font) not yet its own.
+    menuBar->ensurePolished();
     menuBar->resize(width, menuBar->height());
     const int height = menuBar->heightForWidth(width);
     return height >= 0 ? height : menuBar->sizeHint().height();
