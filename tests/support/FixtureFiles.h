@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include <QColor>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -38,3 +39,6 @@ private:
 
 // A canonical 16-bit PCM WAV file of the signal.
 std::vector<unsigned char> wavFile(const Pcm& pcm);
+
+// A small PNG image of one colour, as a cover.
+std::vector<unsigned char> pngImage(QRgb colour);
