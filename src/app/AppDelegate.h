@@ -72,6 +72,10 @@ public:
     // Menus and display preferences
     void buildMenu();
     void applyDisplayPreferences();
+    // Shuffle chosen outside the menu, by the desktop's media controls: the menu's setting.
+    void setShufflePreference(bool enabled);
+    // Ends the program, as the menu's quit item does.
+    void quit() { m_terminate(); }
 
     // Selection to playlist. Both run on any thread and touch no state of the delegate; a
     // walk stops early once `cancelled` is set.

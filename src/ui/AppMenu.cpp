@@ -38,3 +38,8 @@ void AppDelegate::applyDisplayPreferences()
         storedBoolean(settings.value(QStringLiteral("VintageDesign"))).value_or(false);
     m_playerWindow->setVintageDesignEnabled(vintage);
 }
+
+void AppDelegate::setShufflePreference(bool enabled)
+{
+    m_playerWindow->setShuffleEnabled(enabled);
+}
