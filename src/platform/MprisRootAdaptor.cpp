@@ -3,6 +3,8 @@
 #include "app/AppDelegate.h"
 #include "player/PlayerWindowController.h"
 
+#include <QMainWindow>
+
 MprisRootAdaptor::MprisRootAdaptor(QObject* object, AppDelegate& delegate)
     : QDBusAbstractAdaptor(object), m_delegate(delegate)
 {}
@@ -11,7 +13,13 @@ MprisRootAdaptor::MprisRootAdaptor(QObject* object, AppDelegate& delegate)
 void MprisRootAdaptor::Raise()
 {
     QMetaObject::invokeMethod(
-        this, [delegate = &m_delegate] { delegate->playerWindow()->showWindow(); },
+        this,
+        [delegate = &m_delegate] {
+            // A minimized window comes back too: showing it alone would leave it an icon.
+            QMainWindow* window = delegate->playerWindow()->window();
+            window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+            delegate->playerWindow()->showWindow();
+        },
         Qt::QueuedConnection);
 }
 

@@ -1,14 +1,15 @@
+// Each test runs on a session bus of its own (dbus-run-session, see CMakeLists.txt), with the
+// program on real players with silent audio and a client on another connection.
 #include "platform/MprisService.h"
 
+#include "platform/Mp3AudioPlayer.h"
 #include "support/AppHarness.h"
 #include "support/FixtureFiles.h"
-#include "support/MprisListener.h"
-#include "support/PrivateSessionBus.h"
 
-#include "platform/Mp3AudioPlayer.h"
-#include "views/MiniScrubberView.h"
+#include <functional>
 
 #include <QCoreApplication>
+#include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
@@ -19,16 +20,49 @@
 namespace {
 
 const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
+const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 
-// The program on real players with silent audio, registered on a bus of its own, and a
-// client on that bus.
+// What the client hears: each PropertiesChanged's changed properties, and each Seeked.
+class Heard final : public QObject
+{
+    Q_OBJECT
+
+public:
+    static QVariant plain(const QVariant& value)
+    {
+        if (!value.canConvert<QDBusArgument>())
+            return value;
+        return qdbus_cast<QVariantMap>(value.value<QDBusArgument>());
+    }
+
+    std::vector<QVariantMap> changes;
+    std::vector<qlonglong> seeks;
+
+public Q_SLOTS:
+    void propertiesChanged(const QString&, const QVariantMap& changed, const QStringList&)
+    {
+        QVariantMap& change = changes.emplace_back();
+        for (auto property = changed.cbegin(); property != changed.cend(); ++property)
+            change.insert(property.key(), plain(property.value()));
+    }
+    void seeked(qlonglong position) { seeks.push_back(position); }
+};
+
 class Mpris : public ::testing::Test
 {
 protected:
-    Mpris() { service.registerOn(bus.connect(QStringLiteral("player"))); }
+    Mpris()
+    {
+        service.registerOn(QDBusConnection::sessionBus());
+        const QString path = MprisService::objectPath;
+        client.connect({}, path, propertiesInterface, QStringLiteral("PropertiesChanged"), &heard,
+                       SLOT(propertiesChanged(QString, QVariantMap, QStringList)));
+        client.connect({}, path, playerInterface, QStringLiteral("Seeked"), &heard,
+                       SLOT(seeked(qlonglong)));
+    }
 
-    QDBusMessage call(const QString& interface, const QString& method,
-                      const QVariantList& arguments = {})
+    QDBusMessage call(const QString& method, const QVariantList& arguments = {},
+                      const QString& interface = playerInterface)
     {
         QDBusMessage message = QDBusMessage::createMethodCall(
             service.serviceName(), MprisService::objectPath, interface, method);
@@ -37,29 +71,29 @@ protected:
     }
     QVariant property(const QString& name)
     {
-        const QDBusMessage reply = call(QStringLiteral("org.freedesktop.DBus.Properties"),
-                                        QStringLiteral("Get"), {playerInterface, name});
-        return plainValue(reply.arguments().value(0).value<QDBusVariant>().variant());
+        const QDBusMessage reply = call("Get", {playerInterface, name}, propertiesInterface);
+        return Heard::plain(reply.arguments().value(0).value<QDBusVariant>().variant());
     }
-    void load(const QStringList& paths)
+    bool announced(const QString& name, const QVariant& value)
     {
-        QList<QUrl> urls;
-        for (const QString& path : paths)
-            urls << QUrl::fromLocalFile(path);
-        delegate.openPlaylist(urls, 0, false);
+        return QTest::qWaitFor([&] {
+            return std::ranges::any_of(heard.changes, [&](const QVariantMap& change) {
+                return change.contains(name) && change.value(name) == value;
+            });
+        });
     }
     PlayerWindowController& controller() { return *delegate.playerWindow(); }
 
-    PrivateSessionBus bus;
     FixtureFiles files;
     RecordingAlertPresenter alerts;
     ScriptedOpenPanel panel;
     AppDelegate delegate{Mp3AudioPlayer::factory(), alerts, panel, [] {}};
     MprisService service{delegate};
-    QDBusConnection client = bus.connect(QStringLiteral("client"));
-    MprisListener listener{client};
-    const QString fiveSeconds =
-        files.writeMp3(QStringLiteral("five.mp3"), sineWave(440, 0.5, 44100, 2, 5 * 44100));
+    QDBusConnection client =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("client"));
+    Heard heard;
+    const QUrl fiveSeconds =
+        QUrl::fromLocalFile(files.writeMp3("five.mp3", sineWave(440, 0.5, 44100, 2, 220500)));
 };
 
 } // namespace
@@ -68,137 +102,108 @@ TEST_F(Mpris, RegistersBothInterfacesUnderItsNameOrAnInstanceNameOnlyOnABus)
 {
     EXPECT_EQ(service.serviceName(), "org.mpris.MediaPlayer2.kassolin");
     const QString xml =
-        call(QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"))
-            .arguments()
-            .value(0)
-            .toString();
+        call("Introspect", {}, "org.freedesktop.DBus.Introspectable").arguments()[0].toString();
     for (const char* interface : {"org.mpris.MediaPlayer2\"", "org.mpris.MediaPlayer2.Player\""})
         EXPECT_TRUE(xml.contains(QStringLiteral("<interface name=\"") + interface)) << interface;
 
     MprisService second(delegate);
-    EXPECT_TRUE(second.registerOn(bus.connect(QStringLiteral("second"))));
+    EXPECT_TRUE(second.registerOn(
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("second"))));
     EXPECT_EQ(second.serviceName(), QStringLiteral("org.mpris.MediaPlayer2.kassolin.instance%1")
                                         .arg(QCoreApplication::applicationPid()));
-    MprisService busless(delegate);
-    EXPECT_FALSE(busless.registerOn(QDBusConnection(QStringLiteral("no bus"))));
+    EXPECT_FALSE(MprisService(delegate).registerOn(QDBusConnection(QStringLiteral("none"))));
 }
 
 TEST_F(Mpris, PlayPauseStartsAndPausesTheTrackAndAnnouncesTheStatus)
 {
-    load({fiveSeconds});
-    const auto position = [&] { return property(QStringLiteral("Position")).toLongLong(); };
+    controller().loadPlaylist({fiveSeconds}, 0, false);
     for (const char* status : {"Playing", "Paused"}) {
-        call(playerInterface, QStringLiteral("PlayPause"));
-        EXPECT_TRUE(listener.announces(QStringLiteral("PlaybackStatus"), status)) << status;
-        EXPECT_EQ(property(QStringLiteral("PlaybackStatus")), status);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return position() > 0; }, 30000)) << status;
+        call("PlayPause");
+        EXPECT_TRUE(announced("PlaybackStatus", status)) << status;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return property("Position").toLongLong() > 0; }));
     }
-    EXPECT_TRUE(controller().isPaused());
-    EXPECT_FALSE(controller().player()->isPlaying());
+    EXPECT_TRUE(controller().isPaused() && !controller().player()->isPlaying());
 }
 
 TEST_F(Mpris, NextAnnouncesTheNextTracksMetadataWithArtistAlbumAndCover)
 {
-    struct Track
-    {
-        std::string title, artist, album;
-        std::vector<unsigned char> cover;
-        QString path;
-    };
-    std::vector<Track> tracks{{"Eins", "Erste Band", "Anfang", pngImage(qRgb(200, 0, 0)), {}},
-                              {"Zwei", "Zweite Band", "Ende", pngImage(qRgb(0, 0, 200)), {}}};
-    for (Track& track : tracks) {
-        track.path =
-            files.writeMp3(QString::fromStdString(track.title) + ".mp3", silence(44100, 2, 44100),
-                           {.artist = track.artist,
-                            .album = track.album,
-                            .frontCover = track.cover,
-                            .id3v2Title = track.title,
-                            .id3v1Title = {}});
+    // Title, artist, album, the cover's bytes (a PNG's signature is all the tag writer reads).
+    const std::vector<std::array<std::string, 4>> tags{
+        {"Eins", "Erste Band", "Anfang", "\x89PNG\r\n\x1a\nrot"},
+        {"Zwei", "Zweite Band", "Ende", "\x89PNG\r\n\x1a\nblau"}};
+    QList<QUrl> urls;
+    for (const auto& [title, artist, album, cover] : tags) {
+        const Mp3Options tagged{.artist = artist,
+                                .album = album,
+                                .frontCover = {cover.begin(), cover.end()},
+                                .id3v2Title = title,
+                                .id3v1Title = {}};
+        urls << QUrl::fromLocalFile(files.writeMp3(QString::fromStdString(title + ".mp3"),
+                                                   silence(44100, 2, 44100), tagged));
     }
-    load({tracks[0].path, tracks[1].path});
-    QStringList trackIds;
-    for (const Track& track : tracks) {
-        if (&track != &tracks[0])
-            call(playerInterface, QStringLiteral("Next"));
-        const QVariantMap metadata =
-            listener
-                .announcement(QStringLiteral("Metadata"),
-                              [&](const QVariant& value) {
-                                  return value.toMap().value("xesam:artist") ==
-                                         QStringList{QString::fromStdString(track.artist)};
-                              })
-                .toMap();
-        EXPECT_EQ(metadata.value("xesam:title"), QString::fromStdString(track.title));
-        EXPECT_EQ(metadata.value("xesam:album"), QString::fromStdString(track.album));
-        EXPECT_EQ(metadata.value("xesam:url"), QUrl::fromLocalFile(track.path).toString());
-        EXPECT_NEAR(metadata.value("mpris:length").toLongLong(), 1000000, 30000);
-        QFile cover(QUrl(metadata.value("mpris:artUrl").toString()).toLocalFile());
-        ASSERT_TRUE(cover.open(QIODevice::ReadOnly)) << track.title;
-        const QByteArray image = cover.readAll();
-        EXPECT_EQ(std::vector<unsigned char>(image.begin(), image.end()), track.cover);
-        trackIds << metadata.value("mpris:trackid").value<QDBusObjectPath>().path();
+    controller().loadPlaylist(urls, 0, false);
+    for (std::size_t track = 0; track < tags.size(); ++track) {
+        if (track > 0)
+            call("Next");
+        const auto& [title, artist, album, cover] = tags[track];
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return controller().trackTags().artist == QString::fromStdString(artist); }));
+        const QVariantMap metadata = property("Metadata").toMap();
+        EXPECT_TRUE(announced("Metadata", metadata)) << title;
+        EXPECT_EQ(metadata["xesam:artist"], QStringList{QString::fromStdString(artist)});
+        EXPECT_EQ(metadata["xesam:title"], QString::fromStdString(title));
+        EXPECT_EQ(metadata["xesam:album"], QString::fromStdString(album));
+        EXPECT_EQ(metadata["xesam:url"], urls[track].toString());
+        EXPECT_NEAR(metadata["mpris:length"].toLongLong(), 1000000, 30000);
+        QFile image(QUrl(metadata["mpris:artUrl"].toString()).toLocalFile());
+        EXPECT_TRUE(image.open(QIODevice::ReadOnly) && image.readAll() == cover.c_str()) << title;
     }
-    EXPECT_NE(trackIds[0], trackIds[1]);
-    EXPECT_TRUE(listener.announces(QStringLiteral("CanGoNext"), false));
+    EXPECT_TRUE(announced("CanGoNext", false));
 }
 
 TEST_F(Mpris, EveryJumpIsAnnouncedWithItsNewPositionAndAStaleTrackIsNotMoved)
 {
-    load({fiveSeconds});
-    const QVariant current = property(QStringLiteral("Metadata")).toMap().value("mpris:trackid");
+    controller().loadPlaylist({fiveSeconds}, 0, false);
+    const QVariant current = property("Metadata").toMap()["mpris:trackid"];
     const QVariant stale = QVariant::fromValue(QDBusObjectPath("/org/kassolin/track/0"));
-    const auto setPosition = [&](const QVariant& track, qlonglong position) {
-        call(playerInterface, QStringLiteral("SetPosition"), {track, position});
-    };
-    const auto seek = [&](qlonglong offset) {
-        call(playerInterface, QStringLiteral("Seek"), {offset});
-    };
-    const auto scrub = [&](double fraction) {
-        controller().scrubber()->setValue(fraction);
-        controller().scrubberValueChanged(controller().scrubber());
-    };
-    // What is done, the positions announced for it.
+    const auto scrub = [&](double seconds) { controller().seekToTime(seconds); };
+    // What is done, and the positions announced for it, in microseconds.
     const std::vector<std::pair<std::function<void()>, std::vector<qlonglong>>> jumps{
-        {[&] { setPosition(stale, 2000000), setPosition(current, 1000000); }, {1000000}},
-        {[&] { seek(500000); }, {1500000}},
-        {[&] { seek(-9000000); }, {0}},
-        {[&] { scrub(0.8); }, {4000000}},
+        {[&] {
+             call("SetPosition", {stale, 2000000LL}), call("SetPosition", {current, 1000000LL});
+         },
+         {1000000}},
+        {[&] { call("Seek", {500000LL}); }, {1500000}},
+        {[&] { call("Seek", {-9000000LL}); }, {0}},
+        {[&] { scrub(4.0); }, {4000000}},
         {[&] { controller().previousButtonPressed(nullptr); }, {0}},
         {[&] {
-             scrub(0.2), controller().setLoopStartAtCurrentTime();
-             scrub(0.4), controller().setLoopEndAtCurrentTime();
-             scrub(0.6); // past B: back to A at once
+             scrub(1.0), controller().setLoopStartAtCurrentTime();
+             scrub(2.0), controller().setLoopEndAtCurrentTime();
+             scrub(3.0); // past B: back to A at once
          },
-         {1000000, 2000000, 3000000, 1000000}},
-    };
+         {1000000, 2000000, 3000000, 1000000}}};
     for (const auto& [jump, positions] : jumps) {
-        listener.seeks.clear();
+        heard.seeks.clear();
         jump();
-        ASSERT_TRUE(listener.heardSeeks(positions.size()));
-        EXPECT_EQ(listener.seeks, positions);
-        EXPECT_EQ(property(QStringLiteral("Position")), positions.back());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return heard.seeks.size() >= positions.size(); }));
+        EXPECT_EQ(heard.seeks, positions);
+        EXPECT_EQ(property("Position"), positions.back());
     }
 }
 
-TEST_F(Mpris, ShuffleAndVolumeAreTheProgramsOwnSettingsBothWays)
+TEST_F(Mpris, ShuffleAndVolumeAreTheProgramsOwnBothWays)
 {
-    load({fiveSeconds});
-    // The property, a value set in the program and one set over the bus, the program's value.
-    const std::vector<std::tuple<QString, std::function<void(QVariant)>, QVariant, QVariant,
-                                 std::function<QVariant()>>>
-        settings{{QStringLiteral("Shuffle"),
-                  [&](const QVariant& on) { controller().setShuffleEnabled(on.toBool()); }, true,
-                  false, [&] { return QVariant(controller().isShuffleEnabled()); }},
-                 {QStringLiteral("Volume"),
-                  [&](const QVariant& volume) { controller().setVolume(volume.toFloat()); }, 0.5,
-                  0.25, [&] { return QVariant(controller().player()->volume()); }}};
-    for (const auto& [name, setInProgram, programValue, busValue, programsOwn] : settings) {
-        setInProgram(programValue);
-        EXPECT_TRUE(listener.announces(name, programValue)) << name.toStdString();
-        call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"),
-             {playerInterface, name, QVariant::fromValue(QDBusVariant(busValue))});
-        EXPECT_EQ(programsOwn(), busValue) << name.toStdString();
-        EXPECT_TRUE(listener.announces(name, busValue)) << name.toStdString();
-    }
+    controller().loadPlaylist({fiveSeconds}, 0, false);
+    controller().setShuffleEnabled(true); // as the menu does
+    controller().setVolume(0.5f);
+    EXPECT_TRUE(announced("Shuffle", true) && announced("Volume", 0.5));
+    for (const auto& [name, value] : {std::pair("Shuffle", QVariant(false)), {"Volume", 0.25}})
+        call("Set", {playerInterface, name, QVariant::fromValue(QDBusVariant(value))},
+             propertiesInterface);
+    EXPECT_FALSE(controller().isShuffleEnabled());
+    EXPECT_EQ(controller().player()->volume(), 0.25f);
+    EXPECT_TRUE(announced("Shuffle", false) && announced("Volume", 0.25));
 }
+
+#include "MprisServiceTest.moc"

@@ -8,9 +8,6 @@
 #include <stdexcept>
 #include <string_view>
 
-#include <QBuffer>
-#include <QImage>
-
 #include <sys/stat.h>
 
 namespace {
@@ -78,16 +75,6 @@ std::vector<unsigned char> wavFile(const Pcm& pcm)
         appendLittleEndian(bytes, static_cast<std::uint16_t>(value), 2);
     }
     return bytes;
-}
-
-std::vector<unsigned char> pngImage(QRgb colour)
-{
-    QImage image(4, 4, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    image.save(&buffer, "PNG");
-    return {bytes.begin(), bytes.end()};
 }
 
 FixtureFiles::FixtureFiles()

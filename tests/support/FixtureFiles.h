@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include <QColor>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -39,6 +38,3 @@ private:
 
 // A canonical 16-bit PCM WAV file of the signal.
 std::vector<unsigned char> wavFile(const Pcm& pcm);
-
-// A small PNG image of one colour, as a cover.
-std::vector<unsigned char> pngImage(QRgb colour);
