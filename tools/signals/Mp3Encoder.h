@@ -15,8 +15,8 @@ struct Mp3Options
     std::optional<std::string> artist = {};
     std::optional<std::string> album = {};
     std::vector<unsigned char> frontCover = {}; // a JPEG, PNG or GIF image
-    std::optional<std::string> id3v2Title;      // UTF-8, written as an ID3v2.4 TIT2 frame
-    std::optional<std::string> id3v1Title;      // Latin-1 bytes, padded with spaces to 30
+    std::optional<std::string> id3v2Title = {}; // UTF-8, written as an ID3v2.4 TIT2 frame
+    std::optional<std::string> id3v1Title = {}; // Latin-1 bytes, padded with spaces to 30
 };
 
 // The bytes of a whole MP3 file: ID3v2 tag, the LAME stream with its tag frame filled in (so
