@@ -207,8 +207,8 @@ void MprisPlayerAdaptor::Seek(qlonglong Offset)
 {
     later([Offset](PlayerWindowController& controller) {
         const AudioPlayer* player = controller.player();
-        if (!player)
-            return;
+        if (!player || !(player->duration() > 0.0))
+            return; // no seeking in a track of unknown length
         const double target = player->currentTime() + static_cast<double>(Offset) / 1e6;
         // Past the end is the next track, as the interface asks.
         if (target >= player->duration())
