@@ -5,9 +5,12 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QIcon>
 #include <QMainWindow>
+#include <QSettings>
 #include <QThreadPool>
 
 namespace {
@@ -37,10 +40,16 @@ QUrl fileURLFromArgument(const QString& argument)
 
 AppDelegate::AppDelegate(AudioPlayer::Factory playerFactory, AlertPresenter& alerts,
                          OpenPanelPresenter& openPanel, std::function<void()> terminate,
-                         QObject* parent)
+                         std::unique_ptr<QSettings> preferences, QObject* parent)
     : QObject(parent), m_alerts(alerts), m_openPanel(openPanel), m_terminate(std::move(terminate)),
-      m_playerWindow(std::make_unique<PlayerWindowController>(std::move(playerFactory), alerts))
+      m_preferences(std::move(preferences)),
+      m_openURL([](const QUrl& url) { QDesktopServices::openUrl(url); })
 {
+    // The icon and the palette come before the first widget, so that every window is made with
+    // them and none is redrawn for them.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kassolin.svg")));
+    applyStandardAppearanceValue(standardAppearancePreference());
+    m_playerWindow = std::make_unique<PlayerWindowController>(std::move(playerFactory), alerts);
     m_playerWindow->setApplicationDelegate(this);
     m_playerWindow->window()->setAcceptDrops(true);
     // Qt's own rule counts dialogs and knows nothing of a running scan; ours is

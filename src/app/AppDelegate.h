@@ -6,22 +6,29 @@
 #include <functional>
 #include <memory>
 
+#include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <QVariant>
 
 class AlertPresenter;
-class QDropEvent;
 class OpenPanelPresenter;
 class PlayerWindowController;
+class QAction;
+class QDropEvent;
+class QKeySequence;
+class QMenu;
+class QSettings;
 
 // The application's delegate: it owns the one player window for the life of the process, runs
 // the launch sequence, takes the desktop's open requests, turns a selection of files and
 // folders (from the open panel, or dropped on the player window) into a playlist, and decides
-// when closing the last window ends the program.
+// when closing the last window ends the program. It builds the menu bar, keeps the stored
+// display preferences and the appearance, and answers the menu.
 //
 // Everything here runs on the main thread except the folder scan, which runs on the global
 // thread pool, works only on its own copy of the selection and posts its result back. Every
@@ -39,10 +46,11 @@ public:
 
     using Reply = std::function<void(int status)>;
 
-    // `terminate` ends the event loop; tests record it instead.
+    // `terminate` ends the event loop; tests record it instead. `preferences` is the store the
+    // display preferences are read from and written to at once.
     AppDelegate(AudioPlayer::Factory playerFactory, AlertPresenter& alerts,
                 OpenPanelPresenter& openPanel, std::function<void()> terminate,
-                QObject* parent = nullptr);
+                std::unique_ptr<QSettings> preferences, QObject* parent = nullptr);
     ~AppDelegate() override;
 
     PlayerWindowController* playerWindow() const { return m_playerWindow.get(); }
@@ -69,11 +77,26 @@ public:
     static QUrl startupMP3URL(const QStringList& arguments);
     static bool isMP3(const QUrl& url);
 
-    // Menus and display preferences
+    // Menus. The About box shows the date of `now`; the manual opens with `openURL`.
     void buildMenu();
+    void setClock(std::function<QDateTime()> now) { m_now = std::move(now); }
+    void setURLOpener(std::function<void(const QUrl&)> openURL) { m_openURL = std::move(openURL); }
+    // The manual, installed under share/doc/kassolin beside the program's folder, and copied
+    // to the same place in the build tree; empty when it is not there.
+    static QUrl documentationURL(const QString& applicationDir);
+
+    // Display preferences and appearance
     void applyDisplayPreferences();
-    // Shuffle chosen outside the menu, by the desktop's media controls: the menu's setting.
-    void setShufflePreference(bool enabled);
+    bool boolPreferenceForKey(const QString& key, bool defaultValue) const;
+    QString standardAppearancePreference() const;
+    void applyStandardAppearanceValue(const QString& value);
+    void setStandardAppearanceValue(const QString& value);
+    void updateStandardAppearanceMenuForValue(const QString& value);
+    void updateViewMenuAvailabilityForVintageDesign(bool vintage);
+    // Shuffle as the menu sets it: on the player, in the store and as the item's check mark.
+    void setShuffleEnabled(bool enabled);
+    // The desktop's dark-style preference, which the "system" appearance follows.
+    void setDesktopPrefersDark(bool prefersDark);
     // Ends the program, as the menu's quit item does.
     void quit() { m_terminate(); }
 
@@ -87,8 +110,32 @@ public:
 
 public Q_SLOTS:
     void chooseFile(QObject* sender);
+    void terminate(QObject* sender);
+    void showAbout(QObject* sender);
+    void openDocumentation(QObject* sender);
+    void toggleLEDLevelMeter(QObject* sender);
+    void toggleWaveform(QObject* sender);
+    void toggleSpectrum(QObject* sender);
+    void toggleLoopControls(QObject* sender);
+    void toggleShuffle(QObject* sender);
+    void toggleVintageDesign(QObject* sender);
+    void selectStandardAppearanceSystem(QObject* sender);
+    void selectStandardAppearanceLight(QObject* sender);
+    void selectStandardAppearanceDark(QObject* sender);
+    void setLoopStart(QObject* sender);
+    void setLoopEnd(QObject* sender);
+    void clearLoop(QObject* sender);
 
 private:
+    struct DisplayPreference;
+    static const DisplayPreference displayPreferences[4];
+
+    QAction* addMenuItem(QMenu* menu, const QString& title, const QKeySequence& key,
+                         const char* action, bool checkable = false);
+    void toggleDisplay(const DisplayPreference& display);
+    void restoreStoredDisplays();
+    void storePreference(const QString& key, const QVariant& value);
+
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Files dropped on the player window are a selection like the open panel's.
     bool acceptDrop(QDropEvent* event);
@@ -101,7 +148,10 @@ private:
     AlertPresenter& m_alerts;
     OpenPanelPresenter& m_openPanel;
     std::function<void()> m_terminate;
+    std::unique_ptr<QSettings> m_preferences;
     std::unique_ptr<PlayerWindowController> m_playerWindow;
+    std::function<QDateTime()> m_now = &QDateTime::currentDateTime;
+    std::function<void(const QUrl&)> m_openURL;
     QStringList m_arguments;
     bool m_openedStartupFile = false;
     bool m_loadingSelection = false;
@@ -110,4 +160,19 @@ private:
     quint64 m_handOvers = 0;
     // Set when the delegate goes, so that a running scan stops instead of holding up the quit.
     std::atomic<bool> m_quitting{false};
+
+    // The menu items whose check marks and enabled states change; owned by their menus.
+    QAction* m_ledMenuItem = nullptr;
+    QAction* m_waveformMenuItem = nullptr;
+    QAction* m_spectrumMenuItem = nullptr;
+    QAction* m_loopControlsMenuItem = nullptr;
+    QAction* m_vintageDesignMenuItem = nullptr;
+    QAction* m_appearanceMenuItem = nullptr;
+    QAction* m_appearanceSystemMenuItem = nullptr;
+    QAction* m_appearanceLightMenuItem = nullptr;
+    QAction* m_appearanceDarkMenuItem = nullptr;
+    QAction* m_shuffleMenuItem = nullptr;
+    // The appearance in force, and the desktop's preference that "system" follows.
+    QString m_appliedAppearance;
+    bool m_desktopPrefersDark = false;
 };

@@ -9,6 +9,7 @@
 #include "platform/Mp3AudioPlayer.h"
 #include "platform/MprisService.h"
 #include "platform/OpenPanelDialog.h"
+#include "platform/SettingsPortal.h"
 #include "platform/SingleInstance.h"
 #include "player/PlayerWindowController.h"
 
@@ -22,6 +23,7 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMainWindow>
+#include <QSettings>
 #include <QTimer>
 #include <QTranslator>
 
@@ -86,6 +88,8 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Kassolin"));
     QApplication::setApplicationVersion(QStringLiteral(KASSOLIN_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("kassolin"));
+    // Before any widget: the light and dark palettes are made for this style.
+    QApplication::setStyle(QStringLiteral("Fusion"));
 
     const QStringList arguments = QApplication::arguments();
     const std::optional<QStringList> request = openRequest(arguments);
@@ -103,9 +107,15 @@ int main(int argc, char** argv)
 
     MessageBoxAlertPresenter alerts;
     OpenPanelDialog openPanel;
-    AppDelegate delegate(Mp3AudioPlayer::factory(), alerts, openPanel,
-                         [] { QCoreApplication::quit(); });
+    AppDelegate delegate(
+        Mp3AudioPlayer::factory(), alerts, openPanel, [] { QCoreApplication::quit(); },
+        std::make_unique<QSettings>());
     alerts.setParentWidget(delegate.playerWindow()->window());
+    // The desktop's answer arrives in the event loop, usually before the window is first drawn.
+    SettingsPortal settingsPortal;
+    QObject::connect(&settingsPortal, &SettingsPortal::colorSchemeChanged, &delegate,
+                     &AppDelegate::setDesktopPrefersDark);
+    settingsPortal.start();
     delegate.setArguments(arguments.mid(0, arguments.indexOf(QStringLiteral("--open"))));
     if (instance) {
         instance->setOpenHandler(

@@ -13,7 +13,8 @@ public:
     {
         QString messageText;
         QString informativeText;
-        QPixmap icon{}; // the warning icon when null
+        QPixmap icon{};  // the warning icon when null
+        QString title{}; // the program's name when empty
     };
 
     virtual ~AlertPresenter() = default;

@@ -6,7 +6,7 @@ void MessageBoxAlertPresenter::runModal(const Alert& alert)
 {
     QMessageBox box(m_parent);
     box.setWindowModality(Qt::ApplicationModal);
-    box.setWindowTitle(QStringLiteral("Kassolin"));
+    box.setWindowTitle(alert.title.isEmpty() ? QStringLiteral("Kassolin") : alert.title);
     box.setText(alert.messageText);
     box.setInformativeText(alert.informativeText);
     if (alert.icon.isNull())

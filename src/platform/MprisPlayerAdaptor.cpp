@@ -93,7 +93,7 @@ bool MprisPlayerAdaptor::shuffle() const
 
 void MprisPlayerAdaptor::setShuffle(bool enabled)
 {
-    m_delegate.setShufflePreference(enabled);
+    m_delegate.setShuffleEnabled(enabled);
 }
 
 // Each load is a track of its own, also the same file loaded again: a position meant for an

@@ -225,6 +225,8 @@ private:
     void scheduleNextTick();
     bool setDisplayVisible(QWidget* display, bool visible);
     QWidget* contentView() const;
+    // The menu bar's height at `width`; 0 without a menu bar.
+    int menuBarHeight(int width);
     void centreWindowFrame();
 
     AudioPlayer::Factory m_playerFactory;

@@ -88,14 +88,24 @@ void PlayerWindowController::resizeWindowToFitContentAnimated(bool animate)
     setWindowContentSize(QSizeF(contentView()->width(), height), animate);
 }
 
+int PlayerWindowController::menuBarHeight(int width)
+{
+    QMenuBar* menuBar = m_window->menuWidget() ? m_window->menuBar() : nullptr;
+    if (!menuBar || menuBar->isHidden())
+        return 0;
+    // The bar lays its menus out for its current width, which may still be the other look's:
+    // it is given the new width first, as the window's layout will give it.
+    menuBar->resize(width, menuBar->height());
+    const int height = menuBar->heightForWidth(width);
+    return height >= 0 ? height : menuBar->sizeHint().height();
+}
+
 void PlayerWindowController::setWindowContentSize(QSizeF size, bool)
 {
     // Frame changes are applied at once. Resizing keeps the window's top-left corner, so its
     // top edge stays where it was; the menu bar, when there is one, sits above the content.
-    const QMenuBar* menuBar = m_window->menuWidget() ? m_window->menuBar() : nullptr;
-    const int menuHeight = menuBar && !menuBar->isHidden() ? menuBar->sizeHint().height() : 0;
     const QSize content(static_cast<int>(std::ceil(size.width())),
                         static_cast<int>(std::ceil(size.height())));
-    m_window->setFixedSize(content.width(), content.height() + menuHeight);
+    m_window->setFixedSize(content.width(), content.height() + menuBarHeight(content.width()));
     contentView()->resize(content);
 }

@@ -12,7 +12,7 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build_dir" --prefix "$prefix" >/dev/null
 
-kassolin_compare_installed_files "$source_dir" "$prefix"
+kassolin_compare_installed_files "$prefix"
 # It fails only on errors; its warnings and hints count here too.
 findings=$(desktop-file-validate "$prefix/share/applications/kassolin.desktop")
 [ -z "$findings" ] || { echo "$findings"; exit 1; }

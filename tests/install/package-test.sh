@@ -27,7 +27,7 @@ trap 'apt-get purge -y kassolin >/dev/null 2>&1 || true' EXIT
 mapfile -t owned < <(dpkg-query -L kassolin)
 while IFS= read -r file; do
     [ -f "/usr/$file" ] || { echo "Not installed: /usr/$file"; exit 1; }
-done < <(kassolin_installed_files "$source_dir")
+done < <(kassolin_installed_files)
 # Built without the sanitizers of the test build: no runtime of theirs is linked.
 if ldd /usr/bin/kassolin /usr/bin/kassolin-analyze | grep -E 'libasan|libubsan'; then
     exit 1

@@ -14,6 +14,9 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QFile>
+#include <QMenuBar>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -53,6 +56,7 @@ class Mpris : public ::testing::Test
 protected:
     Mpris()
     {
+        delegate.buildMenu(); // as the launch does
         service.registerOn(QDBusConnection::sessionBus());
         const QString path = MprisService::objectPath;
         client.connect({}, path, propertiesInterface, QStringLiteral("PropertiesChanged"), &heard,
@@ -89,7 +93,10 @@ protected:
     FixtureFiles files;
     RecordingAlertPresenter alerts;
     ScriptedOpenPanel panel;
-    AppDelegate delegate{Mp3AudioPlayer::factory(), alerts, panel, [] {}};
+    QTemporaryDir preferences;
+    AppDelegate delegate{
+        Mp3AudioPlayer::factory(), alerts, panel, [] {},
+        std::make_unique<QSettings>(preferences.filePath("Kassolin.conf"), QSettings::IniFormat)};
     MprisService service{delegate};
     QDBusConnection client =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("client"));
@@ -193,14 +200,23 @@ TEST_F(Mpris, EveryJumpIsAnnouncedWithItsNewPositionAndAStaleTrackIsNotMoved)
 
 TEST_F(Mpris, ShuffleAndVolumeAreTheProgramsOwnBothWays)
 {
+    QAction* shuffleItem = nullptr;
+    for (QAction* item : controller().window()->menuBar()->findChildren<QAction*>())
+        if (item->text() == QLatin1String("Shuffle"))
+            shuffleItem = item;
+    ASSERT_TRUE(shuffleItem);
     controller().loadPlaylist({fiveSeconds}, 0, false);
-    controller().setShuffleEnabled(true); // as the menu does
+    shuffleItem->trigger();
     controller().setVolume(0.5f);
     EXPECT_TRUE(announced("Shuffle", true) && announced("Volume", 0.5));
     for (const auto& [name, value] : {std::pair("Shuffle", QVariant(false)), {"Volume", 0.25}})
         call("Set", {playerInterface, name, QVariant::fromValue(QDBusVariant(value))},
              propertiesInterface);
-    EXPECT_FALSE(controller().isShuffleEnabled());
+    EXPECT_FALSE(controller().isShuffleEnabled() || shuffleItem->isChecked());
+    EXPECT_EQ(QSettings(preferences.filePath("Kassolin.conf"), QSettings::IniFormat)
+                  .value("ShuffleEnabled")
+                  .toString(),
+              "false");
     EXPECT_EQ(controller().player()->volume(), 0.25f);
     EXPECT_TRUE(announced("Shuffle", false) && announced("Volume", 0.25));
 }

@@ -6,7 +6,10 @@
 #include "support/FakeAudioPlayer.h"
 #include "support/RecordingAlertPresenter.h"
 
+#include <QFile>
 #include <QMainWindow>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 // An open panel that hands back prepared choices, one per run, then nothing (as if cancelled).
@@ -22,9 +25,27 @@ struct ScriptedOpenPanel final : OpenPanelPresenter
     QStringList titles;
 };
 
-// The delegate on fake players, recorded alerts and a scripted panel; ends are counted.
+// The delegate on fake players, recorded alerts, a scripted panel, a preferences file of its own.
 struct AppHarness
 {
+    explicit AppHarness(const QByteArray& stored = {})
+        : delegate(
+              players.factory(), alerts, panel, [this] { ++terminations; },
+              std::make_unique<QSettings>(holding(stored), QSettings::IniFormat))
+    {}
+    QString holding(const QByteArray& stored) const
+    {
+        QFile file(preferencesPath);
+        if (!stored.isEmpty() && file.open(QIODevice::WriteOnly))
+            file.write("[General]\n" + stored);
+        return preferencesPath;
+    }
+
+    QByteArray storedPreferences() const
+    {
+        QFile file(preferencesPath);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
     PlayerWindowController& player() const { return *delegate.playerWindow(); }
     QStringList playlist() const
     {
@@ -35,9 +56,11 @@ struct AppHarness
         return QTest::qWaitFor([this] { return !delegate.isLoadingSelection(); }, 30000);
     }
 
+    QTemporaryDir folder;
+    const QString preferencesPath = folder.filePath(QStringLiteral("Kassolin.conf"));
     FakePlayerFactory players;
     RecordingAlertPresenter alerts;
     ScriptedOpenPanel panel;
     int terminations = 0;
-    AppDelegate delegate{players.factory(), alerts, panel, [this] { ++terminations; }};
+    AppDelegate delegate;
 };

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <functional>
+
+#include <QDBusConnection>
+#include <QFuture>
+#include <QObject>
+
+class QDBusMessage;
+class QDBusPendingCallWatcher;
+
+// The desktop's dark-style preference as the settings portal publishes it: the key
+// "color-scheme" of "org.freedesktop.appearance", 1 for a dark style, 2 for a light one, 0 for
+// no preference.
+//
+// Nothing here waits on the desktop. The bus is connected on the global thread pool (a missing
+// bus is looked for, and a new connection makes a round trip), the portal is asked without
+// waiting for its answer, and an answer that does not come within readTimeout is given up, so
+// a desktop without a session bus or without the portal costs the launch nothing.
+class SettingsPortal final : public QObject
+{
+    Q_OBJECT
+
+public:
+    using BusConnector = std::function<QDBusConnection()>;
+    static constexpr int readTimeout = 500; // milliseconds
+
+    explicit SettingsPortal(BusConnector connectToBus = &QDBusConnection::sessionBus,
+                            QObject* parent = nullptr);
+    ~SettingsPortal() override;
+
+    // Reads the preference once and follows its changes from then on.
+    void start();
+
+Q_SIGNALS:
+    // After the portal's first answer and after each change it announces.
+    void colorSchemeChanged(bool prefersDark);
+
+private Q_SLOTS:
+    void settingChanged(const QDBusMessage& change);
+
+private:
+    void read(QDBusConnection bus);
+    void readDidFinish(QDBusPendingCallWatcher* call);
+
+    BusConnector m_connectToBus;
+    QFuture<QDBusConnection> m_connecting;
+    // A change announced before the first answer arrives is newer than that answer.
+    bool m_changeAnnounced = false;
+};
