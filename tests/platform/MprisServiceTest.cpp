@@ -1,22 +1,15 @@
-// Each test runs on a session bus of its own (dbus-run-session, see CMakeLists.txt), with the
-// program on real players with silent audio and a client on another connection.
+// Each test runs on a bus of its own (dbus-run-session), with real players and a second client.
 #include "platform/MprisService.h"
 
 #include "platform/Mp3AudioPlayer.h"
 #include "support/AppHarness.h"
 #include "support/FixtureFiles.h"
 
-#include <functional>
-
-#include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
-#include <QFile>
 #include <QMenuBar>
-#include <QSettings>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -25,28 +18,26 @@ namespace {
 const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 
+QVariant plain(const QVariant& value)
+{
+    if (!value.canConvert<QDBusArgument>())
+        return value;
+    return qdbus_cast<QVariantMap>(value.value<QDBusArgument>());
+}
+
 // What the client hears: each PropertiesChanged's changed properties, and each Seeked.
 class Heard final : public QObject
 {
     Q_OBJECT
 
 public:
-    static QVariant plain(const QVariant& value)
-    {
-        if (!value.canConvert<QDBusArgument>())
-            return value;
-        return qdbus_cast<QVariantMap>(value.value<QDBusArgument>());
-    }
-
     std::vector<QVariantMap> changes;
     std::vector<qlonglong> seeks;
 
 public Q_SLOTS:
     void propertiesChanged(const QString&, const QVariantMap& changed, const QStringList&)
     {
-        QVariantMap& change = changes.emplace_back();
-        for (auto property = changed.cbegin(); property != changed.cend(); ++property)
-            change.insert(property.key(), plain(property.value()));
+        changes.push_back(changed);
     }
     void seeked(qlonglong position) { seeks.push_back(position); }
 };
@@ -76,7 +67,7 @@ protected:
     QVariant property(const QString& name)
     {
         const QDBusMessage reply = call("Get", {playerInterface, name}, propertiesInterface);
-        return Heard::plain(reply.arguments().value(0).value<QDBusVariant>().variant());
+        return plain(reply.arguments().value(0).value<QDBusVariant>().variant());
     }
     // Waits generously: a loaded machine may be slow, and a pass does not wait at all.
     static bool eventually(std::function<bool()> met) { return QTest::qWaitFor(met, 30000); }
@@ -84,7 +75,7 @@ protected:
     {
         return eventually([&] {
             return std::ranges::any_of(heard.changes, [&](const QVariantMap& change) {
-                return change.contains(name) && change.value(name) == value;
+                return change.contains(name) && plain(change.value(name)) == value;
             });
         });
     }
@@ -93,10 +84,10 @@ protected:
     FixtureFiles files;
     RecordingAlertPresenter alerts;
     ScriptedOpenPanel panel;
-    QTemporaryDir preferences;
-    AppDelegate delegate{
-        Mp3AudioPlayer::factory(), alerts, panel, [] {},
-        std::make_unique<QSettings>(preferences.filePath("Kassolin.conf"), QSettings::IniFormat)};
+    QTemporaryDir folder;
+    const QString preferences = folder.filePath("Kassolin.conf");
+    AppDelegate delegate{Mp3AudioPlayer::factory(), alerts, panel, [] {},
+                         std::make_unique<QSettings>(preferences, QSettings::IniFormat)};
     MprisService service{delegate};
     QDBusConnection client =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("client"));
@@ -131,7 +122,6 @@ TEST_F(Mpris, PlayPauseStartsAndPausesTheTrackAndAnnouncesTheStatus)
         EXPECT_TRUE(announced("PlaybackStatus", status)) << status;
         EXPECT_TRUE(eventually([&] { return property("Position").toLongLong() > 0; }));
     }
-    EXPECT_TRUE(controller().isPaused() && !controller().player()->isPlaying());
 }
 
 TEST_F(Mpris, NextAnnouncesTheNextTracksMetadataWithArtistAlbumAndCover)
@@ -198,25 +188,19 @@ TEST_F(Mpris, EveryJumpIsAnnouncedWithItsNewPositionAndAStaleTrackIsNotMoved)
     }
 }
 
-TEST_F(Mpris, ShuffleAndVolumeAreTheProgramsOwnBothWays)
+TEST_F(Mpris, ShuffleIsTheMenusOwnAndVolumeTheSoundOutputsBothWays)
 {
-    QAction* shuffleItem = nullptr;
-    for (QAction* item : controller().window()->menuBar()->findChildren<QAction*>())
-        if (item->text() == QLatin1String("Shuffle"))
-            shuffleItem = item;
-    ASSERT_TRUE(shuffleItem);
+    const auto items = controller().window()->menuBar()->findChildren<QAction*>();
+    const auto shuffleItem = std::ranges::find(items, QStringLiteral("Shuffle"), &QAction::text);
+    ASSERT_NE(shuffleItem, items.end());
     controller().loadPlaylist({fiveSeconds}, 0, false);
-    shuffleItem->trigger();
-    controller().setVolume(0.5f);
-    EXPECT_TRUE(announced("Shuffle", true) && announced("Volume", 0.5));
+    (*shuffleItem)->trigger();
+    EXPECT_TRUE(announced("Shuffle", true));
     for (const auto& [name, value] : {std::pair("Shuffle", QVariant(false)), {"Volume", 0.25}})
         call("Set", {playerInterface, name, QVariant::fromValue(QDBusVariant(value))},
              propertiesInterface);
-    EXPECT_FALSE(controller().isShuffleEnabled() || shuffleItem->isChecked());
-    EXPECT_EQ(QSettings(preferences.filePath("Kassolin.conf"), QSettings::IniFormat)
-                  .value("ShuffleEnabled")
-                  .toString(),
-              "false");
+    EXPECT_FALSE(controller().isShuffleEnabled() || (*shuffleItem)->isChecked());
+    EXPECT_EQ(QSettings(preferences, QSettings::IniFormat).value("ShuffleEnabled"), "false");
     EXPECT_EQ(controller().player()->volume(), 0.25f);
     EXPECT_TRUE(announced("Shuffle", false) && announced("Volume", 0.25));
 }
