@@ -11,7 +11,7 @@ KASSOLIN_PACKAGES=(
     googletest libgtest-dev
     xvfb xauth xdotool imagemagick fonts-dejavu-core
     pulseaudio pulseaudio-utils openbox x11-utils linux-perf
-    dbus
+    dbus desktop-file-utils appstream dpkg-dev
 )
 
 kassolin_install_dependencies() {
@@ -30,6 +30,17 @@ kassolin_install_dependencies() {
     "${sudo[@]}" apt-get update
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
         apt-get install -y --no-install-recommends "${KASSOLIN_PACKAGES[@]}"
+}
+
+# Builds the player and the analysis tool in Release, without the tests, into build/package
+# and makes the Debian package there. ccache is used where there is one.
+kassolin_build_package() {
+    local top=$1 package="$1/build/package"
+    cmake -S "$top" -B "$package" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+        -DCMAKE_CXX_COMPILER_LAUNCHER="$(command -v ccache || true)"
+    cmake --build "$package" --parallel --target kassolin kassolin-analyze
+    rm -f "$package"/kassolin_*.deb
+    (cd "$package" && cpack -G DEB >/dev/null)
 }
 
 # Builds the player, the tools and the benchmark in Release into build/release.

@@ -10,11 +10,14 @@ build="$top/build/test"
 sanitizers="-fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recover=all -D_GLIBCXX_ASSERTIONS"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON \
     -DCMAKE_CXX_FLAGS="-O1 -fno-omit-frame-pointer $sanitizers" \
-    -DCMAKE_EXE_LINKER_FLAGS="$sanitizers"
+    -DCMAKE_EXE_LINKER_FLAGS="$sanitizers" -DKASSOLIN_PACKAGE_DIR="$top/build/package"
 cmake --build "$build" --parallel
+# The Debian package comes from a build without sanitizers, whose runtimes it would depend on.
+kassolin_build_package "$top"
 
 runtime=$(mktemp -d /tmp/kassolin-runtime.XXXXXX)
 config=$(mktemp -d /tmp/kassolin-config.XXXXXX)
+cache=$(mktemp -d /tmp/kassolin-cache.XXXXXX)
 chmod 0700 "$runtime"
 pulse_pid=
 cleanup() {
@@ -22,7 +25,7 @@ cleanup() {
         kill "$pulse_pid" 2>/dev/null || true
         wait "$pulse_pid" 2>/dev/null || true
     fi
-    rm -rf "$runtime" "$config"
+    rm -rf "$runtime" "$config" "$cache"
 }
 trap cleanup EXIT
 
@@ -53,6 +56,7 @@ export QT_QPA_PLATFORM=offscreen
 export SDL_AUDIODRIVER=dummy
 export XDG_RUNTIME_DIR="$runtime"
 export XDG_CONFIG_HOME="$config"
+export XDG_CACHE_HOME="$cache"
 export LANG=C.UTF-8
 export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1

@@ -11,6 +11,7 @@
 #include "analysis/BassMeterFrames.h"
 #include "analysis/FrameLookup.h"
 #include "analysis/SpectrumFrames.h"
+#include "analysis/TrackTags.h"
 #include "analysis/TrackTitles.h"
 #include "analysis/WaveformPeaks.h"
 #include "ui/ElidedLabel.h"
@@ -52,10 +53,15 @@ bool PlayerWindowController::isAnalysisGenerationCurrent(std::uint64_t generatio
 
 void PlayerWindowController::analyzeTitleForURL(const QUrl& url, std::uint64_t generation)
 {
-    runAnalysisJob<QString>(
+    runAnalysisJob<TrackTags>(
         this, AnalysisGeneration(m_analysisGeneration, generation),
-        [url](const AnalysisGeneration&) { return readableTitleForURL(url); },
-        [this](const QString& title) { m_titleLabel->setText(title); });
+        [url](const AnalysisGeneration&) { return readTrackTags(url); },
+        [this, url](const TrackTags& tags) {
+            m_trackTags = tags;
+            m_titleLabel->setText(tags.title.isEmpty() ? fileTitleForURL(url)
+                                                       : titleForDisplay(tags.title));
+            Q_EMIT stateChanged();
+        });
 }
 
 void PlayerWindowController::analyzeWaveformForURL(const QUrl& url, double duration,

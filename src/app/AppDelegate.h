@@ -100,6 +100,8 @@ public:
     void setShuffleEnabled(bool enabled);
     // The desktop's dark-style preference, which the "system" appearance follows.
     void setDesktopPrefersDark(bool prefersDark);
+    // Ends the program, as the menu's quit item does.
+    void quit() { m_terminate(); }
 
     // Selection to playlist. Both run on any thread and touch no state of the delegate; a
     // walk stops early once `cancelled` is set.

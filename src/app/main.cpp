@@ -7,6 +7,7 @@
 #include "app/AppDelegate.h"
 #include "platform/MessageBoxAlertPresenter.h"
 #include "platform/Mp3AudioPlayer.h"
+#include "platform/MprisService.h"
 #include "platform/OpenPanelDialog.h"
 #include "platform/SettingsPortal.h"
 #include "platform/SingleInstance.h"
@@ -18,6 +19,7 @@
 #include <optional>
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMainWindow>
@@ -121,6 +123,9 @@ int main(int argc, char** argv)
                 delegate.openFiles(paths, reply);
             });
     }
+    // The desktop's media keys and controls; without a session bus the player runs without them.
+    MprisService mpris(delegate);
+    mpris.registerOn(QDBusConnection::sessionBus());
     // The launch runs inside the event loop, so that ending the program from it works; the
     // open request of this launch comes before its end, as the desktop delivers it.
     QTimer::singleShot(0, &delegate, [&delegate, &request] {

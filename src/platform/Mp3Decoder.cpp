@@ -77,12 +77,14 @@ QString foreignContainer(int fd)
     return {};
 }
 
-bool configure(mpg123_handle* handle)
+bool configure(mpg123_handle* handle, Mp3Decoder::Cover cover)
 {
     // Resyncing past junk and damage, and playing on into a joined file, are left on, as in
     // the `mpg123` program; so is its limit of how far a resync looks for the next frame,
     // which already turns random bytes away.
-    if (mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0.0) != MPG123_OK ||
+    const long pictures = cover == Mp3Decoder::Cover::Read ? MPG123_PICTURE : 0;
+    if (mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS | pictures, 0.0) !=
+            MPG123_OK ||
         mpg123_replace_reader_handle(handle, &Mp3FileInput::read, &Mp3FileInput::seek, nullptr) !=
             MPG123_OK ||
         mpg123_format_none(handle) != MPG123_OK)
@@ -98,30 +100,58 @@ bool configure(mpg123_handle* handle)
     return true;
 }
 
-mpg123_handle* newHandle()
+mpg123_handle* newHandle(Mp3Decoder::Cover cover)
 {
     static const bool initialised = mpg123_init() == MPG123_OK;
     if (!initialised)
         return nullptr;
     mpg123_handle* handle = mpg123_new(nullptr, nullptr);
-    if (handle && !configure(handle)) {
+    if (handle && !configure(handle, cover)) {
         mpg123_delete(handle);
         return nullptr;
     }
     return handle;
 }
 
-QString trimmedPadding(const char* text, std::size_t width)
+// The ID3v2 text if not empty, else the ID3v1 field without its padding.
+QString tagText(const mpg123_string* id3v2, const char* id3v1, std::size_t width)
 {
-    std::size_t length = strnlen(text, width);
-    while (length > 0 && (text[length - 1] == ' ' || text[length - 1] == '\0'))
+    if (id3v2 && id3v2->p && id3v2->fill > 0) {
+        const QString text =
+            QString::fromUtf8(id3v2->p, static_cast<qsizetype>(strnlen(id3v2->p, id3v2->fill)));
+        if (!text.isEmpty())
+            return text;
+    }
+    if (!id3v1)
+        return {};
+    std::size_t length = strnlen(id3v1, width);
+    while (length > 0 && (id3v1[length - 1] == ' ' || id3v1[length - 1] == '\0'))
         --length;
-    return QString::fromLatin1(text, static_cast<qsizetype>(length));
+    return QString::fromLatin1(id3v1, static_cast<qsizetype>(length));
+}
+
+QByteArray coverOf(const mpg123_id3v2* tags)
+{
+    if (!tags || tags->pictures == 0)
+        return {};
+    const std::span pictures(tags->picture, tags->pictures);
+    auto cover =
+        std::ranges::find(pictures, char{mpg123_id3_pic_front_cover}, &mpg123_picture::type);
+    if (cover == pictures.end()) {
+        cover = std::ranges::find_if(pictures, [](const mpg123_picture& picture) {
+            return picture.type != mpg123_id3_pic_icon && picture.type != mpg123_id3_pic_other_icon;
+        });
+    }
+    if (cover == pictures.end() || !cover->data)
+        return {};
+    return QByteArray(reinterpret_cast<const char*>(cover->data),
+                      static_cast<qsizetype>(cover->size));
 }
 
 } // namespace
 
-std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString& path, QString* error, Length length)
+std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString& path, QString* error, Length length,
+                                             Cover cover)
 {
     const auto fail = [&](const QString& reason) {
         if (error)
@@ -146,13 +176,13 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString& path, QString* error
     if (const QString container = foreignContainer(file.get()); !container.isEmpty())
         return fail(QStringLiteral("Eine %1-Datei ist keine MP3-Datei.").arg(container));
 
-    mpg123_handle* handle = newHandle();
+    mpg123_handle* handle = newHandle(cover);
     if (!handle)
         return fail(QStringLiteral("Der MP3-Decoder lässt sich nicht starten."));
     std::unique_ptr<Mp3Decoder> decoder(new Mp3Decoder(handle, file.release(), info.st_size));
     if (!decoder->openStream(length) || !decoder->decodeFirstBuffer())
         return fail(QStringLiteral("Keine MPEG-Audiodaten gefunden."));
-    decoder->readTitle();
+    decoder->readTags();
     return decoder;
 }
 
@@ -276,17 +306,17 @@ bool Mp3Decoder::decodeFirstBuffer()
     return m_firstBufferPending;
 }
 
-void Mp3Decoder::readTitle()
+void Mp3Decoder::readTags()
 {
     mpg123_id3v1* v1 = nullptr;
     mpg123_id3v2* v2 = nullptr;
     if (!(mpg123_meta_check(m_handle) & MPG123_ID3) || mpg123_id3(m_handle, &v1, &v2) != MPG123_OK)
         return;
-    if (v2 && v2->title && v2->title->p && v2->title->fill > 0)
-        m_title = QString::fromUtf8(v2->title->p,
-                                    static_cast<qsizetype>(strnlen(v2->title->p, v2->title->fill)));
-    if (m_title.isEmpty() && v1)
-        m_title = trimmedPadding(v1->title, sizeof v1->title);
+    constexpr std::size_t width = sizeof mpg123_id3v1::title;
+    m_title = tagText(v2 ? v2->title : nullptr, v1 ? v1->title : nullptr, width);
+    m_artist = tagText(v2 ? v2->artist : nullptr, v1 ? v1->artist : nullptr, width);
+    m_album = tagText(v2 ? v2->album : nullptr, v1 ? v1->album : nullptr, width);
+    m_cover = coverOf(v2);
 }
 
 std::span<const float> Mp3Decoder::nextBuffer()

@@ -8,6 +8,7 @@
 #include <memory>
 #include <span>
 
+#include <QByteArray>
 #include <QString>
 
 struct mpg123_handle_struct;
@@ -30,9 +31,18 @@ public:
         Estimated,
     };
 
+    // The pictures of the tags are kept only for a reader that asks for the cover: a cover
+    // may take megabytes, which a decoder of samples would carry for nothing.
+    enum class Cover
+    {
+        Skip,
+        Read,
+    };
+
     // Null, with a German reason in `error`, when the file cannot be played.
     static std::unique_ptr<Mp3Decoder> open(const QString& path, QString* error = nullptr,
-                                            Length length = Length::Exact);
+                                            Length length = Length::Exact,
+                                            Cover cover = Cover::Skip);
     ~Mp3Decoder();
 
     Mp3Decoder(const Mp3Decoder&) = delete;
@@ -46,6 +56,12 @@ public:
     double duration() const;
     // The ID3v2 title if not empty, else the ID3v1 title without its padding; may be empty.
     const QString& title() const { return m_title; }
+    // Read like the title; may be empty.
+    const QString& artist() const { return m_artist; }
+    const QString& album() const { return m_album; }
+    // The image data of the ID3v2 front cover, else of the first picture that is not an icon;
+    // empty when there is none or the cover was skipped.
+    const QByteArray& cover() const { return m_cover; }
 
     // The next decoded samples; valid until the next call. Empty at the end of the data.
     std::span<const float> nextBuffer();
@@ -55,6 +71,7 @@ public:
 private:
     Mp3Decoder(mpg123_handle_struct* handle, int fd, std::int64_t fileSize);
     bool openStream(Length length);
+    void readTags();
     bool reopen();
     bool scanMayDiffer(std::int64_t announced) const;
     std::int64_t countDecodedFrames();
@@ -62,7 +79,6 @@ private:
     void takeFormat();
     bool decodeFirstBuffer();
     bool readFirstFrameAgain();
-    void readTitle();
 
     mpg123_handle_struct* m_handle = nullptr;
     int m_fd = -1;
@@ -76,6 +92,9 @@ private:
     std::int64_t m_endFrame = std::numeric_limits<std::int64_t>::max();
     std::int64_t m_frameCount = -1;
     QString m_title;
+    QString m_artist;
+    QString m_album;
+    QByteArray m_cover;
     std::span<const float> m_firstBuffer;
     bool m_firstBufferPending = false;
     bool m_ended = false;

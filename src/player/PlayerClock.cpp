@@ -77,8 +77,10 @@ void PlayerWindowController::refresh(bool showPosition)
     }
     // At most one loop jump per refresh: a player that still reads at or past B afterwards
     // must not send the refresh round again.
-    if (refreshPosition(true, showPosition))
+    if (refreshPosition(true, showPosition)) {
         refreshPosition(false, showPosition);
+        Q_EMIT positionJumped();
+    }
 }
 
 bool PlayerWindowController::refreshPosition(bool mayJumpInLoop, bool showPosition)
@@ -134,8 +136,15 @@ void PlayerWindowController::advanceReels()
 void PlayerWindowController::scrubberValueChanged(QObject* sender)
 {
     const auto* scrubber = qobject_cast<MiniScrubberView*>(sender);
-    if (!scrubber || !m_player || !(m_player->duration() > 0.0))
+    if (scrubber && m_player)
+        seekToTime(scrubber->value() * m_player->duration());
+}
+
+void PlayerWindowController::seekToTime(double seconds)
+{
+    if (!m_player || !(m_player->duration() > 0.0))
         return;
-    m_player->setCurrentTime(scrubber->value() * m_player->duration());
+    m_player->setCurrentTime(seconds);
+    Q_EMIT positionJumped(); // before the refresh, which may jump again in the loop
     updateTimeLabels();
 }

@@ -122,10 +122,17 @@ void PlayerWindowController::playPreviousTrack()
         return;
     if (m_player && m_player->currentTime() > previousRestartsAfterSeconds) {
         m_player->setCurrentTime(0.0);
+        Q_EMIT positionJumped();
         updateTimeLabels();
         return;
     }
     changeTrack(std::max<qint64>(m_playlistIndex - 1, 0));
+}
+
+void PlayerWindowController::setShuffleEnabled(bool enabled)
+{
+    m_shuffleEnabled = enabled;
+    Q_EMIT stateChanged();
 }
 
 void PlayerWindowController::playPlaylistIndex(qint64 index)
@@ -199,6 +206,7 @@ void PlayerWindowController::updateTransportState()
     m_loopAButton->setTransportActive(m_loopStart >= 0);
     m_loopBButton->setTransportActive(m_loopEnd >= 0);
     m_loopClearButton->setTransportActive(m_loopEnabled);
+    Q_EMIT stateChanged();
 }
 
 void PlayerWindowController::setReelsAnimating(bool animating)

@@ -12,6 +12,7 @@
 #include "views/WaveformView.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QEvent>
 #include <QMainWindow>
@@ -128,11 +129,13 @@ void PlayerWindowController::loadCurrentURL(const QUrl& url, bool autoplay)
         next = m_playlist[m_playlistIndex];
         autoplay = true;
     }
+    Q_EMIT stateChanged();
 }
 
 PlayerWindowController::LoadResult PlayerWindowController::openTrack(const QUrl& url, bool autoplay)
 {
     m_currentFile = url;
+    m_trackTags = {};
     m_paused = false;
     m_loopStart = -1.0;
     m_loopEnd = -1.0;
@@ -151,7 +154,7 @@ PlayerWindowController::LoadResult PlayerWindowController::openTrack(const QUrl&
 
     m_consecutiveLoadFailures = 0;
     m_player->setDelegate(this);
-    m_player->setVolume(1.0f);
+    m_player->setVolume(m_volume);
     m_player->prepareToPlay();
     m_titleLabel->setText(fileTitleForURL(url));
     resetDisplaysForNewTrack();
@@ -205,12 +208,23 @@ void PlayerWindowController::reportLoadFailure()
     // The track change has ended in this failure. A track started while the alert is open
     // (an open request) must be free to end and advance, so no change is in progress now.
     m_advancingTrack = false;
+    Q_EMIT stateChanged(); // the track is gone already while the alert is up
     showError(QStringLiteral("Die MP3-Datei konnte nicht geöffnet werden."));
     // The alert ran an event loop of its own: a track loaded meanwhile owns the state now.
     if (!isAnalysisGenerationCurrent(generation))
         return;
     stopPlaybackAndReset(true);
     stopSecurityScopedAccess();
+}
+
+void PlayerWindowController::setVolume(float volume)
+{
+    if (std::isnan(volume))
+        return;
+    m_volume = std::min(std::max(volume, 0.0f), 1.0f);
+    if (m_player)
+        m_player->setVolume(m_volume);
+    Q_EMIT stateChanged();
 }
 
 void PlayerWindowController::startSecurityScopedAccessForURL(const QUrl& url)

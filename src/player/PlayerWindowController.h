@@ -2,6 +2,7 @@
 
 #include "analysis/BassMeterFrames.h"
 #include "analysis/SpectrumFrames.h"
+#include "analysis/TrackTags.h"
 #include "platform/AudioPlayer.h"
 #include "platform/AudioPlayerDelegate.h"
 #include "player/UpcomingTrackItem.h"
@@ -80,14 +81,19 @@ public:
     void showUpcomingTracks();
     std::vector<UpcomingTrackItem> upcomingTrackItems() const;
     void updateTransportState();
-    void setShuffleEnabled(bool enabled) { m_shuffleEnabled = enabled; }
+    void setShuffleEnabled(bool enabled);
     bool isShuffleEnabled() const { return m_shuffleEnabled; }
+    // 0 … 1, kept from track to track.
+    void setVolume(float volume);
+    float volume() const { return m_volume; }
 
     // Position clock
     void startTimer();
     void stopTimer();
     bool isTimerRunning() const { return m_timer.isActive(); }
     void updateTimeLabels();
+    // Moves the position of the current track, as the scrubber does.
+    void seekToTime(double seconds);
 
     // A-B loop
     void setLoopStartAtCurrentTime();
@@ -136,6 +142,8 @@ public:
     const QList<QUrl>& playlist() const { return m_playlist; }
     qint64 playlistIndex() const { return m_playlistIndex; }
     const QUrl& currentFile() const { return m_currentFile; }
+    // Those of the current track once they are read; empty until then.
+    const TrackTags& trackTags() const { return m_trackTags; }
     const QUrl& securityScopedURL() const { return m_securityScopedURL; }
     bool isSecurityScopedAccessActive() const { return m_securityScopedAccessActive; }
     std::uint64_t analysisGeneration() const { return m_analysisGeneration->load(); }
@@ -181,6 +189,13 @@ public Q_SLOTS:
     void loopBButtonPressed(QObject* sender);
     void loopClearButtonPressed(QObject* sender);
     void scrubberValueChanged(QObject* sender);
+
+Q_SIGNALS:
+    // The play state, the track or what is known of it, shuffle or the volume changed; sent
+    // at least once for every change, and at times when nothing did.
+    void stateChanged();
+    // The position jumped: a scrub or seek, a loop jump, or a previous that rewinds.
+    void positionJumped();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -252,6 +267,7 @@ private:
     QElapsedTimer m_clockStarted;
     std::int64_t m_ticks = 0;
     QUrl m_currentFile;
+    TrackTags m_trackTags;
     QUrl m_securityScopedURL;
     bool m_securityScopedAccessActive = false;
     QList<QUrl> m_playlist;
@@ -264,6 +280,7 @@ private:
     std::shared_ptr<std::atomic<std::uint64_t>> m_analysisGeneration;
     bool m_paused = false;
     bool m_shuffleEnabled = false;
+    float m_volume = 1.0f;
     std::mt19937_64 m_shuffleRandom;
     double m_loopStart = -1.0;
     double m_loopEnd = -1.0;

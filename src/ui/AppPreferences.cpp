@@ -170,7 +170,9 @@ void AppDelegate::setShuffleEnabled(bool enabled)
 {
     m_playerWindow->setShuffleEnabled(enabled);
     storePreference(QStringLiteral("ShuffleEnabled"), enabled);
-    m_shuffleMenuItem->setChecked(enabled);
+    // The desktop's media controls may ask before the launch has built the menu.
+    if (m_shuffleMenuItem)
+        m_shuffleMenuItem->setChecked(enabled);
 }
 
 void AppDelegate::toggleVintageDesign(QObject*)

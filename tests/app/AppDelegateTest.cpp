@@ -41,6 +41,20 @@ struct FolderTree : QTemporaryDir
     }
 };
 
+// Drags the files onto the shown player window and drops them there, as the desktop delivers
+// them: through the window, to the widget under the point.
+bool dropOnPlayerWindow(AppHarness& app, const QList<QUrl>& urls, QPoint point)
+{
+    app.player().showWindow();
+    QMimeData dragged;
+    dragged.setUrls(urls);
+    QDragEnterEvent enter(point, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent drop(point, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(app.player().window()->windowHandle(), &enter);
+    QCoreApplication::sendEvent(app.player().window()->windowHandle(), &drop);
+    return enter.isAccepted() && drop.isAccepted();
+}
+
 } // namespace
 
 TEST(AppDelegate, StartupMP3URLTakesTheFirstMP3ArgumentThatIsNoOption)
@@ -153,17 +167,10 @@ TEST(AppDelegate, SelectionTakesTheFirst500FoundSortedAndAlertsUnlessARequestCam
         app.panel.choices = {selection};
         if (requestDuringAlert)
             app.alerts.whileOpen = [&] { app.delegate.openFiles({"/m/late.mp3"}); };
-        QMimeData dragged;
-        dragged.setUrls(selection);
-        QDragEnterEvent enter({5, 5}, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
-        QDropEvent drop({5, 5}, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
-        if (dropped) {
-            app.player().showWindow(); // as the desktop delivers them: through the window
-            QCoreApplication::sendEvent(app.player().window()->windowHandle(), &enter);
-            QCoreApplication::sendEvent(app.player().window()->windowHandle(), &drop);
-        } else {
+        if (dropped)
+            dropOnPlayerWindow(app, selection, {5, 5});
+        else
             app.delegate.chooseFile(nullptr);
-        }
         ASSERT_TRUE(app.scanFinishes());
         ASSERT_EQ(app.alerts.alerts.size(), folderSizes == taken ? 0u : 1u);
         for (const auto& alert : app.alerts.alerts)
@@ -171,6 +178,19 @@ TEST(AppDelegate, SelectionTakesTheFirst500FoundSortedAndAlertsUnlessARequestCam
                       "Warteschlange begrenztEs wurden die ersten 500 MP3-Dateien übernommen.");
         EXPECT_EQ(app.player().playlist(),
                   requestDuringAlert ? QList{QUrl::fromLocalFile("/m/late.mp3")} : expected);
+    }
+}
+
+TEST(AppDelegate, AFolderAndAFileDroppedOnEitherLookBecomeThePlaylist)
+{
+    const FolderTree tree({"d/b.mp3", "d/a.mp3", "d/notes.txt", "c.mp3", "e.txt"});
+    for (const bool vintage : {false, true}) {
+        AppHarness app;
+        app.player().setVintageDesignEnabled(vintage);
+        const QPoint middle = app.player().window()->rect().center();
+        EXPECT_TRUE(dropOnPlayerWindow(app, tree.urls({"d", "c.mp3", "e.txt"}), middle));
+        ASSERT_TRUE(app.scanFinishes());
+        EXPECT_EQ(app.player().playlist(), tree.urls({"d/a.mp3", "d/b.mp3", "c.mp3"})) << vintage;
     }
 }
 

@@ -1,5 +1,6 @@
 // kassolin-analyze FILE.mp3: runs the title and the three analyses of a track exactly as the
-// player does when it loads the file, and prints them as one JSON object on stdout. Numbers
+// player does when it loads the file, and prints them with the artist and album that the
+// desktop's media controls show as one JSON object on stdout. Numbers
 // carry enough digits to read back the single-precision values exactly.
 #include "analysis/BassMeterFrames.h"
 #include "analysis/SpectrumFrames.h"
@@ -80,6 +81,8 @@ struct TrackAnalysis
     AudioFormat format;
     double duration = 0.0;
     QString title;
+    QString artist;
+    QString album;
     WaveformPeaks peaks;
     double bassMeterFrameDuration = 0.0;
     BassMeterFrames bassMeterFrames;
@@ -121,6 +124,10 @@ std::string json(const TrackAnalysis& track)
     json.number(track.duration);
     json.raw(", \"title\": ");
     json.string(track.title);
+    json.raw(", \"artist\": ");
+    json.string(track.artist);
+    json.raw(", \"album\": ");
+    json.string(track.album);
     json.raw(", \"waveform\": {\"binCount\": ");
     json.number(static_cast<double>(track.peaks.left.size()));
     json.raw(", \"left\": ");
@@ -159,6 +166,8 @@ int main(int argc, char** argv)
         track.format = decoder->format();
         // The player's duration: the decoder's exact length, 0 when unknown.
         track.duration = std::max(decoder->duration(), 0.0);
+        track.artist = decoder->artist();
+        track.album = decoder->album();
     }
     analyse(QUrl::fromLocalFile(path), track);
     const std::string text = json(track);

@@ -44,6 +44,33 @@ Bytes id3v1Tag(const std::string& latin1Title)
 
 using LameHandle = std::unique_ptr<lame_global_flags, decltype(&lame_close)>;
 
+bool writesTagWithLame(const Mp3Options& options)
+{
+    return options.artist || options.album || !options.frontCover.empty();
+}
+
+void setLameTag(lame_global_flags* lame, const Mp3Options& options)
+{
+    id3tag_init(lame);
+    id3tag_v2_only(lame);
+    if (options.id3v2Title)
+        id3tag_set_title(lame, options.id3v2Title->c_str());
+    if (options.artist)
+        id3tag_set_artist(lame, options.artist->c_str());
+    if (options.album)
+        id3tag_set_album(lame, options.album->c_str());
+    if (!options.frontCover.empty())
+        id3tag_set_albumart(lame, reinterpret_cast<const char*>(options.frontCover.data()),
+                            options.frontCover.size());
+}
+
+Bytes lameId3v2Tag(lame_global_flags* lame)
+{
+    Bytes tag(lame_get_id3v2_tag(lame, nullptr, 0));
+    tag.resize(lame_get_id3v2_tag(lame, tag.data(), tag.size()));
+    return tag;
+}
+
 LameHandle configuredEncoder(const Pcm& pcm, const Mp3Options& options)
 {
     LameHandle lame(lame_init(), &lame_close);
@@ -58,6 +85,8 @@ LameHandle configuredEncoder(const Pcm& pcm, const Mp3Options& options)
     lame_set_quality(lame.get(), options.quality);
     lame_set_bWriteVbrTag(lame.get(), 1);
     lame_set_write_id3tag_automatic(lame.get(), 0);
+    if (writesTagWithLame(options))
+        setLameTag(lame.get(), options);
     if (lame_init_params(lame.get()) < 0)
         lame.reset();
     return lame;
@@ -106,7 +135,9 @@ Bytes encodeMp3(const Pcm& pcm, const Mp3Options& options)
     if (tagSize > 0 && tagSize <= stream.size())
         std::copy_n(tagFrame, tagSize, stream.begin());
 
-    Bytes file = options.id3v2Title ? id3v2Tag(*options.id3v2Title) : Bytes{};
+    Bytes file = writesTagWithLame(options) ? lameId3v2Tag(lame.get())
+                 : options.id3v2Title       ? id3v2Tag(*options.id3v2Title)
+                                            : Bytes{};
     file.insert(file.end(), stream.begin(), stream.end());
     if (options.id3v1Title) {
         const Bytes tag = id3v1Tag(*options.id3v1Title);

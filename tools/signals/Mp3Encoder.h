@@ -9,9 +9,14 @@
 struct Mp3Options
 {
     int bitrateKbps = 128;
-    int quality = 5;                       // LAME's 0 (slowest, best) to 9 (fastest)
-    std::optional<std::string> id3v2Title; // UTF-8, written as an ID3v2.4 TIT2 frame
-    std::optional<std::string> id3v1Title; // Latin-1 bytes, padded with spaces to 30
+    int quality = 5; // LAME's 0 (slowest, best) to 9 (fastest)
+    // With any of these, LAME's own writer makes the ID3v2 tag (version 2.3), the title in it
+    // as Latin-1: ASCII texts read back unchanged.
+    std::optional<std::string> artist = {};
+    std::optional<std::string> album = {};
+    std::vector<unsigned char> frontCover = {}; // a JPEG, PNG or GIF image
+    std::optional<std::string> id3v2Title = {}; // UTF-8, written as an ID3v2.4 TIT2 frame
+    std::optional<std::string> id3v1Title = {}; // Latin-1 bytes, padded with spaces to 30
 };
 
 // The bytes of a whole MP3 file: ID3v2 tag, the LAME stream with its tag frame filled in (so

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDBusAbstractAdaptor>
+#include <QStringList>
+
+class AppDelegate;
+
+// The interface org.mpris.MediaPlayer2 of the player's object: who it is, what it opens, and
+// raising and quitting it. Its properties never change.
+class MprisRootAdaptor final : public QDBusAbstractAdaptor
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2")
+    Q_PROPERTY(QString Identity READ identity CONSTANT)
+    Q_PROPERTY(QString DesktopEntry READ desktopEntry CONSTANT)
+    Q_PROPERTY(bool CanRaise READ canRaise CONSTANT)
+    Q_PROPERTY(bool CanQuit READ canQuit CONSTANT)
+    Q_PROPERTY(bool HasTrackList READ hasTrackList CONSTANT)
+    Q_PROPERTY(QStringList SupportedUriSchemes READ supportedUriSchemes CONSTANT)
+    Q_PROPERTY(QStringList SupportedMimeTypes READ supportedMimeTypes CONSTANT)
+
+public:
+    MprisRootAdaptor(QObject* object, AppDelegate& delegate);
+
+    QString identity() const { return QStringLiteral("Kassolin"); }
+    QString desktopEntry() const { return QStringLiteral("kassolin"); }
+    bool canRaise() const { return true; }
+    bool canQuit() const { return true; }
+    bool hasTrackList() const { return false; }
+    QStringList supportedUriSchemes() const { return {QStringLiteral("file")}; }
+    QStringList supportedMimeTypes() const { return {QStringLiteral("audio/mpeg")}; }
+
+public Q_SLOTS:
+    void Raise();
+    void Quit();
+
+private:
+    AppDelegate& m_delegate;
+};
