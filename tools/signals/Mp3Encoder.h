@@ -10,6 +10,7 @@ struct Mp3Options
 {
     int bitrateKbps = 128;
     int quality = 5;                       // LAME's 0 (slowest, best) to 9 (fastest)
+    bool freeFormat = false;               // a bit rate outside the standard table, unannounced
     std::optional<std::string> id3v2Title; // UTF-8, written as an ID3v2.4 TIT2 frame
     std::optional<std::string> id3v1Title; // Latin-1 bytes, padded with spaces to 30
 };
