@@ -189,10 +189,13 @@ bool Mp3Decoder::openStream(Length length)
         return false;
     const off_t scanned = mpg123_length(m_handle);
     m_frameCount = scanned >= 0 ? static_cast<std::int64_t>(scanned) : -1;
-    if (!scanMayDiffer(announced))
-        return true;
+    const bool recount = scanMayDiffer(announced);
+    // Decoding starts from a stream opened anew: one that follows a scan would decode a frame
+    // that the file cuts short, which decoding from the start (and `mpg123`) passes over.
     if (!reopen())
         return false;
+    if (!recount)
+        return true;
     m_frameCount = countDecodedFrames();
     return reopen();
 }
@@ -264,6 +267,7 @@ void Mp3Decoder::takeFormat()
     if (!m_formatKnown)
         m_format = format;
     m_formatKnown = true;
+    m_frameChannels = format.channelCount;
     m_foreignFrom = format == m_format ? -1 : m_frameNumber;
 }
 
@@ -313,11 +317,16 @@ std::span<const float> Mp3Decoder::nextBuffer()
         }
         if (!audio || bytes < sizeof(float))
             continue;
-        const std::span samples(reinterpret_cast<float*>(audio), bytes / sizeof(float));
+        const std::span samples(reinterpret_cast<const float*>(audio), bytes / sizeof(float));
         // A frame in another rate or channel count, found by a resync in junk, would sound as
-        // a burst at the wrong speed: it keeps its place as silence.
-        if (m_foreignFrom >= 0)
-            std::ranges::fill(samples, 0.0f);
+        // a burst at the wrong speed: it keeps its place as silence of as many frames, which
+        // is how the scan counted it.
+        if (m_foreignFrom >= 0) {
+            m_silence.assign(samples.size() / static_cast<std::size_t>(m_frameChannels) *
+                                 static_cast<std::size_t>(m_format.channelCount),
+                             0.0f);
+            return m_silence;
+        }
         return samples;
     }
     return {};

@@ -7,6 +7,7 @@
 #include <limits>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include <QString>
 
@@ -72,6 +73,9 @@ private:
     std::int64_t m_frameNumber = 0;
     // The frame where the current run of frames in a format foreign to the track began; -1.
     std::int64_t m_foreignFrom = -1;
+    // The channel count of the frames being decoded, the track's own or a foreign one.
+    int m_frameChannels = 2;
+    std::vector<float> m_silence;
     // The first frame of a joined part in another format, which the track ends before.
     std::int64_t m_endFrame = std::numeric_limits<std::int64_t>::max();
     std::int64_t m_frameCount = -1;

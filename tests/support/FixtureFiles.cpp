@@ -82,11 +82,12 @@ std::vector<CorpusFile> decoderCorpus()
     return files;
 }
 
-qint64 mpg123SampleCount(const QString& path)
+qint64 mpg123FrameCount(const QString& path, int channels)
 {
     QProcess mpg123;
-    mpg123.start(QStringLiteral("mpg123"), {"-q", "-e", "f32", "-s", path});
+    mpg123.start(QStringLiteral("mpg123"),
+                 {"-q", "-e", "f32", "-s", channels == 1 ? "--mono" : "--stereo", path});
     if (!mpg123.waitForFinished(60000))
         throw std::runtime_error("mpg123 did not finish");
-    return mpg123.readAllStandardOutput().size() / 4;
+    return mpg123.readAllStandardOutput().size() / 4 / channels;
 }

@@ -46,5 +46,6 @@ private:
 // Every file of the decoder corpus.
 std::vector<CorpusFile> decoderCorpus();
 
-// The number of 32-bit samples `mpg123 -q -e f32 -s` writes of the file.
-qint64 mpg123SampleCount(const QString& path);
+// The number of frames `mpg123` plays of the file, in a channel count forced to `channels`, so
+// that frames in another channel count are counted by their length too.
+qint64 mpg123FrameCount(const QString& path, int channels);

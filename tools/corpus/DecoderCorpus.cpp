@@ -14,6 +14,7 @@
 
 namespace {
 
+using namespace std::string_view_literals;
 using Bytes = std::vector<unsigned char>;
 using Verdict = CorpusFile::Verdict;
 
@@ -240,13 +241,28 @@ std::vector<CorpusFile> rareFormatFiles()
 std::vector<CorpusFile> stormFiles()
 {
     const Bytes mp3 = taggedMp3(44100, 2, 3.0);
+    const Bytes mono = taggedMp3(44100, 1, 1.0);
     const std::span<const unsigned char> whole(mp3);
+    Bytes withoutInfo = mp3; // its info frame no longer one
+    std::ranges::copy("None"sv, std::ranges::search(withoutInfo, "Info"sv).begin());
+    const std::span<const unsigned char> unannounced(withoutInfo);
     const std::size_t middle = mp3.size() / 2;
     return {
         corpusFile("sync-word storm.mp3", syncWordStorm(65536, 11)),
         corpusFile("sync-word storm before the audio.mp3",
                    spliced({syncWordStorm(16384, 12), whole})),
         corpusFile("frame header storm.mp3", headerStorm(mp3, 400)),
+        // Two false layer I headers and a third cut short by the end of the file, as the fuzzer
+        // left it: decoded after a scan, it once played though `mpg123` plays nothing of it.
+        corpusFile("layer i frame cut short.mp3",
+                   {0xff, 0xff, 0x55, 0x01, 0xff, 0xff, 0x55, 0xff, 0xff, 0xff, 0x03, 0x55, 0x55,
+                    0xff, 0xff, 0x03, 0x55}),
+        // A few frames in another channel count in the middle of a file whose length is not
+        // announced, the shape of what the fuzzer found first: a track is as long as it plays.
+        corpusFile(
+            "frames of a mono file in the middle.mp3",
+            spliced({unannounced.first(middle), std::span(mono).subspan(mono.size() / 2, 1300),
+                     unannounced.subspan(middle)})),
         corpusFile(
             "garbage of 256 kB in the middle.mp3",
             spliced({whole.first(middle), randomBytes(256 * 1024, 13), whole.subspan(middle)})),
