@@ -18,6 +18,8 @@ namespace {
 // Frames in one other format at the end of a stream that make a joined part: about a fifth
 // of a second, more than a resync finds in a row in junk.
 constexpr std::int64_t joinedPartFrames = 8;
+// The silence that completes a track's length comes in buffers of four MPEG frames.
+constexpr std::int64_t silenceChunkFrames = 4 * 1152;
 
 class FileDescriptor
 {
@@ -194,6 +196,7 @@ bool Mp3Decoder::openStream(Length length)
     // that the file cuts short, which decoding from the start (and `mpg123`) passes over.
     if (!reopen())
         return false;
+    m_padsToLength = m_frameCount >= 0;
     if (!recount)
         return true;
     m_frameCount = countDecodedFrames();
@@ -206,6 +209,7 @@ bool Mp3Decoder::reopen()
     m_input.rewind();
     m_ended = false;
     m_foreignFrom = -1;
+    m_deliveredFrames = 0;
     return mpg123_open_handle(m_handle, &m_input) == MPG123_OK;
 }
 
@@ -232,7 +236,7 @@ std::int64_t Mp3Decoder::countDecodedFrames()
     std::int64_t framesBeforeRun = 0;
     std::int64_t runStart = -1;
     std::int64_t lastFrame = -1;
-    for (auto buffer = nextBuffer(); !buffer.empty(); buffer = nextBuffer()) {
+    for (auto buffer = decodeNext(); !buffer.empty(); buffer = decodeNext()) {
         if (m_foreignFrom != runStart) {
             runStart = m_foreignFrom;
             framesBeforeRun = frames;
@@ -275,7 +279,7 @@ bool Mp3Decoder::decodeFirstBuffer()
 {
     // Decoding the first frame here, not just parsing headers, is what turns away files whose
     // bytes merely look like MPEG headers.
-    m_firstBuffer = nextBuffer();
+    m_firstBuffer = decodeNext();
     m_firstBufferPending = !m_firstBuffer.empty();
     return m_firstBufferPending;
 }
@@ -295,10 +299,17 @@ void Mp3Decoder::readTitle()
 
 std::span<const float> Mp3Decoder::nextBuffer()
 {
-    if (m_firstBufferPending) {
-        m_firstBufferPending = false;
-        return m_firstBuffer;
-    }
+    std::span<const float> samples = std::exchange(m_firstBuffer, {});
+    if (!std::exchange(m_firstBufferPending, false))
+        samples = decodeNext();
+    if (samples.empty())
+        samples = silenceToLength();
+    m_deliveredFrames += static_cast<std::int64_t>(samples.size()) / m_format.channelCount;
+    return samples;
+}
+
+std::span<const float> Mp3Decoder::decodeNext()
+{
     while (!m_ended) {
         off_t frameNumber = 0;
         unsigned char* audio = nullptr;
@@ -321,15 +332,27 @@ std::span<const float> Mp3Decoder::nextBuffer()
         // A frame in another rate or channel count, found by a resync in junk, would sound as
         // a burst at the wrong speed: it keeps its place as silence of as many frames, which
         // is how the scan counted it.
-        if (m_foreignFrom >= 0) {
-            m_silence.assign(samples.size() / static_cast<std::size_t>(m_frameChannels) *
-                                 static_cast<std::size_t>(m_format.channelCount),
-                             0.0f);
-            return m_silence;
-        }
+        if (m_foreignFrom >= 0)
+            return silence(static_cast<std::int64_t>(samples.size()) / m_frameChannels);
         return samples;
     }
     return {};
+}
+
+// The scan counts frames where decoding may find less: a frame that fails, a cut tail, padding
+// of a damaged info frame. The rest of the length is silence, so that a track is as long as it
+// said at open, which every display's timeline is built on; unless the file was cut since.
+std::span<const float> Mp3Decoder::silenceToLength()
+{
+    if (!m_padsToLength || m_deliveredFrames >= m_frameCount || m_input.wasCutShort())
+        return {};
+    return silence(std::min<std::int64_t>(m_frameCount - m_deliveredFrames, silenceChunkFrames));
+}
+
+std::span<const float> Mp3Decoder::silence(std::int64_t frames)
+{
+    m_silence.assign(static_cast<std::size_t>(frames * m_format.channelCount), 0.0f);
+    return m_silence;
 }
 
 bool Mp3Decoder::seek(std::int64_t frame)
@@ -341,6 +364,7 @@ bool Mp3Decoder::seek(std::int64_t frame)
         return false;
     m_firstBufferPending = false;
     m_ended = false;
+    m_deliveredFrames = frame;
     return true;
 }
 

@@ -48,7 +48,8 @@ public:
     // The ID3v2 title if not empty, else the ID3v1 title without its padding; may be empty.
     const QString& title() const { return m_title; }
 
-    // The next decoded samples; valid until the next call. Empty at the end of the data.
+    // The next decoded samples; valid until the next call. Empty at the end of the data, which
+    // after a scan comes after exactly frameCount() frames.
     std::span<const float> nextBuffer();
     // Positions the decoder so that the next buffer starts at `frame`.
     bool seek(std::int64_t frame);
@@ -62,6 +63,9 @@ private:
     AudioFormat currentFormat() const;
     void takeFormat();
     bool decodeFirstBuffer();
+    std::span<const float> decodeNext();
+    std::span<const float> silenceToLength();
+    std::span<const float> silence(std::int64_t frames);
     bool readFirstFrameAgain();
     void readTitle();
 
@@ -79,6 +83,9 @@ private:
     // The first frame of a joined part in another format, which the track ends before.
     std::int64_t m_endFrame = std::numeric_limits<std::int64_t>::max();
     std::int64_t m_frameCount = -1;
+    // Whether m_frameCount was scanned, so that a shorter decoding is completed with silence.
+    bool m_padsToLength = false;
+    std::int64_t m_deliveredFrames = 0;
     QString m_title;
     std::span<const float> m_firstBuffer;
     bool m_firstBufferPending = false;
