@@ -196,7 +196,7 @@ bool Mp3Decoder::openStream(Length length)
     // that the file cuts short, which decoding from the start (and `mpg123`) passes over.
     if (!reopen())
         return false;
-    m_padsToLength = m_frameCount >= 0;
+    m_lengthIsExact = m_frameCount >= 0;
     if (!recount)
         return true;
     m_frameCount = countDecodedFrames();
@@ -302,8 +302,8 @@ std::span<const float> Mp3Decoder::nextBuffer()
     std::span<const float> samples = std::exchange(m_firstBuffer, {});
     if (!std::exchange(m_firstBufferPending, false))
         samples = decodeNext();
-    if (samples.empty())
-        samples = silenceToLength();
+    if (m_lengthIsExact)
+        samples = heldToLength(samples);
     m_deliveredFrames += static_cast<std::int64_t>(samples.size()) / m_format.channelCount;
     return samples;
 }
@@ -339,14 +339,20 @@ std::span<const float> Mp3Decoder::decodeNext()
     return {};
 }
 
-// The scan counts frames where decoding may find less: a frame that fails, a cut tail, padding
-// of a damaged info frame. The rest of the length is silence, so that a track is as long as it
-// said at open, which every display's timeline is built on; unless the file was cut since.
-std::span<const float> Mp3Decoder::silenceToLength()
+// The scan and decoding may count a damaged stream differently: the scan counts frames that
+// decoding finds cut short or trims as padding, and frames in another format at their own
+// length, where gapless decoding ends by its own count. A track is as long as it said at open,
+// which every display's timeline is built on: decoding that ends short is completed with
+// silence (unless the file was cut since), decoding that runs on is cut there.
+std::span<const float> Mp3Decoder::heldToLength(std::span<const float> samples)
 {
-    if (!m_padsToLength || m_deliveredFrames >= m_frameCount || m_input.wasCutShort())
+    const std::int64_t framesLeft = std::max<std::int64_t>(m_frameCount - m_deliveredFrames, 0);
+    if (!samples.empty())
+        return samples.first(std::min<std::size_t>(
+            samples.size(), static_cast<std::size_t>(framesLeft * m_format.channelCount)));
+    if (framesLeft == 0 || m_input.wasCutShort())
         return {};
-    return silence(std::min<std::int64_t>(m_frameCount - m_deliveredFrames, silenceChunkFrames));
+    return silence(std::min(framesLeft, silenceChunkFrames));
 }
 
 std::span<const float> Mp3Decoder::silence(std::int64_t frames)

@@ -64,7 +64,7 @@ private:
     void takeFormat();
     bool decodeFirstBuffer();
     std::span<const float> decodeNext();
-    std::span<const float> silenceToLength();
+    std::span<const float> heldToLength(std::span<const float> samples);
     std::span<const float> silence(std::int64_t frames);
     bool readFirstFrameAgain();
     void readTitle();
@@ -83,8 +83,8 @@ private:
     // The first frame of a joined part in another format, which the track ends before.
     std::int64_t m_endFrame = std::numeric_limits<std::int64_t>::max();
     std::int64_t m_frameCount = -1;
-    // Whether m_frameCount was scanned, so that a shorter decoding is completed with silence.
-    bool m_padsToLength = false;
+    // Whether m_frameCount was scanned, so that decoding is held to it.
+    bool m_lengthIsExact = false;
     std::int64_t m_deliveredFrames = 0;
     QString m_title;
     std::span<const float> m_firstBuffer;

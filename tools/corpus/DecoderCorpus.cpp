@@ -14,6 +14,7 @@
 
 namespace {
 
+using namespace std::string_view_literals;
 using Bytes = std::vector<unsigned char>;
 using Verdict = CorpusFile::Verdict;
 
@@ -247,6 +248,26 @@ std::vector<CorpusFile> rareFormatFiles()
     };
 }
 
+// The fuzzer's third find with every byte zeroed that it did not need: frame headers of an
+// MPEG-2 layer III stream at 22.05 kHz, the first an info frame announcing 12 frames and a
+// padding of 768, with MPEG-1 layer II headers (1152 samples a frame, at 44.1 and 32 kHz)
+// among its own (576). Gapless decoding runs past the length the scan counts.
+Bytes layerIIFramesInAnMpeg2Stream()
+{
+    const std::pair<std::size_t, std::string_view> bytes[] = {
+        {0, "\xff\xf3\x80"sv},    {21, "Info\0\0\0\x0f"sv},
+        {32, "\x0c"sv},           {141, "L"sv},
+        {163, "\x03"sv},          {208, "\xff\xf3\x80"sv},
+        {416, "\xff\xf3\x82"sv},  {626, "\xff\xf3\x82"sv},
+        {835, "\xff\xfd\x33"sv},  {1020, "\xff\xfd\x2a"sv},
+        {1240, "\xff\xfd\x2a"sv}, {1458, "\xff\xfd\x2a"sv},
+        {1675, "\xff\xf3\x82"sv}};
+    Bytes stream(1884, 0);
+    for (const auto& [offset, part] : bytes)
+        std::copy(part.begin(), part.end(), stream.begin() + static_cast<std::ptrdiff_t>(offset));
+    return stream;
+}
+
 std::vector<CorpusFile> stormFiles()
 {
     const Bytes mp3 = taggedMp3(44100, 2, 3.0);
@@ -271,6 +292,7 @@ std::vector<CorpusFile> stormFiles()
         // second find).
         corpusFile("info frame without its table, cut.mp3",
                    {tableless.begin(), tableless.begin() + tableless.size() * 2 / 3}),
+        corpusFile("layer ii frames in an mpeg-2 stream.mp3", layerIIFramesInAnMpeg2Stream()),
         // A few frames in another channel count in the middle of a file whose length is not
         // announced, the shape of what the fuzzer found first: a track is as long as it plays.
         corpusFile(
