@@ -55,5 +55,9 @@ export XDG_RUNTIME_DIR="$runtime"
 export XDG_CONFIG_HOME="$config"
 export LANG=C.UTF-8
 export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1
+export LSAN_OPTIONS="suppressions=$top/scripts/lsan.supp"
 export UBSAN_OPTIONS=print_stacktrace=1
 ctest --test-dir "$build" --output-on-failure --parallel 2 --timeout 300
+
+# The fuzzer, built with clang, on its regression inputs: the corpus with the fuzzer's finds.
+"$top/scripts/fuzz.sh"

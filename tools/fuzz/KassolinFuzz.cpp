@@ -1,7 +1,7 @@
 // The fuzzer's entry point: every input is a file that the decoder and the three analyses read
 // as a load reads it, with the promises the player relies on checked on the way. Built with
 // -DKASSOLIN_FUZZ=ON (clang and libFuzzer); run by hand from the seeds that kassolin-corpus
-// writes, see README.md.
+// writes: scripts/fuzz.sh.
 #include "analysis/BassMeterFrames.h"
 #include "analysis/SpectrumFrames.h"
 #include "analysis/TrackTitles.h"
