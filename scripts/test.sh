@@ -61,3 +61,9 @@ ctest --test-dir "$build" --output-on-failure --parallel 2 --timeout 300
 
 # The fuzzer, built with clang, on its regression inputs: the corpus with the fuzzer's finds.
 "$top/scripts/fuzz.sh"
+
+# The widget-free tests under ThreadSanitizer; reports from inside Qt, which is not built with
+# it, are suppressed by scripts/tsan.supp.
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan
+ctest --preset tsan
