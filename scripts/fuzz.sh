@@ -19,8 +19,14 @@ trap 'rm -rf "$seeds"' EXIT
 
 export LANG=C.UTF-8
 if [ $# -eq 0 ]; then
-    "$build/tools/kassolin-fuzz" "$seeds"/* 2>&1 | tail -n 3
-    exit "${PIPESTATUS[0]}"
+    # Quiet unless a file fails: the decoder's warnings about damaged frames are many.
+    log="$seeds/fuzz.log"
+    if ! "$build/tools/kassolin-fuzz" "$seeds"/*.mp3 >"$log" 2>&1; then
+        cat "$log" >&2
+        exit 1
+    fi
+    echo "kassolin-fuzz: $(grep -c '^Running: ' "$log") corpus files run, none failed"
+    exit 0
 fi
 mkdir -p "$build/corpus" "$build/finds"
 # Larger seeds make the fuzzer slow without reaching more code.

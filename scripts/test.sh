@@ -64,6 +64,7 @@ ctest --test-dir "$build" --output-on-failure --parallel 2 --timeout 300
 
 # The widget-free tests under ThreadSanitizer; reports from inside Qt, which is not built with
 # it, are suppressed by scripts/tsan.supp.
+cd "$top"
 cmake --preset tsan >/dev/null
 cmake --build --preset tsan
 ctest --preset tsan
