@@ -59,5 +59,16 @@ export XDG_CONFIG_HOME="$config"
 export XDG_CACHE_HOME="$cache"
 export LANG=C.UTF-8
 export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1
+export LSAN_OPTIONS="suppressions=$top/scripts/lsan.supp"
 export UBSAN_OPTIONS=print_stacktrace=1
 ctest --test-dir "$build" --output-on-failure --parallel 2 --timeout 300
+
+# The fuzzer, built with clang, on its regression inputs: the corpus with the fuzzer's finds.
+"$top/scripts/fuzz.sh"
+
+# The widget-free tests under ThreadSanitizer; reports from inside Qt, which is not built with
+# it, are suppressed by scripts/tsan.supp.
+cd "$top"
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan
+ctest --preset tsan

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FolderEnumerator.h"
 #include "platform/AudioPlayer.h"
 
 #include <atomic>
@@ -104,12 +105,14 @@ public:
     void quit() { m_terminate(); }
 
     // Selection to playlist. Both run on any thread and touch no state of the delegate; a
-    // walk stops early once `cancelled` is set.
+    // walk stops early once `cancelled` is set. `stat` is the folder walk's (FolderEnumerator).
     static QList<QUrl> playlistURLsFromSelection(const QList<QUrl>& selection, bool* hitLimit,
-                                                 const std::atomic<bool>* cancelled = nullptr);
+                                                 const std::atomic<bool>* cancelled = nullptr,
+                                                 const FolderEnumerator::StatFunction& stat = {});
     static void appendMP3URLsFromDirectory(const QUrl& directory, QList<QUrl>& urls,
                                            QSet<QString>& seenPaths, bool* hitLimit,
-                                           const std::atomic<bool>* cancelled = nullptr);
+                                           const std::atomic<bool>* cancelled = nullptr,
+                                           const FolderEnumerator::StatFunction& stat = {});
 
 public Q_SLOTS:
     void chooseFile(QObject* sender);

@@ -123,7 +123,8 @@ void AppDelegate::terminateUnlessPlayerWindowVisible()
 }
 
 QList<QUrl> AppDelegate::playlistURLsFromSelection(const QList<QUrl>& selection, bool* hitLimit,
-                                                   const std::atomic<bool>* cancelled)
+                                                   const std::atomic<bool>* cancelled,
+                                                   const FolderEnumerator::StatFunction& stat)
 {
     QList<QUrl> urls;
     QSet<QString> seenPaths;
@@ -135,7 +136,7 @@ QList<QUrl> AppDelegate::playlistURLsFromSelection(const QList<QUrl>& selection,
         }
         // A folder the user picked is searched even when it is reached through a link.
         if (QFileInfo(url.toLocalFile()).isDir())
-            appendMP3URLsFromDirectory(url, urls, seenPaths, &limited, cancelled);
+            appendMP3URLsFromDirectory(url, urls, seenPaths, &limited, cancelled, stat);
         else if (isMP3(url))
             appendUnlessSeen(url, urls, seenPaths); // not tested further: it fails at open
     }
@@ -146,12 +147,13 @@ QList<QUrl> AppDelegate::playlistURLsFromSelection(const QList<QUrl>& selection,
 
 void AppDelegate::appendMP3URLsFromDirectory(const QUrl& directory, QList<QUrl>& urls,
                                              QSet<QString>& seenPaths, bool* hitLimit,
-                                             const std::atomic<bool>* cancelled)
+                                             const std::atomic<bool>* cancelled,
+                                             const FolderEnumerator::StatFunction& stat)
 {
     // The limit keeps the first files in the file system's order; only those are sorted.
     const qsizetype capacity = playlistLimit - urls.size();
     QStringList candidates;
-    FolderEnumerator enumerator(directory.toLocalFile(), {}, cancelled);
+    FolderEnumerator enumerator(directory.toLocalFile(), stat, cancelled);
     while (const std::optional<FolderEnumerator::Entry> entry = enumerator.next()) {
         const bool notRegular = entry->isRegularFile.has_value() && !*entry->isRegularFile;
         if (!isMP3Path(entry->path) || notRegular)

@@ -18,6 +18,8 @@ namespace {
 // Frames in one other format at the end of a stream that make a joined part: about a fifth
 // of a second, more than a resync finds in a row in junk.
 constexpr std::int64_t joinedPartFrames = 8;
+// The silence that completes a track's length comes in buffers of four MPEG frames.
+constexpr std::int64_t silenceChunkFrames = 4 * 1152;
 
 class FileDescriptor
 {
@@ -219,10 +221,14 @@ bool Mp3Decoder::openStream(Length length)
         return false;
     const off_t scanned = mpg123_length(m_handle);
     m_frameCount = scanned >= 0 ? static_cast<std::int64_t>(scanned) : -1;
-    if (!scanMayDiffer(announced))
-        return true;
+    const bool recount = scanMayDiffer(announced);
+    // Decoding starts from a stream opened anew: one that follows a scan would decode a frame
+    // that the file cuts short, which decoding from the start (and `mpg123`) passes over.
     if (!reopen())
         return false;
+    m_lengthIsExact = m_frameCount >= 0;
+    if (!recount)
+        return true;
     m_frameCount = countDecodedFrames();
     return reopen();
 }
@@ -233,6 +239,7 @@ bool Mp3Decoder::reopen()
     m_input.rewind();
     m_ended = false;
     m_foreignFrom = -1;
+    m_deliveredFrames = 0;
     return mpg123_open_handle(m_handle, &m_input) == MPG123_OK;
 }
 
@@ -259,7 +266,7 @@ std::int64_t Mp3Decoder::countDecodedFrames()
     std::int64_t framesBeforeRun = 0;
     std::int64_t runStart = -1;
     std::int64_t lastFrame = -1;
-    for (auto buffer = nextBuffer(); !buffer.empty(); buffer = nextBuffer()) {
+    for (auto buffer = decodeNext(); !buffer.empty(); buffer = decodeNext()) {
         if (m_foreignFrom != runStart) {
             runStart = m_foreignFrom;
             framesBeforeRun = frames;
@@ -294,6 +301,7 @@ void Mp3Decoder::takeFormat()
     if (!m_formatKnown)
         m_format = format;
     m_formatKnown = true;
+    m_frameChannels = format.channelCount;
     m_foreignFrom = format == m_format ? -1 : m_frameNumber;
 }
 
@@ -301,7 +309,7 @@ bool Mp3Decoder::decodeFirstBuffer()
 {
     // Decoding the first frame here, not just parsing headers, is what turns away files whose
     // bytes merely look like MPEG headers.
-    m_firstBuffer = nextBuffer();
+    m_firstBuffer = decodeNext();
     m_firstBufferPending = !m_firstBuffer.empty();
     return m_firstBufferPending;
 }
@@ -321,10 +329,17 @@ void Mp3Decoder::readTags()
 
 std::span<const float> Mp3Decoder::nextBuffer()
 {
-    if (m_firstBufferPending) {
-        m_firstBufferPending = false;
-        return m_firstBuffer;
-    }
+    std::span<const float> samples = std::exchange(m_firstBuffer, {});
+    if (!std::exchange(m_firstBufferPending, false))
+        samples = decodeNext();
+    if (m_lengthIsExact)
+        samples = heldToLength(samples);
+    m_deliveredFrames += static_cast<std::int64_t>(samples.size()) / m_format.channelCount;
+    return samples;
+}
+
+std::span<const float> Mp3Decoder::decodeNext()
+{
     while (!m_ended) {
         off_t frameNumber = 0;
         unsigned char* audio = nullptr;
@@ -343,14 +358,37 @@ std::span<const float> Mp3Decoder::nextBuffer()
         }
         if (!audio || bytes < sizeof(float))
             continue;
-        const std::span samples(reinterpret_cast<float*>(audio), bytes / sizeof(float));
+        const std::span samples(reinterpret_cast<const float*>(audio), bytes / sizeof(float));
         // A frame in another rate or channel count, found by a resync in junk, would sound as
-        // a burst at the wrong speed: it keeps its place as silence.
+        // a burst at the wrong speed: it keeps its place as silence of as many frames, which
+        // is how the scan counted it.
         if (m_foreignFrom >= 0)
-            std::ranges::fill(samples, 0.0f);
+            return silence(static_cast<std::int64_t>(samples.size()) / m_frameChannels);
         return samples;
     }
     return {};
+}
+
+// The scan and decoding may count a damaged stream differently: the scan counts frames that
+// decoding finds cut short or trims as padding, and frames in another format at their own
+// length, where gapless decoding ends by its own count. A track is as long as it said at open,
+// which every display's timeline is built on: decoding that ends short is completed with
+// silence (unless the file was cut since), decoding that runs on is cut there.
+std::span<const float> Mp3Decoder::heldToLength(std::span<const float> samples)
+{
+    const std::int64_t framesLeft = std::max<std::int64_t>(m_frameCount - m_deliveredFrames, 0);
+    if (!samples.empty())
+        return samples.first(std::min<std::size_t>(
+            samples.size(), static_cast<std::size_t>(framesLeft * m_format.channelCount)));
+    if (framesLeft == 0 || m_input.wasCutShort())
+        return {};
+    return silence(std::min(framesLeft, silenceChunkFrames));
+}
+
+std::span<const float> Mp3Decoder::silence(std::int64_t frames)
+{
+    m_silence.assign(static_cast<std::size_t>(frames * m_format.channelCount), 0.0f);
+    return m_silence;
 }
 
 bool Mp3Decoder::seek(std::int64_t frame)
@@ -362,6 +400,7 @@ bool Mp3Decoder::seek(std::int64_t frame)
         return false;
     m_firstBufferPending = false;
     m_ended = false;
+    m_deliveredFrames = frame;
     return true;
 }
 

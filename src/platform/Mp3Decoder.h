@@ -7,6 +7,7 @@
 #include <limits>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include <QByteArray>
 #include <QString>
@@ -63,7 +64,8 @@ public:
     // empty when there is none or the cover was skipped.
     const QByteArray& cover() const { return m_cover; }
 
-    // The next decoded samples; valid until the next call. Empty at the end of the data.
+    // The next decoded samples; valid until the next call. Empty at the end of the data, which
+    // after a scan comes after exactly frameCount() frames.
     std::span<const float> nextBuffer();
     // Positions the decoder so that the next buffer starts at `frame`.
     bool seek(std::int64_t frame);
@@ -78,6 +80,9 @@ private:
     AudioFormat currentFormat() const;
     void takeFormat();
     bool decodeFirstBuffer();
+    std::span<const float> decodeNext();
+    std::span<const float> heldToLength(std::span<const float> samples);
+    std::span<const float> silence(std::int64_t frames);
     bool readFirstFrameAgain();
 
     mpg123_handle_struct* m_handle = nullptr;
@@ -88,9 +93,15 @@ private:
     std::int64_t m_frameNumber = 0;
     // The frame where the current run of frames in a format foreign to the track began; -1.
     std::int64_t m_foreignFrom = -1;
+    // The channel count of the frames being decoded, the track's own or a foreign one.
+    int m_frameChannels = 2;
+    std::vector<float> m_silence;
     // The first frame of a joined part in another format, which the track ends before.
     std::int64_t m_endFrame = std::numeric_limits<std::int64_t>::max();
     std::int64_t m_frameCount = -1;
+    // Whether m_frameCount was scanned, so that decoding is held to it.
+    bool m_lengthIsExact = false;
+    std::int64_t m_deliveredFrames = 0;
     QString m_title;
     QString m_artist;
     QString m_album;

@@ -18,6 +18,8 @@ public:
 
     // Back to the start, for the decoder to open the stream again.
     void rewind() { m_position = 0; }
+    // True once the data ended before the size the file had at open: it was cut meanwhile.
+    bool wasCutShort() const { return m_cutShort; }
 
     static ssize_t read(void* input, void* out, std::size_t count);
     static off_t seek(void* input, off_t offset, int whence);
@@ -34,4 +36,5 @@ private:
     std::vector<unsigned char> m_buffer;
     std::int64_t m_bufferStart = 0;
     std::size_t m_bufferFill = 0;
+    bool m_cutShort = false;
 };

@@ -1,11 +1,13 @@
 #include "app/AppDelegate.h"
 
 #include "app/FolderEnumerator.h"
+#include "folders/CollectionTree.h"
 #include "support/AppHarness.h"
 
 #include <sys/stat.h>
 
 #include <map>
+#include <set>
 #include <tuple>
 #include <utility>
 
@@ -246,4 +248,41 @@ TEST(SelectionScan, FolderWithTheDeviceAndInodeOfOneSeenBeforeIsNotEntered)
         found << entry->path;
     found.sort();
     EXPECT_EQ(found, QStringList({tree.filePath("top/a.mp3"), tree.filePath("top/mount")}));
+}
+
+TEST(SelectionScan, InALargeCollectionTheScanStopsAt500WithoutEnteringTheRest)
+{
+    const QTemporaryDir dir;
+    const CollectionTree tree(QFile::encodeName(dir.filePath("collection")).toStdString());
+    ASSERT_FALSE(tree.empty());
+    const QList<QUrl> selection{QUrl::fromLocalFile(QString::fromStdString(tree.root()))};
+    std::set<QByteArray> entered;
+    const auto countingStat = [&](const QByteArray& path, struct stat* status, bool followLinks) {
+        const int result =
+            followLinks ? ::stat(path.constData(), status) : ::lstat(path.constData(), status);
+        if (result == 0 && !followLinks && S_ISDIR(status->st_mode))
+            entered.insert(path);
+        return result;
+    };
+    // Whole, the walk enters every folder; the count misses none.
+    FolderEnumerator walk(QString::fromStdString(tree.root()), countingStat);
+    while (walk.next()) {
+    }
+    ASSERT_EQ(entered.size(), std::size_t(tree.folders()));
+    entered.clear();
+
+    bool hitLimit = false;
+    const QList<QUrl> urls =
+        AppDelegate::playlistURLsFromSelection(selection, &hitLimit, nullptr, countingStat);
+    EXPECT_TRUE(hitLimit);
+    ASSERT_EQ(urls.size(), AppDelegate::playlistLimit);
+    for (const QUrl& url : urls)
+        EXPECT_TRUE(url.fileName().startsWith("Track ")) << url.toString().toStdString();
+    // Each folder walked through holds an MP3; only those, the ones the walk stands in and the
+    // unreadable ones are entered.
+    const std::size_t mostEntered =
+        AppDelegate::playlistLimit / CollectionTree::leastMP3sPerFolder + 1 +
+        CollectionTree::depth + tree.unreadableFolders();
+    EXPECT_LE(entered.size(), mostEntered);
+    EXPECT_LT(mostEntered * 3, std::size_t(tree.folders()));
 }

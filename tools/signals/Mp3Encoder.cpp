@@ -82,6 +82,7 @@ LameHandle configuredEncoder(const Pcm& pcm, const Mp3Options& options)
     lame_set_mode(lame.get(), pcm.channels == 1 ? MONO : JOINT_STEREO);
     lame_set_VBR(lame.get(), vbr_off);
     lame_set_brate(lame.get(), options.bitrateKbps);
+    lame_set_free_format(lame.get(), options.freeFormat ? 1 : 0);
     lame_set_quality(lame.get(), options.quality);
     lame_set_bWriteVbrTag(lame.get(), 1);
     lame_set_write_id3tag_automatic(lame.get(), 0);

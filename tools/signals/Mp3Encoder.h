@@ -9,7 +9,8 @@
 struct Mp3Options
 {
     int bitrateKbps = 128;
-    int quality = 5; // LAME's 0 (slowest, best) to 9 (fastest)
+    int quality = 5;         // LAME's 0 (slowest, best) to 9 (fastest)
+    bool freeFormat = false; // a bit rate outside the standard table, unannounced
     // With any of these, LAME's own writer makes the ID3v2 tag (version 2.3), the title in it
     // as Latin-1: ASCII texts read back unchanged.
     std::optional<std::string> artist = {};

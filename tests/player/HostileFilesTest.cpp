@@ -1,0 +1,149 @@
+#include "player/PlayerWindowController.h"
+
+#include "platform/Mp3AudioPlayer.h"
+#include "platform/Mp3Decoder.h"
+#include "support/FixtureFiles.h"
+#include "support/RecordingAlertPresenter.h"
+#include "ui/ElidedLabel.h"
+
+#include <functional>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTest>
+#include <QThreadPool>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString openFailure = QStringLiteral("Die MP3-Datei konnte nicht geöffnet werden.");
+
+// Every job of the loads so far has finished and its result has been handled.
+void finishJobs()
+{
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::sendPostedEvents();
+}
+
+QMap<QString, QVariant> storedPreferences()
+{
+    const QSettings settings;
+    QMap<QString, QVariant> values;
+    for (const QString& key : settings.allKeys())
+        values[key] = settings.value(key);
+    return values;
+}
+
+// The real player on the silent device, with its alerts recorded.
+class HostileFilesTest : public ::testing::Test
+{
+protected:
+    QUrl track(const QString& name, double seconds)
+    {
+        return QUrl::fromLocalFile(
+            files.writeMp3(name, sineWave(440, 0.5, 44100, 2, std::llround(seconds * 44100))));
+    }
+    bool isPlaying() const { return controller.player() && controller.player()->isPlaying(); }
+
+    FixtureFiles files;
+    RecordingAlertPresenter alerts;
+    PlayerWindowController controller{Mp3AudioPlayer::factory(), alerts};
+};
+
+// Whether a file opens is the decoder's to say (DecoderCorpusTest holds it to mpg123); what the
+// player makes of that is the rule here.
+TEST_F(HostileFilesTest, AFileThatDoesNotOpenIsSkippedOrReportedOnceAndTheRestStays)
+{
+    const QUrl before = track("vorher.mp3", 1.0), after = track("nachher.mp3", 1.0);
+    std::vector<QString> paths;
+    for (const CorpusFile& file : decoderCorpus())
+        paths.push_back(files.write(file));
+    for (const auto& broken : files.unopenablePaths())
+        paths.push_back(broken.path);
+    const auto preferences = storedPreferences();
+    for (const QString& path : paths) {
+        SCOPED_TRACE(path.toStdString());
+        const bool opens = Mp3Decoder::open(path) != nullptr;
+        const QUrl url = QUrl::fromLocalFile(path);
+        // Inside a playing list: skipped without a word, or played.
+        const QList<QUrl> list{before, url, after};
+        controller.loadPlaylist(list, 1, true);
+        EXPECT_EQ(controller.playlist(), list);
+        EXPECT_EQ(controller.playlistIndex(), opens ? 1 : 2);
+        EXPECT_TRUE(isPlaying());
+        EXPECT_TRUE(alerts.alerts.empty());
+        // Alone: one alert naming it, and the player is left without a track.
+        controller.loadPlaylist({url}, 0, true);
+        EXPECT_EQ(controller.playlist(), QList{url});
+        EXPECT_EQ(isPlaying(), opens);
+        ASSERT_EQ(alerts.alerts.size(), opens ? 0u : 1u);
+        if (!opens) {
+            EXPECT_EQ(alerts.alerts[0].messageText + "|" + alerts.alerts[0].informativeText,
+                      openFailure + "|" + url.fileName());
+        }
+        alerts.alerts.clear();
+        finishJobs();
+        EXPECT_LE(controller.titleLabel()->text().size(), 35);
+    }
+    EXPECT_EQ(storedPreferences(), preferences);
+    controller.loadPlaylist({before}, 0, true);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return controller.player()->currentTime() > 0.2; }, 10000));
+}
+
+// The track's file changes on disk while it plays, and while its analyses read it.
+TEST_F(HostileFilesTest, AFileChangedUnderThePlayingTrackPlaysOnOrEndsEarlyAndIsThenTakenAsItIs)
+{
+    struct Change
+    {
+        const char* kind;
+        std::function<void(const QByteArray& path)> apply;
+        bool endsEarly; // the cut leaves about 2 of 12 s
+        bool opensAfter;
+    };
+    const Change changes[] = {
+        {"deleted", [](const QByteArray& path) { ::unlink(path.constData()); }, false, false},
+        {"replaced by a folder",
+         [](const QByteArray& path) {
+             ::unlink(path.constData());
+             ::mkdir(path.constData(), 0700);
+         },
+         false, false},
+        {"truncated", [](const QByteArray& path) { ::truncate(path.constData(), 32000); }, true,
+         true},
+    };
+    for (const auto& [kind, apply, endsEarly, opensAfter] : changes) {
+        SCOPED_TRACE(kind);
+        const QUrl victim = track(QString::fromLatin1(kind) + ".mp3", 12.0);
+        const QUrl next = track("danach.mp3", 1.0);
+        controller.loadPlaylist({victim, next}, 0, true);
+        apply(QFile::encodeName(victim.toLocalFile()));
+        // Past what was read ahead before the change: the open file plays on, or the cut ends
+        // the track, and the next one plays.
+        if (endsEarly) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return controller.playlistIndex() == 1; }, 8000));
+        } else {
+            EXPECT_TRUE(
+                QTest::qWaitFor([&] { return controller.player()->currentTime() > 3.0; }, 8000));
+            EXPECT_EQ(controller.playlistIndex(), 0);
+        }
+        EXPECT_TRUE(isPlaying());
+        // The analyses read what they could: nothing, a part, or the whole of the old file.
+        finishJobs();
+        EXPECT_LE(controller.bassMeterFrames().size(), 12u * 60u);
+        controller.loadPlaylist({victim}, 0, true);
+        EXPECT_EQ(isPlaying(), opensAfter);
+        EXPECT_EQ(alerts.alerts.size(), opensAfter ? 0u : 1u);
+        if (opensAfter) {
+            EXPECT_LT(controller.player()->duration(), 2.5);
+        }
+        alerts.alerts.clear();
+    }
+}
+
+} // namespace
