@@ -1,6 +1,6 @@
 #include "player/PlayerTestFixture.h"
 
-#include "support/EventLoop.h"
+#include <QTest>
 #include "support/WidgetRendering.h"
 #include "ui/TapeDeckLayout.h"
 #include "views/TapeDeckBackgroundView.h"
@@ -16,7 +16,7 @@ TEST_F(PlayerTest, TheTapeDeckHoldsTheViewsOverItsDarkPlacesAndGivesTheColumnBac
     QWidget* const content = controller.backgroundView();
     controller.showWindow();
     controller.resizeWindowToFitContentAnimated(false);
-    processEventsFor(std::chrono::milliseconds(20));
+    QTest::qWait(20);
     const QImage standard = content->grab().toImage();
 
     controller.setVintageDesignEnabled(true);
@@ -26,7 +26,7 @@ TEST_F(PlayerTest, TheTapeDeckHoldsTheViewsOverItsDarkPlacesAndGivesTheColumnBac
     controller.setVintageDesignEnabled(true);
     controller.setLEDVisible(false); // refused
     controller.setWaveformVisible(true);
-    processEventsFor(std::chrono::milliseconds(20));
+    QTest::qWait(20);
     EXPECT_EQ(content->size(), QSize(836, 471));
     EXPECT_EQ(content->findChildren<TapeDeckLayout*>().size(), 1);
     for (const QLabel* time : {controller.elapsedLabel(), controller.remainingLabel()})
@@ -69,7 +69,7 @@ TEST_F(PlayerTest, TheTapeDeckHoldsTheViewsOverItsDarkPlacesAndGivesTheColumnBac
 
     controller.setVintageDesignEnabled(false);
     controller.setLoopControlsVisible(true); // as its stored preference would
-    processEventsFor(std::chrono::milliseconds(20));
+    QTest::qWait(20);
     EXPECT_TRUE(content->grab().toImage() == standard);
 }
 
