@@ -104,10 +104,10 @@ void SpectrumAnalyzerView::setSpectrumLevels(const std::vector<float>& levels)
     }
     // Fed 60 times a second, many bars and caps stay on the pixels they lit, and the caps of
     // the others mostly fall by a row: only the rows that change are redrawn.
-    const qreal ratio = devicePixelRatioF();
     QRegion changed;
     for (std::size_t bar = 0; bar < after.size(); ++bar) {
-        if (const QRect area = changedArea(before[bar], after[bar], ratio); !area.isEmpty())
+        if (const QRect area = changedArea(before[bar], after[bar], m_paintedRatio);
+            !area.isEmpty())
             changed += area;
     }
     if (!changed.isEmpty() && !m_interior->updateArea(changed))
@@ -116,6 +116,7 @@ void SpectrumAnalyzerView::setSpectrumLevels(const std::vector<float>& levels)
 
 void SpectrumAnalyzerView::paintEvent(QPaintEvent* event)
 {
+    m_paintedRatio = devicePixelRatioF();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);

@@ -48,6 +48,9 @@ private:
     QColor m_displayBackgroundColor = QColor::fromRgbF(0.07f, 0.07f, 0.07f);
     std::vector<SpectrumBarShape> m_shapes;
     QSize m_shapesSize;
+    // The ratio of the last whole paint, which a new ratio brings: asking for it looks up the
+    // screen, too slow for every update.
+    qreal m_paintedRatio = 1.0;
     // The band the bars and caps move in, repainted on its own.
     DisplayInterior* m_interior = nullptr;
 };

@@ -68,6 +68,11 @@ void WaveformLineCache::draw(QPainter& painter, const QSize& viewSize, qreal rat
     painter.restore();
 }
 
+QRect WaveformLineCache::copiedArea(const QSize& viewSize)
+{
+    return waveformLinesArea(viewSize).adjusted(1, 0, -1, 0);
+}
+
 int WaveformLineCache::ringColumns() const
 {
     return m_viewSize.width() + ringSlack;

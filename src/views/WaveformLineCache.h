@@ -29,6 +29,8 @@ public:
     void draw(QPainter& painter, const QSize& viewSize, qreal ratio, const WaveformWindow& window,
               const QColor& background, const std::vector<float>& left,
               const std::vector<float>& right);
+    // What draw() covers of a view of `viewSize` points.
+    static QRect copiedArea(const QSize& viewSize);
 
 private:
     void drawColumns(std::int64_t first, std::int64_t end, const WaveformWindow& window,

@@ -90,11 +90,16 @@ void WaveformView::paintEvent(QPaintEvent*)
 
 void WaveformView::paintBand(QPainter& painter, const QRegion& area)
 {
-    // The painter is clipped to the area: one fill covers all its rectangles. The band lies
-    // clear of the rounded corners, so the frame's clip is not needed either.
-    painter.fillRect(area.boundingRect(), m_displayBackgroundColor);
-    if (m_leftPeaks.empty() && m_rightPeaks.empty())
+    // The band lies clear of the rounded corners, so the frame's clip is not needed. The
+    // painter is clipped to the area: one fill covers all its rectangles, and where the lines'
+    // opaque copies will lie nothing needs filling first.
+    const QRect fill = area.boundingRect();
+    if (m_leftPeaks.empty() && m_rightPeaks.empty()) {
+        painter.fillRect(fill, m_displayBackgroundColor);
         return;
+    }
+    for (const QRect& rect : QRegion(fill) - WaveformLineCache::copiedArea(size()))
+        painter.fillRect(rect, m_displayBackgroundColor);
     painter.setRenderHint(QPainter::Antialiasing);
     drawLinesAndPlayhead(painter);
 }
