@@ -6,7 +6,8 @@
 #   CPU of the player, the sound server and the X server over 20 s after 5 s of play; the
 #   player's CPU while paused and while playing minimized (all in % of one core); resident and
 #   proportional memory; launch to a mapped window; and the longest silence at a track change,
-#   recorded from the null sink's monitor, between two tracks cut from one pink noise.
+#   recorded from the null sink's monitor, between two tracks cut from one pink noise, in order
+#   and shuffled.
 # Usage: scripts/bench-playback.sh [RUNS]   (3 runs by default)
 # BENCH_SECONDS sets the span of each CPU figure (20 s); KASSOLIN_PLAYER another build's player,
 # for a comparison. Profile by hand with perf record -g -p PID, the PID from the "player pid" line.
@@ -22,6 +23,7 @@ warmup=5
 build="$top/build/release"
 work=$(mktemp -d /tmp/kassolin-bench-playback.XXXXXX)
 mkdir -m 0700 "$work/runtime" "$work/home" "$work/config"
+mkdir "$work/config/Kassolin"
 servers=()
 player=
 recorder=
@@ -78,7 +80,7 @@ servers+=($!)
 soundserver=$!
 export PULSE_SERVER="unix:$socket"
 await pactl info || fail "PulseAudio did not start (see $work/pulse.log)"
-# Today's output is SDL; it reaches the server through its PulseAudio backend.
+# Should the player fall back to SDL, it reaches the same server through SDL's PulseAudio backend.
 export SDL_AUDIODRIVER=pulseaudio
 
 # --- tracks ----------------------------------------------------------------------------------
@@ -131,6 +133,17 @@ expectPicture() {
     return 1
 }
 
+# Clicks a key of the standard look's transport row (they take no keyboard focus): 34 × 28
+# keys 8 apart from the left margin of 16, the row 14 above the loop row, which sits 14 above
+# the bottom. The pointer then leaves the window, so no key stays lit by hovering.
+pressTransportKey() {
+    local index
+    case $2 in play) index=2 ;; pause) index=3 ;; *) fail "no transport key $2" ;; esac
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    xdotool mousemove --window "$1" $((16 + 42 * index + 17)) $((HEIGHT - 14 - 28 - 12 - 14)) \
+        click 1 mousemove 0 0
+}
+
 startPlayer() {
     "${KASSOLIN_PLAYER:-$build/src/kassolin}" "$@" >>"$work/player.log" 2>&1 &
     player=$!
@@ -177,16 +190,13 @@ measureRun() {
     record rss "$(memoryMB "$player" Rss)"
     record pss "$(memoryMB "$player" Pss)"
 
-    # Keys: the window opens with the first transport key focused (previous, stop, play,
-    # pause, ...), so three tabs reach pause and one back tab then play.
-    xdotool windowactivate --sync "$window"
-    xdotool key --delay 50 Tab Tab Tab space
+    pressTransportKey "$window" pause
     sleep 0.3
     expectPicture same "$window" || fail "the player did not pause"
     sleep 1
     record paused "$(cpuOver "$player")"
 
-    xdotool key --delay 50 shift+Tab space
+    pressTransportKey "$window" play
     sleep 0.3
     expectPicture moving "$window" || fail "the player did not play again"
     xdotool windowminimize --sync "$window"
@@ -194,18 +204,27 @@ measureRun() {
     record minimized "$(cpuOver "$player")"
     stopPlayer
 
-    # The gap: the monitor recorded from before the first track to after the second.
+    record silence "$(longestSilence "$work/pink-1.mp3" "$work/pink-2.mp3")"
+    # Shuffled: the same change, reached through the shuffle, the second half first.
+    printf '[General]\nShuffleEnabled=true\n' >"$work/config/Kassolin/Kassolin.conf"
+    record shuffled "$(longestSilence "$work/pink-2.mp3" "$work/pink-1.mp3")"
+    rm -f "$work/config/Kassolin/Kassolin.conf"
+}
+
+# The longest silence at the change between two tracks: the monitor recorded from before the
+# first track to after the second.
+longestSilence() {
     parec -d kassolin_bench.monitor --format=s16le --rate=44100 --channels=2 \
         --latency-msec=20 >"$work/monitor.s16" &
     recorder=$!
     sleep 0.5
-    startPlayer "$work/pink-1.mp3" "$work/pink-2.mp3"
+    startPlayer "$@"
     sleep 8
     stopPlayer
     kill "$recorder"
     wait "$recorder" 2>/dev/null || true
     recorder=
-    record silence "$("$build/bench/kassolin-longest-silence" "$work/monitor.s16")"
+    "$build/bench/kassolin-longest-silence" "$work/monitor.s16"
 }
 
 median() {
@@ -216,7 +235,7 @@ median() {
 for ((run = 1; run <= runs; ++run)); do
     measureRun
     echo "run $run of $runs:" $(awk -v r="$run" '{ printf "%s=%s ", $1, $2 }' \
-        <(tail -n 9 "$work/figures")) >&2
+        <(tail -n 10 "$work/figures")) >&2
 done
 
 echo "player cpu, playing, all displays: $(median player) %"
@@ -228,3 +247,4 @@ echo "player resident memory: $(median rss) MB"
 echo "player proportional memory: $(median pss) MB"
 echo "launch to mapped window: $(median launch) s"
 echo "longest silence at a track change: $(median silence) ms"
+echo "longest silence at a shuffled track change: $(median shuffled) ms"

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <numbers>
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QMainWindow>
 
@@ -62,6 +63,8 @@ void PlayerWindowController::tick()
     // A minimized window shows nothing: its displays are fed again from the first tick after it
     // is restored. The loop and the end of the track are still watched.
     refresh(!m_window->isMinimized());
+    // Paint what the tick changed in this wake-up rather than in another pass of the event loop.
+    QCoreApplication::sendPostedEvents(m_window.get(), QEvent::UpdateRequest);
 }
 
 void PlayerWindowController::updateTimeLabels()

@@ -126,7 +126,8 @@ void LEDMeterView::renderSegmentStates(qreal ratio)
     for (const bool lit : {false, true}) {
         for (const bool marked : {false, true}) {
             QImage& image = m_stateImages[lit][marked];
-            image = QImage(size() * ratio, QImage::Format_ARGB32_Premultiplied);
+            // Opaque, as the background is here: the copies are plain rows of pixels.
+            image = QImage(size() * ratio, QImage::Format_RGB32);
             image.setDevicePixelRatio(ratio);
             QPainter painter(&image);
             painter.setRenderHint(QPainter::Antialiasing);

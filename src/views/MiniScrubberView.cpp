@@ -18,8 +18,8 @@ void MiniScrubberView::setValue(double value)
     const double previous = m_value;
     m_value = limitedTo(value, 0.0, 1.0);
     // The clock sets the value 60 times a second; on a long track the knob moves a pixel only
-    // every second or so.
-    const double pixels = width() * devicePixelRatioF();
+    // every second or so. The ratio is the one of the last paint: a new one repaints it all.
+    const double pixels = width() * m_paintedRatio;
     if (std::round(previous * pixels) != std::round(m_value * pixels))
         update();
 }
@@ -51,6 +51,7 @@ void MiniScrubberView::updateValueWithEvent(QMouseEvent* event)
 
 void MiniScrubberView::paintEvent(QPaintEvent*)
 {
+    m_paintedRatio = devicePixelRatioF();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);

@@ -36,5 +36,7 @@ private:
     void updateValueWithEvent(QMouseEvent* event);
 
     double m_value = 0.0;
+    // Asking for the ratio looks up the screen, too slow for every tick.
+    qreal m_paintedRatio = 1.0;
     TargetAction m_report;
 };

@@ -1,57 +1,54 @@
 #include "views/SpectrumAnalyzerView.h"
 
+#include "views/DisplayInterior.h"
 #include "views/SpectrumGeometry.h"
 #include "views/SpectrumPeakHold.h"
 
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 #include <QPaintEvent>
 #include <QPainter>
 
 namespace {
 
-// A bar and its peak cap as drawn.
-struct BarShape
-{
-    QRectF bar;
-    std::optional<QLineF> cap;
-};
+// The rows at the top and the bottom that the rounded corners reach into; bars and caps stay
+// between them, in a view tall enough for its margins.
+constexpr int cornerRows = 4;
 
-// Whether two shapes light the same device pixels, near enough: the top of the bar and the row
-// of the cap.
-bool samePixels(const BarShape& a, const BarShape& b, qreal ratio)
+constexpr double barRadius = 1.5;
+
+// The row a cap lights: whole pixels, filled faster than a line is stroked or a rectangle of
+// fractions is filled.
+QRect capRect(const QLineF& cap)
+{
+    return QRectF(cap.x1(), cap.y1() - 0.5, cap.dx(), 1.0).toAlignedRect();
+}
+
+// What changes on screen when a bar goes from `a` to `b`, near enough: the rows from the higher
+// to the lower top and through the rounded corners below it (down to the bottom for a bar too
+// low for its corners), and the rows of the old and the new cap. Empty when the tops and the
+// caps stay on their rows of device pixels.
+QRect changedArea(const SpectrumBarShape& a, const SpectrumBarShape& b, qreal ratio)
 {
     const auto row = [ratio](double y) { return std::round(y * ratio); };
-    return row(a.bar.top()) == row(b.bar.top()) && a.cap.has_value() == b.cap.has_value() &&
-           (!a.cap || row(a.cap->y1()) == row(b.cap->y1()));
-}
-
-// The whole height of a bar's columns: all that a new level or peak can change.
-QRect barColumn(const BarShape& shape, int viewHeight)
-{
-    return QRectF(shape.bar.left(), 0, shape.bar.width(), viewHeight).toAlignedRect();
-}
-
-// The bars of a view of `size`, one per level and at least one, each with the cap of its peak
-// where there is one; none when the bars would be narrower than 2 points.
-std::vector<BarShape> barShapes(const std::vector<float>& levels, const std::vector<double>& peaks,
-                                const QSize& size)
-{
-    std::vector<BarShape> shapes;
-    const std::size_t barCount = std::max<std::size_t>(levels.size(), 1);
-    const double barWidth = spectrumBarWidth(size.width(), barCount);
-    if (barWidth < 2.0)
-        return shapes;
-    for (std::size_t bar = 0; bar < barCount; ++bar) {
-        const double level = bar < levels.size() ? levels[bar] : 0.0;
-        BarShape shape{spectrumBarRect(bar, barWidth, size.height(), level), std::nullopt};
-        if (bar < peaks.size())
-            shape.cap = spectrumPeakCapLine(shape.bar, size.height(), peaks[bar]);
-        shapes.push_back(shape);
+    QRectF area;
+    if (row(a.bar.top()) != row(b.bar.top())) {
+        const double top = std::min(a.bar.top(), b.bar.top());
+        double end = std::max(a.bar.top(), b.bar.top()) + barRadius;
+        if (end > b.bar.bottom() - barRadius)
+            end = b.bar.bottom();
+        area = QRectF(b.bar.left(), top, b.bar.width(), end - top);
     }
-    return shapes;
+    if (a.cap.has_value() != b.cap.has_value() || (a.cap && row(a.cap->y1()) != row(b.cap->y1()))) {
+        for (const SpectrumBarShape* shape : {&a, &b}) {
+            if (shape->cap)
+                area |= capRect(*shape->cap);
+        }
+    }
+    return area.toAlignedRect();
 }
 
 } // namespace
@@ -59,49 +56,91 @@ std::vector<BarShape> barShapes(const std::vector<float>& levels, const std::vec
 SpectrumAnalyzerView::SpectrumAnalyzerView(QWidget* parent) : QWidget(parent)
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_interior =
+        new DisplayInterior(this, cornerRows, [this](QPainter& painter, const QRegion& area) {
+            // The painter is clipped to the area: one fill covers all its rectangles.
+            painter.fillRect(area.boundingRect(), m_displayBackgroundColor);
+            drawBars(painter, area);
+        });
+}
+
+void SpectrumAnalyzerView::setDisplayBackgroundColor(const QColor& color)
+{
+    m_displayBackgroundColor = color;
+    m_interior->setBackgroundOpaque(color.alpha() == 255);
+}
+
+void SpectrumAnalyzerView::setLevels(const std::vector<float>& levels)
+{
+    m_levels = levels;
+    m_shapes.clear();
+}
+
+void SpectrumAnalyzerView::setPeakHoldLevels(const std::vector<double>& peaks)
+{
+    m_peakHoldLevels = peaks;
+    m_shapes.clear();
+}
+
+const std::vector<SpectrumBarShape>& SpectrumAnalyzerView::shapes()
+{
+    if (m_shapes.empty() || m_shapesSize != size()) {
+        m_shapes = spectrumBarShapes(m_levels, m_peakHoldLevels, size());
+        m_shapesSize = size();
+    }
+    return m_shapes;
 }
 
 void SpectrumAnalyzerView::setSpectrumLevels(const std::vector<float>& levels)
 {
-    const std::vector<BarShape> before = barShapes(m_levels, m_peakHoldLevels, size());
+    shapes();
+    const std::vector<SpectrumBarShape> before = std::exchange(m_shapes, {});
     m_levels = levels;
     m_peakHoldLevels = peakHoldLevelsFrom(m_peakHoldLevels, m_levels);
-    const std::vector<BarShape> after = barShapes(m_levels, m_peakHoldLevels, size());
+    const std::vector<SpectrumBarShape>& after = shapes();
     if (before.size() != after.size()) {
         update();
         return;
     }
-    // Fed 60 times a second, many bars and caps stay on the pixels they lit: only the span of
-    // columns from the first to the last that moves is redrawn, one rectangle for the window
-    // system to take.
-    QRect changed;
+    // Fed 60 times a second, many bars and caps stay on the pixels they lit, and the caps of
+    // the others mostly fall by a row: only the rows that change are redrawn.
+    QRegion changed;
     for (std::size_t bar = 0; bar < after.size(); ++bar) {
-        if (!samePixels(before[bar], after[bar], devicePixelRatioF()))
-            changed |= barColumn(after[bar], height());
+        if (const QRect area = changedArea(before[bar], after[bar], m_paintedRatio);
+            !area.isEmpty())
+            changed += area;
     }
-    if (!changed.isEmpty())
+    if (!changed.isEmpty() && !m_interior->updateArea(changed))
         update(changed);
 }
 
 void SpectrumAnalyzerView::paintEvent(QPaintEvent* event)
 {
+    m_paintedRatio = devicePixelRatioF();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     painter.setBrush(m_displayBackgroundColor);
     painter.drawRoundedRect(QRectF(rect()), 4.0, 4.0);
+    drawBars(painter, event->region());
+}
 
-    const std::vector<BarShape> bars = barShapes(m_levels, m_peakHoldLevels, size());
+void SpectrumAnalyzerView::drawBars(QPainter& painter, const QRegion& area)
+{
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    const std::vector<SpectrumBarShape>& bars = shapes();
     const QColor capColor = QColor::fromRgbF(0.92f, 0.98f, 0.72f, 0.82f);
     for (std::size_t bar = 0; bar < bars.size(); ++bar) {
-        if (!event->rect().intersects(barColumn(bars[bar], height())))
-            continue;
-        painter.setBrush(QColor::fromHsvF(static_cast<float>(spectrumBarHue(bar, bars.size())),
-                                          0.64f, 0.82f, 0.82f));
-        painter.drawRoundedRect(bars[bar].bar, 1.5, 1.5);
+        if (area.intersects(bars[bar].bar.toAlignedRect())) {
+            painter.setBrush(QColor::fromHsvF(static_cast<float>(spectrumBarHue(bar, bars.size())),
+                                              0.64f, 0.82f, 0.82f));
+            painter.drawRoundedRect(bars[bar].bar, barRadius, barRadius);
+        }
         // The cap is a line of width 1 on a pixel row between whole columns: filling that
-        // row lights the same pixels, several times faster than stroking it.
-        if (const std::optional<QLineF>& cap = bars[bar].cap)
-            painter.fillRect(QRectF(cap->x1(), cap->y1() - 0.5, cap->dx(), 1.0), capColor);
+        // row lights the same pixels.
+        const std::optional<QLineF>& cap = bars[bar].cap;
+        if (cap && area.intersects(capRect(*cap)))
+            painter.fillRect(capRect(*cap), capColor);
     }
 }

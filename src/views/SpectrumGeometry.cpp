@@ -48,3 +48,22 @@ std::optional<QLineF> spectrumPeakCapLine(const QRectF& bar, double viewHeight, 
     const double y = std::round(viewHeight - bottomMargin - peak * usableHeight(viewHeight)) + 0.5;
     return QLineF(bar.left() + 1.0, y, bar.left() + bar.width() - 1.0, y);
 }
+
+std::vector<SpectrumBarShape> spectrumBarShapes(const std::vector<float>& levels,
+                                                const std::vector<double>& peaks, const QSize& size)
+{
+    std::vector<SpectrumBarShape> shapes;
+    const std::size_t barCount = std::max<std::size_t>(levels.size(), 1);
+    const double barWidth = spectrumBarWidth(size.width(), barCount);
+    if (barWidth < 2.0)
+        return shapes;
+    shapes.reserve(barCount);
+    for (std::size_t bar = 0; bar < barCount; ++bar) {
+        const double level = bar < levels.size() ? levels[bar] : 0.0;
+        SpectrumBarShape shape{spectrumBarRect(bar, barWidth, size.height(), level), std::nullopt};
+        if (bar < peaks.size())
+            shape.cap = spectrumPeakCapLine(shape.bar, size.height(), peaks[bar]);
+        shapes.push_back(shape);
+    }
+    return shapes;
+}

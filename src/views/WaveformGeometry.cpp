@@ -45,6 +45,14 @@ WaveformStrips waveformStrips(const QSizeF& viewSize)
             QRectF(0, stripTop + stripHeight + stripGap, viewSize.width(), stripHeight)};
 }
 
+QRect waveformLinesArea(const QSize& viewSize)
+{
+    const WaveformStrips strips = waveformStrips(QSizeF(viewSize));
+    const auto top = static_cast<int>(std::floor(strips.left.top()));
+    const auto bottom = static_cast<int>(std::ceil(strips.right.bottom()));
+    return {0, top, viewSize.width(), bottom - top};
+}
+
 double waveformPlayheadX(const WaveformWindow& window, double viewWidth)
 {
     const double x = (window.time - window.visibleStart) / window.visibleDuration * viewWidth;

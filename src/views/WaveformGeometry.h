@@ -4,7 +4,9 @@
 #include <vector>
 
 #include <QLineF>
+#include <QRect>
 #include <QRectF>
+#include <QSize>
 #include <QSizeF>
 
 // The second of audio that the waveform shows around the play position, in seconds. The
@@ -28,6 +30,9 @@ WaveformWindow waveformWindow(double duration, double currentTime);
 // Two strips, left channel above right: margins of 4 above and between, 6 below, and never
 // lower than 4 points, so a very low view clips them rather than inverting them.
 WaveformStrips waveformStrips(const QSizeF& viewSize);
+// The whole rows from the top of the left strip to the bottom of the right one, across the
+// view: all that the lines can reach.
+QRect waveformLinesArea(const QSize& viewSize);
 double waveformPlayheadX(const WaveformWindow& window, double viewWidth);
 // The column of the track at the view's left edge, the window's length spanning the view's
 // width: the lines scroll by whole columns, each bin on the column of its centre.

@@ -7,8 +7,10 @@
 namespace {
 
 // Columns held beyond the view's width: at 60 frames a second the lines of a one-second window
-// scroll by a sixtieth of the width, so a frame draws a few columns and wraps only the ring.
+// scroll by a sixtieth of the width, a few columns. The columns ahead of the view are drawn in
+// stretches of up to the slack, so that a frame draws new lines only every tenth time or so.
 constexpr int ringSlack = 64;
+constexpr int drawAhead = 48;
 // Columns drawn on either side of a stretch and cut off: the lines of bins beyond a window's
 // ends are drawn at its edges, where they must not land in the ring.
 constexpr int stretchMargin = 2;
@@ -16,18 +18,24 @@ constexpr int stretchMargin = 2;
 } // namespace
 
 void WaveformLineCache::draw(QPainter& painter, const QSize& viewSize, qreal ratio,
-                             const WaveformWindow& window, const std::vector<float>& left,
-                             const std::vector<float>& right)
+                             const WaveformWindow& window, const QColor& background,
+                             const std::vector<float>& left, const std::vector<float>& right)
 {
     if (viewSize.isEmpty())
         return;
-    if (viewSize != m_viewSize || ratio != m_ratio || window.duration != m_duration) {
-        m_ring = QImage(QSize(viewSize.width() + ringSlack, viewSize.height()) * ratio,
-                        QImage::Format_ARGB32_Premultiplied);
+    const QColor ground = background.alpha() == 255 ? background : QColor(Qt::transparent);
+    if (viewSize != m_viewSize || ratio != m_ratio || window.duration != m_duration ||
+        ground != m_background) {
+        m_linesArea = waveformLinesArea(viewSize);
+        // Opaque columns copy as plain rows of pixels.
+        m_ring = QImage(QSize(viewSize.width() + ringSlack, m_linesArea.height()) * ratio,
+                        ground.alpha() == 255 ? QImage::Format_RGB32
+                                              : QImage::Format_ARGB32_Premultiplied);
         m_ring.setDevicePixelRatio(ratio);
         m_viewSize = viewSize;
         m_ratio = ratio;
         m_duration = window.duration;
+        m_background = ground;
         clear();
     }
     const std::int64_t first = waveformScrollColumn(window, viewSize.width());
@@ -40,17 +48,29 @@ void WaveformLineCache::draw(QPainter& painter, const QSize& viewSize, qreal rat
         m_end = std::min(m_end, first + ringColumns());
     }
     if (end > m_end) {
-        drawColumns(m_end, end, window, left, right);
-        m_end = end;
-        m_first = std::max(m_first, end - ringColumns());
+        const std::int64_t stretchEnd = end + drawAhead;
+        drawColumns(m_end, stretchEnd, window, left, right);
+        m_end = stretchEnd;
+        m_first = std::max(m_first, stretchEnd - ringColumns());
     }
-    for (std::int64_t column = first; column < end;) {
+    painter.save();
+    if (m_background.alpha() == 255)
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+    // A point short of the sides, where the display's frame begins.
+    for (std::int64_t column = first + 1; column < end - 1;) {
         const int x = ringX(column);
-        const int length = pieceLength(column, end);
-        painter.drawImage(QRectF(static_cast<double>(column - first), 0, length, viewSize.height()),
+        const int length = pieceLength(column, end - 1);
+        painter.drawImage(QRectF(static_cast<double>(column - first), m_linesArea.top(), length,
+                                 m_linesArea.height()),
                           m_ring, QRectF(x * ratio, 0, length * ratio, m_ring.height()));
         column += length;
     }
+    painter.restore();
+}
+
+QRect WaveformLineCache::copiedArea(const QSize& viewSize)
+{
+    return waveformLinesArea(viewSize).adjusted(1, 0, -1, 0);
 }
 
 int WaveformLineCache::ringColumns() const
@@ -78,13 +98,13 @@ void WaveformLineCache::drawColumns(std::int64_t first, std::int64_t end,
     painter.setPen(
         QPen(QColor::fromRgbF(0.0f, 0.72f, 0.82f, 0.62f), 1.0, Qt::SolidLine, Qt::FlatCap));
     const double secondsPerColumn = window.visibleDuration / m_viewSize.width();
-    const int height = m_viewSize.height();
+    const int rows = m_linesArea.height();
     for (std::int64_t column = first; column < end;) {
         const int x = ringX(column);
         const int length = pieceLength(column, end);
-        painter.setClipRect(QRectF(x, 0, length, height));
+        painter.setClipRect(QRectF(x, 0, length, rows));
         painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.fillRect(QRectF(x, 0, length, height), Qt::transparent);
+        painter.fillRect(QRectF(x, 0, length, rows), m_background);
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 
         // The stretch's own window puts its columns on the track's grid.
@@ -93,9 +113,9 @@ void WaveformLineCache::drawColumns(std::int64_t first, std::int64_t end,
         stretch.visibleStart = static_cast<double>(column - stretchMargin) * secondsPerColumn;
         stretch.visibleDuration = columns * secondsPerColumn;
         stretch.visibleEnd = stretch.visibleStart + stretch.visibleDuration;
-        const WaveformStrips strips = waveformStrips(QSizeF(columns, height));
+        const WaveformStrips strips = waveformStrips(QSizeF(columns, m_viewSize.height()));
         painter.save();
-        painter.translate(x - stretchMargin, 0);
+        painter.translate(x - stretchMargin, -m_linesArea.top());
         // One line at a time: where several bins fall on one column the translucent lines add
         // up, so dense passages come out brighter. A batch would be filled as one shape.
         for (const QLineF& line : waveformPeakLines(left, strips.left, stretch))

@@ -1,5 +1,6 @@
 #include "views/WaveformView.h"
 
+#include "views/DisplayInterior.h"
 #include "views/Limits.h"
 #include "views/WaveformGeometry.h"
 
@@ -8,9 +9,27 @@
 #include <QPainter>
 #include <QPainterPath>
 
+namespace {
+
+// The rows at the top and the bottom that the rounded corners reach into. The lines lie between
+// them; only the playhead reaches past them, by two points.
+constexpr int cornerRows = 4;
+
+} // namespace
+
 WaveformView::WaveformView(QWidget* parent) : QWidget(parent)
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_interior =
+        new DisplayInterior(this, cornerRows, [this](QPainter& painter, const QRegion& area) {
+            paintBand(painter, area);
+        });
+}
+
+void WaveformView::setDisplayBackgroundColor(const QColor& color)
+{
+    m_displayBackgroundColor = color;
+    m_interior->setBackgroundOpaque(color.alpha() == 255);
 }
 
 void WaveformView::setPeaks(std::vector<float> peaks)
@@ -43,14 +62,14 @@ void WaveformView::setCurrentTime(double time)
     // Without peaks only the background shows, whatever the position.
     if (m_leftPeaks.empty() && m_rightPeaks.empty())
         return;
-    if (!showsSamePosition(before, waveformWindow(m_duration, m_currentTime)))
-        update(insetRect(rect(), 1.0, 1.0).toAlignedRect());
-}
-
-bool WaveformView::showsSamePosition(const WaveformWindow& a, const WaveformWindow& b) const
-{
-    return waveformScrollColumn(a, width()) == waveformScrollColumn(b, width()) &&
-           waveformPlayheadX(a, width()) == waveformPlayheadX(b, width());
+    const WaveformWindow after = waveformWindow(m_duration, m_currentTime);
+    const QRect inside = insetRect(rect(), 1.0, 1.0).toAlignedRect();
+    // Mostly the playhead stands in the middle and only the lines scroll, within the band.
+    if (waveformPlayheadX(before, width()) != waveformPlayheadX(after, width()))
+        update(inside);
+    else if (waveformScrollColumn(before, width()) != waveformScrollColumn(after, width()) &&
+             !m_interior->updateArea(waveformLinesArea(size())))
+        update(inside);
 }
 
 void WaveformView::paintEvent(QPaintEvent*)
@@ -66,12 +85,37 @@ void WaveformView::paintEvent(QPaintEvent*)
     QPainterPath clip;
     clip.addRoundedRect(insetRect(rect(), 1.0, 1.0), 3.0, 3.0);
     painter.setClipPath(clip);
+    drawLinesAndPlayhead(painter);
+}
 
+void WaveformView::paintBand(QPainter& painter, const QRegion& area)
+{
+    // The band lies clear of the rounded corners, so the frame's clip is not needed. The
+    // painter is clipped to the area: one fill covers all its rectangles, and where the lines'
+    // opaque copies will lie nothing needs filling first.
+    const QRect fill = area.boundingRect();
+    if (m_leftPeaks.empty() && m_rightPeaks.empty()) {
+        painter.fillRect(fill, m_displayBackgroundColor);
+        return;
+    }
+    for (const QRect& rect : QRegion(fill) - WaveformLineCache::copiedArea(size()))
+        painter.fillRect(rect, m_displayBackgroundColor);
+    painter.setRenderHint(QPainter::Antialiasing);
+    drawLinesAndPlayhead(painter);
+}
+
+void WaveformView::drawLinesAndPlayhead(QPainter& painter)
+{
     const WaveformWindow window = waveformWindow(m_duration, m_currentTime);
-    m_lines.draw(painter, size(), devicePixelRatioF(), window, m_leftPeaks, m_rightPeaks);
+    m_lines.draw(painter, size(), devicePixelRatioF(), window, m_displayBackgroundColor,
+                 m_leftPeaks, m_rightPeaks);
 
-    const double playheadX = waveformPlayheadX(window, width());
+    const QRectF playhead(waveformPlayheadX(window, width()) - 1.0, 2.0, 2.0, height() - 4.0);
+    const QColor color = palette().color(QPalette::Highlight);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(QRectF(playheadX - 1.0, 2.0, 2.0, height() - 4.0),
-                     palette().color(QPalette::Highlight));
+    // In the middle of a track the playhead stands on whole pixels, which fill fastest as such.
+    if (const QRect pixels = playhead.toAlignedRect(); QRectF(pixels) == playhead)
+        painter.fillRect(pixels, color);
+    else
+        painter.fillRect(playhead, color);
 }

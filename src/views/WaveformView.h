@@ -7,6 +7,8 @@
 #include <QColor>
 #include <QWidget>
 
+class DisplayInterior;
+
 // The scrolling waveform: the second of audio around the play position as vertical peak lines,
 // left channel above right, under a playhead that stays in the middle while the track plays.
 // It holds no audio; the owner hands it the track's peaks, duration and position.
@@ -36,7 +38,7 @@ public:
 
     QColor displayBackgroundColor() const { return m_displayBackgroundColor; }
     // Shows at the next redraw; the caller requests it.
-    void setDisplayBackgroundColor(const QColor& color) { m_displayBackgroundColor = color; }
+    void setDisplayBackgroundColor(const QColor& color);
 
     // No width of its own: the layout decides it.
     QSize sizeHint() const override { return {-1, 84}; }
@@ -45,7 +47,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    bool showsSamePosition(const WaveformWindow& a, const WaveformWindow& b) const;
+    // The band between the rounded corners, drawn alone as the frame would draw it.
+    void paintBand(QPainter& painter, const QRegion& area);
+    void drawLinesAndPlayhead(QPainter& painter);
 
     std::vector<float> m_peaks;
     std::vector<float> m_leftPeaks;
@@ -54,4 +58,6 @@ private:
     double m_currentTime = 0.0;
     QColor m_displayBackgroundColor = QColor::fromRgbF(0.08f, 0.08f, 0.08f);
     WaveformLineCache m_lines;
+    // The band the scrolling lines take, repainted on its own while the playhead stands still.
+    DisplayInterior* m_interior = nullptr;
 };
