@@ -22,54 +22,26 @@ span=${BENCH_SECONDS:-20}
 warmup=5
 build="$top/build/release"
 work=$(mktemp -d /tmp/kassolin-bench-playback.XXXXXX)
-mkdir -m 0700 "$work/runtime" "$work/home" "$work/config"
-mkdir "$work/config/Kassolin"
 servers=()
 player=
 recorder=
 
 cleanup() {
-    local pid
-    for pid in $player $recorder "${servers[@]}"; do
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    done
+    endProcesses $player $recorder "${servers[@]}"
     rm -rf "$work"
 }
 trap cleanup EXIT
+source "$top/scripts/private-desktop.sh"
 
 fail() {
     echo "bench-playback: $*" >&2
     exit 1
 }
 
-# Polls `command` every 50 ms for up to 10 s.
-await() {
-    local tries
-    for ((tries = 0; tries < 200; ++tries)); do
-        "$@" >/dev/null 2>&1 && return 0
-        sleep 0.05
-    done
-    return 1
-}
-
-export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/config"
-# No session bus: nothing may autolaunch one behind the benchmark's back.
-export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus"
-export LANG=C.UTF-8
+enterPrivateSession "$work"
 
 # --- servers ---------------------------------------------------------------------------------
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-servers+=($!)
-xserver=$!
-await test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(cat "$work/display")"
-
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-servers+=($!)
-await xprop -root -notype _NET_SUPPORTING_WM_CHECK || fail "the window manager did not start"
-await sh -c 'xprop -root -notype _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
-    fail "the window manager did not start"
+startDesktop "$work" || fail "the X server or the window manager did not start"
 
 socket="$work/runtime/pulse-native"
 pulseaudio -n --daemonize=no --exit-idle-time=-1 --system=no --realtime=no --high-priority=no \
@@ -150,8 +122,7 @@ startPlayer() {
 }
 
 stopPlayer() {
-    kill "$player" 2>/dev/null || true
-    wait "$player" 2>/dev/null || true
+    endProcesses "$player"
     player=
 }
 
@@ -221,8 +192,7 @@ longestSilence() {
     startPlayer "$@"
     sleep 8
     stopPlayer
-    kill "$recorder"
-    wait "$recorder" 2>/dev/null || true
+    endProcesses "$recorder"
     recorder=
     "$build/bench/kassolin-longest-silence" "$work/monitor.s16"
 }
