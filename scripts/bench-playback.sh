@@ -106,13 +106,13 @@ expectPicture() {
 }
 
 # Clicks a key of the standard look's transport row (they take no keyboard focus): 34 × 28
-# keys 8 apart from the left margin of 16, the row 14 above the loop row, which sits 14 above
-# the bottom. The pointer then leaves the window, so no key stays lit by hovering.
+# keys 8 apart from the left margin of 16, the row 14 above the bottom (the loop row is hidden
+# in a fresh store). The pointer then leaves the window, so no key stays lit by hovering.
 pressTransportKey() {
     local index
     case $2 in play) index=2 ;; pause) index=3 ;; *) fail "no transport key $2" ;; esac
     eval "$(xdotool getwindowgeometry --shell "$1")"
-    xdotool mousemove --window "$1" $((16 + 42 * index + 17)) $((HEIGHT - 14 - 28 - 12 - 14)) \
+    xdotool mousemove --window "$1" $((16 + 42 * index + 17)) $((HEIGHT - 14 - 14)) \
         click 1 mousemove 0 0
 }
 

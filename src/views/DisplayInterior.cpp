@@ -16,12 +16,16 @@ DisplayInterior::DisplayInterior(QWidget* display, int inset, Paint paint)
     fitDisplay();
 }
 
-bool DisplayInterior::updateArea(const QRegion& area)
+void DisplayInterior::updateArea(const QRegion& area)
 {
-    if (isHidden() || !(area - band()).isEmpty())
-        return false;
-    update(area.translated(-pos()));
-    return true;
+    if (isHidden()) {
+        parentWidget()->update(area);
+        return;
+    }
+    if (const QRegion inBand = area & band(); !inBand.isEmpty())
+        update(inBand.translated(-pos()));
+    if (const QRegion outside = area - band(); !outside.isEmpty())
+        parentWidget()->update(outside);
 }
 
 void DisplayInterior::paintEvent(QPaintEvent* event)

@@ -27,9 +27,10 @@ public:
     // The band in the display's coordinates.
     QRect band() const { return geometry(); }
     void setBackgroundOpaque(bool opaque) { setHidden(!opaque); }
-    // Redraws `area`, in the display's coordinates, when it lies in the band and the band is
-    // shown; otherwise gives false, and the display must redraw the area itself.
-    bool updateArea(const QRegion& area);
+    // Redraws `area`, in the display's coordinates: the part in the band through the band and
+    // the rest through the display. Qt does not repaint an opaque child with its parent, so
+    // every redraw of the display goes through here.
+    void updateArea(const QRegion& area);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

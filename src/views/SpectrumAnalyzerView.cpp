@@ -99,7 +99,7 @@ void SpectrumAnalyzerView::setSpectrumLevels(const std::vector<float>& levels)
     m_peakHoldLevels = peakHoldLevelsFrom(m_peakHoldLevels, m_levels);
     const std::vector<SpectrumBarShape>& after = shapes();
     if (before.size() != after.size()) {
-        update();
+        m_interior->updateArea(rect());
         return;
     }
     // Fed 60 times a second, many bars and caps stay on the pixels they lit, and the caps of
@@ -110,8 +110,8 @@ void SpectrumAnalyzerView::setSpectrumLevels(const std::vector<float>& levels)
             !area.isEmpty())
             changed += area;
     }
-    if (!changed.isEmpty() && !m_interior->updateArea(changed))
-        update(changed);
+    if (!changed.isEmpty())
+        m_interior->updateArea(changed);
 }
 
 void SpectrumAnalyzerView::paintEvent(QPaintEvent* event)

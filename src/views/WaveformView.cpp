@@ -38,21 +38,21 @@ void WaveformView::setPeaks(std::vector<float> peaks)
     m_leftPeaks = m_peaks;
     m_rightPeaks = m_peaks;
     m_lines.clear();
-    update();
+    m_interior->updateArea(rect());
 }
 
 void WaveformView::setLeftPeaks(std::vector<float> peaks)
 {
     m_leftPeaks = std::move(peaks);
     m_lines.clear();
-    update();
+    m_interior->updateArea(rect());
 }
 
 void WaveformView::setRightPeaks(std::vector<float> peaks)
 {
     m_rightPeaks = std::move(peaks);
     m_lines.clear();
-    update();
+    m_interior->updateArea(rect());
 }
 
 void WaveformView::setCurrentTime(double time)
@@ -66,10 +66,9 @@ void WaveformView::setCurrentTime(double time)
     const QRect inside = insetRect(rect(), 1.0, 1.0).toAlignedRect();
     // Mostly the playhead stands in the middle and only the lines scroll, within the band.
     if (waveformPlayheadX(before, width()) != waveformPlayheadX(after, width()))
-        update(inside);
-    else if (waveformScrollColumn(before, width()) != waveformScrollColumn(after, width()) &&
-             !m_interior->updateArea(waveformLinesArea(size())))
-        update(inside);
+        m_interior->updateArea(inside);
+    else if (waveformScrollColumn(before, width()) != waveformScrollColumn(after, width()))
+        m_interior->updateArea(waveformLinesArea(size()));
 }
 
 void WaveformView::paintEvent(QPaintEvent*)
