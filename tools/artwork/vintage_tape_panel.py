@@ -226,13 +226,18 @@ def face():
     emit(f'<path d="{rrect_path(0.5, 0.5, W - 1, H - 1, 10)}" fill="none" stroke="#000000" stroke-opacity="0.5" stroke-width="1"/>')
 
 
+def trimmed_well(x, y, w, h, radius, backing_opacity, fill):
+    """A well of `fill` in a chrome trim, on a black backing that shows as its edge."""
+    emit(rrect(x - 5, y - 5, w + 10, h + 10, radius + 4, fill="url(#trim)"))
+    emit(rrect(x - 5, y - 5, w + 10, h + 10, radius + 4, fill="none", stroke="#000000", stroke_opacity="0.35", stroke_width="0.8"))
+    emit(rrect(x - 1, y - 1, w + 2, h + 2, radius + 1, fill="#000000", fill_opacity=backing_opacity))
+    emit(rrect(x, y, w, h, radius, fill=fill))
+
+
 def display_window():
     emit("<!-- Display window: title, time and waveform behind dark glass in a chrome trim. -->")
     x, y, w, h = 66, 30, 704, 180
-    emit(rrect(x - 5, y - 5, w + 10, h + 10, 10, fill="url(#trim)"))
-    emit(rrect(x - 5, y - 5, w + 10, h + 10, 10, fill="none", stroke="#000000", stroke_opacity="0.35", stroke_width="0.8"))
-    emit(rrect(x - 1, y - 1, w + 2, h + 2, 7, fill="#000000", fill_opacity="0.8"))
-    emit(rrect(x, y, w, h, 6, fill="url(#glass)"))
+    trimmed_well(x, y, w, h, 6, "0.8", "url(#glass)")
     emit(lettering("L", 73, 127.5, 6, "#7fc9d3", 0.45, weight=0.16))
     emit(lettering("R", 73, 168.5, 6, "#7fc9d3", 0.45, weight=0.16))
     # A hairline between the time row and the waveform, as printed on the glass.
@@ -291,10 +296,7 @@ def reel(cx, cy, pack):
 def cassette():
     emit("<!-- Cassette well: a chrome-trimmed door of smoked acrylic over a C-90. -->")
     dx, dy, dw, dh = 252, 219, 332, 167
-    emit(rrect(dx - 5, dy - 5, dw + 10, dh + 10, 12, fill="url(#trim)"))
-    emit(rrect(dx - 5, dy - 5, dw + 10, dh + 10, 12, fill="none", stroke="#000000", stroke_opacity="0.35", stroke_width="0.8"))
-    emit(rrect(dx - 1, dy - 1, dw + 2, dh + 2, 9, fill="#000000", fill_opacity="0.85"))
-    emit(rrect(dx, dy, dw, dh, 8, fill="url(#door)"))
+    trimmed_well(dx, dy, dw, dh, 8, "0.85", "url(#door)")
     # The shell: its back, the tape packs and reels seen through the window, then its front
     # (with the window cut out) and the label over the front.
     sx, sy, sw, sh = 266, 229, 304, 151
