@@ -120,12 +120,14 @@ bool PulseAudioOutput::connectContext()
 
 bool PulseAudioOutput::connectStream(const AudioFormat& format)
 {
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(format.sampleRate),
-                              static_cast<std::uint8_t>(format.channelCount)};
+    const pa_sample_spec sampleFormat{PA_SAMPLE_FLOAT32NE,
+                                      static_cast<std::uint32_t>(format.sampleRate),
+                                      static_cast<std::uint8_t>(format.channelCount)};
     Proplist properties(pa_proplist_new());
     pa_proplist_sets(properties.get(), PA_PROP_MEDIA_ROLE, "music");
     m_mediaName = QStringLiteral("Kassolin");
-    m_stream = pa_stream_new_with_proplist(m_context, "Kassolin", &spec, nullptr, properties.get());
+    m_stream = pa_stream_new_with_proplist(m_context, "Kassolin", &sampleFormat, nullptr,
+                                           properties.get());
     if (!m_stream)
         return false;
     pa_stream_set_state_callback(
@@ -138,9 +140,9 @@ bool PulseAudioOutput::connectStream(const AudioFormat& format)
         this);
     pa_buffer_attr buffer;
     buffer.maxlength = static_cast<std::uint32_t>(-1);
-    buffer.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(targetUsec, &spec));
+    buffer.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(targetUsec, &sampleFormat));
     buffer.prebuf = static_cast<std::uint32_t>(-1);
-    buffer.minreq = static_cast<std::uint32_t>(pa_usec_to_bytes(requestUsec, &spec));
+    buffer.minreq = static_cast<std::uint32_t>(pa_usec_to_bytes(requestUsec, &sampleFormat));
     buffer.fragsize = static_cast<std::uint32_t>(-1);
     const auto flags =
         static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_AUTO_TIMING_UPDATE);

@@ -21,8 +21,8 @@ MonitorRecorder::MonitorRecorder()
         pa_threaded_mainloop_unlock(m_mainloop);
         return; // nothing is recorded
     }
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, 44100, 2};
-    m_stream = pa_stream_new(m_context, "monitor", &spec, nullptr);
+    const pa_sample_spec sampleFormat{PA_SAMPLE_FLOAT32NE, 44100, 2};
+    m_stream = pa_stream_new(m_context, "monitor", &sampleFormat, nullptr);
     pa_stream_set_state_callback(m_stream, signal, m_mainloop);
     pa_stream_set_read_callback(
         m_stream,
@@ -32,7 +32,7 @@ MonitorRecorder::MonitorRecorder()
         this);
     // Small fragments, so that each read is placed in time closely.
     const pa_buffer_attr buffer{~0u, 0, 0, 0,
-                                static_cast<std::uint32_t>(pa_usec_to_bytes(5000, &spec))};
+                                static_cast<std::uint32_t>(pa_usec_to_bytes(5000, &sampleFormat))};
     pa_stream_connect_record(m_stream, "@DEFAULT_MONITOR@", &buffer, PA_STREAM_AUTO_TIMING_UPDATE);
     while (pa_stream_get_state(m_stream) == PA_STREAM_CREATING)
         pa_threaded_mainloop_wait(m_mainloop);
