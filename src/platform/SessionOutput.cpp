@@ -68,7 +68,10 @@ void SessionOutput::pause()
 
 void SessionOutput::remove(PlaybackStream& stream, bool cut)
 {
-    if (!cut || !m_device) {
+    // The device holds audio of a stream only while it is queued or once it has handed its
+    // last frame; one that was cut already (a stop before its player goes) needs no second cut,
+    // which would flush whatever else is queued.
+    if (!cut || !m_device || !(isQueued(stream) || stream.isFinished())) {
         std::lock_guard lock(m_queueMutex);
         std::erase(m_queue, &stream);
         return;
