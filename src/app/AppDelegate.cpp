@@ -11,7 +11,6 @@
 #include <QIcon>
 #include <QMainWindow>
 #include <QSettings>
-#include <QThreadPool>
 
 namespace {
 
@@ -61,8 +60,10 @@ AppDelegate::AppDelegate(AudioPlayer::Factory playerFactory, AlertPresenter& ale
 AppDelegate::~AppDelegate()
 {
     m_quitting = true;
-    // A scan posts to this object: it must not outlive it.
-    QThreadPool::globalInstance()->waitForDone();
+    qApp->removeEventFilter(this);
+    // The controller supersedes its analyses and then waits for the whole pool, this object's
+    // scans included: a scan posts to this object, so it must not outlive it.
+    m_playerWindow.reset();
 }
 
 void AppDelegate::applicationWillFinishLaunching()
@@ -156,9 +157,8 @@ bool AppDelegate::isMP3(const QUrl& url)
 
 bool AppDelegate::isMP3Path(const QString& path)
 {
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    return dot > path.lastIndexOf(QLatin1Char('/')) &&
-           QStringView(path).sliced(dot + 1).toString().toLower() == QLatin1String("mp3");
+    // A path ending in ".mp3" has its last dot after its last slash.
+    return path.endsWith(QLatin1String(".mp3"), Qt::CaseInsensitive);
 }
 
 bool AppDelegate::eventFilter(QObject* watched, QEvent* event)
