@@ -58,8 +58,7 @@ void PlayerWindowController::analyzeTitleForURL(const QUrl& url, std::uint64_t g
         [url](const AnalysisGeneration&) { return readTrackTags(url); },
         [this, url](const TrackTags& tags) {
             m_trackTags = tags;
-            m_titleLabel->setText(tags.title.isEmpty() ? fileTitleForURL(url)
-                                                       : titleForDisplay(tags.title));
+            m_titleLabel->setText(titleForDisplay(tags.title, url));
             Q_EMIT stateChanged();
         });
 }

@@ -29,13 +29,18 @@ QString titleForDisplay(const QString& title)
     return title.left(kept) + QStringLiteral("...");
 }
 
+QString titleForDisplay(const QString& tagTitle, const QUrl& url)
+{
+    return tagTitle.isEmpty() ? fileTitleForURL(url) : titleForDisplay(tagTitle);
+}
+
 QString readableTitleForURL(const QUrl& url)
 {
     if (url.isLocalFile()) {
         const std::unique_ptr<Mp3Decoder> decoder =
             Mp3Decoder::open(url.toLocalFile(), nullptr, Mp3Decoder::Length::Estimated);
-        if (decoder && !decoder->title().isEmpty())
-            return titleForDisplay(decoder->title());
+        if (decoder)
+            return titleForDisplay(decoder->title(), url);
     }
     return fileTitleForURL(url);
 }

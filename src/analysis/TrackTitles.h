@@ -13,6 +13,9 @@ QString fileTitleForURL(const QUrl& url);
 // fewer where the cut would split a surrogate pair.
 QString titleForDisplay(const QString& title);
 
+// `tagTitle` shortened when it is not empty; otherwise the file title of `url`.
+QString titleForDisplay(const QString& tagTitle, const QUrl& url);
+
 // The title from the file's ID3 tags when it has a non-empty one, shortened; otherwise the
 // file title. Opens the file, so it runs on an analysis thread.
 QString readableTitleForURL(const QUrl& url);
