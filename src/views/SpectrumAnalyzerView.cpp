@@ -139,8 +139,9 @@ void SpectrumAnalyzerView::drawBars(QPainter& painter, const QRegion& area)
         }
         // The cap is a line of width 1 on a pixel row between whole columns: filling that
         // row lights the same pixels.
-        const std::optional<QLineF>& cap = bars[bar].cap;
-        if (cap && area.intersects(capRect(*cap)))
-            painter.fillRect(capRect(*cap), capColor);
+        if (const std::optional<QLineF>& cap = bars[bar].cap; cap) {
+            if (const QRect row = capRect(*cap); area.intersects(row))
+                painter.fillRect(row, capColor);
+        }
     }
 }
