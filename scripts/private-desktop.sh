@@ -1,6 +1,7 @@
 # Sourced by the scripts that run the player on a desktop of their own: a private home,
 # runtime and settings folder under `work`, no session bus, and an X server (Xvfb) with a small
-# window manager. The caller keeps the servers' PIDs in `servers` and ends them on exit.
+# window manager. The caller keeps the servers' PIDs in `servers` and ends them on exit. The
+# test command uses its waiting and ending alone.
 
 # Polls `command` every 50 ms for up to 10 s.
 await() {

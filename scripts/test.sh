@@ -20,11 +20,9 @@ config=$(mktemp -d /tmp/kassolin-config.XXXXXX)
 cache=$(mktemp -d /tmp/kassolin-cache.XXXXXX)
 chmod 0700 "$runtime"
 pulse_pid=
+source "$top/scripts/private-desktop.sh"
 cleanup() {
-    if [ -n "$pulse_pid" ]; then
-        kill "$pulse_pid" 2>/dev/null || true
-        wait "$pulse_pid" 2>/dev/null || true
-    fi
+    endProcesses $pulse_pid
     rm -rf "$runtime" "$config" "$cache"
 }
 trap cleanup EXIT
@@ -42,11 +40,7 @@ HOME="$pulse/home" XDG_RUNTIME_DIR="$pulse" pulseaudio -n --daemonize=no --exit-
     --load="module-native-protocol-unix socket=$pulse/native auth-anonymous=1" \
     2>"$pulse/server.log" &
 pulse_pid=$!
-for _ in $(seq 100); do
-    [ -S "$pulse/native" ] && break
-    sleep 0.1
-done
-if [ ! -S "$pulse/native" ]; then
+if ! await test -S "$pulse/native"; then
     echo "The sound server did not start:" >&2
     cat "$pulse/server.log" >&2
     exit 1
