@@ -7,7 +7,7 @@ KASSOLIN_PACKAGES=(
     cmake ninja-build g++ pkg-config git ca-certificates
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins qt6-wayland qt6-translations-l10n
     libmpg123-dev mpg123 libsdl2-dev libmp3lame-dev libtwolame-dev
-    libpulse-dev pulseaudio pulseaudio-utils
+    libpulse-dev pulseaudio pulseaudio-utils libfontconfig-dev
     googletest libgtest-dev clang libclang-rt-14-dev
     xvfb xauth xdotool imagemagick fonts-dejavu-core
     openbox x11-utils linux-perf

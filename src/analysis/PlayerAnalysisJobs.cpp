@@ -23,9 +23,25 @@
 
 #include <QThreadPool>
 
+#include <malloc.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr float silenceDB = -60.0f;
+// The nice value of a thread that analyses: it yields to the window and the sound feed.
+constexpr int analysisNiceness = 10;
+
+// Decoding a whole track four times over would otherwise take the cores from a launch and the
+// window's frames on a machine with few of them. Linux keeps a nice value per thread; the pool's
+// threads do background work only, so they keep it.
+void yieldToInteractiveThreads()
+{
+    thread_local const int lowered =
+        setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), analysisNiceness);
+    static_cast<void>(lowered);
+}
 
 template <typename Result>
 void runAnalysisJob(PlayerWindowController* controller, const AnalysisGeneration& generation,
@@ -33,7 +49,11 @@ void runAnalysisJob(PlayerWindowController* controller, const AnalysisGeneration
                     std::function<void(Result)> apply)
 {
     QThreadPool::globalInstance()->start([=] {
+        yieldToInteractiveThreads();
         Result result = work(generation);
+        // A whole track's decoding leaves freed blocks in the thread's arena; the player runs
+        // for hours, so they go back to the system now.
+        malloc_trim(0);
         QMetaObject::invokeMethod(
             controller,
             [=] {

@@ -17,6 +17,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <thread>
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -26,6 +27,8 @@
 #include <QSettings>
 #include <QTimer>
 #include <QTranslator>
+
+#include <fontconfig/fontconfig.h>
 
 namespace {
 
@@ -77,12 +80,31 @@ int forwardOpenRequest(SingleInstance& instance, const QStringList& paths)
     return answer.value_or(AppDelegate::replyFailure);
 }
 
+// Builds the open panel when it is first asked for: its file system model starts a thread that
+// lists folders and loads file icons, work a launch with a file never needs.
+class DeferredOpenPanel final : public OpenPanelPresenter
+{
+public:
+    QList<QUrl> runModal(const QString& title) override
+    {
+        if (!m_panel)
+            m_panel = std::make_unique<OpenPanelDialog>();
+        return m_panel->runModal(title);
+    }
+
+private:
+    std::unique_ptr<OpenPanelDialog> m_panel;
+};
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (answeredInformationRequest(argc, argv))
         return 0;
+    // Reading the font configuration takes a good part of a launch; it runs while Qt connects
+    // to the display, and Qt's own font set-up then finds it done.
+    std::jthread fontConfiguration([] { FcInit(); });
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kassolin"));
     QApplication::setOrganizationName(QStringLiteral("Kassolin"));
@@ -106,7 +128,7 @@ int main(int argc, char** argv)
         QApplication::installTranslator(&qtTranslations);
 
     MessageBoxAlertPresenter alerts;
-    OpenPanelDialog openPanel;
+    DeferredOpenPanel openPanel;
     AppDelegate delegate(
         Mp3AudioPlayer::factory(), alerts, openPanel, [] { QCoreApplication::quit(); },
         std::make_unique<QSettings>());

@@ -46,13 +46,10 @@ QPen strokePen(const QColor& color, double width)
 
 } // namespace
 
-TapeDeckBackgroundView::TapeDeckBackgroundView(QWidget* parent)
-    : QWidget(parent), m_panelImage(loadPanelImage())
+TapeDeckBackgroundView::TapeDeckBackgroundView(QWidget* parent) : QWidget(parent)
 {
     // Both designs fill every pixel: the window behind need not be painted first.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    if (m_panelImage)
-        m_panelImage->setAspectRatioMode(Qt::IgnoreAspectRatio);
 }
 
 TapeDeckBackgroundView::~TapeDeckBackgroundView() = default;
@@ -60,12 +57,16 @@ TapeDeckBackgroundView::~TapeDeckBackgroundView() = default;
 void TapeDeckBackgroundView::setVintageEnabled(bool enabled)
 {
     m_vintageEnabled = enabled;
+    // The artwork is parsed when first needed: most launches show the standard design.
+    if (enabled && !m_panelImageChosen)
+        setPanelImage(loadPanelImage());
     update();
 }
 
 void TapeDeckBackgroundView::setPanelImage(std::unique_ptr<QSvgRenderer> image)
 {
     m_panelImage = std::move(image);
+    m_panelImageChosen = true;
     if (m_panelImage)
         m_panelImage->setAspectRatioMode(Qt::IgnoreAspectRatio);
     m_panelCache = QImage();

@@ -31,7 +31,8 @@ public:
     void setReelRotation(double rotation) { m_reelRotation = rotation; }
     // The area the turning spokes cover: all that a new angle redraws.
     QRect reelsRect() const;
-    // The panel artwork, from the resource ":/VintageTapePanel.svg" when it exists; may be null.
+    // The panel artwork, from the resource ":/VintageTapePanel.svg" when it exists, loaded when
+    // the vintage design is first enabled unless one was set; may be null.
     QSvgRenderer* panelImage() const { return m_panelImage.get(); }
     void setPanelImage(std::unique_ptr<QSvgRenderer> image);
 
@@ -48,6 +49,7 @@ private:
     void drawAnimatedReelAtDesignPoint(QPainter& painter, double x, double y, double radius) const;
 
     std::unique_ptr<QSvgRenderer> m_panelImage;
+    bool m_panelImageChosen = false;
     // The artwork rendered at the size and pixel ratio it was last drawn at: rendering the SVG
     // costs far more than drawing an image, and the reels redraw the view 60 times a second.
     QImage m_panelCache;
