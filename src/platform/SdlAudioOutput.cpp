@@ -3,10 +3,60 @@
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <optional>
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 namespace {
+
+// SDL is the fallback for a desktop without a sound server, so it is loaded only when a track
+// first needs it: every other launch is spared its library and the dozen that come with it.
+struct SdlLibrary
+{
+    decltype(&SDL_SetHint) setHint;
+    decltype(&SDL_InitSubSystem) initSubSystem;
+    decltype(&SDL_QuitSubSystem) quitSubSystem;
+    decltype(&SDL_AddEventWatch) addEventWatch;
+    decltype(&SDL_DelEventWatch) delEventWatch;
+    decltype(&SDL_OpenAudioDevice) openAudioDevice;
+    decltype(&SDL_CloseAudioDevice) closeAudioDevice;
+    decltype(&SDL_PauseAudioDevice) pauseAudioDevice;
+};
+
+template <typename Function>
+bool resolve(void* library, const char* name, Function& function)
+{
+    function = reinterpret_cast<Function>(dlsym(library, name));
+    return function != nullptr;
+}
+
+std::optional<SdlLibrary> loadSdlLibrary()
+{
+    // Never unloaded: SDL's threads and event watch live until the program ends.
+    void* library = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+    if (!library)
+        return std::nullopt;
+    SdlLibrary sdl = {};
+    const bool complete = resolve(library, "SDL_SetHint", sdl.setHint) &&
+                          resolve(library, "SDL_InitSubSystem", sdl.initSubSystem) &&
+                          resolve(library, "SDL_QuitSubSystem", sdl.quitSubSystem) &&
+                          resolve(library, "SDL_AddEventWatch", sdl.addEventWatch) &&
+                          resolve(library, "SDL_DelEventWatch", sdl.delEventWatch) &&
+                          resolve(library, "SDL_OpenAudioDevice", sdl.openAudioDevice) &&
+                          resolve(library, "SDL_CloseAudioDevice", sdl.closeAudioDevice) &&
+                          resolve(library, "SDL_PauseAudioDevice", sdl.pauseAudioDevice);
+    if (!complete)
+        return std::nullopt;
+    return sdl;
+}
+
+// The loaded library, or null when there is none.
+const SdlLibrary* sdlLibrary()
+{
+    static const std::optional<SdlLibrary> library = loadSdlLibrary();
+    return library ? &*library : nullptr;
+}
 
 // Open outputs by device, so that a lost device can be told to its client.
 std::mutex openOutputsMutex;
@@ -22,34 +72,38 @@ int watchEvents(void*, SDL_Event* event)
 class SdlAudio
 {
 public:
-    SdlAudio()
+    explicit SdlAudio(const SdlLibrary* sdl) : m_sdl(sdl)
     {
+        if (!m_sdl)
+            return;
         // Ctrl+C and SIGTERM stay with the program instead of becoming SDL quit events.
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        SDL_SetHint(SDL_HINT_APP_NAME, "Kassolin");
-        SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Kassolin");
-        SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Wiedergabe");
-        m_ready = SDL_InitSubSystem(SDL_INIT_AUDIO | SDL_INIT_EVENTS) == 0;
+        m_sdl->setHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        m_sdl->setHint(SDL_HINT_APP_NAME, "Kassolin");
+        m_sdl->setHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Kassolin");
+        m_sdl->setHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Wiedergabe");
+        m_ready = m_sdl->initSubSystem(SDL_INIT_AUDIO | SDL_INIT_EVENTS) == 0;
         if (m_ready)
-            SDL_AddEventWatch(&watchEvents, nullptr);
+            m_sdl->addEventWatch(&watchEvents, nullptr);
     }
     ~SdlAudio()
     {
         if (m_ready) {
-            SDL_DelEventWatch(&watchEvents, nullptr);
-            SDL_QuitSubSystem(SDL_INIT_AUDIO | SDL_INIT_EVENTS);
+            m_sdl->delEventWatch(&watchEvents, nullptr);
+            m_sdl->quitSubSystem(SDL_INIT_AUDIO | SDL_INIT_EVENTS);
         }
     }
     bool isReady() const { return m_ready; }
 
 private:
+    const SdlLibrary* m_sdl;
     bool m_ready = false;
 };
 
-bool sdlAudioReady()
+// SDL with its audio started, or null.
+const SdlLibrary* sdlAudio()
 {
-    static SdlAudio audio;
-    return audio.isReady();
+    static const SdlAudio audio(sdlLibrary());
+    return audio.isReady() ? sdlLibrary() : nullptr;
 }
 
 // 2048 frames, about 46 ms, at 44.1 kHz: short enough for a position that follows seeks
@@ -72,12 +126,13 @@ SdlAudioOutput::~SdlAudioOutput()
         std::lock_guard lock(openOutputsMutex);
         openOutputs.erase(m_device);
     }
-    SDL_CloseAudioDevice(m_device);
+    sdlLibrary()->closeAudioDevice(m_device);
 }
 
 bool SdlAudioOutput::open(const AudioFormat& format, Client* client)
 {
-    if (m_device != 0 || !client || !sdlAudioReady())
+    const SdlLibrary* sdl = sdlAudio();
+    if (m_device != 0 || !client || !sdl)
         return false;
     SDL_AudioSpec wanted = {};
     wanted.freq = format.sampleRate;
@@ -90,7 +145,7 @@ bool SdlAudioOutput::open(const AudioFormat& format, Client* client)
     // No allowed changes: SDL converts to whatever the device really takes.
     m_client = client;
     m_channelCount = format.channelCount;
-    m_device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    m_device = sdl->openAudioDevice(nullptr, 0, &wanted, &obtained, 0);
     if (m_device == 0)
         return false;
     m_bufferFrames = obtained.samples;
@@ -102,7 +157,7 @@ bool SdlAudioOutput::open(const AudioFormat& format, Client* client)
 void SdlAudioOutput::setPaused(bool paused)
 {
     if (m_device != 0)
-        SDL_PauseAudioDevice(m_device, paused ? 1 : 0);
+        sdlLibrary()->pauseAudioDevice(m_device, paused ? 1 : 0);
 }
 
 void SdlAudioOutput::deviceRemoved(std::uint32_t deviceId)
