@@ -102,10 +102,19 @@ int main(int argc, char** argv)
 {
     if (answeredInformationRequest(argc, argv))
         return 0;
+    // The displays change small bands 60 times a second. Sent with the request, they cost less
+    // than through shared memory, where Qt waits for the X server at every frame before it may
+    // paint the next. Qt reads the switch as it connects; programs we start must not inherit it.
+    const bool setsNoSharedMemory = !qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
+    if (setsNoSharedMemory)
+        qputenv("QT_XCB_NO_MITSHM", "1");
     // Reading the font configuration takes a good part of a launch; it runs while Qt connects
     // to the display, and Qt's own font set-up then finds it done.
     std::jthread fontConfiguration([] { FcInit(); });
     QApplication application(argc, argv);
+    fontConfiguration.join(); // it reads the environment
+    if (setsNoSharedMemory)
+        qunsetenv("QT_XCB_NO_MITSHM");
     QApplication::setApplicationName(QStringLiteral("Kassolin"));
     QApplication::setOrganizationName(QStringLiteral("Kassolin"));
     QApplication::setApplicationVersion(QStringLiteral(KASSOLIN_VERSION));
