@@ -7,7 +7,8 @@
 #   player's CPU while paused and while playing minimized (all in % of one core); resident and
 #   proportional memory; launch to a mapped window; and the longest silence at a track change,
 #   recorded from the null sink's monitor, between two tracks cut from one pink noise, in order
-#   and shuffled.
+#   and shuffled. For comparison, the CPU of the player's process and of the X server while a
+#   bare Qt window repaints one band of the waveform's size at 60 Hz (kassolin-paint-floor).
 # Usage: scripts/bench-playback.sh [RUNS]   (3 runs by default)
 # BENCH_SECONDS sets the span of each CPU figure (20 s); KASSOLIN_PLAYER another build's player,
 # for a comparison. Profile by hand with perf record -g -p PID, the PID from the "player pid" line.
@@ -25,9 +26,10 @@ work=$(mktemp -d /tmp/kassolin-bench-playback.XXXXXX)
 servers=()
 player=
 recorder=
+floor=
 
 cleanup() {
-    endProcesses $player $recorder "${servers[@]}"
+    endProcesses $player $recorder $floor "${servers[@]}"
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -175,11 +177,25 @@ measureRun() {
     record minimized "$(cpuOver "$player")"
     stopPlayer
 
+    measureFloor
     record silence "$(longestSilence "$work/pink-1.mp3" "$work/pink-2.mp3")"
     # Shuffled: the same change, reached through the shuffle, the second half first.
     printf '[General]\nShuffleEnabled=true\n' >"$work/config/Kassolin/Kassolin.conf"
     record shuffled "$(longestSilence "$work/pink-2.mp3" "$work/pink-1.mp3")"
     rm -f "$work/config/Kassolin/Kassolin.conf"
+}
+
+# What Qt alone costs at the player's frame rate, sending its frames as the player does.
+measureFloor() {
+    QT_XCB_NO_MITSHM=1 "$build/bench/kassolin-paint-floor" >>"$work/player.log" 2>&1 &
+    floor=$!
+    sleep "$warmup"
+    local cpu
+    mapfile -t cpu < <(cpuOver "$floor" "$xserver")
+    record floor "${cpu[0]}"
+    record floorxserver "${cpu[1]}"
+    endProcesses "$floor"
+    floor=
 }
 
 # The longest silence at the change between two tracks: the monitor recorded from before the
@@ -205,7 +221,7 @@ median() {
 for ((run = 1; run <= runs; ++run)); do
     measureRun
     echo "run $run of $runs:" $(awk -v r="$run" '{ printf "%s=%s ", $1, $2 }' \
-        <(tail -n 10 "$work/figures")) >&2
+        <(tail -n 12 "$work/figures")) >&2
 done
 
 echo "player cpu, playing, all displays: $(median player) %"
@@ -218,3 +234,5 @@ echo "player proportional memory: $(median pss) MB"
 echo "launch to mapped window: $(median launch) s"
 echo "longest silence at a track change: $(median silence) ms"
 echo "longest silence at a shuffled track change: $(median shuffled) ms"
+echo "bare qt window, one band at 60 hz, cpu: $(median floor) %"
+echo "x server cpu, bare qt window: $(median floorxserver) %"
