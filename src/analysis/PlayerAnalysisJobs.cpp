@@ -20,6 +20,7 @@
 #include "views/WaveformView.h"
 
 #include <functional>
+#include <mutex>
 
 #include <QThreadPool>
 
@@ -43,6 +44,17 @@ void yieldToInteractiveThreads()
     static_cast<void>(lowered);
 }
 
+// A whole track's decoding leaves freed blocks in the thread's arena; the player runs for hours,
+// so they go back to the system now. glibc sets its allocator up on first use, and not safely
+// from two threads at once; under the sanitizers, whose allocators stand in for malloc, a trim
+// is that first use. One trim at a time, then.
+void returnFreedMemory()
+{
+    static std::mutex trimming;
+    const std::lock_guard lock(trimming);
+    malloc_trim(0);
+}
+
 template <typename Result>
 void runAnalysisJob(PlayerWindowController* controller, const AnalysisGeneration& generation,
                     std::function<Result(const AnalysisGeneration&)> work,
@@ -51,9 +63,7 @@ void runAnalysisJob(PlayerWindowController* controller, const AnalysisGeneration
     QThreadPool::globalInstance()->start([=] {
         yieldToInteractiveThreads();
         Result result = work(generation);
-        // A whole track's decoding leaves freed blocks in the thread's arena; the player runs
-        // for hours, so they go back to the system now.
-        malloc_trim(0);
+        returnFreedMemory();
         QMetaObject::invokeMethod(
             controller,
             [=] {
