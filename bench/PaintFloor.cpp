@@ -1,8 +1,7 @@
 // The least a Qt widget window costs that repaints as often as the player's displays: one opaque
 // band the size of the waveform, redrawn 60 times a second. scripts/bench-playback.sh measures it
 // beside the player, so that the player's own share can be told from the toolkit's.
-#include <algorithm>
-#include <chrono>
+#include "player/TickGrid.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -11,8 +10,6 @@
 #include <QWidget>
 
 namespace {
-
-constexpr double frameMilliseconds = 1000.0 / 60.0;
 
 class Band final : public QWidget
 {
@@ -49,18 +46,16 @@ int main(int argc, char** argv)
     auto* band = new Band(&window);
     band->setGeometry(16, 60, 308, 56);
 
-    // Frames on a fixed grid of 60 a second, as the player's clock keeps them.
+    // Frames on the player's clock grid, each painted within its own wake-up, as the player's.
     QElapsedTimer clock;
     QTimer timer;
     timer.setSingleShot(true);
     timer.setTimerType(Qt::PreciseTimer);
-    qint64 frame = 0;
+    std::int64_t tick = 0;
     QObject::connect(&timer, &QTimer::timeout, band, [&] {
+        timer.start(advanceTickGrid(tick, 1, static_cast<double>(clock.nsecsElapsed()) / 1e6));
         band->advance();
-        ++frame;
-        const double due = static_cast<double>(frame) * frameMilliseconds;
-        timer.start(std::chrono::milliseconds(
-            std::max<qint64>(static_cast<qint64>(due) - clock.elapsed(), 0)));
+        QCoreApplication::sendPostedEvents(&window, QEvent::UpdateRequest);
     });
     clock.start();
     timer.start(0);

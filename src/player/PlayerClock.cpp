@@ -1,6 +1,7 @@
 #include "player/PlayerWindowController.h"
 
 #include "analysis/SpectrumFrames.h"
+#include "player/TickGrid.h"
 #include "player/TimeFormat.h"
 #include "views/LEDMeterView.h"
 #include "views/MiniScrubberView.h"
@@ -17,7 +18,6 @@
 
 namespace {
 
-constexpr double tickMilliseconds = 1000.0 / 60.0;
 // Ten refreshes a second: a restored window catches up within a tenth of a second.
 constexpr std::int64_t ticksWhileMinimized = 6;
 constexpr double reelStepPerTick = 0.18;
@@ -45,16 +45,11 @@ void PlayerWindowController::stopTimer()
 
 void PlayerWindowController::scheduleNextTick()
 {
-    // Ticks fall on a 1/60 s grid, 16 and 17 ms apart; ticks missed while the main thread was
-    // busy are dropped rather than caught up, which would speed up the displays' ballistics.
     // A minimized window shows nothing, so the clock then wakes only every few ticks for the
     // end of the track; an armed loop keeps every tick, for a jump on time.
     const std::int64_t step = m_window->isMinimized() && !m_loopEnabled ? ticksWhileMinimized : 1;
     const double elapsed = static_cast<double>(m_clockStarted.nsecsElapsed()) / 1e6;
-    m_ticks =
-        std::max(m_ticks + step, static_cast<std::int64_t>(elapsed / tickMilliseconds) + step);
-    m_timer.start(
-        static_cast<int>(std::ceil(static_cast<double>(m_ticks) * tickMilliseconds - elapsed)));
+    m_timer.start(advanceTickGrid(m_ticks, step, elapsed));
 }
 
 void PlayerWindowController::tick()
