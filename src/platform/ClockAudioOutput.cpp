@@ -1,11 +1,13 @@
 #include "platform/ClockAudioOutput.h"
 
 #include <algorithm>
-#include <chrono>
 
 namespace {
 
-constexpr auto tick = std::chrono::milliseconds(10);
+constexpr auto wakeInterval = std::chrono::milliseconds(100);
+// Taken ahead of the audible point: more than one wake-up's worth, so the audible point never
+// has to wait for audio.
+constexpr double leadSeconds = 0.2;
 constexpr int maxChunkFrames = 4096;
 
 } // namespace
@@ -35,42 +37,69 @@ bool ClockAudioOutput::open(const AudioFormat& format, Client* client)
 void ClockAudioOutput::setPaused(bool paused)
 {
     std::unique_lock lock(m_mutex);
+    if (paused == m_paused)
+        return;
+    if (paused)
+        m_heardAtResume = heardNow();
+    else
+        m_resumedAt = Clock::now();
     m_paused = paused;
     m_changed.notify_all();
     // Like a sound device: once paused, no render call is running or will start.
     m_changed.wait(lock, [this] { return !m_paused || !m_rendering; });
 }
 
+void ClockAudioOutput::flush()
+{
+    std::lock_guard lock(m_mutex);
+    m_heardAtResume = m_taken.load();
+    m_resumedAt = Clock::now();
+}
+
+std::int64_t ClockAudioOutput::playedFrames()
+{
+    std::lock_guard lock(m_mutex);
+    return heardNow();
+}
+
+// Under m_mutex.
+std::int64_t ClockAudioOutput::heardNow() const
+{
+    if (m_paused)
+        return m_heardAtResume;
+    const double elapsed = std::chrono::duration<double>(Clock::now() - m_resumedAt).count();
+    const auto moved = static_cast<std::int64_t>(elapsed * m_format.sampleRate);
+    return std::min(m_heardAtResume + moved, m_taken.load());
+}
+
 void ClockAudioOutput::run()
 {
-    using Clock = std::chrono::steady_clock;
+    const auto lead = static_cast<std::int64_t>(leadSeconds * m_format.sampleRate);
     std::unique_lock lock(m_mutex);
     while (!m_quit) {
         m_changed.wait(lock, [this] { return m_quit || !m_paused; });
-        const Clock::time_point resumed = Clock::now();
-        m_renderedSinceResume = 0;
-        Clock::time_point next = resumed;
-        while (!m_quit && !m_paused) {
-            m_rendering = true;
-            lock.unlock();
-            renderDueFrames(std::chrono::duration<double>(Clock::now() - resumed).count());
-            lock.lock();
-            m_rendering = false;
-            m_changed.notify_all();
-            next += tick;
-            m_changed.wait_until(lock, next, [this] { return m_quit || m_paused; });
-        }
+        if (m_quit)
+            return;
+        // From the audible point the clock would reach if nothing were taken ahead.
+        const double elapsed = std::chrono::duration<double>(Clock::now() - m_resumedAt).count();
+        const std::int64_t due =
+            m_heardAtResume + static_cast<std::int64_t>(elapsed * m_format.sampleRate) + lead;
+        m_rendering = true;
+        lock.unlock();
+        renderUpTo(due);
+        lock.lock();
+        m_rendering = false;
+        m_changed.notify_all();
+        m_changed.wait_for(lock, wakeInterval, [this] { return m_quit || m_paused; });
     }
 }
 
-void ClockAudioOutput::renderDueFrames(double elapsedSeconds)
+void ClockAudioOutput::renderUpTo(std::int64_t frame)
 {
-    const auto due = static_cast<std::int64_t>(elapsedSeconds * m_format.sampleRate);
-    while (m_renderedSinceResume < due) {
+    while (m_taken.load() < frame) {
         const int frames =
-            static_cast<int>(std::min<std::int64_t>(due - m_renderedSinceResume, maxChunkFrames));
-        m_client->render(m_scratch.data(), frames, m_consumed.load());
-        m_renderedSinceResume += frames;
-        m_consumed += frames;
+            static_cast<int>(std::min<std::int64_t>(frame - m_taken.load(), maxChunkFrames));
+        m_client->render(m_scratch.data(), frames, m_taken.load());
+        m_taken += frames;
     }
 }

@@ -3,6 +3,7 @@
 #include "platform/AudioOutput.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -10,7 +11,9 @@
 #include <vector>
 
 // Consumes audio at real time on a steady clock and discards it: playback goes on silently
-// when there is no sound device, or after the device was lost.
+// when there is no sound device, or after the device was lost. Like a device with a buffer, it
+// takes audio a little ahead of the audible point, so that it wakes ten times a second, while
+// the audible point itself follows the clock continuously.
 class ClockAudioOutput final : public AudioOutput
 {
 public:
@@ -19,22 +22,28 @@ public:
 
     bool open(const AudioFormat& format, Client* client) override;
     void setPaused(bool paused) override;
-    void flush() override {}
-    // What it has consumed is what is "heard".
-    std::int64_t playedFrames() override { return m_consumed.load(); }
+    // What was taken ahead counts as heard.
+    void flush() override;
+    std::int64_t playedFrames() override;
 
 private:
+    using Clock = std::chrono::steady_clock;
+
     void run();
-    void renderDueFrames(double elapsedSeconds);
+    std::int64_t heardNow() const;
+    void renderUpTo(std::int64_t frame);
 
     AudioFormat m_format;
     Client* m_client = nullptr;
     std::vector<float> m_scratch;
-    std::int64_t m_renderedSinceResume = 0;
-    std::atomic<std::int64_t> m_consumed{0};
+    std::atomic<std::int64_t> m_taken{0};
 
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     std::condition_variable m_changed;
+    // The audible point: m_heardAtResume when paused, moving on with the clock from
+    // m_resumedAt while playing, but never past what was taken.
+    std::int64_t m_heardAtResume = 0;
+    Clock::time_point m_resumedAt;
     bool m_paused = true;
     bool m_rendering = false;
     bool m_quit = false;
