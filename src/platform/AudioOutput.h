@@ -39,8 +39,11 @@ public:
     virtual void setPaused(bool paused) = 0;
     // Drops what was handed over but not yet heard, as far as the output can.
     virtual void flush() = 0;
-    // The frame of the timeline that is audible now; never goes back.
+    // The frame of the timeline that is audible now; never goes back. Any thread.
     virtual std::int64_t playedFrames() = 0;
+    // The frame up to which the device has taken audio on to be played, so that a stream that
+    // starts now follows it without a break: at least playedFrames(). Any thread.
+    virtual std::int64_t takenFrames() { return playedFrames(); }
     // True when the output applies a volume itself; otherwise the client scales the samples.
     virtual bool appliesVolume() const { return false; }
     virtual void setVolume(float volume) { (void)volume; }

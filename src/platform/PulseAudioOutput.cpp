@@ -138,6 +138,9 @@ bool PulseAudioOutput::connectStream(const AudioFormat& format)
             static_cast<PulseAudioOutput*>(self)->writeAvailable();
         },
         this);
+    pa_stream_set_latency_update_callback(
+        m_stream,
+        [](pa_stream*, void* self) { static_cast<PulseAudioOutput*>(self)->keepTiming(); }, this);
     pa_buffer_attr buffer;
     buffer.maxlength = static_cast<std::uint32_t>(-1);
     buffer.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(targetUsec, &sampleFormat));
@@ -176,18 +179,22 @@ void PulseAudioOutput::reportLost()
     if (m_closing || m_lost)
         return;
     m_lost = true;
+    keepTiming();
     m_client->outputLost();
 }
 
 void PulseAudioOutput::setPaused(bool paused)
 {
     LoopLock lock(m_mainloop);
+    if (paused && !m_paused)
+        timelineFrame(true); // the frame heard last is the one that holds
     m_paused = paused;
-    if (!m_ready || m_lost)
-        return;
-    forget(pa_stream_cork(m_stream, paused ? 1 : 0, nullptr, nullptr));
-    if (!paused)
-        writeAvailable();
+    if (m_ready && !m_lost) {
+        forget(pa_stream_cork(m_stream, paused ? 1 : 0, nullptr, nullptr));
+        if (!paused)
+            writeAvailable();
+    }
+    keepTiming();
 }
 
 void PulseAudioOutput::flush()
@@ -195,32 +202,61 @@ void PulseAudioOutput::flush()
     LoopLock lock(m_mainloop);
     if (m_ready && !m_lost)
         forget(pa_stream_flush(m_stream, nullptr, nullptr));
+    keepTiming();
 }
 
 std::int64_t PulseAudioOutput::playedFrames()
 {
-    LoopLock lock(m_mainloop);
-    // Right after a flush the write index is unknown for a moment; while paused nothing moves.
+    return timelineFrame(true);
+}
+
+std::int64_t PulseAudioOutput::takenFrames()
+{
+    return timelineFrame(false);
+}
+
+// The frame heard now, or taken by the server now. The server tells what it had taken from
+// the stream and what its sink still held then; from then on both move on with the time,
+// but not past what was written when the stream ran dry. The frame heard may lie before the
+// first frame while the sink holds more than that; pa_stream_get_time() would report 0 there
+// and run ahead from it.
+std::int64_t PulseAudioOutput::timelineFrame(bool heard)
+{
+    std::lock_guard lock(m_timingMutex);
+    if (m_timing.moving) {
+        const double moved = static_cast<double>(pa_timeval_age(&m_timing.at)) * m_sampleRate / 1e6;
+        const double limit = m_timing.playing ? m_timing.written : m_timing.taken;
+        const double frame =
+            heard ? m_timing.taken + moved - m_timing.sinkFrames : m_timing.taken + moved;
+        const auto known = static_cast<std::int64_t>(std::llround(std::min(frame, limit)));
+        if (heard)
+            m_played = std::max(m_played, known);
+        else
+            return std::max(known, m_played);
+    }
+    return m_played;
+}
+
+// On the loop's thread, after every timing update, write, cork and flush: the timing as the
+// timeline counts it, the frames written.
+void PulseAudioOutput::keepTiming()
+{
+    // Right after a flush the indexes are unknown for a moment; while paused nothing moves.
     const pa_timing_info* timing =
         m_ready && !m_lost && !m_paused ? pa_stream_get_timing_info(m_stream) : nullptr;
-    if (!timing || timing->write_index_corrupt || timing->read_index_corrupt)
-        return m_played;
-    // The frame heard now: what the server has taken from the stream less what its sink still
-    // holds, moved on by the time since the server said so, but not past what it has taken
-    // when the stream ran dry. It may lie before the first frame while the sink holds more
-    // than that; pa_stream_get_time() would report 0 there and run ahead from it. Everything
-    // between it and the write index is still to be heard.
-    const double framesPerUsec = m_sampleRate / 1e6;
+    const bool known = timing && !timing->write_index_corrupt && !timing->read_index_corrupt;
+    std::lock_guard lock(m_timingMutex);
+    m_timing.moving = known;
+    if (!known)
+        return;
     const double frameBytes = static_cast<double>(m_frameBytes);
-    const double taken = static_cast<double>(timing->read_index) / frameBytes;
-    const double written = static_cast<double>(timing->write_index) / frameBytes;
-    const double sinceTakenUsec = static_cast<double>(pa_timeval_age(&timing->timestamp)) -
-                                  static_cast<double>(timing->sink_usec);
-    const double heard =
-        std::min(taken + sinceTakenUsec * framesPerUsec, timing->playing ? written : taken);
-    const double unheard = written - heard;
-    m_played = std::max<std::int64_t>(m_played, m_written - std::llround(std::max(unheard, 0.0)));
-    return m_played;
+    const double unread =
+        static_cast<double>(timing->write_index - timing->read_index) / frameBytes;
+    m_timing.written = static_cast<double>(m_written);
+    m_timing.taken = m_timing.written - unread;
+    m_timing.sinkFrames = static_cast<double>(timing->sink_usec) * m_sampleRate / 1e6;
+    m_timing.playing = timing->playing != 0;
+    m_timing.at = timing->timestamp;
 }
 
 void PulseAudioOutput::setVolume(float volume)
@@ -251,6 +287,12 @@ void PulseAudioOutput::writeAvailable()
 {
     if (m_paused || !m_ready || m_lost)
         return;
+    writeRendered();
+    keepTiming();
+}
+
+void PulseAudioOutput::writeRendered()
+{
     while (true) {
         std::size_t bytes = pa_stream_writable_size(m_stream);
         void* data = nullptr;

@@ -3,6 +3,9 @@
 #include "platform/AudioOutput.h"
 
 #include <cstdint>
+#include <mutex>
+
+#include <sys/time.h>
 
 struct pa_context;
 struct pa_stream;
@@ -15,7 +18,9 @@ struct pa_time_event;
 // stay in step with what is heard through any sink.
 //
 // Threads: libpulse's threaded main loop runs every callback, the client's render() included,
-// under the loop's lock; the members take that lock.
+// under the loop's lock; the members take that lock, except the two that read the time: they
+// work from a copy of the stream's timing that the loop's thread keeps, so that the displays'
+// clock never waits for the loop.
 class PulseAudioOutput final : public AudioOutput
 {
 public:
@@ -30,6 +35,7 @@ public:
     void setPaused(bool paused) override;
     void flush() override;
     std::int64_t playedFrames() override;
+    std::int64_t takenFrames() override;
     bool appliesVolume() const override { return true; }
     void setVolume(float volume) override;
     void setMediaName(const QString& name) override;
@@ -39,6 +45,9 @@ private:
     bool connectStream(const AudioFormat& format);
     template <typename Ready, typename Failed> bool waitFor(Ready ready, Failed failed);
     void writeAvailable();
+    void writeRendered();
+    void keepTiming();
+    std::int64_t timelineFrame(bool heard);
     void reportLost();
     static void stateChanged(void* self);
 
@@ -58,5 +67,19 @@ private:
     bool m_lost = false;
     bool m_paused = true;
     std::int64_t m_written = 0;
-    std::int64_t m_played = 0;
+
+    // What the server last told of the stream, on the timeline, and when: kept by the loop's
+    // thread under the loop's lock, read under m_timingMutex alone.
+    struct Timing
+    {
+        bool moving = false;  // known, and not corked
+        bool playing = false; // not run dry
+        double taken = 0.0;   // the frame the server had taken from the stream
+        double sinkFrames = 0.0;
+        double written = 0.0;
+        timeval at{};
+    };
+    std::mutex m_timingMutex;
+    Timing m_timing;
+    std::int64_t m_played = 0; // under m_timingMutex
 };
