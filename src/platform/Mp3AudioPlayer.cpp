@@ -41,7 +41,7 @@ Mp3AudioPlayer::Mp3AudioPlayer(std::unique_ptr<Mp3Decoder> decoder, QString titl
 Mp3AudioPlayer::~Mp3AudioPlayer()
 {
     // Out of the output's queue first: from then on nothing renders this stream, so nothing
-    // more is posted to m_mainThread, whose destruction discards what is still queued.
+    // more is posted to the notice.
     m_output->remove(*m_stream, !m_endReported);
 }
 
@@ -61,7 +61,6 @@ bool Mp3AudioPlayer::play()
     m_playing = true;
     m_endReported = false;
     m_output->start(*m_stream, m_title);
-    applyVolume();
     return true;
 }
 
@@ -98,14 +97,7 @@ void Mp3AudioPlayer::setVolume(float volume)
     if (std::isnan(volume))
         return;
     m_volume = std::min(std::max(volume, 0.0f), 1.0f);
-    applyVolume();
-}
-
-void Mp3AudioPlayer::applyVolume()
-{
-    // Through the sound server's stream where there is one, so the desktop's mixer shows it.
-    const bool onDevice = m_playing && m_output->setVolume(m_volume);
-    m_stream->setVolume(onDevice ? 1.0f : m_volume);
+    m_output->setVolume(m_volume);
 }
 
 std::uint64_t Mp3AudioPlayer::underrunCount() const
@@ -122,14 +114,14 @@ void Mp3AudioPlayer::playedToEnd()
 {
     // On the output's thread: the state changes at once, the report waits for the main thread.
     m_playing = false;
-    const std::uint64_t session = m_session;
-    QMetaObject::invokeMethod(
-        &m_mainThread, [this, session] { deliverEnd(session); }, Qt::QueuedConnection);
+    m_endedSession.store(m_session.load());
+    m_endNotice.post();
 }
 
-void Mp3AudioPlayer::deliverEnd(std::uint64_t session)
+void Mp3AudioPlayer::deliverEnd()
 {
-    if (session != m_session)
+    const std::uint64_t session = m_endedSession.exchange(0);
+    if (session == 0 || session != m_session)
         return; // stopped or started again since
     m_endReported = true;
     if (m_delegate)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/AudioPlayer.h"
+#include "platform/MainThreadNotice.h"
 #include "platform/SessionOutput.h"
 
 #include <atomic>
@@ -48,10 +49,10 @@ private:
                    std::shared_ptr<SessionOutput> output);
 
     void playedToEnd();
-    void deliverEnd(std::uint64_t session);
-    void applyVolume();
+    void deliverEnd();
 
-    QObject m_mainThread; // context of what the output's thread hands to the main thread
+    // Tells the main thread of the end, which the output's thread finds.
+    MainThreadNotice m_endNotice{[this] { deliverEnd(); }};
     std::shared_ptr<SessionOutput> m_output;
     std::unique_ptr<PlaybackStream> m_stream;
     AudioPlayerDelegate* m_delegate = nullptr;
@@ -62,4 +63,6 @@ private:
     std::atomic<bool> m_playing{false};
     // Counts play and stop calls, so that an end reported for an earlier run is recognised.
     std::atomic<std::uint64_t> m_session{0};
+    // The run that played to its end, for the main thread; 0 for none.
+    std::atomic<std::uint64_t> m_endedSession{0};
 };

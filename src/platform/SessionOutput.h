@@ -1,29 +1,35 @@
 #pragma once
 
 #include "platform/AudioOutput.h"
+#include "platform/MainThreadNotice.h"
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 
-#include <QObject>
+#include <QString>
+#include <QTimer>
 
 class PlaybackStream;
 
 // The sound output of the program's whole run: one device stream that the players of
 // successive tracks feed in turn, so that a track change never closes it and a track that ends
 // flows into the next one without a break. It opens when the first track is prepared and
-// reopens only for another sample rate or channel count. Without a device, or after losing
-// it, the audio goes on silently on a real-time clock.
+// reopens only for another sample rate or channel count; then the old stream plays out what it
+// holds before the new one starts. Without a device, or after losing it, the audio goes on
+// silently on a real-time clock, and the device is tried again at every track and every two
+// seconds of play, until sound resumes where the clock is.
 //
 // Threads: the members are called on the main thread; render() runs on the device's thread
 // and takes the streams in the queue in order, so the next track's first frame follows the last
 // frame of the one before in the same device buffer. A stream leaves the queue once every frame
 // of it has been handed over, while its tail still sounds from the device's buffer. The queue
-// is guarded by a lock that is never held while calling the device, whose own lock its thread
-// holds while it renders.
-class SessionOutput final : private AudioOutput::Client
+// and which device may take from it are guarded by a lock that is never held while calling the
+// device, whose own lock its thread holds while it renders. What the device's thread tells the
+// main thread travels in atomics and a notice.
+class SessionOutput final
 {
 public:
     // Opens an output for the format, or gives null when there is none.
@@ -39,7 +45,8 @@ public:
     // The desktop's sound server, else a sound device through SDL.
     static DeviceOpener soundDevice();
 
-    // Opens the device for the stream's format when it is not open for it yet.
+    // Opens the device for the stream's format when it is not open for it yet, or tries the
+    // device again while on the silent clock.
     void prepare(const PlaybackStream& stream);
     // Queues the stream behind what is still to be handed over and plays.
     void start(PlaybackStream& stream, const QString& mediaName);
@@ -50,32 +57,67 @@ public:
     void seek(PlaybackStream& stream, std::int64_t frame);
     // The audible frame of the stream.
     std::int64_t positionOf(const PlaybackStream& stream);
-    // True when the device applies the volume; otherwise the streams scale their samples.
-    bool setVolume(float volume);
+    // The volume of everything played from now on, 0 … 1: the sound server's stream where it
+    // has one (so the desktop's mixer shows it), else the samples.
+    void setVolume(float volume);
 
     bool isOnSilentClock() const { return m_onSilentClock; }
-    const AudioOutput* device() const { return m_device.get(); }
+    const AudioOutput* device() const { return m_device.output.get(); }
 
 private:
-    int render(float* out, int frames, std::int64_t at) override;
-    void outputLost() override;
+    class Route;
+    // A device with the route it renders through; the device goes first.
+    struct Device
+    {
+        std::unique_ptr<Route> route;
+        std::unique_ptr<AudioOutput> output;
+    };
+
+    int render(const Route& route, float* out, int frames, std::int64_t at);
+    void routeLost(const Route& route);
+    void handleNotices();
     bool isQueued(const PlaybackStream& stream);
     bool isQueueEmpty();
-    void restOnceHeard(std::int64_t end);
+    void restOnceHeard(std::int64_t end, std::uint64_t route);
     void openDevice(const AudioFormat& format);
+    Device openSoundDevice(const AudioFormat& format);
+    Device openSilentClock(const AudioFormat& format);
+    void retireDevice();
+    void carryStreamsOver();
+    void install(Device device, bool onSilentClock);
     void switchToSilentClock();
-    void replaceDevice(std::unique_ptr<AudioOutput> device, bool onSilentClock);
+    void retrySoundDevice();
+    void awaitDrain();
+    void finishDrain();
+    void applyVolume();
+    float streamVolume() const;
     void setDevicePaused(bool paused);
+    void dropUnheard();
 
-    QObject m_mainThread; // context of what the device's thread hands to the main thread
     DeviceOpener m_openDevice;
-    std::unique_ptr<AudioOutput> m_device;
+    Device m_device;
+    // The device of the previous format while it plays out its tail; the current one waits.
+    Device m_draining;
+    std::int64_t m_drainEnd = 0;
+    int m_drainRate = 44100;
     AudioFormat m_format;
     bool m_onSilentClock = false;
-    bool m_deviceLost = false;
     bool m_paused = true;
-    float m_deviceVolume = 1.0f;
+    float m_volume = 1.0f;
+    float m_volumeOnDevice = 1.0f;
+    QString m_mediaName;
+    std::uint64_t m_routesMade = 0;
+    QTimer m_retryTimer;
+    QTimer m_drainTimer;
 
     std::mutex m_queueMutex;
     std::deque<PlaybackStream*> m_queue;
+    const Route* m_currentRoute = nullptr; // the route that may render; under m_queueMutex
+
+    // From the device's thread: the route that lost its device, the end of what was handed,
+    // and where the queue ran empty.
+    std::atomic<std::uint64_t> m_lostRoute{0};
+    std::atomic<std::int64_t> m_handedEnd{-1};
+    std::atomic<std::int64_t> m_emptiedAt{-1};
+    MainThreadNotice m_notice;
 };

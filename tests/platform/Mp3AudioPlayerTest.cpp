@@ -233,4 +233,31 @@ TEST_F(Mp3AudioPlayerTest, ALostDeviceIsReplacedByTheSilentClockMidTrack)
     EXPECT_EQ(recorder.ends.size(), 1u);
 }
 
+TEST_F(Mp3AudioPlayerTest, ALossToldOfADeviceAlreadyReplacedLeavesItsSuccessPlaying)
+{
+    std::vector<LosableDevice*> devices;
+    const auto output = std::make_shared<SessionOutput>(
+        [&](const AudioFormat& format, AudioOutput::Client* client) {
+            devices.push_back(new LosableDevice);
+            devices.back()->open(format, client);
+            return std::unique_ptr<AudioOutput>(devices.back());
+        });
+    auto first = open(track(2.0), output);
+    ASSERT_TRUE(first);
+    first->play();
+    ASSERT_EQ(devices.size(), 1u);
+    // The loss is told, and before the main thread hears of it, a track in another rate
+    // replaces the device.
+    devices[0]->lose();
+    auto second = open(files.writeMp3("48k.mp3", sineWave(440, 0.5, 48000, 2, 96000)), output);
+    ASSERT_TRUE(second);
+    first.reset();
+    second->play();
+    ASSERT_EQ(devices.size(), 2u);
+    QTest::qWait(100);
+    EXPECT_FALSE(second->isOnSilentClock());
+    EXPECT_EQ(output->device(), devices[1]);
+    EXPECT_GT(speedOver(*second, 300ms), 0.8);
+}
+
 } // namespace
