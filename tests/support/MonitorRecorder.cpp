@@ -53,6 +53,16 @@ const std::vector<float>& MonitorRecorder::stop()
     return m_samples;
 }
 
+std::vector<float> MonitorRecorder::recorded() const
+{
+    if (!m_mainloop)
+        return m_samples;
+    pa_threaded_mainloop_lock(m_mainloop);
+    std::vector<float> samples = m_samples;
+    pa_threaded_mainloop_unlock(m_mainloop);
+    return samples;
+}
+
 void MonitorRecorder::readAvailable()
 {
     const void* data = nullptr;

@@ -19,6 +19,8 @@ public:
 
     // Ends the recording and gives what was recorded.
     const std::vector<float>& stop();
+    // What was recorded so far, while the recording goes on.
+    std::vector<float> recorded() const;
     // When the sink plays the recorded frame, in steadySeconds().
     double heardAt(std::size_t frame) const;
 

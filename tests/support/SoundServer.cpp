@@ -1,0 +1,53 @@
+#include "support/SoundServer.h"
+
+#include <QFileInfo>
+#include <QTest>
+
+#include <csignal>
+
+#include <sys/prctl.h>
+
+SoundServer::SoundServer() : m_folder(QStringLiteral("/tmp/kassolin-sound-XXXXXX"))
+{
+    // The socket is named before the server first starts: a player may look for it earlier.
+    qputenv("PULSE_SERVER", ("unix:" + m_folder.filePath(QStringLiteral("native"))).toUtf8());
+}
+
+bool SoundServer::start()
+{
+    const QString socket = m_folder.filePath(QStringLiteral("native"));
+    QFile::remove(socket); // left by a daemon that was killed
+    QDir(m_folder.path()).mkpath(QStringLiteral("home"));
+    QFile::setPermissions(m_folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), m_folder.filePath(QStringLiteral("home")));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_folder.path());
+    environment.remove(QStringLiteral("PULSE_SERVER"));
+    m_daemon.setProcessEnvironment(environment);
+    m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // It ends with the test, also when the test crashes, so that nothing waits for its output.
+    m_daemon.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    m_daemon.start(
+        QStringLiteral("pulseaudio"),
+        {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
+         QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--use-pid-file=no"),
+         QStringLiteral("--log-level=error"),
+         QStringLiteral("--load=module-null-sink sink_name=kassolin_test format=float32le "
+                        "rate=44100 channels=2 norewinds=1"),
+         QStringLiteral("--load=module-native-protocol-unix socket=%1 auth-anonymous=1")
+             .arg(socket)});
+    if (!m_daemon.waitForStarted(10000))
+        return false;
+    return QTest::qWaitFor([&] { return QFileInfo(socket).exists(); }, 10000);
+}
+
+void SoundServer::stop()
+{
+    if (m_daemon.state() == QProcess::NotRunning)
+        return;
+    ::kill(static_cast<pid_t>(m_daemon.processId()), SIGTERM);
+    if (!m_daemon.waitForFinished(10000)) {
+        ::kill(static_cast<pid_t>(m_daemon.processId()), SIGKILL);
+        m_daemon.waitForFinished(10000);
+    }
+}
