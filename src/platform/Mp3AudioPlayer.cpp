@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include <QFileInfo>
 
@@ -35,14 +36,15 @@ Mp3AudioPlayer::Mp3AudioPlayer(std::unique_ptr<Mp3Decoder> decoder, QString titl
     : m_output(std::move(output)), m_title(std::move(title)),
       m_duration(std::max(decoder->duration(), 0.0))
 {
-    m_stream = std::make_unique<PlaybackStream>(std::move(decoder), [this] { playedToEnd(); });
+    m_stream = std::make_unique<PlaybackStream>(
+        std::move(decoder), [this] { handedToEnd(); }, [this] { heardToEnd(); });
 }
 
 Mp3AudioPlayer::~Mp3AudioPlayer()
 {
     // Out of the output's queue first: from then on nothing renders this stream, so nothing
     // more is posted to the notice.
-    m_output->remove(*m_stream, !m_endReported);
+    m_output->remove(*m_stream);
 }
 
 bool Mp3AudioPlayer::prepareToPlay()
@@ -55,11 +57,10 @@ bool Mp3AudioPlayer::play()
 {
     if (m_playing)
         return true;
-    if (m_stream->isFinished())
-        m_output->seek(*m_stream, 0);
+    if (std::exchange(m_heardToEnd, false))
+        m_output->seek(*m_stream, 0); // a finished player plays again from its start
     ++m_session;
     m_playing = true;
-    m_endReported = false;
     m_output->start(*m_stream, m_title);
     return true;
 }
@@ -74,7 +75,7 @@ void Mp3AudioPlayer::pause()
 
 void Mp3AudioPlayer::stop()
 {
-    m_output->remove(*m_stream, !m_endReported);
+    m_output->remove(*m_stream);
     m_playing = false;
     ++m_session;
 }
@@ -89,6 +90,7 @@ void Mp3AudioPlayer::setCurrentTime(double seconds)
     if (std::isnan(seconds))
         return;
     seconds = std::min(std::max(seconds, 0.0), m_duration);
+    m_heardToEnd = false;
     m_output->seek(*m_stream, std::llround(seconds * m_stream->format().sampleRate));
 }
 
@@ -110,20 +112,27 @@ bool Mp3AudioPlayer::isOnSilentClock() const
     return m_output->isOnSilentClock();
 }
 
-void Mp3AudioPlayer::playedToEnd()
+void Mp3AudioPlayer::handedToEnd()
 {
-    // On the output's thread: the state changes at once, the report waits for the main thread.
-    m_playing = false;
-    m_endedSession.store(m_session.load());
-    m_endNotice.post();
+    // On the output's thread: the main thread hears of it through the notice.
+    m_handedSession.store(m_session.load());
+    m_handedNotice.post();
 }
 
-void Mp3AudioPlayer::deliverEnd()
+void Mp3AudioPlayer::deliverHandedToEnd()
 {
-    const std::uint64_t session = m_endedSession.exchange(0);
-    if (session == 0 || session != m_session)
+    const std::uint64_t session = m_handedSession.exchange(0);
+    if (session == 0 || session != m_session || !m_playing)
         return; // stopped or started again since
-    m_endReported = true;
+    if (m_delegate)
+        m_delegate->audioPlayerWillFinishPlaying(this);
+}
+
+void Mp3AudioPlayer::heardToEnd()
+{
+    // On the main thread, told by the output, which forgets a stream once it is stopped.
+    m_playing = false;
+    m_heardToEnd = true;
     if (m_delegate)
         m_delegate->audioPlayerDidFinishPlaying(this, true);
 }

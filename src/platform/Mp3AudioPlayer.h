@@ -14,10 +14,10 @@ class Mp3Decoder;
 class PlaybackStream;
 
 // Plays an MP3 file through the session's sound output, which the players of successive tracks
-// share. The natural end is reported once the last frame has been handed to the output, while
-// its tail still sounds there; the next track's player queues its audio right behind it.
-// Stopping a player that has reported its end lets the tail play out; stopping one that has
-// not cuts it at once.
+// share. Once the last frame has been handed to the output, while its tail still sounds there,
+// the delegate hears that the track will finish: a next track's player started then queues its
+// audio right behind it. The natural end itself is reported when the last frame is heard.
+// Stopping a player cuts what of it is still to be heard.
 class Mp3AudioPlayer final : public AudioPlayer
 {
 public:
@@ -37,7 +37,7 @@ public:
     double currentTime() const override;
     void setCurrentTime(double seconds) override;
     double duration() const override { return m_duration; }
-    bool isPlaying() const override { return m_playing.load(); }
+    bool isPlaying() const override { return m_playing; }
     float volume() const override { return m_volume; }
     void setVolume(float volume) override;
 
@@ -48,21 +48,22 @@ private:
     Mp3AudioPlayer(std::unique_ptr<Mp3Decoder> decoder, QString title,
                    std::shared_ptr<SessionOutput> output);
 
-    void playedToEnd();
-    void deliverEnd();
+    void handedToEnd();
+    void deliverHandedToEnd();
+    void heardToEnd();
 
-    // Tells the main thread of the end, which the output's thread finds.
-    MainThreadNotice m_endNotice{[this] { deliverEnd(); }};
+    // Tells the main thread that the output's thread has handed the last frame.
+    MainThreadNotice m_handedNotice{[this] { deliverHandedToEnd(); }};
     std::shared_ptr<SessionOutput> m_output;
     std::unique_ptr<PlaybackStream> m_stream;
     AudioPlayerDelegate* m_delegate = nullptr;
     QString m_title;
     double m_duration = 0.0;
     float m_volume = 1.0f;
-    bool m_endReported = false;
-    std::atomic<bool> m_playing{false};
-    // Counts play and stop calls, so that an end reported for an earlier run is recognised.
+    bool m_playing = false;
+    bool m_heardToEnd = false;
+    // Counts play and stop calls, so that a hand-over told for an earlier run is recognised.
     std::atomic<std::uint64_t> m_session{0};
-    // The run that played to its end, for the main thread; 0 for none.
-    std::atomic<std::uint64_t> m_endedSession{0};
+    // The run whose last frame was handed, for the main thread; 0 for none.
+    std::atomic<std::uint64_t> m_handedSession{0};
 };

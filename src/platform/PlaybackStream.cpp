@@ -8,10 +8,11 @@ constexpr double ringSeconds = 0.5;
 
 } // namespace
 
-PlaybackStream::PlaybackStream(std::unique_ptr<Mp3Decoder> decoder, std::function<void()> finished)
+PlaybackStream::PlaybackStream(std::unique_ptr<Mp3Decoder> decoder, std::function<void()> finished,
+                               std::function<void()> heardToEnd)
     : m_format(decoder->format()), m_channels(static_cast<std::size_t>(m_format.channelCount)),
       m_frameCount(decoder->frameCount()), m_finished(std::move(finished)),
-      m_decoder(std::move(decoder))
+      m_heardToEnd(std::move(heardToEnd)), m_decoder(std::move(decoder))
 {
     const auto ringFrames =
         static_cast<std::size_t>(std::max(8192.0, ringSeconds * m_format.sampleRate));
@@ -59,13 +60,31 @@ bool PlaybackStream::isFinished() const
     return m_finishedState;
 }
 
+std::int64_t PlaybackStream::endOnTimeline() const
+{
+    std::lock_guard lock(m_ringMutex);
+    return m_finishedState ? timelineEnd() : -1;
+}
+
+void PlaybackStream::heardToEnd() const
+{
+    if (m_heardToEnd)
+        m_heardToEnd();
+}
+
+// Under m_ringMutex, once placed on the timeline.
+std::int64_t PlaybackStream::timelineEnd() const
+{
+    return m_timelineStart + (m_handed - m_seekBase);
+}
+
 std::int64_t PlaybackStream::position(std::int64_t playedFrames) const
 {
     std::lock_guard lock(m_ringMutex);
-    if (m_finishedState)
-        return 0;
     if (m_timelineStart < 0)
-        return m_seekBase;
+        return m_finishedState ? 0 : m_seekBase;
+    if (m_finishedState && playedFrames >= timelineEnd())
+        return 0;
     if (m_startBeforeGap >= 0 && playedFrames < m_timelineStart + (m_gapFrom - m_startBeforeGap)) {
         // Still before the gap's end: what came before it, then a pause in the gap.
         const std::int64_t heard = std::min(playedFrames, m_gapFrom) - m_startBeforeGap;

@@ -23,13 +23,15 @@
 // Position: the frames handed since the last seek sit one after another on the output's
 // timeline from the frame where the first of them landed, so the audible frame of the track
 // follows from the output's audible point. Until its first frame is heard a stream reads the
-// frame it was sought to.
+// frame it was sought to; once its last frame is heard, 0.
 class PlaybackStream
 {
 public:
     // `finished` is called once per natural end, when the last frame has been handed to the
-    // output, on the output's thread.
-    PlaybackStream(std::unique_ptr<Mp3Decoder> decoder, std::function<void()> finished);
+    // output, on the output's thread; `heardToEnd` when the output has played that frame, on
+    // the main thread, through heardToEnd().
+    PlaybackStream(std::unique_ptr<Mp3Decoder> decoder, std::function<void()> finished,
+                   std::function<void()> heardToEnd = {});
     ~PlaybackStream();
 
     PlaybackStream(const PlaybackStream&) = delete;
@@ -45,6 +47,10 @@ public:
     void seek(std::int64_t frame);
     // True from the natural end (every frame handed) until the next seek.
     bool isFinished() const;
+    // The frame of the output's timeline after the last one, once finished; else -1.
+    std::int64_t endOnTimeline() const;
+    // Called by the output once it has played the last frame.
+    void heardToEnd() const;
 
     void setVolume(float volume) { m_volume.store(volume, std::memory_order_relaxed); }
     float volume() const { return m_volume.load(std::memory_order_relaxed); }
@@ -63,11 +69,13 @@ private:
     void appendToRing(std::span<const float> samples);
     std::size_t takeFromRing(float* out, std::size_t frames);
     void placeOnTimeline(std::int64_t at);
+    std::int64_t timelineEnd() const;
 
     const AudioFormat m_format;
     const std::size_t m_channels;
     const std::int64_t m_frameCount;
     const std::function<void()> m_finished;
+    const std::function<void()> m_heardToEnd;
 
     // Decoder side: only under m_decoderMutex.
     std::mutex m_decoderMutex;

@@ -6,6 +6,7 @@
 #include "platform/SdlAudioOutput.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -50,6 +51,24 @@ private:
     const std::uint64_t m_serial;
 };
 
+SessionOutput::Device::Device(std::unique_ptr<Route> deviceRoute,
+                              std::unique_ptr<AudioOutput> deviceOutput)
+    : route(std::move(deviceRoute)), output(std::move(deviceOutput))
+{}
+
+SessionOutput::Device& SessionOutput::Device::operator=(Device&& other) noexcept
+{
+    output.reset(); // before its route, which it may still be rendering through
+    route = std::move(other.route);
+    output = std::move(other.output);
+    return *this;
+}
+
+SessionOutput::Device::~Device()
+{
+    output.reset();
+}
+
 SessionOutput::SessionOutput(DeviceOpener openDevice)
     : m_openDevice(std::move(openDevice)), m_notice([this] { handleNotices(); })
 {
@@ -60,6 +79,8 @@ SessionOutput::SessionOutput(DeviceOpener openDevice)
     });
     m_drainTimer.setSingleShot(true);
     m_drainTimer.callOnTimeout([this] { awaitDrain(); });
+    m_soundingTimer.setSingleShot(true);
+    m_soundingTimer.callOnTimeout([this] { checkSounding(); });
 }
 
 SessionOutput::~SessionOutput()
@@ -90,14 +111,14 @@ void SessionOutput::start(PlaybackStream& stream, const QString& mediaName)
     prepare(stream);
     // Before it is queued, so that its first sample has the volume, and has it once.
     stream.setVolume(streamVolume());
-    {
+    if (!holdsAudioOf(stream)) {
         std::lock_guard lock(m_queueMutex);
-        if (std::find(m_queue.begin(), m_queue.end(), &stream) == m_queue.end())
-            m_queue.push_back(&stream);
+        m_queue.push_back(&stream);
     }
     m_mediaName = mediaName;
     m_device.output->setMediaName(mediaName);
     setDevicePaused(false);
+    checkSounding(); // a tail paused resumes
 }
 
 void SessionOutput::pause()
@@ -106,49 +127,55 @@ void SessionOutput::pause()
         setDevicePaused(true);
 }
 
-void SessionOutput::remove(PlaybackStream& stream, bool cut)
+void SessionOutput::remove(PlaybackStream& stream)
 {
-    // The device holds audio of a stream only while it is queued or once it has handed its
-    // last frame; one that was cut already (a stop before its player goes) needs no second cut,
-    // which would flush whatever else is queued.
-    if (!cut || !m_device.output || !(isQueued(stream) || stream.isFinished())) {
-        std::lock_guard lock(m_queueMutex);
-        std::erase(m_queue, &stream);
+    if (soundsOnDrainingDevice(stream))
+        finishDrain(); // its tail goes with the old device
+    // The device holds audio of a stream only while it is queued or its tail sounds; one that
+    // was cut already (a stop before its player goes) needs no second cut, which would flush
+    // whatever else is queued.
+    if (!m_device.output || !holdsAudioOf(stream)) {
+        forget(stream);
         return;
     }
     const bool wasPlaying = !m_paused;
     setDevicePaused(true);
     const std::int64_t heard = stream.position(m_device.output->playedFrames());
-    bool othersQueued = false;
-    {
-        std::lock_guard lock(m_queueMutex);
-        std::erase(m_queue, &stream);
-        othersQueued = !m_queue.empty();
-    }
+    forget(stream);
     // It holds the position that was heard; what it had handed over beyond that is dropped.
     stream.seek(heard);
-    dropUnheard();
-    if (wasPlaying && othersQueued)
+    cutUnheard();
+    if (wasPlaying && !isQueueEmpty())
         setDevicePaused(false);
 }
 
 void SessionOutput::seek(PlaybackStream& stream, std::int64_t frame)
 {
-    if (!m_device.output || !isQueued(stream)) {
+    if (soundsOnDrainingDevice(stream))
+        bringBackDrainingDevice();
+    if (!m_device.output || !holdsAudioOf(stream)) {
         stream.seek(frame);
         return;
     }
     const bool wasPlaying = !m_paused;
     setDevicePaused(true);
+    forget(stream);
     stream.seek(frame);
-    dropUnheard();
+    cutUnheard();
+    {
+        // A stream whose tail sounded plays on from the frame sought.
+        std::lock_guard lock(m_queueMutex);
+        m_queue.push_front(&stream);
+    }
     if (wasPlaying)
         setDevicePaused(false);
 }
 
 std::int64_t SessionOutput::positionOf(const PlaybackStream& stream)
 {
-    return stream.position(m_device.output ? m_device.output->playedFrames() : 0);
+    AudioOutput* device =
+        soundsOnDrainingDevice(stream) ? m_draining.output.get() : m_device.output.get();
+    return stream.position(device ? device->playedFrames() : 0);
 }
 
 void SessionOutput::setVolume(float volume)
@@ -189,10 +216,8 @@ int SessionOutput::render(const Route& route, float* out, int frames, std::int64
         if (!stream->isFinished())
             break; // its decoder fell behind: the next track must not start early
         m_queue.pop_front();
-        if (m_queue.empty()) {
-            m_emptiedAt.store(at + filled);
-            m_notice.post();
-        }
+        m_sounding.push_back({stream, route.serial()});
+        m_notice.post();
     }
     if (filled > 0)
         m_handedEnd.store(at + filled);
@@ -212,34 +237,76 @@ void SessionOutput::handleNotices()
         finishDrain();
     else if (m_device.route && lost == m_device.route->serial())
         switchToSilentClock();
-    if (const std::int64_t end = m_emptiedAt.exchange(-1); end >= 0 && m_device.route)
-        restOnceHeard(end, m_device.route->serial());
+    checkSounding();
 }
 
-void SessionOutput::restOnceHeard(std::int64_t end, std::uint64_t route)
+// The streams whose last frame has been heard are told so. After the last track its tail plays
+// out; then the device rests until the next play.
+void SessionOutput::checkSounding()
 {
-    // After the last track its tail plays out; then the device rests until the next play.
-    if (!m_device.route || m_device.route->serial() != route || m_paused || !isQueueEmpty())
-        return;
-    const std::int64_t left = end - m_device.output->playedFrames();
-    if (left <= 0) {
-        setDevicePaused(true);
-        return;
+    std::vector<const PlaybackStream*> ended;
+    int nextCheckMs = -1;
+    bool idle = false;
+    {
+        std::lock_guard lock(m_queueMutex);
+        std::erase_if(m_sounding, [&](const Sounding& sounding) {
+            AudioOutput* device = outputOfRoute(sounding.route);
+            const std::int64_t end = sounding.stream->endOnTimeline();
+            const std::int64_t left = device && end >= 0 ? end - device->playedFrames() : 0;
+            if (left <= 0) {
+                ended.push_back(sounding.stream);
+                return true;
+            }
+            const int ms = millisecondsOf(left, sounding.stream->format().sampleRate) + 2;
+            nextCheckMs = nextCheckMs < 0 ? ms : std::min(nextCheckMs, ms);
+            return false;
+        });
+        idle = m_queue.empty() && m_sounding.empty();
     }
-    QTimer::singleShot(millisecondsOf(left, m_format.sampleRate) + 20, &m_notice,
-                       [this, end, route] { restOnceHeard(end, route); });
+    if (nextCheckMs >= 0 && !m_paused)
+        m_soundingTimer.start(nextCheckMs);
+    if (idle && m_device.output && !m_paused)
+        setDevicePaused(true);
+    for (const PlaybackStream* stream : ended)
+        stream->heardToEnd();
+}
+
+// Under m_queueMutex.
+AudioOutput* SessionOutput::outputOfRoute(std::uint64_t route) const
+{
+    if (m_device.route && m_device.route->serial() == route)
+        return m_device.output.get();
+    if (m_draining.route && m_draining.route->serial() == route)
+        return m_draining.output.get();
+    return nullptr; // gone, and its tail with it
+}
+
+bool SessionOutput::soundsOnDrainingDevice(const PlaybackStream& stream)
+{
+    std::lock_guard lock(m_queueMutex);
+    return m_draining.route && std::ranges::any_of(m_sounding, [&](const Sounding& sounding) {
+               return sounding.stream == &stream && sounding.route == m_draining.route->serial();
+           });
+}
+
+bool SessionOutput::holdsAudioOf(const PlaybackStream& stream)
+{
+    std::lock_guard lock(m_queueMutex);
+    return std::ranges::find(m_queue, &stream) != m_queue.end() ||
+           std::ranges::find(m_sounding, &stream, &Sounding::stream) != m_sounding.end();
+}
+
+void SessionOutput::forget(const PlaybackStream& stream)
+{
+    std::lock_guard lock(m_queueMutex);
+    std::erase(m_queue, &stream);
+    std::erase_if(m_sounding, [&](const Sounding& sounding) { return sounding.stream == &stream; });
 }
 
 bool SessionOutput::isQueueEmpty()
 {
     std::lock_guard lock(m_queueMutex);
     return m_queue.empty();
-}
-
-bool SessionOutput::isQueued(const PlaybackStream& stream)
-{
-    std::lock_guard lock(m_queueMutex);
-    return std::find(m_queue.begin(), m_queue.end(), &stream) != m_queue.end();
 }
 
 void SessionOutput::openDevice(const AudioFormat& format)
@@ -255,11 +322,12 @@ void SessionOutput::openDevice(const AudioFormat& format)
     else
         install(openSilentClock(format), true);
     awaitDrain();
+    checkSounding();
 }
 
 SessionOutput::Device SessionOutput::openSoundDevice(const AudioFormat& format)
 {
-    Device device{std::make_unique<Route>(*this, ++m_routesMade), nullptr};
+    Device device(std::make_unique<Route>(*this, ++m_routesMade), nullptr);
     if (m_openDevice)
         device.output = m_openDevice(format, device.route.get());
     return device;
@@ -267,8 +335,8 @@ SessionOutput::Device SessionOutput::openSoundDevice(const AudioFormat& format)
 
 SessionOutput::Device SessionOutput::openSilentClock(const AudioFormat& format)
 {
-    Device device{std::make_unique<Route>(*this, ++m_routesMade),
-                  std::make_unique<ClockAudioOutput>()};
+    Device device(std::make_unique<Route>(*this, ++m_routesMade),
+                  std::make_unique<ClockAudioOutput>());
     device.output->open(format, device.route.get());
     return device;
 }
@@ -285,7 +353,7 @@ void SessionOutput::retireDevice()
                           m_handedEnd.load() > m_device.output->playedFrames();
     if (sounding && !m_draining.output) {
         m_drainEnd = m_handedEnd.load();
-        m_drainRate = m_format.sampleRate;
+        m_drainFormat = m_format;
         m_draining = std::move(m_device);
     }
     m_device = {};
@@ -297,15 +365,54 @@ void SessionOutput::retireDevice()
 void SessionOutput::carryStreamsOver()
 {
     m_device.output->setPaused(true);
-    const std::int64_t played = m_device.output->playedFrames();
+    restartFromHeard();
     {
         std::lock_guard lock(m_queueMutex);
         m_currentRoute = nullptr;
-        for (PlaybackStream* stream : m_queue)
-            stream->seek(stream->position(played));
     }
     m_device = {}; // no two devices may render at once
     m_handedEnd.store(-1);
+}
+
+// With the device paused: each stream that it holds audio of plays again from what was heard
+// of it, those whose tail sounds first; one not heard yet from its first frame.
+void SessionOutput::restartFromHeard()
+{
+    const std::int64_t played = m_device.output->playedFrames();
+    const std::uint64_t route = m_device.route->serial();
+    std::lock_guard lock(m_queueMutex);
+    std::deque<PlaybackStream*> restarted;
+    std::erase_if(m_sounding, [&](const Sounding& sounding) {
+        const bool unheardTail =
+            sounding.route == route && played < sounding.stream->endOnTimeline();
+        if (unheardTail)
+            restarted.push_back(sounding.stream);
+        return unheardTail;
+    });
+    restarted.insert(restarted.end(), m_queue.begin(), m_queue.end());
+    for (PlaybackStream* stream : restarted)
+        stream->seek(stream->position(played));
+    m_queue = std::move(restarted);
+}
+
+// A seek in a track whose tail the old format's device still plays: that device plays on, and
+// the new format waits for its own start.
+void SessionOutput::bringBackDrainingDevice()
+{
+    m_drainTimer.stop();
+    {
+        std::lock_guard lock(m_queueMutex);
+        m_currentRoute = nullptr;
+        m_queue.clear();
+    }
+    m_device = std::move(m_draining);
+    m_format = m_drainFormat;
+    m_onSilentClock = false;
+    m_retryTimer.stop();
+    {
+        std::lock_guard lock(m_queueMutex);
+        m_currentRoute = m_device.route.get();
+    }
 }
 
 void SessionOutput::install(Device device, bool onSilentClock)
@@ -333,6 +440,7 @@ void SessionOutput::switchToSilentClock()
         return;
     carryStreamsOver();
     install(openSilentClock(m_format), true);
+    checkSounding();
 }
 
 void SessionOutput::retrySoundDevice()
@@ -344,6 +452,7 @@ void SessionOutput::retrySoundDevice()
         return;
     carryStreamsOver();
     install(std::move(device), false);
+    checkSounding();
 }
 
 void SessionOutput::awaitDrain()
@@ -358,7 +467,7 @@ void SessionOutput::awaitDrain()
         finishDrain();
         return;
     }
-    m_drainTimer.start(millisecondsOf(left, m_drainRate) + 1);
+    m_drainTimer.start(millisecondsOf(left, m_drainFormat.sampleRate) + 1);
 }
 
 void SessionOutput::finishDrain()
@@ -367,6 +476,7 @@ void SessionOutput::finishDrain()
     m_draining = {};
     if (m_device.output)
         setDevicePaused(m_paused);
+    checkSounding();
 }
 
 void SessionOutput::setDevicePaused(bool paused)
@@ -379,10 +489,12 @@ void SessionOutput::setDevicePaused(bool paused)
     awaitDrain();
 }
 
-// After a cut: what was handed over and not yet heard is dropped, and nothing is left to play
-// out should the format change next.
-void SessionOutput::dropUnheard()
+// After a cut, with the device paused: what it holds and has not played is dropped, the other
+// streams play again from what was heard of them, and nothing is left to play out should the
+// format change next.
+void SessionOutput::cutUnheard()
 {
+    restartFromHeard();
     m_device.output->flush();
     m_handedEnd.store(-1);
 }

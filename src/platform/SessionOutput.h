@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include <QString>
 #include <QTimer>
@@ -51,9 +52,10 @@ public:
     // Queues the stream behind what is still to be handed over and plays.
     void start(PlaybackStream& stream, const QString& mediaName);
     void pause();
-    // Takes the stream out of the queue. Cutting also silences what is still to be heard.
-    void remove(PlaybackStream& stream, bool cut);
-    // Seeks the stream; one that is queued is cut off from the audio it had handed over.
+    // Takes the stream out of the queue and silences what of it is still to be heard.
+    void remove(PlaybackStream& stream);
+    // Seeks the stream; one that is queued or whose tail sounds is cut off from the audio it
+    // had handed over, and plays on from the frame sought.
     void seek(PlaybackStream& stream, std::int64_t frame);
     // The audible frame of the stream.
     std::int64_t positionOf(const PlaybackStream& stream);
@@ -69,21 +71,38 @@ private:
     // A device with the route it renders through; the device goes first.
     struct Device
     {
+        Device() = default;
+        Device(std::unique_ptr<Route> deviceRoute, std::unique_ptr<AudioOutput> deviceOutput);
+        Device(Device&&) noexcept = default;
+        Device& operator=(Device&& other) noexcept;
+        ~Device();
+
         std::unique_ptr<Route> route;
         std::unique_ptr<AudioOutput> output;
+    };
+    // A stream that has handed its last frame, while its tail sounds on the route's device.
+    struct Sounding
+    {
+        PlaybackStream* stream;
+        std::uint64_t route;
     };
 
     int render(const Route& route, float* out, int frames, std::int64_t at);
     void routeLost(const Route& route);
     void handleNotices();
-    bool isQueued(const PlaybackStream& stream);
+    void checkSounding();
+    AudioOutput* outputOfRoute(std::uint64_t route) const;
+    bool soundsOnDrainingDevice(const PlaybackStream& stream);
+    bool holdsAudioOf(const PlaybackStream& stream);
+    void forget(const PlaybackStream& stream);
     bool isQueueEmpty();
-    void restOnceHeard(std::int64_t end, std::uint64_t route);
     void openDevice(const AudioFormat& format);
     Device openSoundDevice(const AudioFormat& format);
     Device openSilentClock(const AudioFormat& format);
     void retireDevice();
     void carryStreamsOver();
+    void restartFromHeard();
+    void bringBackDrainingDevice();
     void install(Device device, bool onSilentClock);
     void switchToSilentClock();
     void retrySoundDevice();
@@ -92,14 +111,14 @@ private:
     void applyVolume();
     float streamVolume() const;
     void setDevicePaused(bool paused);
-    void dropUnheard();
+    void cutUnheard();
 
     DeviceOpener m_openDevice;
     Device m_device;
     // The device of the previous format while it plays out its tail; the current one waits.
     Device m_draining;
     std::int64_t m_drainEnd = 0;
-    int m_drainRate = 44100;
+    AudioFormat m_drainFormat;
     AudioFormat m_format;
     bool m_onSilentClock = false;
     bool m_paused = true;
@@ -109,15 +128,16 @@ private:
     std::uint64_t m_routesMade = 0;
     QTimer m_retryTimer;
     QTimer m_drainTimer;
+    QTimer m_soundingTimer;
 
     std::mutex m_queueMutex;
     std::deque<PlaybackStream*> m_queue;
-    const Route* m_currentRoute = nullptr; // the route that may render; under m_queueMutex
+    std::vector<Sounding> m_sounding;
+    const Route* m_currentRoute = nullptr; // the route that may render
 
-    // From the device's thread: the route that lost its device, the end of what was handed,
-    // and where the queue ran empty.
+    // From the device's thread: the route that lost its device, and the end of what was
+    // handed.
     std::atomic<std::uint64_t> m_lostRoute{0};
     std::atomic<std::int64_t> m_handedEnd{-1};
-    std::atomic<std::int64_t> m_emptiedAt{-1};
     MainThreadNotice m_notice;
 };

@@ -6,7 +6,7 @@ void PlayerWindowController::setLoopStartAtCurrentTime()
         return;
     m_loopStart = m_player->currentTime();
     if (m_loopEnd > m_loopStart)
-        m_loopEnabled = true;
+        enableLoop();
     updateTransportState();
 }
 
@@ -16,8 +16,14 @@ void PlayerWindowController::setLoopEndAtCurrentTime()
         return;
     m_loopEnd = m_player->currentTime();
     if (m_loopStart >= 0 && m_loopEnd > m_loopStart)
-        m_loopEnabled = true;
+        enableLoop();
     updateTransportState();
+}
+
+void PlayerWindowController::enableLoop()
+{
+    m_loopEnabled = true;
+    discardNextPlayer(); // the loop jumps back before this track ends
 }
 
 void PlayerWindowController::clearLoopPoints()

@@ -63,6 +63,7 @@ void PlayerWindowController::stopButtonPressed(QObject*)
 
 void PlayerWindowController::stopPlaybackAndReset(bool rewind)
 {
+    discardNextPlayer();
     if (m_player) {
         m_player->stop();
         if (rewind)
@@ -100,7 +101,9 @@ void PlayerWindowController::playNextTrack()
 {
     if (m_playlist.isEmpty())
         return;
-    if (m_playlistIndex < m_playlist.size() - 1)
+    if (m_nextPlayer)
+        changeTrack(m_nextPlayerIndex);
+    else if (m_playlistIndex < m_playlist.size() - 1)
         changeTrack(nextTrackIndex());
     else
         stopPlaybackAndReset(true);
@@ -121,6 +124,7 @@ void PlayerWindowController::playPreviousTrack()
     if (m_playlist.isEmpty())
         return;
     if (m_player && m_player->currentTime() > previousRestartsAfterSeconds) {
+        discardNextPlayer();
         m_player->setCurrentTime(0.0);
         Q_EMIT positionJumped();
         updateTimeLabels();
@@ -131,6 +135,8 @@ void PlayerWindowController::playPreviousTrack()
 
 void PlayerWindowController::setShuffleEnabled(bool enabled)
 {
+    if (enabled != m_shuffleEnabled)
+        discardNextPlayer(); // chosen by the other rule
     m_shuffleEnabled = enabled;
     Q_EMIT stateChanged();
 }
@@ -169,10 +175,56 @@ void PlayerWindowController::handlePlaybackFinished()
 {
     if (m_advancingTrack)
         return;
-    if (m_playlist.size() >= 2 && m_playlistIndex < m_playlist.size() - 1)
+    if (advancesAfterThisTrack())
         playNextTrack();
     else
         stopPlaybackAndReset(true);
+}
+
+bool PlayerWindowController::advancesAfterThisTrack() const
+{
+    return m_playlist.size() >= 2 && m_playlistIndex < m_playlist.size() - 1;
+}
+
+void PlayerWindowController::audioPlayerWillFinishPlaying(AudioPlayer* player)
+{
+    if (player == m_player.get() && !m_nextPlayer && !m_loopEnabled && advancesAfterThisTrack())
+        startNextTrackBehindThisOne();
+}
+
+// The next entry plays right behind the tail of the current one, so that the change is without
+// a break; the window, the queue and the desktop learn of it when its first frame is heard.
+// One that cannot be opened is left to the change at the end, which reports it.
+void PlayerWindowController::startNextTrackBehindThisOne()
+{
+    const qint64 index = nextTrackIndex();
+    const QUrl& url = m_playlist[index];
+    QString error;
+    std::unique_ptr<AudioPlayer> next =
+        url.isLocalFile() ? m_playerFactory(url.toLocalFile(), &error) : nullptr;
+    if (!next)
+        return;
+    next->setDelegate(this);
+    next->setVolume(m_volume);
+    next->prepareToPlay();
+    next->play();
+    m_nextPlayer = std::move(next);
+    m_nextPlayerIndex = index;
+}
+
+std::unique_ptr<AudioPlayer> PlayerWindowController::takeNextPlayer(const QUrl& url)
+{
+    if (!m_nextPlayer || m_nextPlayerIndex != m_playlistIndex ||
+        m_playlist.value(m_playlistIndex) != url)
+        return nullptr;
+    m_nextPlayerIndex = -1;
+    return std::move(m_nextPlayer);
+}
+
+void PlayerWindowController::discardNextPlayer()
+{
+    m_nextPlayer.reset();
+    m_nextPlayerIndex = -1;
 }
 
 void PlayerWindowController::showUpcomingTracks()

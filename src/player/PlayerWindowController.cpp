@@ -57,6 +57,7 @@ PlayerWindowController::~PlayerWindowController()
     ++*m_analysisGeneration;
     QThreadPool::globalInstance()->waitForDone();
     m_timer.stop();
+    m_nextPlayer.reset();
     m_player.reset();
 }
 
@@ -141,13 +142,16 @@ PlayerWindowController::LoadResult PlayerWindowController::openTrack(const QUrl&
     m_loopEnd = -1.0;
     m_loopEnabled = false;
     const std::uint64_t generation = ++*m_analysisGeneration;
+    std::unique_ptr<AudioPlayer> started = takeNextPlayer(url);
     stopPlaybackAndReset(true);
     stopSecurityScopedAccess();
     startSecurityScopedAccessForURL(url);
 
     m_player.reset(); // the old player leaves the output before the next one joins it
     QString error;
-    if (url.isLocalFile())
+    if (started)
+        m_player = std::move(started);
+    else if (url.isLocalFile())
         m_player = m_playerFactory(url.toLocalFile(), &error);
     if (!m_player)
         return LoadResult::Failed;

@@ -208,6 +208,12 @@ private:
     };
 
     void audioPlayerDidFinishPlaying(AudioPlayer* player, bool successfully) override;
+    void audioPlayerWillFinishPlaying(AudioPlayer* player) override;
+    void startNextTrackBehindThisOne();
+    std::unique_ptr<AudioPlayer> takeNextPlayer(const QUrl& url);
+    void discardNextPlayer();
+    void enableLoop();
+    bool advancesAfterThisTrack() const;
     LoadResult openTrack(const QUrl& url, bool autoplay);
     void resetDisplaysForNewTrack();
     void startAnalyses(const QUrl& url, std::uint64_t generation);
@@ -263,6 +269,10 @@ private:
     std::unique_ptr<QueueWindowController> m_queueWindow;
 
     std::unique_ptr<AudioPlayer> m_player;
+    // The next entry's player, started behind the tail of the current one; it becomes current
+    // when the current one's last frame has been heard.
+    std::unique_ptr<AudioPlayer> m_nextPlayer;
+    qint64 m_nextPlayerIndex = -1;
     QTimer m_timer;
     QElapsedTimer m_clockStarted;
     std::int64_t m_ticks = 0;

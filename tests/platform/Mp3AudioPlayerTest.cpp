@@ -27,6 +27,11 @@ struct EndRecorder final : AudioPlayerDelegate
         playingAtEnd.push_back(player->isPlaying());
         EXPECT_TRUE(successfully);
     }
+    void audioPlayerWillFinishPlaying(AudioPlayer* player) override
+    {
+        handedOver.push_back(player);
+    }
+    std::vector<AudioPlayer*> handedOver;
     std::vector<AudioPlayer*> ends;
     std::vector<double> positionsAtEnd;
     std::vector<bool> playingAtEnd;
@@ -160,9 +165,19 @@ TEST_F(Mp3AudioPlayerTest, TheNaturalEndIsReportedOnceAndLeavesPositionZero)
 {
     auto player = open(track(0.5));
     ASSERT_TRUE(player);
+    QElapsedTimer clock;
+    clock.start();
     player->play();
+    // The hand-over of the last frame comes first, while the tail still plays; the end when
+    // that is heard.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.handedOver.empty(); }, 5000));
+    EXPECT_TRUE(recorder.ends.empty());
+    EXPECT_TRUE(player->isPlaying());
+    EXPECT_GT(player->currentTime(), 0.1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.ends.empty(); }, 5000));
+    EXPECT_GE(clock.elapsed(), 480);
     QTest::qWait(300);
+    ASSERT_EQ(recorder.handedOver.size(), 1u);
     ASSERT_EQ(recorder.ends.size(), 1u);
     EXPECT_EQ(recorder.ends[0], player.get());
     EXPECT_EQ(recorder.positionsAtEnd[0], 0.0);
@@ -178,22 +193,25 @@ TEST_F(Mp3AudioPlayerTest, TheNaturalEndIsReportedOnceAndLeavesPositionZero)
 
 TEST_F(Mp3AudioPlayerTest, AStoppedOrDestroyedPlayerReportsNoEnd)
 {
-    auto stopped = open(track(0.3, "stopped.mp3"));
-    auto destroyed = open(track(0.3, "destroyed.mp3"));
+    auto stopped = open(track(0.6, "stopped.mp3"));
+    auto destroyed = open(track(0.6, "destroyed.mp3"));
     ASSERT_TRUE(stopped && destroyed);
     stopped->play();
     destroyed->play();
-    // Both reach their end on their own threads while the main thread handles no events.
+    // Both hand their last frame over on the output's thread while the main thread handles no
+    // events; they are stopped before their tails are heard.
     const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while ((stopped->isPlaying() || destroyed->isPlaying()) &&
+    while ((stopped->currentTime() < 0.45 || destroyed->currentTime() < 0.45) &&
            std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(10ms);
-    ASSERT_FALSE(stopped->isPlaying() || destroyed->isPlaying());
+        std::this_thread::sleep_for(5ms);
+    ASSERT_GE(stopped->currentTime(), 0.45);
 
     stopped->stop();
     destroyed.reset();
-    QTest::qWait(300);
+    QTest::qWait(500);
     EXPECT_TRUE(recorder.ends.empty());
+    EXPECT_TRUE(recorder.handedOver.empty());
+    EXPECT_FALSE(stopped->isPlaying());
 }
 
 TEST_F(Mp3AudioPlayerTest, WithoutADevicePlaybackGoesOnSilentlyInRealTime)

@@ -99,7 +99,10 @@ TEST_F(PlaybackStreamTest, TheNaturalEndIsReportedOnceWhenTheLastFrameIsHandedOv
     EXPECT_EQ(lastFilled, 1000);
     EXPECT_EQ(finishedCalls, 1);
     EXPECT_TRUE(stream->isFinished());
-    EXPECT_EQ(stream->position(timeline - 1600), 0);
+    // The tail is heard to its last frame, then the position reads 0.
+    EXPECT_EQ(stream->endOnTimeline(), 3000);
+    EXPECT_EQ(stream->position(2999), 2999);
+    EXPECT_EQ(stream->position(3000), 0);
     EXPECT_NE(tail[1999], -2.0f); // filled
     EXPECT_EQ(tail[2000], -2.0f); // left to the output
 

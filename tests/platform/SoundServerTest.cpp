@@ -259,4 +259,63 @@ TEST_F(SoundServerTest, TheVolumeSetHoldsFromTheFirstSampleOfEveryTrack)
     }
 }
 
+TEST_F(SoundServerTest, TheNextTrackBecomesCurrentWhenItsFirstFrameIsHeard)
+{
+    ASSERT_TRUE(server.start());
+    MonitorRecorder monitor;
+    double changedAt = -1.0;
+    QObject::connect(&controller, &PlayerWindowController::stateChanged, [&] {
+        if (changedAt < 0.0 && controller.playlistIndex() == 1)
+            changedAt = steadySeconds();
+    });
+    playThrough({mp3("first.mp3", afterLeadIn(sineWave(440, 0.6, 44100, 2, 44100))),
+                 mp3("second.mp3", sineWave(440, 0.25, 44100, 2, 44100))},
+                monitor);
+    const std::vector<float> recording = monitor.stop();
+    const std::vector<float> peaks = windowPeaks(recording);
+    const auto lastOfFirst =
+        std::find_if(peaks.rbegin(), peaks.rend(), [](float peak) { return peak > 0.45f; }).base();
+    ASSERT_TRUE(lastOfFirst != peaks.end());
+    const double heardAt =
+        monitor.heardAt(static_cast<std::size_t>(lastOfFirst - peaks.begin()) * windowFrames);
+    std::printf("the second track became current %.1f ms after it was heard\n",
+                1000.0 * (changedAt - heardAt));
+    EXPECT_NEAR(changedAt, heardAt, 0.05);
+}
+
+TEST_F(SoundServerTest, ALoopEndingJustBeforeTheTracksEndJumpsBackEveryTime)
+{
+    ASSERT_TRUE(server.start());
+    // A sine at 0.3, its last 80 ms at 0.9; a next track at 0.1 that must not start.
+    Pcm looped = sineWave(440, 0.3, 44100, 2, 2 * 44100);
+    const Pcm loud = sineWave(440, 0.9, 44100, 2, 2 * 44100);
+    const std::size_t loudFrom = 2 * (2 * 44100 - 44100 * 8 / 100);
+    std::copy(loud.samples.begin() + static_cast<std::ptrdiff_t>(loudFrom), loud.samples.end(),
+              looped.samples.begin() + static_cast<std::ptrdiff_t>(loudFrom));
+    MonitorRecorder monitor;
+    controller.loadPlaylist({mp3("looped.mp3", afterLeadIn(looped)),
+                             mp3("next.mp3", sineWave(440, 0.1, 44100, 2, 44100))},
+                            0, true);
+    const auto reaches = [&](double time) {
+        return QTest::qWaitFor([&] { return controller.player()->currentTime() >= time; }, 5000);
+    };
+    ASSERT_TRUE(reaches(1.0));
+    controller.setLoopStartAtCurrentTime();
+    ASSERT_TRUE(reaches(2.3)); // 0.2 s before the end
+    controller.setLoopEndAtCurrentTime();
+    ASSERT_TRUE(controller.isLoopEnabled());
+    int jumps = 0;
+    QObject::connect(&controller, &PlayerWindowController::positionJumped, [&] { ++jumps; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return jumps >= 2; }, 8000));
+    ASSERT_TRUE(reaches(controller.loopStart() + 0.5));
+    const std::vector<float> peaks = windowPeaks(monitor.stop());
+    EXPECT_EQ(controller.playlistIndex(), 0);
+    const float loudest = *std::max_element(peaks.begin(), peaks.end());
+    std::printf("loudest heard: %.2f\n", loudest);
+    EXPECT_LT(loudest, 0.5f);
+    // Each pass from A to B is heard: the track played on and did not stop.
+    EXPECT_GT(std::count_if(peaks.begin(), peaks.end(), [](float peak) { return peak > 0.2f; }),
+              300);
+}
+
 } // namespace
