@@ -9,7 +9,7 @@ Mp3SampleSource::~Mp3SampleSource() = default;
 bool Mp3SampleSource::open()
 {
     if (m_url.isLocalFile())
-        m_decoder = Mp3Decoder::open(m_url.toLocalFile());
+        m_decoder = Mp3Decoder::open(m_url.toLocalFile(), nullptr, Mp3Decoder::Length::ExactReused);
     return m_decoder != nullptr;
 }
 

@@ -4,6 +4,9 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <deque>
+#include <mutex>
+#include <optional>
 #include <string_view>
 
 #include <QFile>
@@ -150,6 +153,56 @@ QByteArray coverOf(const mpg123_id3v2* tags)
                       static_cast<qsizetype>(cover->size));
 }
 
+// The exact lengths of the files scanned last, and where a joined part in another format begins.
+struct ScannedLength
+{
+    Mp3Decoder::FileStamp file;
+    std::int64_t frameCount;
+    std::int64_t endFrame;
+};
+
+class ScannedLengths
+{
+public:
+    std::optional<ScannedLength> find(const Mp3Decoder::FileStamp& file)
+    {
+        std::lock_guard lock(m_mutex);
+        const auto found = std::ranges::find(m_lengths, file, &ScannedLength::file);
+        return found == m_lengths.end() ? std::nullopt : std::optional(*found);
+    }
+
+    void keep(const ScannedLength& length)
+    {
+        std::lock_guard lock(m_mutex);
+        std::erase_if(m_lengths,
+                      [&](const ScannedLength& kept) { return kept.file == length.file; });
+        m_lengths.push_front(length);
+        if (m_lengths.size() > keptLengths)
+            m_lengths.pop_back();
+    }
+
+private:
+    static constexpr std::size_t keptLengths = 8;
+    std::mutex m_mutex;
+    std::deque<ScannedLength> m_lengths;
+};
+
+ScannedLengths& scannedLengths()
+{
+    static ScannedLengths lengths;
+    return lengths;
+}
+
+Mp3Decoder::FileStamp stampOf(const struct stat& info)
+{
+    const auto nanoseconds = [](const timespec& time) {
+        return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+    };
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+            static_cast<std::int64_t>(info.st_size), nanoseconds(info.st_mtim),
+            nanoseconds(info.st_ctim)};
+}
+
 } // namespace
 
 std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString& path, QString* error, Length length,
@@ -182,7 +235,7 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString& path, QString* error
     if (!handle)
         return fail(QStringLiteral("Der MP3-Decoder lässt sich nicht starten."));
     std::unique_ptr<Mp3Decoder> decoder(new Mp3Decoder(handle, file.release(), info.st_size));
-    if (!decoder->openStream(length) || !decoder->decodeFirstBuffer())
+    if (!decoder->openStream(length, stampOf(info)) || !decoder->decodeFirstBuffer())
         return fail(QStringLiteral("Keine MPEG-Audiodaten gefunden."));
     decoder->readTags();
     return decoder;
@@ -206,7 +259,7 @@ double Mp3Decoder::duration() const
     return static_cast<double>(m_frameCount) / m_format.sampleRate;
 }
 
-bool Mp3Decoder::openStream(Length length)
+bool Mp3Decoder::openStream(Length length, const FileStamp& file)
 {
     if (!reopen())
         return false;
@@ -215,8 +268,24 @@ bool Mp3Decoder::openStream(Length length)
     m_frameCount = announced >= 0 ? static_cast<std::int64_t>(announced) : -1;
     if (length == Length::Estimated)
         return true;
-    // The scan reads every frame header: without it the length of a file without an
-    // info frame, or of a cut one, is only an estimate.
+    if (length == Length::ExactReused) {
+        if (const std::optional<ScannedLength> scanned = scannedLengths().find(file)) {
+            m_frameCount = scanned->frameCount;
+            m_endFrame = scanned->endFrame;
+            m_lengthIsExact = m_frameCount >= 0;
+            return true;
+        }
+    }
+    if (!scanLength(static_cast<std::int64_t>(announced)))
+        return false;
+    scannedLengths().keep({file, m_frameCount, m_endFrame});
+    return true;
+}
+
+// The scan reads every frame header: without it the length of a file without an info frame,
+// or of a cut one, is only an estimate.
+bool Mp3Decoder::scanLength(std::int64_t announced)
+{
     if (mpg123_scan(m_handle) != MPG123_OK)
         return false;
     const off_t scanned = mpg123_length(m_handle);

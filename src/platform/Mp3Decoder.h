@@ -26,9 +26,12 @@ public:
     // Scanning every frame header at open gives the exact length, and finds where a joined
     // part in another format begins. A reader of the title alone skips it and opens faster;
     // its samples are the same, except that such a part would follow as silence.
+    // A reader that does not seek may take the exact length from the scan of an earlier open of
+    // the same unchanged file, as the analyses of a track take the length its player scanned.
     enum class Length
     {
         Exact,
+        ExactReused,
         Estimated,
     };
 
@@ -70,9 +73,22 @@ public:
     // Positions the decoder so that the next buffer starts at `frame`.
     bool seek(std::int64_t frame);
 
+    // What tells one version of a file from another.
+    struct FileStamp
+    {
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        std::int64_t size = 0;
+        std::int64_t modifiedNs = 0;
+        std::int64_t changedNs = 0;
+
+        bool operator==(const FileStamp&) const = default;
+    };
+
 private:
     Mp3Decoder(mpg123_handle_struct* handle, int fd, std::int64_t fileSize);
-    bool openStream(Length length);
+    bool openStream(Length length, const FileStamp& file);
+    bool scanLength(std::int64_t announced);
     void readTags();
     bool reopen();
     bool scanMayDiffer(std::int64_t announced) const;
