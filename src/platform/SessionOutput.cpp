@@ -108,10 +108,11 @@ void SessionOutput::prepare(const PlaybackStream& stream)
 
 void SessionOutput::start(PlaybackStream& stream, const QString& mediaName)
 {
-    prepare(stream);
-    // Before it is queued, so that its first sample has the volume, and has it once.
-    stream.setVolume(streamVolume());
+    // A stream that was paused is still where it was, on its device, also in its tail.
     if (!holdsAudioOf(stream)) {
+        prepare(stream);
+        // Before it is queued, so that its first sample has the volume, and has it once.
+        stream.setVolume(streamVolume());
         std::lock_guard lock(m_queueMutex);
         m_queue.push_back(&stream);
     }
