@@ -220,8 +220,6 @@ int SessionOutput::render(const Route& route, float* out, int frames, std::int64
         m_sounding.push_back({stream, route.serial()});
         m_notice.post();
     }
-    if (filled > 0)
-        m_handedEnd.store(at + filled);
     return filled;
 }
 
@@ -284,10 +282,27 @@ AudioOutput* SessionOutput::outputOfRoute(std::uint64_t route) const
 
 bool SessionOutput::soundsOnDrainingDevice(const PlaybackStream& stream)
 {
+    if (!m_draining.route)
+        return false; // as nearly always: no lock on the way to the position
     std::lock_guard lock(m_queueMutex);
-    return m_draining.route && std::ranges::any_of(m_sounding, [&](const Sounding& sounding) {
-               return sounding.stream == &stream && sounding.route == m_draining.route->serial();
-           });
+    return std::ranges::any_of(m_sounding, [&](const Sounding& sounding) {
+        return sounding.stream == &stream && sounding.route == m_draining.route->serial();
+    });
+}
+
+// The end on the current device's timeline of the tail that it still plays; -1 for none.
+std::int64_t SessionOutput::unheardTailEnd()
+{
+    const std::int64_t played = m_device.output->playedFrames();
+    const std::uint64_t route = m_device.route->serial();
+    std::lock_guard lock(m_queueMutex);
+    std::int64_t end = -1;
+    for (const Sounding& sounding : m_sounding) {
+        if (const std::int64_t tailEnd = sounding.stream->endOnTimeline();
+            sounding.route == route && tailEnd > played)
+            end = std::max(end, tailEnd);
+    }
+    return end;
 }
 
 bool SessionOutput::holdsAudioOf(const PlaybackStream& stream)
@@ -350,15 +365,14 @@ void SessionOutput::retireDevice()
         std::lock_guard lock(m_queueMutex);
         m_currentRoute = nullptr;
     }
-    const bool sounding = m_device.output && !m_onSilentClock && !m_paused && isQueueEmpty() &&
-                          m_handedEnd.load() > m_device.output->playedFrames();
-    if (sounding && !m_draining.output) {
-        m_drainEnd = m_handedEnd.load();
+    const bool mayDrain =
+        m_device.output && !m_onSilentClock && !m_paused && isQueueEmpty() && !m_draining.output;
+    if (const std::int64_t tailEnd = mayDrain ? unheardTailEnd() : -1; tailEnd >= 0) {
+        m_drainEnd = tailEnd;
         m_drainFormat = m_format;
         m_draining = std::move(m_device);
     }
     m_device = {};
-    m_handedEnd.store(-1);
 }
 
 // What the device still held was never heard: the queued streams go on from what was, on the
@@ -372,7 +386,6 @@ void SessionOutput::carryStreamsOver()
         m_currentRoute = nullptr;
     }
     m_device = {}; // no two devices may render at once
-    m_handedEnd.store(-1);
 }
 
 // With the device paused: each stream that it holds audio of plays again from what was heard
@@ -490,12 +503,10 @@ void SessionOutput::setDevicePaused(bool paused)
     awaitDrain();
 }
 
-// After a cut, with the device paused: what it holds and has not played is dropped, the other
-// streams play again from what was heard of them, and nothing is left to play out should the
-// format change next.
+// After a cut, with the device paused: what it holds and has not played is dropped, and the
+// other streams play again from what was heard of them.
 void SessionOutput::cutUnheard()
 {
     restartFromHeard();
     m_device.output->flush();
-    m_handedEnd.store(-1);
 }

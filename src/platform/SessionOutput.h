@@ -93,6 +93,7 @@ private:
     void checkSounding();
     AudioOutput* outputOfRoute(std::uint64_t route) const;
     bool soundsOnDrainingDevice(const PlaybackStream& stream);
+    std::int64_t unheardTailEnd();
     bool holdsAudioOf(const PlaybackStream& stream);
     void forget(const PlaybackStream& stream);
     bool isQueueEmpty();
@@ -135,9 +136,7 @@ private:
     std::vector<Sounding> m_sounding;
     const Route* m_currentRoute = nullptr; // the route that may render
 
-    // From the device's thread: the route that lost its device, and the end of what was
-    // handed.
+    // From the device's thread: the route that lost its device.
     std::atomic<std::uint64_t> m_lostRoute{0};
-    std::atomic<std::int64_t> m_handedEnd{-1};
     MainThreadNotice m_notice;
 };
