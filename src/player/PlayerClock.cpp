@@ -142,7 +142,6 @@ void PlayerWindowController::seekToTime(double seconds)
 {
     if (!m_player || !(m_player->duration() > 0.0))
         return;
-    discardNextPlayer(); // it would follow the end heard before the seek
     m_player->setCurrentTime(seconds);
     Q_EMIT positionJumped(); // before the refresh, which may jump again in the loop
     updateTimeLabels();

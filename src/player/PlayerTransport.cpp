@@ -124,7 +124,6 @@ void PlayerWindowController::playPreviousTrack()
     if (m_playlist.isEmpty())
         return;
     if (m_player && m_player->currentTime() > previousRestartsAfterSeconds) {
-        discardNextPlayer();
         m_player->setCurrentTime(0.0);
         Q_EMIT positionJumped();
         updateTimeLabels();

@@ -270,7 +270,8 @@ private:
 
     std::unique_ptr<AudioPlayer> m_player;
     // The next entry's player, started behind the tail of the current one; it becomes current
-    // when the current one's last frame has been heard.
+    // when the current one's last frame has been heard, and stays queued behind it through a
+    // seek.
     std::unique_ptr<AudioPlayer> m_nextPlayer;
     qint64 m_nextPlayerIndex = -1;
     QTimer m_timer;
