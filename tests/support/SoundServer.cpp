@@ -1,6 +1,7 @@
 #include "support/SoundServer.h"
 
-#include <QFileInfo>
+#include <QDir>
+#include <QFile>
 #include <QTest>
 
 #include <csignal>
@@ -38,7 +39,16 @@ bool SoundServer::start()
              .arg(socket)});
     if (!m_daemon.waitForStarted(10000))
         return false;
-    return QTest::qWaitFor([&] { return QFileInfo(socket).exists(); }, 10000);
+    // Its socket appears before the server listens on it: it is ready once a client is served.
+    return QTest::qWaitFor([] { return isAnswering(); }, 10000);
+}
+
+bool SoundServer::isAnswering()
+{
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {QStringLiteral("info")});
+    return pactl.waitForFinished(5000) && pactl.exitStatus() == QProcess::NormalExit &&
+           pactl.exitCode() == 0;
 }
 
 void SoundServer::stop()

@@ -22,6 +22,8 @@ public:
     void stop();
 
 private:
+    static bool isAnswering();
+
     QTemporaryDir m_folder;
     QProcess m_daemon;
 };
