@@ -11,9 +11,25 @@ class AudioPlayerDelegate;
 class AudioPlayer
 {
 public:
-    // Opens the file synchronously; null, with the reason in `error`, when it cannot be played.
-    using Factory =
-        std::function<std::unique_ptr<AudioPlayer>(const QString& path, QString* error)>;
+    // A file opened for playing, which becomes its player on the main thread.
+    class Opening
+    {
+    public:
+        virtual ~Opening() = default;
+        virtual std::unique_ptr<AudioPlayer> player() = 0;
+    };
+
+    // Opens files. `open` gives null, with the reason in `error`, when the file cannot be
+    // played. One that reads the disk may block on it: it is called on a worker thread, and
+    // is safe there; one that does not is called where the player is wanted.
+    struct Factory
+    {
+        std::function<std::unique_ptr<Opening>(const QString& path, QString* error)> open;
+        bool readsDisk = true;
+    };
+
+    // An opening of a player made already.
+    static std::unique_ptr<Opening> opened(std::unique_ptr<AudioPlayer> player);
 
     virtual ~AudioPlayer() = default;
 
@@ -32,3 +48,17 @@ public:
     virtual float volume() const = 0;
     virtual void setVolume(float volume) = 0;
 };
+
+inline std::unique_ptr<AudioPlayer::Opening> AudioPlayer::opened(std::unique_ptr<AudioPlayer> player)
+{
+    class Made final : public Opening
+    {
+    public:
+        explicit Made(std::unique_ptr<AudioPlayer> made) : m_player(std::move(made)) {}
+        std::unique_ptr<AudioPlayer> player() override { return std::move(m_player); }
+
+    private:
+        std::unique_ptr<AudioPlayer> m_player;
+    };
+    return std::make_unique<Made>(std::move(player));
+}

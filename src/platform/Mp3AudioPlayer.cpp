@@ -10,34 +10,68 @@
 
 #include <QFileInfo>
 
+// The decoder and the start of its track, decoded where the file was opened.
+class Mp3AudioPlayer::DecodedStart final : public AudioPlayer::Opening
+{
+public:
+    static std::unique_ptr<DecodedStart> open(const QString& path, QString* error,
+                                              std::shared_ptr<SessionOutput> output)
+    {
+        std::unique_ptr<Mp3Decoder> decoder = Mp3Decoder::open(path, error);
+        if (!decoder)
+            return nullptr;
+        // The mixer shows the tag's title, else the file's name, as the window does.
+        QString title = decoder->title();
+        if (title.isEmpty())
+            title = QFileInfo(path).completeBaseName();
+        const double duration = std::max(decoder->duration(), 0.0);
+        return std::unique_ptr<DecodedStart>(
+            new DecodedStart(std::make_unique<PlaybackStream>(std::move(decoder)),
+                             std::move(title), duration, std::move(output)));
+    }
+
+    std::unique_ptr<AudioPlayer> player() override { return madePlayer(); }
+
+    std::unique_ptr<Mp3AudioPlayer> madePlayer()
+    {
+        return std::unique_ptr<Mp3AudioPlayer>(new Mp3AudioPlayer(
+            std::move(m_stream), std::move(m_title), m_duration, std::move(m_output)));
+    }
+
+private:
+    DecodedStart(std::unique_ptr<PlaybackStream> stream, QString title, double duration,
+                 std::shared_ptr<SessionOutput> output)
+        : m_stream(std::move(stream)), m_title(std::move(title)), m_duration(duration),
+          m_output(std::move(output))
+    {}
+
+    std::unique_ptr<PlaybackStream> m_stream;
+    QString m_title;
+    double m_duration;
+    std::shared_ptr<SessionOutput> m_output;
+};
+
 std::unique_ptr<Mp3AudioPlayer> Mp3AudioPlayer::open(const QString& path, QString* error,
                                                      std::shared_ptr<SessionOutput> output)
 {
-    std::unique_ptr<Mp3Decoder> decoder = Mp3Decoder::open(path, error);
-    if (!decoder)
-        return nullptr;
-    // The mixer shows the tag's title, else the file's name, as the window does.
-    QString title = decoder->title();
-    if (title.isEmpty())
-        title = QFileInfo(path).completeBaseName();
-    return std::unique_ptr<Mp3AudioPlayer>(
-        new Mp3AudioPlayer(std::move(decoder), std::move(title), std::move(output)));
+    std::unique_ptr<DecodedStart> start = DecodedStart::open(path, error, std::move(output));
+    return start ? start->madePlayer() : nullptr;
 }
 
 AudioPlayer::Factory Mp3AudioPlayer::factory(std::shared_ptr<SessionOutput> output)
 {
-    return [output](const QString& path, QString* error) -> std::unique_ptr<AudioPlayer> {
-        return open(path, error, output);
-    };
+    return {[output](const QString& path, QString* error) -> std::unique_ptr<Opening> {
+                return DecodedStart::open(path, error, output);
+            },
+            true};
 }
 
-Mp3AudioPlayer::Mp3AudioPlayer(std::unique_ptr<Mp3Decoder> decoder, QString title,
-                               std::shared_ptr<SessionOutput> output)
-    : m_output(std::move(output)), m_title(std::move(title)),
-      m_duration(std::max(decoder->duration(), 0.0))
+Mp3AudioPlayer::Mp3AudioPlayer(std::unique_ptr<PlaybackStream> stream, QString title,
+                               double duration, std::shared_ptr<SessionOutput> output)
+    : m_output(std::move(output)), m_stream(std::move(stream)), m_title(std::move(title)),
+      m_duration(duration)
 {
-    m_stream = std::make_unique<PlaybackStream>(
-        std::move(decoder), [this] { handedToEnd(); }, [this] { heardToEnd(); });
+    m_stream->setEndHandlers([this] { handedToEnd(); }, [this] { heardToEnd(); });
 }
 
 Mp3AudioPlayer::~Mp3AudioPlayer()
@@ -122,8 +156,8 @@ void Mp3AudioPlayer::handedToEnd()
 void Mp3AudioPlayer::deliverHandedToEnd()
 {
     const std::uint64_t session = m_handedSession.exchange(0);
-    if (session == 0 || session != m_session || !m_playing)
-        return; // stopped or started again since
+    if (session == 0 || session != m_session || !m_playing || m_stream->hasFailed())
+        return; // stopped or started again since, or cut short by a read error
     if (m_delegate)
         m_delegate->audioPlayerWillFinishPlaying(this);
 }
@@ -134,5 +168,5 @@ void Mp3AudioPlayer::heardToEnd()
     m_playing = false;
     m_heardToEnd = true;
     if (m_delegate)
-        m_delegate->audioPlayerDidFinishPlaying(this, true);
+        m_delegate->audioPlayerDidFinishPlaying(this, !m_stream->hasFailed());
 }

@@ -21,10 +21,13 @@ class PlaybackStream;
 class Mp3AudioPlayer final : public AudioPlayer
 {
 public:
+    // Opens the file and makes its player at once, on the main thread.
     static std::unique_ptr<Mp3AudioPlayer>
     open(const QString& path, QString* error = nullptr,
          std::shared_ptr<SessionOutput> output = std::make_shared<SessionOutput>());
-    // Players that share one output for as long as the factory lives.
+    // Players that share one output for as long as the factory lives. The file is opened, its
+    // length scanned and its start decoded on the worker thread that opens it; the player is
+    // made on the main thread.
     static Factory
     factory(std::shared_ptr<SessionOutput> output = std::make_shared<SessionOutput>());
     ~Mp3AudioPlayer() override;
@@ -45,7 +48,9 @@ public:
     bool isOnSilentClock() const;
 
 private:
-    Mp3AudioPlayer(std::unique_ptr<Mp3Decoder> decoder, QString title,
+    class DecodedStart;
+
+    Mp3AudioPlayer(std::unique_ptr<PlaybackStream> stream, QString title, double duration,
                    std::shared_ptr<SessionOutput> output);
 
     void handedToEnd();

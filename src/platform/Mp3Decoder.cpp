@@ -235,7 +235,10 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString& path, QString* error
     if (!handle)
         return fail(QStringLiteral("Der MP3-Decoder lässt sich nicht starten."));
     std::unique_ptr<Mp3Decoder> decoder(new Mp3Decoder(handle, file.release(), info.st_size));
-    if (!decoder->openStream(length, stampOf(info)) || !decoder->decodeFirstBuffer())
+    const bool found = decoder->openStream(length, stampOf(info)) && decoder->decodeFirstBuffer();
+    if (decoder->hasFailed())
+        return fail(QStringLiteral("Die Datei kann nicht gelesen werden."));
+    if (!found)
         return fail(QStringLiteral("Keine MPEG-Audiodaten gefunden."));
     decoder->readTags();
     return decoder;
@@ -276,7 +279,8 @@ bool Mp3Decoder::openStream(Length length, const FileStamp& file)
             return true;
         }
     }
-    if (!scanLength(static_cast<std::int64_t>(announced)))
+    // A scan cut short by a read error gives no length to keep.
+    if (!scanLength(static_cast<std::int64_t>(announced)) || m_input.hasFailed())
         return false;
     scannedLengths().keep({file, m_frameCount, m_endFrame});
     return true;
@@ -449,7 +453,7 @@ std::span<const float> Mp3Decoder::heldToLength(std::span<const float> samples)
     if (!samples.empty())
         return samples.first(std::min<std::size_t>(
             samples.size(), static_cast<std::size_t>(framesLeft * m_format.channelCount)));
-    if (framesLeft == 0 || m_input.wasCutShort())
+    if (framesLeft == 0 || m_input.wasCutShort() || m_input.hasFailed())
         return {};
     return silence(std::min(framesLeft, silenceChunkFrames));
 }

@@ -72,6 +72,8 @@ public:
     std::span<const float> nextBuffer();
     // Positions the decoder so that the next buffer starts at `frame`.
     bool seek(std::int64_t frame);
+    // True once reading the file failed: the data ended in an error, not at its end.
+    bool hasFailed() const { return m_input.hasFailed(); }
 
     // What tells one version of a file from another.
     struct FileStamp

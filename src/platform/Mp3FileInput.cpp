@@ -80,5 +80,6 @@ ssize_t Mp3FileInput::fillBuffer()
     m_bufferStart = m_position;
     m_bufferFill = filled > 0 ? static_cast<std::size_t>(filled) : 0;
     m_cutShort = m_cutShort || filled == 0;
+    m_failed = m_failed || filled < 0;
     return filled;
 }

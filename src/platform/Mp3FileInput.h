@@ -20,6 +20,8 @@ public:
     void rewind() { m_position = 0; }
     // True once the data ended before the size the file had at open: it was cut meanwhile.
     bool wasCutShort() const { return m_cutShort; }
+    // True once a read failed (an I/O error, not the end of the data).
+    bool hasFailed() const { return m_failed; }
 
     static ssize_t read(void* input, void* out, std::size_t count);
     static off_t seek(void* input, off_t offset, int whence);
@@ -37,4 +39,5 @@ private:
     std::int64_t m_bufferStart = 0;
     std::size_t m_bufferFill = 0;
     bool m_cutShort = false;
+    bool m_failed = false;
 };

@@ -1,6 +1,7 @@
 #include "platform/PlaybackStream.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -17,7 +18,10 @@ PlaybackStream::PlaybackStream(std::unique_ptr<Mp3Decoder> decoder, std::functio
     const auto ringFrames =
         static_cast<std::size_t>(std::max(8192.0, ringSeconds * m_format.sampleRate));
     m_ring.resize(ringFrames * m_channels);
-    fillRing();
+    {
+        std::unique_lock lock(m_ringMutex);
+        fillRing(lock);
+    }
     m_decodeThread = std::thread(&PlaybackStream::decodeLoop, this);
 }
 
@@ -31,33 +35,50 @@ PlaybackStream::~PlaybackStream()
     m_decodeThread.join();
 }
 
+void PlaybackStream::setEndHandlers(std::function<void()> finished,
+                                    std::function<void()> heardToEnd)
+{
+    m_finished = std::move(finished);
+    m_heardToEnd = std::move(heardToEnd);
+}
+
 void PlaybackStream::seek(std::int64_t frame)
 {
     frame = std::max<std::int64_t>(frame, 0);
     if (m_frameCount >= 0)
         frame = std::min(frame, m_frameCount);
     {
-        std::lock_guard decoderLock(m_decoderMutex);
-        m_decoder->seek(frame);
-        m_pending = {};
-        std::lock_guard ringLock(m_ringMutex);
+        std::lock_guard lock(m_ringMutex);
+        m_seekTo = frame;
         m_readIndex = 0;
         m_fillSamples = 0;
         m_decoderDone = false;
+        m_failed = false;
         m_finishedState = false;
         m_seekBase = frame;
         m_handed = frame;
         m_timelineStart = -1;
         m_startBeforeGap = -1;
     }
-    // Refilled here rather than by the decoding thread, so the next render finds audio.
-    fillRing();
+    m_refill.notify_one();
 }
 
 bool PlaybackStream::isFinished() const
 {
     std::lock_guard lock(m_ringMutex);
     return m_finishedState;
+}
+
+bool PlaybackStream::hasFailed() const
+{
+    std::lock_guard lock(m_ringMutex);
+    return m_failed;
+}
+
+bool PlaybackStream::isFilled() const
+{
+    std::lock_guard lock(m_ringMutex);
+    return m_seekTo < 0 && !needsRefill();
 }
 
 std::int64_t PlaybackStream::endOnTimeline() const
@@ -104,13 +125,18 @@ int PlaybackStream::render(float* out, int frames, std::int64_t at)
         std::lock_guard lock(m_ringMutex);
         if (m_finishedState)
             return 0;
-        placeOnTimeline(at);
+        const bool placed = m_timelineStart >= 0;
         delivered = takeFromRing(out, wanted);
+        const bool ended = m_decoderDone && m_fillSamples == 0;
+        // A stream still refilling after a seek takes no place on the timeline yet, and has
+        // not run dry.
+        if (delivered > 0 || ended || placed)
+            placeOnTimeline(at);
         m_handed += static_cast<std::int64_t>(delivered);
-        if (m_decoderDone && m_fillSamples == 0) {
+        if (ended) {
             m_finishedState = true;
             finishedNow = true;
-        } else if (delivered < wanted) {
+        } else if (delivered < wanted && placed) {
             m_underruns.fetch_add(1, std::memory_order_relaxed);
         }
         refill = needsRefill();
@@ -177,34 +203,61 @@ void PlaybackStream::appendToRing(std::span<const float> samples)
     m_fillSamples += samples.size();
 }
 
-void PlaybackStream::fillRing()
+// Under the lock, which is let go while the decoder reads: a seek meanwhile makes what it
+// decoded stale.
+void PlaybackStream::fillRing(std::unique_lock<std::mutex>& lock)
 {
-    std::lock_guard decoderLock(m_decoderMutex);
-    while (true) {
-        if (m_pending.empty())
-            m_pending = m_decoder->nextBuffer();
-        std::lock_guard ringLock(m_ringMutex);
+    while (!m_quit && m_seekTo < 0 && !m_decoderDone) {
         if (m_pending.empty()) {
-            m_decoderDone = true;
-            return;
+            lock.unlock();
+            const std::span<const float> decoded = m_decoder->nextBuffer();
+            lock.lock();
+            if (m_seekTo >= 0)
+                return;
+            m_pending = decoded;
+            if (m_pending.empty()) {
+                endOfDecoding();
+                return;
+            }
         }
         const std::size_t samples = std::min(m_pending.size(), freeFrames() * m_channels);
+        if (samples == 0)
+            return; // the ring is full
         appendToRing(m_pending.first(samples));
         m_pending = m_pending.subspan(samples);
-        if (!m_pending.empty() || m_quit)
-            return;
+    }
+}
+
+void PlaybackStream::endOfDecoding()
+{
+    m_decoderDone = true;
+    m_failed = m_decoder->hasFailed();
+}
+
+void PlaybackStream::seekDecoder(std::unique_lock<std::mutex>& lock)
+{
+    const std::int64_t frame = std::exchange(m_seekTo, -1);
+    m_pending = {};
+    lock.unlock();
+    const bool sought = m_decoder->seek(frame);
+    lock.lock();
+    // A decoder that cannot get there has nothing more to play: the track ends as unreadable.
+    if (!sought && m_seekTo < 0) {
+        m_decoderDone = true;
+        m_failed = true;
     }
 }
 
 void PlaybackStream::decodeLoop()
 {
+    std::unique_lock lock(m_ringMutex);
     while (true) {
-        {
-            std::unique_lock lock(m_ringMutex);
-            m_refill.wait(lock, [this] { return m_quit || needsRefill(); });
-            if (m_quit)
-                return;
-        }
-        fillRing();
+        m_refill.wait(lock, [this] { return m_quit || m_seekTo >= 0 || needsRefill(); });
+        if (m_quit)
+            return;
+        if (m_seekTo >= 0)
+            seekDecoder(lock);
+        else
+            fillRing(lock);
     }
 }

@@ -17,8 +17,10 @@
 //
 // Threads: render() runs on the output's thread and only copies from a ring of decoded audio;
 // a decoding thread of the stream's own keeps that ring about half a second ahead, so that
-// neither a slow disk nor a busy UI thread starves the device. Everything else is called from
-// the owner's thread. The playback state is guarded by the ring's lock.
+// neither a slow disk nor a busy UI thread starves the device. Only that thread uses the
+// decoder after construction: a seek is handed to it, so that no caller waits on the disk.
+// Everything else is called from the owner's thread. The playback state is guarded by the
+// ring's lock, which is never held while decoding.
 //
 // Position: the frames handed since the last seek sit one after another on the output's
 // timeline from the frame where the first of them landed, so the audible frame of the track
@@ -27,15 +29,19 @@
 class PlaybackStream
 {
 public:
-    // `finished` is called once per natural end, when the last frame has been handed to the
-    // output, on the output's thread; `heardToEnd` when the output has played that frame, on
-    // the main thread, through heardToEnd().
-    PlaybackStream(std::unique_ptr<Mp3Decoder> decoder, std::function<void()> finished,
+    // `finished` is called once per end, when the last frame has been handed to the output, on
+    // the output's thread; `heardToEnd` when the output has played that frame, on the main
+    // thread, through heardToEnd(). The constructor decodes the first half second, so it
+    // reads the disk: it may run on any thread.
+    PlaybackStream(std::unique_ptr<Mp3Decoder> decoder, std::function<void()> finished = {},
                    std::function<void()> heardToEnd = {});
     ~PlaybackStream();
 
     PlaybackStream(const PlaybackStream&) = delete;
     PlaybackStream& operator=(const PlaybackStream&) = delete;
+
+    // Before the stream is first rendered: for an owner made after the stream.
+    void setEndHandlers(std::function<void()> finished, std::function<void()> heardToEnd);
 
     AudioFormat format() const { return m_format; }
     std::int64_t frameCount() const { return m_frameCount; }
@@ -43,10 +49,16 @@ public:
     // The frame audible when the output plays `playedFrames` of its timeline. Reads back a
     // seek at once, and 0 after the natural end.
     std::int64_t position(std::int64_t playedFrames) const;
-    // Limited to 0 … frameCount().
+    // Limited to 0 … frameCount(). The decoding thread moves there and refills the ring; until
+    // it has, render() fills nothing.
     void seek(std::int64_t frame);
-    // True from the natural end (every frame handed) until the next seek.
+    // True from the end (every frame handed) until the next seek.
     bool isFinished() const;
+    // True when the file could not be read on (a read error, or a seek that failed): the end
+    // comes where the audio decoded before it ends, and is no natural end.
+    bool hasFailed() const;
+    // True once the ring holds what the next render calls need: half a second, or the rest.
+    bool isFilled() const;
     // The frame of the output's timeline after the last one, once finished; else -1.
     std::int64_t endOnTimeline() const;
     // Called by the output once it has played the last frame.
@@ -63,7 +75,9 @@ public:
 
 private:
     void decodeLoop();
-    void fillRing();
+    void fillRing(std::unique_lock<std::mutex>& lock);
+    void seekDecoder(std::unique_lock<std::mutex>& lock);
+    void endOfDecoding();
     bool needsRefill() const;
     std::size_t freeFrames() const;
     void appendToRing(std::span<const float> samples);
@@ -74,22 +88,24 @@ private:
     const AudioFormat m_format;
     const std::size_t m_channels;
     const std::int64_t m_frameCount;
-    const std::function<void()> m_finished;
-    const std::function<void()> m_heardToEnd;
+    std::function<void()> m_finished;
+    std::function<void()> m_heardToEnd;
 
-    // Decoder side: only under m_decoderMutex.
-    std::mutex m_decoderMutex;
+    // Decoder side: the constructor's, then only the decoding thread's.
     std::unique_ptr<Mp3Decoder> m_decoder;
     std::span<const float> m_pending;
 
-    // Ring and playback state: only under m_ringMutex, which is never held while decoding.
+    // Ring and playback state: only under m_ringMutex.
     mutable std::mutex m_ringMutex;
     std::condition_variable m_refill;
     std::vector<float> m_ring;
     std::size_t m_readIndex = 0;
     std::size_t m_fillSamples = 0;
     bool m_decoderDone = false;
+    bool m_failed = false;
     bool m_finishedState = false;
+    // The frame the decoding thread is to seek to next; -1 for none.
+    std::int64_t m_seekTo = -1;
     bool m_quit = false;
     std::int64_t m_seekBase = 0;
     std::int64_t m_handed = 0;

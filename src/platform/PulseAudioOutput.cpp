@@ -16,6 +16,9 @@ constexpr pa_usec_t connectTimeoutUsec = 1500 * PA_USEC_PER_MSEC;
 // second.
 constexpr pa_usec_t targetUsec = 300 * PA_USEC_PER_MSEC;
 constexpr pa_usec_t requestUsec = 100 * PA_USEC_PER_MSEC;
+// A client that had less than the server asked for (a stream that refills after a seek) is
+// asked again this soon: the server does not ask twice for what it asked once.
+constexpr pa_usec_t retryUsec = 10 * PA_USEC_PER_MSEC;
 
 struct ProplistDeleter
 {
@@ -53,6 +56,8 @@ PulseAudioOutput::~PulseAudioOutput()
     {
         LoopLock lock(m_mainloop);
         m_closing = true;
+        if (m_retry)
+            pa_threaded_mainloop_get_api(m_mainloop)->time_free(m_retry);
         if (m_stream)
             pa_stream_disconnect(m_stream);
         if (m_context)
@@ -312,7 +317,24 @@ void PulseAudioOutput::writeRendered()
             // Nothing more for now (the end, or a decoder behind): what is queued plays
             // even if it is less than the server waits for before it starts.
             forget(pa_stream_trigger(m_stream, nullptr, nullptr));
+            retryWriteSoon();
             return;
         }
     }
+}
+
+// Until the stream is paused: its queue may have more by then.
+void PulseAudioOutput::retryWriteSoon()
+{
+    const pa_usec_t due = pa_rtclock_now() + retryUsec;
+    if (m_retry) {
+        pa_context_rttime_restart(m_context, m_retry, due);
+        return;
+    }
+    m_retry = pa_context_rttime_new(
+        m_context, due,
+        [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
+            static_cast<PulseAudioOutput*>(self)->writeAvailable();
+        },
+        this);
 }

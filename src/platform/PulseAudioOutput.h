@@ -46,6 +46,7 @@ private:
     template <typename Ready, typename Failed> bool waitFor(Ready ready, Failed failed);
     void writeAvailable();
     void writeRendered();
+    void retryWriteSoon();
     void keepTiming();
     std::int64_t timelineFrame(bool heard);
     void reportLost();
@@ -56,6 +57,7 @@ private:
     pa_context* m_context = nullptr;
     pa_stream* m_stream = nullptr;
     pa_time_event* m_deadline = nullptr;
+    pa_time_event* m_retry = nullptr;
     int m_sampleRate = 44100;
     int m_channelCount = 2;
     std::size_t m_frameBytes = 8;

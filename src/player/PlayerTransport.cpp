@@ -154,7 +154,7 @@ void PlayerWindowController::changeTrack(qint64 index)
     m_advancingTrack = false;
 }
 
-void PlayerWindowController::audioPlayerDidFinishPlaying(AudioPlayer* player, bool)
+void PlayerWindowController::audioPlayerDidFinishPlaying(AudioPlayer* player, bool successfully)
 {
     if (m_advancingTrack || player != m_player.get())
         return;
@@ -163,9 +163,13 @@ void PlayerWindowController::audioPlayerDidFinishPlaying(AudioPlayer* player, bo
     const std::uint64_t generation = *m_analysisGeneration;
     QMetaObject::invokeMethod(
         this,
-        [this, generation] {
-            if (isAnalysisGenerationCurrent(generation))
+        [this, generation, successfully] {
+            if (!isAnalysisGenerationCurrent(generation))
+                return;
+            if (successfully)
                 handlePlaybackFinished();
+            else
+                handleTrackThatCannotBeRead();
         },
         Qt::QueuedConnection);
 }
@@ -185,9 +189,20 @@ bool PlayerWindowController::advancesAfterThisTrack() const
     return m_playlist.size() >= 2 && m_playlistIndex < m_playlist.size() - 1;
 }
 
+// A read error ended the track: it is skipped like an entry that cannot be opened.
+void PlayerWindowController::handleTrackThatCannotBeRead()
+{
+    m_player.reset();
+    if (advancesAfterThisTrack())
+        changeTrack(m_playlistIndex + 1);
+    else
+        reportLoadFailure();
+}
+
 void PlayerWindowController::audioPlayerWillFinishPlaying(AudioPlayer* player)
 {
-    if (player == m_player.get() && !m_nextPlayer && !m_loopEnabled && advancesAfterThisTrack())
+    if (player == m_player.get() && m_nextPlayerIndex < 0 && !m_loopEnabled &&
+        advancesAfterThisTrack())
         startNextTrackBehindThisOne();
 }
 
@@ -198,17 +213,31 @@ void PlayerWindowController::startNextTrackBehindThisOne()
 {
     const qint64 index = nextTrackIndex();
     const QUrl& url = m_playlist[index];
-    QString error;
-    std::unique_ptr<AudioPlayer> next =
-        url.isLocalFile() ? m_playerFactory(url.toLocalFile(), &error) : nullptr;
-    if (!next)
+    if (!url.isLocalFile())
         return;
+    m_nextPlayerIndex = index;
+    const AudioPlayer* current = m_player.get();
+    const std::uint64_t generation = *m_analysisGeneration;
+    m_opener->open({{index, url.toLocalFile()}},
+                   [this, current, generation](TrackOpener::Opened opened) {
+                       nextTrackOpened(std::move(opened), current, generation);
+                   });
+}
+
+// Started only while it is still wanted: for the same track, not discarded since, and not
+// taken over by the change at the end, which opened it itself.
+void PlayerWindowController::nextTrackOpened(TrackOpener::Opened opened,
+                                             const AudioPlayer* current, std::uint64_t generation)
+{
+    if (!opened.opening || !isAnalysisGenerationCurrent(generation) ||
+        current != m_player.get() || opened.index != m_nextPlayerIndex || m_nextPlayer)
+        return;
+    std::unique_ptr<AudioPlayer> next = opened.opening->player();
     next->setDelegate(this);
     next->setVolume(m_volume);
     next->prepareToPlay();
     next->play();
     m_nextPlayer = std::move(next);
-    m_nextPlayerIndex = index;
 }
 
 std::unique_ptr<AudioPlayer> PlayerWindowController::takeNextPlayer(const QUrl& url)

@@ -32,7 +32,8 @@ constexpr int minimumAnalysisThreads = 4;
 
 PlayerWindowController::PlayerWindowController(AudioPlayer::Factory playerFactory,
                                                AlertPresenter& alerts, QObject* parent)
-    : QObject(parent), m_playerFactory(std::move(playerFactory)), m_alerts(alerts),
+    : QObject(parent), m_opener(std::make_unique<TrackOpener>(std::move(playerFactory))),
+      m_alerts(alerts),
       m_analysisGeneration(std::make_shared<std::atomic<std::uint64_t>>(0)),
       m_shuffleRandom(QRandomGenerator::system()->generate64())
 {
@@ -56,6 +57,7 @@ PlayerWindowController::~PlayerWindowController()
     // Supersede every running job and wait for them: none may outlive the controller.
     ++*m_analysisGeneration;
     QThreadPool::globalInstance()->waitForDone();
+    m_opener.reset();
     m_timer.stop();
     m_nextPlayer.reset();
     m_player.reset();
@@ -112,28 +114,30 @@ void PlayerWindowController::loadPlaylist(const QList<QUrl>& urls, qint64 startI
         return;
     m_playlist = urls;
     m_playlistIndex = std::max<qint64>(std::min<qint64>(startIndex, urls.size() - 1), 0);
-    m_consecutiveLoadFailures = 0;
     loadCurrentURL(m_playlist[m_playlistIndex], autoplay);
 }
 
+// The track opens off the main thread. An entry that cannot be opened is skipped for the next
+// one while the list plays on; the entries to try are handed over at once, so that a long
+// playlist of broken files is one opening and no recursion.
 void PlayerWindowController::loadCurrentURL(const QUrl& url, bool autoplay)
 {
-    // Unopenable entries are skipped by iteration rather than recursion, so that a long
-    // playlist of broken files cannot exhaust the stack.
-    QUrl next = url;
-    while (openTrack(next, autoplay) == LoadResult::Failed) {
-        m_player.reset();
-        if (!skipToNextEntryAfterFailure(autoplay)) {
-            reportLoadFailure();
-            return;
-        }
-        next = m_playlist[m_playlistIndex];
-        autoplay = true;
+    std::unique_ptr<AudioPlayer> started = leaveCurrentTrack(url);
+    const std::uint64_t generation = *m_analysisGeneration;
+    if (started) {
+        showTrack(std::move(started), autoplay, generation);
+        return;
     }
-    Q_EMIT stateChanged();
+    m_opener->open(candidatesFrom(url, autoplay),
+                   [this, autoplay, generation](TrackOpener::Opened opened) {
+                       if (isAnalysisGenerationCurrent(generation))
+                           trackOpened(std::move(opened), autoplay, generation);
+                   });
 }
 
-PlayerWindowController::LoadResult PlayerWindowController::openTrack(const QUrl& url, bool autoplay)
+// Stops the track that plays and makes `url` current; gives its player when it was started
+// behind the one that played.
+std::unique_ptr<AudioPlayer> PlayerWindowController::leaveCurrentTrack(const QUrl& url)
 {
     m_currentFile = url;
     m_trackTags = {};
@@ -141,44 +145,84 @@ PlayerWindowController::LoadResult PlayerWindowController::openTrack(const QUrl&
     m_loopStart = -1.0;
     m_loopEnd = -1.0;
     m_loopEnabled = false;
-    const std::uint64_t generation = ++*m_analysisGeneration;
+    ++*m_analysisGeneration;
     std::unique_ptr<AudioPlayer> started = takeNextPlayer(url);
     stopPlaybackAndReset(true);
     stopSecurityScopedAccess();
     startSecurityScopedAccessForURL(url);
-
     m_player.reset(); // the old player leaves the output before the next one joins it
-    QString error;
-    if (started)
-        m_player = std::move(started);
-    else if (url.isLocalFile())
-        m_player = m_playerFactory(url.toLocalFile(), &error);
-    if (!m_player)
-        return LoadResult::Failed;
+    m_titleLabel->setText(fileTitleForURL(url));
+    clearAnalysisResults();
+    return started;
+}
 
-    m_consecutiveLoadFailures = 0;
+QList<TrackOpener::Candidate> PlayerWindowController::candidatesFrom(const QUrl& url,
+                                                                    bool autoplay) const
+{
+    QList<TrackOpener::Candidate> candidates;
+    if (url.isLocalFile())
+        candidates.append({m_playlistIndex, url.toLocalFile()});
+    if (!autoplay)
+        return candidates;
+    for (qint64 index = m_playlistIndex + 1; index < m_playlist.size(); ++index) {
+        if (m_playlist[index].isLocalFile())
+            candidates.append({index, m_playlist[index].toLocalFile()});
+    }
+    return candidates;
+}
+
+void PlayerWindowController::trackOpened(TrackOpener::Opened opened, bool autoplay,
+                                         std::uint64_t generation)
+{
+    if (!opened.opening) {
+        // The last entry tried is the one reported.
+        if (autoplay && m_playlistIndex >= 0 && m_playlistIndex < m_playlist.size() - 1) {
+            m_playlistIndex = m_playlist.size() - 1;
+            m_currentFile = m_playlist[m_playlistIndex];
+        }
+        reportLoadFailure();
+        return;
+    }
+    if (opened.index != m_playlistIndex) {
+        m_playlistIndex = opened.index;
+        m_currentFile = m_playlist[opened.index];
+        autoplay = true;
+    }
+    showTrack(opened.opening->player(), autoplay, generation);
+}
+
+void PlayerWindowController::showTrack(std::unique_ptr<AudioPlayer> player, bool autoplay,
+                                       std::uint64_t generation)
+{
+    m_player = std::move(player);
     m_player->setDelegate(this);
     m_player->setVolume(m_volume);
     m_player->prepareToPlay();
-    m_titleLabel->setText(fileTitleForURL(url));
+    m_titleLabel->setText(fileTitleForURL(m_currentFile));
     resetDisplaysForNewTrack();
     updateTimeLabels();
     if (autoplay)
         startPlayback();
-    startAnalyses(url, generation);
-    return LoadResult::Opened;
+    startAnalyses(m_currentFile, generation);
+    Q_EMIT stateChanged();
+}
+
+// While the next track opens, nothing of the last one stays shown.
+void PlayerWindowController::clearAnalysisResults()
+{
+    m_waveformView->setPeaks({});
+    m_waveformView->setLeftPeaks({});
+    m_waveformView->setRightPeaks({});
+    m_spectrumFrames.clear();
+    m_bassMeterFrames.clear();
 }
 
 void PlayerWindowController::resetDisplaysForNewTrack()
 {
     const double duration = m_player->duration();
     m_waveformView->setDuration(duration);
-    m_waveformView->setPeaks({});
-    m_waveformView->setLeftPeaks({});
-    m_waveformView->setRightPeaks({});
-    m_spectrumFrames.clear();
+    clearAnalysisResults();
     m_spectrumFrameDuration = spectrumFrameDurationForDuration(duration);
-    m_bassMeterFrames.clear();
     m_bassMeterFrameDuration = bassMeterFrameDurationForDuration(duration);
     m_scrubber->setValue(0.0);
     m_waveformView->setCurrentTime(0.0);
@@ -192,18 +236,6 @@ void PlayerWindowController::startAnalyses(const QUrl& url, std::uint64_t genera
     analyzeWaveformForURL(url, duration, generation);
     analyzeBassMeterForURL(url, m_bassMeterFrameDuration, generation);
     analyzeSpectrumForURL(url, m_spectrumFrameDuration, generation);
-}
-
-bool PlayerWindowController::skipToNextEntryAfterFailure(bool autoplay)
-{
-    const qint64 count = m_playlist.size();
-    if (!autoplay || count <= 1 || m_playlistIndex >= count - 1)
-        return false;
-    ++m_consecutiveLoadFailures;
-    if (m_consecutiveLoadFailures >= static_cast<std::uint64_t>(count))
-        return false;
-    ++m_playlistIndex;
-    return true;
 }
 
 void PlayerWindowController::reportLoadFailure()

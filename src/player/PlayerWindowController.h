@@ -5,6 +5,7 @@
 #include "analysis/TrackTags.h"
 #include "platform/AudioPlayer.h"
 #include "platform/AudioPlayerDelegate.h"
+#include "player/TrackOpener.h"
 #include "player/UpcomingTrackItem.h"
 
 #include <atomic>
@@ -149,7 +150,8 @@ public:
     std::uint64_t analysisGeneration() const { return m_analysisGeneration->load(); }
     bool isPaused() const { return m_paused; }
     bool isAdvancingTrack() const { return m_advancingTrack; }
-    std::uint64_t consecutiveLoadFailures() const { return m_consecutiveLoadFailures; }
+    // True while a track is being opened, off the main thread.
+    bool isOpeningTrack() const { return m_opener->isOpening(); }
     QueueWindowController* queueWindow() const { return m_queueWindow.get(); }
 
     // Views
@@ -201,12 +203,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    enum class LoadResult
-    {
-        Opened,
-        Failed
-    };
-
     void audioPlayerDidFinishPlaying(AudioPlayer* player, bool successfully) override;
     void audioPlayerWillFinishPlaying(AudioPlayer* player) override;
     void startNextTrackBehindThisOne();
@@ -214,10 +210,16 @@ private:
     void discardNextPlayer();
     void enableLoop();
     bool advancesAfterThisTrack() const;
-    LoadResult openTrack(const QUrl& url, bool autoplay);
+    std::unique_ptr<AudioPlayer> leaveCurrentTrack(const QUrl& url);
+    QList<TrackOpener::Candidate> candidatesFrom(const QUrl& url, bool autoplay) const;
+    void trackOpened(TrackOpener::Opened opened, bool autoplay, std::uint64_t generation);
+    void showTrack(std::unique_ptr<AudioPlayer> player, bool autoplay, std::uint64_t generation);
+    void nextTrackOpened(TrackOpener::Opened opened, const AudioPlayer* current,
+                         std::uint64_t generation);
+    void handleTrackThatCannotBeRead();
+    void clearAnalysisResults();
     void resetDisplaysForNewTrack();
     void startAnalyses(const QUrl& url, std::uint64_t generation);
-    bool skipToNextEntryAfterFailure(bool autoplay);
     void reportLoadFailure();
     void changeTrack(qint64 index);
     qint64 nextTrackIndex();
@@ -235,7 +237,7 @@ private:
     int menuBarHeight(int width);
     void centreWindowFrame();
 
-    AudioPlayer::Factory m_playerFactory;
+    std::unique_ptr<TrackOpener> m_opener;
     AlertPresenter& m_alerts;
     QPointer<QObject> m_applicationDelegate;
     std::unique_ptr<QMainWindow> m_window;
@@ -271,7 +273,7 @@ private:
     std::unique_ptr<AudioPlayer> m_player;
     // The next entry's player, started behind the tail of the current one; it becomes current
     // when the current one's last frame has been heard, and stays queued behind it through a
-    // seek.
+    // seek. Its index is set while it opens.
     std::unique_ptr<AudioPlayer> m_nextPlayer;
     qint64 m_nextPlayerIndex = -1;
     QTimer m_timer;
@@ -297,5 +299,4 @@ private:
     double m_loopEnd = -1.0;
     bool m_loopEnabled = false;
     bool m_advancingTrack = false;
-    std::uint64_t m_consecutiveLoadFailures = 0;
 };

@@ -2,6 +2,7 @@
 #include "platform/MprisService.h"
 
 #include "platform/Mp3AudioPlayer.h"
+#include "support/TrackLoading.h"
 #include "support/AppHarness.h"
 #include "support/FixtureFiles.h"
 
@@ -116,7 +117,7 @@ TEST_F(Mpris, RegistersBothInterfacesUnderItsNameOrAnInstanceNameOnlyOnABus)
 
 TEST_F(Mpris, PlayPauseStartsAndPausesTheTrackAndAnnouncesTheStatus)
 {
-    controller().loadPlaylist({fiveSeconds}, 0, false);
+    ASSERT_TRUE(loadAndOpen(controller(), {fiveSeconds}, 0, false));
     for (const char* status : {"Playing", "Paused"}) {
         call("PlayPause");
         EXPECT_TRUE(announced("PlaybackStatus", status)) << status;
@@ -137,7 +138,7 @@ TEST_F(Mpris, NextAnnouncesTheNextTracksMetadataWithArtistAlbumAndCover)
         urls << QUrl::fromLocalFile(files.writeMp3(QString::fromStdString(title + ".mp3"),
                                                    silence(44100, 2, 44100), tagged));
     }
-    controller().loadPlaylist(urls, 0, false);
+    ASSERT_TRUE(loadAndOpen(controller(), urls, 0, false));
     for (std::size_t track = 0; track < tags.size(); ++track) {
         if (track > 0)
             call("Next");
@@ -159,7 +160,7 @@ TEST_F(Mpris, NextAnnouncesTheNextTracksMetadataWithArtistAlbumAndCover)
 
 TEST_F(Mpris, EveryJumpIsAnnouncedWithItsNewPositionAndAStaleTrackIsNotMoved)
 {
-    controller().loadPlaylist({fiveSeconds}, 0, false);
+    ASSERT_TRUE(loadAndOpen(controller(), {fiveSeconds}, 0, false));
     const QVariant current = property("Metadata").toMap()["mpris:trackid"];
     const QVariant stale = QVariant::fromValue(QDBusObjectPath("/org/kassolin/track/0"));
     const auto scrub = [&](double seconds) { controller().seekToTime(seconds); };
@@ -193,7 +194,7 @@ TEST_F(Mpris, ShuffleIsTheMenusOwnAndVolumeTheSoundOutputsBothWays)
     const auto items = controller().window()->menuBar()->findChildren<QAction*>();
     const auto shuffleItem = std::ranges::find(items, QStringLiteral("Shuffle"), &QAction::text);
     ASSERT_NE(shuffleItem, items.end());
-    controller().loadPlaylist({fiveSeconds}, 0, false);
+    ASSERT_TRUE(loadAndOpen(controller(), {fiveSeconds}, 0, false));
     (*shuffleItem)->trigger();
     EXPECT_TRUE(announced("Shuffle", true));
     for (const auto& [name, value] : {std::pair("Shuffle", QVariant(false)), {"Volume", 0.25}})

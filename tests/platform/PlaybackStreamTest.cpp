@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cmath>
 
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -17,6 +19,13 @@ protected:
         if (!decoder)
             return nullptr;
         return std::make_unique<PlaybackStream>(std::move(decoder), [this] { ++finishedCalls; });
+    }
+
+    // The decoding thread refills the ring after a seek.
+    static void seekAndRefill(PlaybackStream& stream, std::int64_t frame)
+    {
+        stream.seek(frame);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return stream.isFilled(); }, 10000));
     }
 
     // Renders at the next frames of the output's timeline; what is not filled stays -2.
@@ -61,6 +70,7 @@ TEST_F(PlaybackStreamTest, ASeekReadsBackAtOnceAndPlaysOnFromThere)
 
     stream->seek(66150);
     EXPECT_EQ(stream->position(timeline), 66150);
+    seekAndRefill(*stream, 66150);
     const std::vector<float> out = renderFrames(*stream, 1024);
     EXPECT_NEAR(out[0], 0.25f, 0.02f);
     EXPECT_NEAR(out[2047], 0.25f, 0.02f);
@@ -111,7 +121,7 @@ TEST_F(PlaybackStreamTest, TheNaturalEndIsReportedOnceWhenTheLastFrameIsHandedOv
     EXPECT_EQ(finishedCalls, 1);
     EXPECT_EQ(stream->underrunCount(), 0u);
 
-    stream->seek(0);
+    seekAndRefill(*stream, 0);
     EXPECT_FALSE(stream->isFinished());
     renderFrames(*stream, 4000);
     EXPECT_EQ(finishedCalls, 2);
@@ -122,7 +132,7 @@ TEST_F(PlaybackStreamTest, VolumeScalesTheSamples)
     auto stream = streamOf(sineWave(440, 0.5, 44100, 1, 8000));
     ASSERT_TRUE(stream);
     const std::vector<float> full = renderFrames(*stream, 4000, 1);
-    stream->seek(0);
+    seekAndRefill(*stream, 0);
     stream->setVolume(0.25f);
     const std::vector<float> quiet = renderFrames(*stream, 4000, 1);
     for (std::size_t i : {100u, 1000u, 3999u})

@@ -4,6 +4,7 @@
 #include "platform/Mp3AudioPlayer.h"
 #include "platform/SdlAudioOutput.h"
 #include "player/PlayerWindowController.h"
+#include "support/TrackLoading.h"
 #include "support/FixtureFiles.h"
 #include "support/MonitorRecorder.h"
 #include "support/RecordingAlertPresenter.h"
@@ -59,7 +60,7 @@ protected:
     void playThrough(
         const QList<QUrl>& tracks, const std::function<void()>& whilePlaying = [] {})
     {
-        controller.loadPlaylist(tracks, 0, true);
+        ASSERT_TRUE(loadAndOpen(controller, tracks, 0, true));
         ASSERT_TRUE(QTest::qWaitFor(
             [&] {
                 whilePlaying();

@@ -1,5 +1,6 @@
 // Plays through a sound server of the test's own, which it ends and starts again by its PID, and
 // checks what the null sink's monitor heard.
+#include "support/TrackLoading.h"
 #include "support/SoundServer.h"
 #include "platform/Mp3AudioPlayer.h"
 #include "platform/PulseAudioOutput.h"
@@ -120,7 +121,7 @@ protected:
     // tail and a tenth of a second of silence after it.
     void playThrough(const QList<QUrl>& tracks, const MonitorRecorder& monitor)
     {
-        controller.loadPlaylist(tracks, 0, true);
+        ASSERT_TRUE(loadAndOpen(controller, tracks, 0, true));
         ASSERT_TRUE(QTest::qWaitFor(
             [&] {
                 return controller.playlistIndex() == tracks.size() - 1 &&
@@ -140,7 +141,7 @@ protected:
     void playRampWithoutServer()
     {
         controller.setVolume(0.5f);
-        controller.loadPlaylist({mp3("ramp.mp3", ramp(12.0), tagged)}, 0, true);
+        ASSERT_TRUE(loadAndOpen(controller, {mp3("ramp.mp3", ramp(12.0), tagged)}, 0, true));
         ASSERT_TRUE(QTest::qWaitFor([&] { return output->isOnSilentClock(); }, 5000));
         ASSERT_TRUE(
             QTest::qWaitFor([&] { return controller.player()->currentTime() > 1.5; }, 5000));
@@ -224,7 +225,7 @@ TEST_F(SoundServerTest, SoundComesBackWhereTheClockIsAfterTheServerRestarts)
 {
     ASSERT_TRUE(server.start());
     controller.setVolume(0.5f);
-    controller.loadPlaylist({mp3("ramp.mp3", ramp(12.0), tagged)}, 0, true);
+    ASSERT_TRUE(loadAndOpen(controller, {mp3("ramp.mp3", ramp(12.0), tagged)}, 0, true));
     ASSERT_TRUE(QTest::qWaitFor([&] { return controller.player()->currentTime() > 1.0; }, 5000));
     EXPECT_FALSE(output->isOnSilentClock());
     server.stop();
@@ -293,9 +294,9 @@ TEST_F(SoundServerTest, ALoopEndingJustBeforeTheTracksEndJumpsBackEveryTime)
     std::copy(loud.samples.begin() + static_cast<std::ptrdiff_t>(loudFrom), loud.samples.end(),
               looped.samples.begin() + static_cast<std::ptrdiff_t>(loudFrom));
     MonitorRecorder monitor;
-    controller.loadPlaylist({mp3("looped.mp3", afterLeadIn(looped)),
+    ASSERT_TRUE(loadAndOpen(controller, {mp3("looped.mp3", afterLeadIn(looped)),
                              mp3("next.mp3", sineWave(440, 0.1, 44100, 2, 44100))},
-                            0, true);
+                            0, true));
     const auto reaches = [&](double time) {
         return QTest::qWaitFor([&] { return controller.player()->currentTime() >= time; }, 5000);
     };

@@ -2,6 +2,7 @@
 
 #include "platform/Mp3AudioPlayer.h"
 #include "platform/Mp3Decoder.h"
+#include "support/TrackLoading.h"
 #include "support/FixtureFiles.h"
 #include "support/RecordingAlertPresenter.h"
 #include "ui/ElidedLabel.h"
@@ -73,13 +74,13 @@ TEST_F(HostileFilesTest, AFileThatDoesNotOpenIsSkippedOrReportedOnceAndTheRestSt
         const QUrl url = QUrl::fromLocalFile(path);
         // Inside a playing list: skipped without a word, or played.
         const QList<QUrl> list{before, url, after};
-        controller.loadPlaylist(list, 1, true);
+        ASSERT_TRUE(loadAndOpen(controller, list, 1, true));
         EXPECT_EQ(controller.playlist(), list);
         EXPECT_EQ(controller.playlistIndex(), opens ? 1 : 2);
         EXPECT_TRUE(isPlaying());
         EXPECT_TRUE(alerts.alerts.empty());
         // Alone: one alert naming it, and the player is left without a track.
-        controller.loadPlaylist({url}, 0, true);
+        ASSERT_TRUE(loadAndOpen(controller, {url}, 0, true));
         EXPECT_EQ(controller.playlist(), QList{url});
         EXPECT_EQ(isPlaying(), opens);
         ASSERT_EQ(alerts.alerts.size(), opens ? 0u : 1u);
@@ -92,7 +93,7 @@ TEST_F(HostileFilesTest, AFileThatDoesNotOpenIsSkippedOrReportedOnceAndTheRestSt
         EXPECT_LE(controller.titleLabel()->text().size(), 35);
     }
     EXPECT_EQ(storedPreferences(), preferences);
-    controller.loadPlaylist({before}, 0, true);
+    ASSERT_TRUE(loadAndOpen(controller, {before}, 0, true));
     EXPECT_TRUE(QTest::qWaitFor([&] { return controller.player()->currentTime() > 0.2; }, 10000));
 }
 
@@ -121,7 +122,7 @@ TEST_F(HostileFilesTest, AFileChangedUnderThePlayingTrackPlaysOnOrEndsEarlyAndIs
         SCOPED_TRACE(kind);
         const QUrl victim = track(QString::fromLatin1(kind) + ".mp3", 12.0);
         const QUrl next = track("danach.mp3", 1.0);
-        controller.loadPlaylist({victim, next}, 0, true);
+        ASSERT_TRUE(loadAndOpen(controller, {victim, next}, 0, true));
         apply(QFile::encodeName(victim.toLocalFile()));
         // Past what was read ahead before the change: the open file plays on, or the cut ends
         // the track, and the next one plays.
@@ -136,7 +137,7 @@ TEST_F(HostileFilesTest, AFileChangedUnderThePlayingTrackPlaysOnOrEndsEarlyAndIs
         // The analyses read what they could: nothing, a part, or the whole of the old file.
         finishJobs();
         EXPECT_LE(controller.bassMeterFrames().size(), 12u * 60u);
-        controller.loadPlaylist({victim}, 0, true);
+        ASSERT_TRUE(loadAndOpen(controller, {victim}, 0, true));
         EXPECT_EQ(isPlaying(), opensAfter);
         EXPECT_EQ(alerts.alerts.size(), opensAfter ? 0u : 1u);
         if (opensAfter) {

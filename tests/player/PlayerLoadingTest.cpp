@@ -23,7 +23,7 @@ TEST_F(PlayerTest, UnopenableEntriesAreSkippedSilentlyWhilePlayingOnAndTheLastOn
         controller.loadPlaylist(tracks(names), start, autoplay);
         EXPECT_EQ(controller.playlistIndex(), start + tried - 1);
         EXPECT_EQ(players.attempts.join(' '), names.mid(start, tried).join(".mp3 ") + ".mp3");
-        EXPECT_EQ(controller.analysisGeneration(), generation + tried);
+        EXPECT_EQ(controller.analysisGeneration(), generation + 1); // one load, however many tried
         EXPECT_EQ(current() && current()->isPlaying(), failed.isEmpty());
         ASSERT_EQ(alerts.alerts.size(), failed.isEmpty() ? 0u : 1u);
         for (const AlertPresenter::Alert& alert : alerts.alerts) {
@@ -42,7 +42,7 @@ TEST_F(PlayerTest, ALongChainOfBrokenEntriesDoesNotRecurse)
     for (int i = 0; i < 2000; ++i)
         urls << track(QStringLiteral("broken%1").arg(i));
     controller.loadPlaylist(urls, 0, true);
-    EXPECT_EQ(controller.analysisGeneration(), 2000u);
+    EXPECT_EQ(players.attempts.size(), 2000);
     EXPECT_EQ(controller.playlistIndex(), 1999);
     EXPECT_EQ(alerts.alerts.size(), 1u);
 }

@@ -51,15 +51,17 @@ struct FakeAudioPlayer final : AudioPlayer
 // whose name starts with "broken" cannot be opened.
 struct FakePlayerFactory
 {
+    // Opens at once: it reads no disk.
     AudioPlayer::Factory factory()
     {
-        return [this](const QString& path, QString* error) -> std::unique_ptr<AudioPlayer> {
-            attempts << QFileInfo(path).fileName();
-            if (!attempts.constLast().startsWith(QLatin1String("broken")))
-                return std::make_unique<FakeAudioPlayer>(path, duration);
-            *error = QStringLiteral("kaputt");
-            return nullptr;
-        };
+        return {[this](const QString& path, QString* error) -> std::unique_ptr<AudioPlayer::Opening> {
+                    attempts << QFileInfo(path).fileName();
+                    if (!attempts.constLast().startsWith(QLatin1String("broken")))
+                        return AudioPlayer::opened(std::make_unique<FakeAudioPlayer>(path, duration));
+                    *error = QStringLiteral("kaputt");
+                    return nullptr;
+                },
+                false};
     }
 
     QStringList attempts;

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "player/PlayerWindowController.h"
+
+#include <QTest>
+
+// Loads the list and waits until its track has opened, or failed to, off the main thread.
+inline bool loadAndOpen(PlayerWindowController& controller, const QList<QUrl>& urls,
+                        qint64 startIndex, bool autoplay)
+{
+    controller.loadPlaylist(urls, startIndex, autoplay);
+    return QTest::qWaitFor([&] { return !controller.isOpeningTrack(); }, 10000);
+}
