@@ -7,11 +7,17 @@
 #include <thread>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 
@@ -26,7 +32,7 @@ struct EndRecorder final : AudioPlayerDelegate
         ends.push_back(player);
         positionsAtEnd.push_back(player->currentTime());
         playingAtEnd.push_back(player->isPlaying());
-        EXPECT_TRUE(successfully);
+        EXPECT_EQ(successfully, endsSuccessfully);
     }
     void audioPlayerWillFinishPlaying(AudioPlayer* player) override
     {
@@ -36,7 +42,24 @@ struct EndRecorder final : AudioPlayerDelegate
     std::vector<AudioPlayer*> ends;
     std::vector<double> positionsAtEnd;
     std::vector<bool> playingAtEnd;
+    bool endsSuccessfully = true;
 };
+
+// Makes every later read of the open file `path` fail, as a disk that fails does: its
+// descriptor is made a folder's, which cannot be read.
+void failReadsOf(const QString& path)
+{
+    const QString target = QFileInfo(path).canonicalFilePath();
+    const int folder = ::open(QFile::encodeName(QFileInfo(path).path()).constData(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(folder, 0);
+    for (const QFileInfo& fd : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::Files)) {
+        if (fd.symLinkTarget() == target) {
+            ASSERT_GE(::dup2(folder, fd.fileName().toInt()), 0);
+        }
+    }
+    ::close(folder);
+}
 
 // A clock-driven output that the test can make disappear, as an unplugged device does.
 struct LosableDevice final : AudioOutput, AudioOutput::Client
@@ -279,3 +302,25 @@ TEST_F(Mp3AudioPlayerTest, ALossToldOfADeviceAlreadyReplacedLeavesItsSuccessPlay
 }
 
 } // namespace
+
+// What was read before the error plays; then the track ends as one that cannot be read, long
+// before its end, and nothing tells of a natural end.
+TEST_F(Mp3AudioPlayerTest, AReadErrorOrAFailedSeekEndsTheTrackAsUnreadable)
+{
+    recorder.endsSuccessfully = false;
+    for (const bool seeks : {true, false}) {
+        SCOPED_TRACE(seeks ? "seek" : "read");
+        recorder.ends.clear();
+        const QString path = track(30.0, seeks ? "seek.mp3" : "read.mp3");
+        auto player = open(path);
+        ASSERT_TRUE(player && player->play());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return player->currentTime() > 0.1; }, 5000));
+        failReadsOf(path);
+        if (seeks)
+            player->setCurrentTime(20.0);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.ends.empty(); }, 20000));
+        EXPECT_EQ(recorder.ends.size(), 1u);
+        EXPECT_TRUE(recorder.handedOver.empty());
+        EXPECT_FALSE(player->isPlaying());
+    }
+}

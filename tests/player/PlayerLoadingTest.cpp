@@ -1,8 +1,14 @@
 #include "player/PlayerTestFixture.h"
 
 #include "platform/AlertPresenter.h"
+#include "ui/ElidedLabel.h"
 
 #include <tuple>
+
+#include <QCoreApplication>
+#include <QSemaphore>
+#include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -45,6 +51,61 @@ TEST_F(PlayerTest, ALongChainOfBrokenEntriesDoesNotRecurse)
     EXPECT_EQ(players.attempts.size(), 2000);
     EXPECT_EQ(controller.playlistIndex(), 1999);
     EXPECT_EQ(alerts.alerts.size(), 1u);
+}
+
+TEST_F(PlayerTest, ATrackThatCannotBeReadOnIsSkippedLikeOneThatDoesNotOpen)
+{
+    controller.loadPlaylist(tracks({"a", "b"}), 0, true);
+    current()->failReading();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(controller.playlistIndex(), 1);
+    EXPECT_TRUE(current() && current()->isPlaying());
+    EXPECT_TRUE(alerts.alerts.empty());
+    current()->failReading();
+    QCoreApplication::sendPostedEvents();
+    ASSERT_EQ(alerts.alerts.size(), 1u);
+    EXPECT_EQ(alerts.alerts[0].informativeText, "b.mp3");
+    EXPECT_FALSE(controller.player());
+}
+
+// Opens on a worker thread, and for a file named "hung" only once the test lets it.
+struct HangingFactory
+{
+    AudioPlayer::Factory factory()
+    {
+        return {[this](const QString& path, QString*) {
+                    if (path.contains(QLatin1String("hung")))
+                        released.acquire();
+                    return AudioPlayer::opened(std::make_unique<FakeAudioPlayer>(path, 60.0));
+                },
+                true};
+    }
+    QSemaphore released;
+};
+
+// A file whose disk hangs keeps neither the window nor a next choice waiting, and when it opens
+// at last it is not played over the one chosen since.
+TEST(PlayerOpening, AHungOpenBlocksNeitherTheEventLoopNorTheNextTrack)
+{
+    HangingFactory hanging;
+    RecordingAlertPresenter alerts;
+    PlayerWindowController controller(hanging.factory(), alerts);
+    controller.loadPlaylist({QUrl::fromLocalFile("/no/hung.mp3"), QUrl::fromLocalFile("/no/fine.mp3")},
+                            0, true);
+    EXPECT_TRUE(controller.isOpeningTrack());
+    bool loopRan = false;
+    QTimer::singleShot(0, [&] { loopRan = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return loopRan; }, 1000));
+    EXPECT_EQ(controller.titleLabel()->text(), "hung");
+
+    controller.playPlaylistIndex(1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.player() != nullptr; }, 10000));
+    AudioPlayer* fine = controller.player();
+    hanging.released.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !controller.isOpeningTrack(); }, 10000));
+    EXPECT_EQ(controller.player(), fine);
+    EXPECT_EQ(controller.playlistIndex(), 1);
+    EXPECT_TRUE(fine->isPlaying());
 }
 
 } // namespace

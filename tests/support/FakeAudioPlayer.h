@@ -36,6 +36,12 @@ struct FakeAudioPlayer final : AudioPlayer
         time = 0.0;
         delegate->audioPlayerDidFinishPlaying(this, true);
     }
+    // What a real player does when its file fails to read on.
+    void failReading()
+    {
+        playing = false;
+        delegate->audioPlayerDidFinishPlaying(this, false);
+    }
 
     const QString path;
     const double length;
