@@ -37,6 +37,10 @@ public:
     // Once setPaused(true) has returned, render() is not running and is not called until the
     // output is resumed. Resuming also asks the client again for audio it may now have.
     virtual void setPaused(bool paused) = 0;
+    // While paused for a while: the output may let its device go until it is resumed, so that
+    // it costs nothing meanwhile. Nothing that was heard is heard again, and the audible point
+    // does not go back.
+    virtual void rest() {}
     // Drops what was handed over but not yet heard, as far as the output can.
     virtual void flush() = 0;
     // The frame of the timeline that is audible now; never goes back. Any thread.

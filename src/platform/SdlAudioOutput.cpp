@@ -120,44 +120,72 @@ std::uint16_t bufferFramesFor(int sampleRate)
 
 SdlAudioOutput::~SdlAudioOutput()
 {
+    if (m_device != 0)
+        closeDevice();
+}
+
+bool SdlAudioOutput::open(const AudioFormat& format, Client* client)
+{
+    if (m_device != 0 || !client || !sdlAudio())
+        return false;
+    m_client = client;
+    m_format = format;
+    return openDevice();
+}
+
+bool SdlAudioOutput::openDevice()
+{
+    SDL_AudioSpec wanted = {};
+    wanted.freq = m_format.sampleRate;
+    wanted.format = AUDIO_F32SYS;
+    wanted.channels = static_cast<Uint8>(m_format.channelCount);
+    wanted.samples = bufferFramesFor(m_format.sampleRate);
+    wanted.callback = &SdlAudioOutput::fill;
+    wanted.userdata = this;
+    SDL_AudioSpec obtained = {};
+    // No allowed changes: SDL converts to whatever the device really takes.
+    m_device = sdlAudio()->openAudioDevice(nullptr, 0, &wanted, &obtained, 0);
     if (m_device == 0)
-        return;
+        return false;
+    m_bufferFrames = obtained.samples;
+    std::lock_guard lock(openOutputsMutex);
+    openOutputs[m_device] = m_client;
+    return true;
+}
+
+void SdlAudioOutput::closeDevice()
+{
     {
         std::lock_guard lock(openOutputsMutex);
         openOutputs.erase(m_device);
     }
     sdlLibrary()->closeAudioDevice(m_device);
-}
-
-bool SdlAudioOutput::open(const AudioFormat& format, Client* client)
-{
-    const SdlLibrary* sdl = sdlAudio();
-    if (m_device != 0 || !client || !sdl)
-        return false;
-    SDL_AudioSpec wanted = {};
-    wanted.freq = format.sampleRate;
-    wanted.format = AUDIO_F32SYS;
-    wanted.channels = static_cast<Uint8>(format.channelCount);
-    wanted.samples = bufferFramesFor(format.sampleRate);
-    wanted.callback = &SdlAudioOutput::fill;
-    wanted.userdata = this;
-    SDL_AudioSpec obtained = {};
-    // No allowed changes: SDL converts to whatever the device really takes.
-    m_client = client;
-    m_channelCount = format.channelCount;
-    m_device = sdl->openAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-    if (m_device == 0)
-        return false;
-    m_bufferFrames = obtained.samples;
-    std::lock_guard lock(openOutputsMutex);
-    openOutputs[m_device] = client;
-    return true;
+    m_device = 0;
 }
 
 void SdlAudioOutput::setPaused(bool paused)
 {
+    if (!paused && m_resting) {
+        m_resting = false;
+        if (!openDevice()) {
+            m_client->outputLost();
+            return;
+        }
+    }
     if (m_device != 0)
         sdlLibrary()->pauseAudioDevice(m_device, paused ? 1 : 0);
+}
+
+// A paused SDL device still plays silence, buffer by buffer, so a rest closes it. The buffer it
+// last took has been played out by then; the timeline still counts it on its way, as it counts
+// the first buffer of every device, so the audible point holds.
+void SdlAudioOutput::rest()
+{
+    if (m_device == 0 || m_resting)
+        return;
+    sdlLibrary()->pauseAudioDevice(m_device, 1);
+    closeDevice();
+    m_resting = true;
 }
 
 void SdlAudioOutput::deviceRemoved(std::uint32_t deviceId)
@@ -175,7 +203,7 @@ std::int64_t SdlAudioOutput::playedFrames()
 void SdlAudioOutput::fill(void* userData, unsigned char* stream, int length)
 {
     auto* self = static_cast<SdlAudioOutput*>(userData);
-    const int channels = self->m_channelCount;
+    const int channels = self->m_format.channelCount;
     const int frames = length / static_cast<int>(sizeof(float)) / channels;
     auto* out = reinterpret_cast<float*>(stream);
     const int filled = self->m_client->render(out, frames, self->m_takenFrames.load());

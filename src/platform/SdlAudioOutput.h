@@ -18,6 +18,7 @@ public:
 
     bool open(const AudioFormat& format, Client* client) override;
     void setPaused(bool paused) override;
+    void rest() override;
     // SDL keeps at most one buffer: there is nothing to drop.
     void flush() override {}
     // SDL tells no latency: one device buffer is taken to be still on its way.
@@ -27,11 +28,14 @@ public:
     static void deviceRemoved(std::uint32_t deviceId);
 
 private:
+    bool openDevice();
+    void closeDevice();
     static void fill(void* userData, unsigned char* stream, int length);
 
     Client* m_client = nullptr;
+    AudioFormat m_format;
     std::uint32_t m_device = 0;
-    int m_channelCount = 2;
+    bool m_resting = false;
     int m_bufferFrames = 0;
     std::atomic<std::int64_t> m_takenFrames{0};
 };

@@ -13,6 +13,8 @@ namespace {
 // While on the silent clock, how often the sound device is tried again during play: often
 // enough that sound is back within two seconds of a server that returns.
 constexpr int retryIntervalMs = 1000;
+// How long the device stays paused before it may rest: a seek pauses it for a moment only.
+constexpr int restAfterMs = 1000;
 
 template <typename Output>
 std::unique_ptr<AudioOutput> opened(const AudioFormat& format, AudioOutput::Client* client)
@@ -81,6 +83,12 @@ SessionOutput::SessionOutput(DeviceOpener openDevice)
     m_drainTimer.callOnTimeout([this] { awaitDrain(); });
     m_soundingTimer.setSingleShot(true);
     m_soundingTimer.callOnTimeout([this] { checkSounding(); });
+    m_restTimer.setSingleShot(true);
+    m_restTimer.setInterval(restAfterMs);
+    m_restTimer.callOnTimeout([this] {
+        if (m_paused && m_device.output)
+            m_device.output->rest();
+    });
 }
 
 SessionOutput::~SessionOutput()
@@ -496,6 +504,10 @@ void SessionOutput::finishDrain()
 void SessionOutput::setDevicePaused(bool paused)
 {
     m_paused = paused;
+    if (paused)
+        m_restTimer.start();
+    else
+        m_restTimer.stop();
     if (m_draining.output)
         m_draining.output->setPaused(paused);
     // The new format starts once the old one has played out.

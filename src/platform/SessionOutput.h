@@ -130,6 +130,7 @@ private:
     QTimer m_retryTimer;
     QTimer m_drainTimer;
     QTimer m_soundingTimer;
+    QTimer m_restTimer;
 
     std::mutex m_queueMutex;
     std::deque<PlaybackStream*> m_queue;
