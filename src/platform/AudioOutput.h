@@ -6,6 +6,10 @@
 
 #include <QString>
 
+// A cut in what is heard (a seek, a loop's jump, a pause, a stop) ramps over this long instead of
+// cutting the wave, which would click.
+constexpr double cutRampSeconds = 0.005;
+
 // Where decoded audio goes: the desktop's sound server, a sound device, or a clock that consumes
 // it silently at real time. An output pulls audio from its client on a thread of its own; it
 // starts paused.
@@ -41,6 +45,11 @@ public:
     // it costs nothing meanwhile. Nothing that was heard is heard again, and the audible point
     // does not go back.
     virtual void rest() {}
+    // Before a cut, while playing: what is heard from a frame soon ahead ramps down to
+    // silence over cutRampSeconds, and the output must then render nothing more until the
+    // cut. Gives the frame of the timeline where the ramp begins; -1 where the output cannot
+    // ramp.
+    virtual std::int64_t fadeOut() { return -1; }
     // Drops what was handed over but not yet heard, as far as the output can.
     virtual void flush() = 0;
     // The frame of the timeline that is audible now; never goes back. Any thread.

@@ -12,7 +12,9 @@ constexpr double ringSeconds = 0.5;
 PlaybackStream::PlaybackStream(std::unique_ptr<Mp3Decoder> decoder, std::function<void()> finished,
                                std::function<void()> heardToEnd)
     : m_format(decoder->format()), m_channels(static_cast<std::size_t>(m_format.channelCount)),
-      m_frameCount(decoder->frameCount()), m_finished(std::move(finished)),
+      m_frameCount(decoder->frameCount()),
+      m_fadeFrames(std::max(1, static_cast<int>(cutRampSeconds * m_format.sampleRate))),
+      m_finished(std::move(finished)),
       m_heardToEnd(std::move(heardToEnd)), m_decoder(std::move(decoder))
 {
     const auto ringFrames =
@@ -57,6 +59,7 @@ void PlaybackStream::seek(std::int64_t frame)
         m_finishedState = false;
         m_seekBase = frame;
         m_handed = frame;
+        m_fadeInLeft = m_fadeFrames;
         m_timelineStart = -1;
         m_startBeforeGap = -1;
     }
@@ -179,7 +182,17 @@ std::size_t PlaybackStream::takeFromRing(float* out, std::size_t frames)
                    out + firstPart, scaled);
     m_readIndex = (m_readIndex + samples) % m_ring.size();
     m_fillSamples -= samples;
+    fadeIn(out, samples / m_channels);
     return samples / m_channels;
+}
+
+void PlaybackStream::fadeIn(float* out, std::size_t frames)
+{
+    for (std::size_t frame = 0; frame < frames && m_fadeInLeft > 0; ++frame, --m_fadeInLeft) {
+        const float gain = 1.0f - static_cast<float>(m_fadeInLeft) / static_cast<float>(m_fadeFrames);
+        for (std::size_t channel = 0; channel < m_channels; ++channel)
+            out[frame * m_channels + channel] *= gain;
+    }
 }
 
 bool PlaybackStream::needsRefill() const

@@ -50,7 +50,7 @@ public:
     // seek at once, and 0 after the natural end.
     std::int64_t position(std::int64_t playedFrames) const;
     // Limited to 0 … frameCount(). The decoding thread moves there and refills the ring; until
-    // it has, render() fills nothing.
+    // it has, render() fills nothing. From there the audio ramps in.
     void seek(std::int64_t frame);
     // True from the end (every frame handed) until the next seek.
     bool isFinished() const;
@@ -82,12 +82,14 @@ private:
     std::size_t freeFrames() const;
     void appendToRing(std::span<const float> samples);
     std::size_t takeFromRing(float* out, std::size_t frames);
+    void fadeIn(float* out, std::size_t frames);
     void placeOnTimeline(std::int64_t at);
     std::int64_t timelineEnd() const;
 
     const AudioFormat m_format;
     const std::size_t m_channels;
     const std::int64_t m_frameCount;
+    const int m_fadeFrames;
     std::function<void()> m_finished;
     std::function<void()> m_heardToEnd;
 
@@ -104,6 +106,8 @@ private:
     bool m_decoderDone = false;
     bool m_failed = false;
     bool m_finishedState = false;
+    // Frames still to fade in after a seek.
+    int m_fadeInLeft = 0;
     // The frame the decoding thread is to seek to next; -1 for none.
     std::int64_t m_seekTo = -1;
     bool m_quit = false;

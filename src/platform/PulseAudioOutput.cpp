@@ -19,6 +19,13 @@ constexpr pa_usec_t requestUsec = 100 * PA_USEC_PER_MSEC;
 // A client that had less than the server asked for (a stream that refills after a seek) is
 // asked again this soon: the server does not ask twice for what it asked once.
 constexpr pa_usec_t retryUsec = 10 * PA_USEC_PER_MSEC;
+// What was written is kept this long, more than the server's queue holds, for a fade to rewrite.
+constexpr double keptWrittenSeconds = 1.0;
+// A fade begins this far beyond the block a sink may have taken since it last told, so that it
+// has not taken that yet when the fade arrives. The block is the sink's latency, which it
+// tells only roughly at first, and at least what a sink with timer-based scheduling takes.
+constexpr double fadeLeadSeconds = 0.005;
+constexpr double sinkBlockSeconds = 0.05;
 
 struct ProplistDeleter
 {
@@ -80,6 +87,9 @@ bool PulseAudioOutput::open(const AudioFormat& format, Client* client)
     m_sampleRate = format.sampleRate;
     m_channelCount = format.channelCount;
     m_frameBytes = sizeof(float) * static_cast<std::size_t>(format.channelCount);
+    m_writtenRing.assign(static_cast<std::size_t>(keptWrittenSeconds * format.sampleRate) *
+                             static_cast<std::size_t>(format.channelCount),
+                         0.0f);
     m_mainloop = pa_threaded_mainloop_new();
     if (!m_mainloop)
         return false;
@@ -202,6 +212,56 @@ void PulseAudioOutput::setPaused(bool paused)
     keepTiming();
 }
 
+// The server's queue is written again from a little beyond what its sink may have taken: the
+// ramp, then silence to its end. A sink takes audio in blocks, of up to its latency, so the
+// ramp begins that much beyond the frame it was last known to have taken.
+std::int64_t PulseAudioOutput::fadeOut()
+{
+    LoopLock lock(m_mainloop);
+    if (!m_ready || m_lost || m_paused)
+        return -1;
+    const std::int64_t taken = takenFrames();
+    const std::int64_t block = std::max<std::int64_t>(
+        taken - playedFrames(), std::llround(sinkBlockSeconds * m_sampleRate));
+    return rewriteAsFade(taken + block + std::llround(fadeLeadSeconds * m_sampleRate));
+}
+
+// Under the loop's lock. -1 when the queue ends before `from`: nothing is left to fade.
+std::int64_t PulseAudioOutput::rewriteAsFade(std::int64_t from)
+{
+    const auto channels = static_cast<std::size_t>(m_channelCount);
+    const auto keptFrames = static_cast<std::int64_t>(m_writtenRing.size() / channels);
+    const auto rampFrames = std::max<std::int64_t>(std::llround(cutRampSeconds * m_sampleRate), 1);
+    if (from + rampFrames > m_written || m_written - from > keptFrames)
+        return -1;
+    std::vector<float> rewritten(static_cast<std::size_t>(m_written - from) * channels, 0.0f);
+    for (std::int64_t frame = 0; frame < rampFrames; ++frame) {
+        const float gain = 1.0f - static_cast<float>(frame + 1) / static_cast<float>(rampFrames);
+        const auto kept = static_cast<std::size_t>((from + frame) % keptFrames) * channels;
+        for (std::size_t channel = 0; channel < channels; ++channel)
+            rewritten[static_cast<std::size_t>(frame) * channels + channel] =
+                m_writtenRing[kept + channel] * gain;
+    }
+    const std::size_t bytes = rewritten.size() * sizeof(float);
+    // Relative to the end of what was written, which is where this ends too.
+    if (pa_stream_write(m_stream, rewritten.data(), bytes, nullptr,
+                        -static_cast<std::int64_t>(bytes), PA_SEEK_RELATIVE) < 0)
+        return -1;
+    keepTiming();
+    return from;
+}
+
+void PulseAudioOutput::keepWritten(const float* samples, int frames)
+{
+    const auto channels = static_cast<std::size_t>(m_channelCount);
+    const std::size_t keptFrames = m_writtenRing.size() / channels;
+    for (int frame = 0; frame < frames; ++frame) {
+        const std::size_t kept = static_cast<std::size_t>(m_written + frame) % keptFrames;
+        std::copy_n(samples + static_cast<std::size_t>(frame) * channels, channels,
+                    m_writtenRing.begin() + static_cast<std::ptrdiff_t>(kept * channels));
+    }
+}
+
 void PulseAudioOutput::flush()
 {
     LoopLock lock(m_mainloop);
@@ -307,6 +367,7 @@ void PulseAudioOutput::writeRendered()
         const auto frames = static_cast<int>(bytes / m_frameBytes);
         const int filled = m_client->render(static_cast<float*>(data), frames, m_written);
         if (filled > 0) {
+            keepWritten(static_cast<const float*>(data), filled);
             pa_stream_write(m_stream, data, static_cast<std::size_t>(filled) * m_frameBytes,
                             nullptr, 0, PA_SEEK_RELATIVE);
             m_written += filled;

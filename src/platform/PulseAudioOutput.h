@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <vector>
 
 #include <sys/time.h>
 
@@ -33,6 +34,8 @@ public:
     // False when no server answers in time or it refuses the stream.
     bool open(const AudioFormat& format, Client* client) override;
     void setPaused(bool paused) override;
+    // Rewrites the server's queue ahead of its read point: the ramp, then silence.
+    std::int64_t fadeOut() override;
     void flush() override;
     std::int64_t playedFrames() override;
     std::int64_t takenFrames() override;
@@ -47,6 +50,8 @@ private:
     void writeAvailable();
     void writeRendered();
     void retryWriteSoon();
+    void keepWritten(const float* samples, int frames);
+    std::int64_t rewriteAsFade(std::int64_t from);
     void keepTiming();
     std::int64_t timelineFrame(bool heard);
     void reportLost();
@@ -69,6 +74,9 @@ private:
     bool m_lost = false;
     bool m_paused = true;
     std::int64_t m_written = 0;
+    // The last frames written, by their frame on the timeline modulo its size: what a fade
+    // rewrites.
+    std::vector<float> m_writtenRing;
 
     // What the server last told of the stream, on the timeline, and when: kept by the loop's
     // thread under the loop's lock, read under m_timingMutex alone.

@@ -6,6 +6,8 @@
 #include "platform/SdlAudioOutput.h"
 
 #include <algorithm>
+#include <cmath>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -15,6 +17,8 @@ namespace {
 constexpr int retryIntervalMs = 1000;
 // How long the device stays paused before it may rest: a seek pauses it for a moment only.
 constexpr int restAfterMs = 1000;
+// Cuts closer together than this are one burst.
+constexpr qint64 fadeBurstMs = 150;
 
 template <typename Output>
 std::unique_ptr<AudioOutput> opened(const AudioFormat& format, AudioOutput::Client* client)
@@ -83,6 +87,8 @@ SessionOutput::SessionOutput(DeviceOpener openDevice)
     m_drainTimer.callOnTimeout([this] { awaitDrain(); });
     m_soundingTimer.setSingleShot(true);
     m_soundingTimer.callOnTimeout([this] { checkSounding(); });
+    m_cutTimer.setSingleShot(true);
+    m_cutTimer.callOnTimeout([this] { awaitFadeEnd(); });
     m_restTimer.setSingleShot(true);
     m_restTimer.setInterval(restAfterMs);
     m_restTimer.callOnTimeout([this] {
@@ -108,10 +114,12 @@ SessionOutput::DeviceOpener SessionOutput::soundDevice()
 
 void SessionOutput::prepare(const PlaybackStream& stream)
 {
-    if (!m_device.output || !(stream.format() == m_format))
+    if (!m_device.output || !(stream.format() == m_format)) {
+        finishCut();
         openDevice(stream.format());
-    else if (m_onSilentClock)
+    } else if (m_onSilentClock) {
         retrySoundDevice();
+    }
 }
 
 void SessionOutput::start(PlaybackStream& stream, const QString& mediaName)
@@ -126,14 +134,76 @@ void SessionOutput::start(PlaybackStream& stream, const QString& mediaName)
     }
     m_mediaName = mediaName;
     m_device.output->setMediaName(mediaName);
+    if (m_fadeFrom >= 0) {
+        m_paused = false; // the cut after the ramp resumes the device
+        return;
+    }
     setDevicePaused(false);
     checkSounding(); // a tail paused resumes
 }
 
 void SessionOutput::pause()
 {
-    if (m_device.output)
-        setDevicePaused(true);
+    if (!m_device.output)
+        return;
+    if (m_fadeFrom >= 0) {
+        m_paused = true; // the cut after the ramp leaves the device paused
+        return;
+    }
+    if (!m_paused && beginFade()) {
+        m_paused = true; // the cut after the ramp leaves the device paused
+        m_restTimer.start();
+        return;
+    }
+    setDevicePaused(true);
+}
+
+// Ramps the device down ahead of a cut, which follows once the ramp has been heard; until then
+// nothing more is rendered. False where the cut is to be made at once: on a device that cannot
+// ramp, and within a burst of cuts (a scrub), each of which would wait for its ramp.
+bool SessionOutput::beginFade()
+{
+    if (m_lastFade.isValid() && m_lastFade.elapsed() < fadeBurstMs)
+        return false;
+    m_lastFade.start();
+    const std::int64_t from = m_device.output->fadeOut();
+    if (from < 0)
+        return false;
+    m_fadeFrom = from;
+    m_fadeEnd = from + std::llround(cutRampSeconds * m_format.sampleRate);
+    {
+        std::lock_guard lock(m_queueMutex);
+        m_currentRoute = nullptr;
+    }
+    awaitFadeEnd();
+    return true;
+}
+
+void SessionOutput::awaitFadeEnd()
+{
+    const std::int64_t left = m_fadeEnd - m_device.output->playedFrames();
+    if (left <= 0)
+        finishCut();
+    else
+        m_cutTimer.start(millisecondsOf(left, m_format.sampleRate) + 1);
+}
+
+// What the device holds past the ramp is silence: it is dropped, and the streams go on from
+// where the ramp began.
+void SessionOutput::finishCut()
+{
+    if (m_fadeFrom < 0)
+        return;
+    m_cutTimer.stop();
+    const std::int64_t from = std::exchange(m_fadeFrom, -1);
+    m_device.output->setPaused(true);
+    restartFrom(from);
+    m_device.output->flush();
+    {
+        std::lock_guard lock(m_queueMutex);
+        m_currentRoute = m_device.route.get();
+    }
+    setDevicePaused(m_paused || isQueueEmpty()); // nothing is left after a stop
 }
 
 void SessionOutput::remove(PlaybackStream& stream)
@@ -147,7 +217,14 @@ void SessionOutput::remove(PlaybackStream& stream)
         forget(stream);
         return;
     }
+    finishCut();
     const bool wasPlaying = !m_paused;
+    if (wasPlaying && beginFade()) {
+        // It holds the position where the ramp began; the others play on after the cut.
+        stream.seek(stream.position(m_fadeFrom));
+        forget(stream);
+        return;
+    }
     setDevicePaused(true);
     const std::int64_t heard = stream.position(m_device.output->playedFrames());
     forget(stream);
@@ -166,17 +243,21 @@ void SessionOutput::seek(PlaybackStream& stream, std::int64_t frame)
         stream.seek(frame);
         return;
     }
+    finishCut();
     const bool wasPlaying = !m_paused;
-    setDevicePaused(true);
+    const bool faded = wasPlaying && beginFade();
+    if (!faded)
+        setDevicePaused(true);
     forget(stream);
     stream.seek(frame);
-    cutUnheard();
+    if (!faded)
+        cutUnheard();
     {
         // A stream whose tail sounded plays on from the frame sought.
         std::lock_guard lock(m_queueMutex);
         m_queue.push_front(&stream);
     }
-    if (wasPlaying)
+    if (wasPlaying && !faded)
         setDevicePaused(false);
 }
 
@@ -240,6 +321,8 @@ void SessionOutput::routeLost(const Route& route)
 void SessionOutput::handleNotices()
 {
     const std::uint64_t lost = m_lostRoute.exchange(0);
+    if (lost != 0)
+        finishCut();
     if (m_draining.route && lost == m_draining.route->serial())
         finishDrain();
     else if (m_device.route && lost == m_device.route->serial())
@@ -272,7 +355,7 @@ void SessionOutput::checkSounding()
     }
     if (nextCheckMs >= 0 && !m_paused)
         m_soundingTimer.start(nextCheckMs);
-    if (idle && m_device.output && !m_paused)
+    if (idle && m_device.output && !m_paused && m_fadeFrom < 0)
         setDevicePaused(true);
     for (const PlaybackStream* stream : ended)
         stream->heardToEnd();
@@ -396,11 +479,16 @@ void SessionOutput::carryStreamsOver()
     m_device = {}; // no two devices may render at once
 }
 
-// With the device paused: each stream that it holds audio of plays again from what was heard
-// of it, those whose tail sounds first; one not heard yet from its first frame.
 void SessionOutput::restartFromHeard()
 {
-    const std::int64_t played = m_device.output->playedFrames();
+    restartFrom(m_device.output->playedFrames());
+}
+
+// With the device paused: each stream that it holds audio of plays again from what of it lies
+// at `played` on the timeline, those whose tail sounds first; one not reached from its first
+// frame.
+void SessionOutput::restartFrom(std::int64_t played)
+{
     const std::uint64_t route = m_device.route->serial();
     std::lock_guard lock(m_queueMutex);
     std::deque<PlaybackStream*> restarted;

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <vector>
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QTimer>
 
@@ -103,6 +104,10 @@ private:
     void retireDevice();
     void carryStreamsOver();
     void restartFromHeard();
+    void restartFrom(std::int64_t played);
+    bool beginFade();
+    void awaitFadeEnd();
+    void finishCut();
     void bringBackDrainingDevice();
     void install(Device device, bool onSilentClock);
     void switchToSilentClock();
@@ -131,6 +136,11 @@ private:
     QTimer m_drainTimer;
     QTimer m_soundingTimer;
     QTimer m_restTimer;
+    QTimer m_cutTimer;
+    QElapsedTimer m_lastFade;
+    // While a cut waits for its ramp to be heard: where the ramp begins and ends; else -1.
+    std::int64_t m_fadeFrom = -1;
+    std::int64_t m_fadeEnd = -1;
 
     std::mutex m_queueMutex;
     std::deque<PlaybackStream*> m_queue;

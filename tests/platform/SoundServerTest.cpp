@@ -319,4 +319,47 @@ TEST_F(SoundServerTest, ALoopEndingJustBeforeTheTracksEndJumpsBackEveryTime)
               300);
 }
 
+// A seek, a pause, the resume and a stop each ramp over a few milliseconds: the wave heard never
+// jumps, as a cut would make it by up to its amplitude.
+TEST_F(SoundServerTest, SeeksPausesAndStopsRampInsteadOfCuttingTheWave)
+{
+    ASSERT_TRUE(server.start());
+    MonitorRecorder monitor;
+    const QUrl sine = mp3("sine.mp3", afterLeadIn(sineWave(440, 0.5, 44100, 2, 6 * 44100)));
+    ASSERT_TRUE(loadAndOpen(controller, {sine}, 0, true));
+    const auto reaches = [&](double time) {
+        return QTest::qWaitFor([&] { return controller.player()->currentTime() >= time; }, 5000);
+    };
+    const auto silentFor20ms = [&] {
+        return QTest::qWaitFor(
+            [&] {
+                const std::vector<float> peaks = windowPeaks(monitor.recorded());
+                return peaks.size() > 2 &&
+                       std::all_of(peaks.end() - 2, peaks.end(), [](float p) { return p < 1e-3f; });
+            },
+            5000);
+    };
+    ASSERT_TRUE(reaches(1.0));
+    controller.player()->setCurrentTime(3.0);
+    ASSERT_TRUE(reaches(3.3));
+    controller.pauseButtonPressed(nullptr);
+    ASSERT_TRUE(silentFor20ms());
+    const double pausedAt = controller.player()->currentTime();
+    controller.playButtonPressed(nullptr);
+    ASSERT_TRUE(reaches(pausedAt + 0.3));
+    controller.stopButtonPressed(nullptr);
+    ASSERT_TRUE(silentFor20ms());
+
+    const std::vector<float> recording = monitor.stop();
+    float jump = 0.0f;
+    for (std::size_t i = 2; i < recording.size(); i += 2)
+        jump = std::max(jump, std::abs(recording[i] - recording[i - 2]));
+    std::printf("largest step between samples: %.3f\n", jump);
+    EXPECT_LT(jump, 0.1f); // the sine's own steps reach 0.031
+    // Heard: half a second before the seek, 0.3 s after it, and 0.3 s after the resume.
+    const std::vector<float> peaks = windowPeaks(recording);
+    EXPECT_GT(std::count_if(peaks.begin(), peaks.end(), [](float peak) { return peak > 0.4f; }),
+              100);
+}
+
 } // namespace
