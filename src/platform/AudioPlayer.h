@@ -49,7 +49,8 @@ public:
     virtual void setVolume(float volume) = 0;
 };
 
-inline std::unique_ptr<AudioPlayer::Opening> AudioPlayer::opened(std::unique_ptr<AudioPlayer> player)
+inline std::unique_ptr<AudioPlayer::Opening>
+AudioPlayer::opened(std::unique_ptr<AudioPlayer> player)
 {
     class Made final : public Opening
     {

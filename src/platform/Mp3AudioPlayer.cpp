@@ -26,8 +26,8 @@ public:
             title = QFileInfo(path).completeBaseName();
         const double duration = std::max(decoder->duration(), 0.0);
         return std::unique_ptr<DecodedStart>(
-            new DecodedStart(std::make_unique<PlaybackStream>(std::move(decoder)),
-                             std::move(title), duration, std::move(output)));
+            new DecodedStart(std::make_unique<PlaybackStream>(std::move(decoder)), std::move(title),
+                             duration, std::move(output)));
     }
 
     std::unique_ptr<AudioPlayer> player() override { return madePlayer(); }

@@ -14,8 +14,8 @@ PlaybackStream::PlaybackStream(std::unique_ptr<Mp3Decoder> decoder, std::functio
     : m_format(decoder->format()), m_channels(static_cast<std::size_t>(m_format.channelCount)),
       m_frameCount(decoder->frameCount()),
       m_fadeFrames(std::max(1, static_cast<int>(cutRampSeconds * m_format.sampleRate))),
-      m_finished(std::move(finished)),
-      m_heardToEnd(std::move(heardToEnd)), m_decoder(std::move(decoder))
+      m_finished(std::move(finished)), m_heardToEnd(std::move(heardToEnd)),
+      m_decoder(std::move(decoder))
 {
     const auto ringFrames =
         static_cast<std::size_t>(std::max(8192.0, ringSeconds * m_format.sampleRate));
@@ -189,7 +189,8 @@ std::size_t PlaybackStream::takeFromRing(float* out, std::size_t frames)
 void PlaybackStream::fadeIn(float* out, std::size_t frames)
 {
     for (std::size_t frame = 0; frame < frames && m_fadeInLeft > 0; ++frame, --m_fadeInLeft) {
-        const float gain = 1.0f - static_cast<float>(m_fadeInLeft) / static_cast<float>(m_fadeFrames);
+        const float gain =
+            1.0f - static_cast<float>(m_fadeInLeft) / static_cast<float>(m_fadeFrames);
         for (std::size_t channel = 0; channel < m_channels; ++channel)
             out[frame * m_channels + channel] *= gain;
     }

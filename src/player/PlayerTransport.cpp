@@ -226,11 +226,11 @@ void PlayerWindowController::startNextTrackBehindThisOne()
 
 // Started only while it is still wanted: for the same track, not discarded since, and not
 // taken over by the change at the end, which opened it itself.
-void PlayerWindowController::nextTrackOpened(TrackOpener::Opened opened,
-                                             const AudioPlayer* current, std::uint64_t generation)
+void PlayerWindowController::nextTrackOpened(TrackOpener::Opened opened, const AudioPlayer* current,
+                                             std::uint64_t generation)
 {
-    if (!opened.opening || !isAnalysisGenerationCurrent(generation) ||
-        current != m_player.get() || opened.index != m_nextPlayerIndex || m_nextPlayer)
+    if (!opened.opening || !isAnalysisGenerationCurrent(generation) || current != m_player.get() ||
+        opened.index != m_nextPlayerIndex || m_nextPlayer)
         return;
     std::unique_ptr<AudioPlayer> next = opened.opening->player();
     next->setDelegate(this);

@@ -33,8 +33,7 @@ constexpr int minimumAnalysisThreads = 4;
 PlayerWindowController::PlayerWindowController(AudioPlayer::Factory playerFactory,
                                                AlertPresenter& alerts, QObject* parent)
     : QObject(parent), m_opener(std::make_unique<TrackOpener>(std::move(playerFactory))),
-      m_alerts(alerts),
-      m_analysisGeneration(std::make_shared<std::atomic<std::uint64_t>>(0)),
+      m_alerts(alerts), m_analysisGeneration(std::make_shared<std::atomic<std::uint64_t>>(0)),
       m_shuffleRandom(QRandomGenerator::system()->generate64())
 {
     QThreadPool* pool = QThreadPool::globalInstance();
@@ -157,7 +156,7 @@ std::unique_ptr<AudioPlayer> PlayerWindowController::leaveCurrentTrack(const QUr
 }
 
 QList<TrackOpener::Candidate> PlayerWindowController::candidatesFrom(const QUrl& url,
-                                                                    bool autoplay) const
+                                                                     bool autoplay) const
 {
     QList<TrackOpener::Candidate> candidates;
     if (url.isLocalFile())

@@ -2,9 +2,9 @@
 #include "platform/MprisService.h"
 
 #include "platform/Mp3AudioPlayer.h"
-#include "support/TrackLoading.h"
 #include "support/AppHarness.h"
 #include "support/FixtureFiles.h"
+#include "support/TrackLoading.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>

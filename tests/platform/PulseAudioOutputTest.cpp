@@ -4,10 +4,10 @@
 #include "platform/Mp3AudioPlayer.h"
 #include "platform/SdlAudioOutput.h"
 #include "player/PlayerWindowController.h"
-#include "support/TrackLoading.h"
 #include "support/FixtureFiles.h"
 #include "support/MonitorRecorder.h"
 #include "support/RecordingAlertPresenter.h"
+#include "support/TrackLoading.h"
 
 #include <cmath>
 

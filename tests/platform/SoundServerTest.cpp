@@ -1,6 +1,5 @@
 // Plays through a sound server of the test's own, which it ends and starts again by its PID, and
 // checks what the null sink's monitor heard.
-#include "support/TrackLoading.h"
 #include "support/SoundServer.h"
 #include "platform/Mp3AudioPlayer.h"
 #include "platform/PulseAudioOutput.h"
@@ -8,6 +7,7 @@
 #include "support/FixtureFiles.h"
 #include "support/MonitorRecorder.h"
 #include "support/RecordingAlertPresenter.h"
+#include "support/TrackLoading.h"
 
 #include <cmath>
 
@@ -294,7 +294,8 @@ TEST_F(SoundServerTest, ALoopEndingJustBeforeTheTracksEndJumpsBackEveryTime)
     std::copy(loud.samples.begin() + static_cast<std::ptrdiff_t>(loudFrom), loud.samples.end(),
               looped.samples.begin() + static_cast<std::ptrdiff_t>(loudFrom));
     MonitorRecorder monitor;
-    ASSERT_TRUE(loadAndOpen(controller, {mp3("looped.mp3", afterLeadIn(looped)),
+    ASSERT_TRUE(loadAndOpen(controller,
+                            {mp3("looped.mp3", afterLeadIn(looped)),
                              mp3("next.mp3", sineWave(440, 0.1, 44100, 2, 44100))},
                             0, true));
     const auto reaches = [&](double time) {

@@ -2,9 +2,9 @@
 
 #include "platform/Mp3AudioPlayer.h"
 #include "platform/Mp3Decoder.h"
-#include "support/TrackLoading.h"
 #include "support/FixtureFiles.h"
 #include "support/RecordingAlertPresenter.h"
+#include "support/TrackLoading.h"
 #include "ui/ElidedLabel.h"
 
 #include <functional>

@@ -90,8 +90,8 @@ TEST(PlayerOpening, AHungOpenBlocksNeitherTheEventLoopNorTheNextTrack)
     HangingFactory hanging;
     RecordingAlertPresenter alerts;
     PlayerWindowController controller(hanging.factory(), alerts);
-    controller.loadPlaylist({QUrl::fromLocalFile("/no/hung.mp3"), QUrl::fromLocalFile("/no/fine.mp3")},
-                            0, true);
+    controller.loadPlaylist(
+        {QUrl::fromLocalFile("/no/hung.mp3"), QUrl::fromLocalFile("/no/fine.mp3")}, 0, true);
     EXPECT_TRUE(controller.isOpeningTrack());
     bool loopRan = false;
     QTimer::singleShot(0, [&] { loopRan = true; });

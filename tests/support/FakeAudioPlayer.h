@@ -60,14 +60,15 @@ struct FakePlayerFactory
     // Opens at once: it reads no disk.
     AudioPlayer::Factory factory()
     {
-        return {[this](const QString& path, QString* error) -> std::unique_ptr<AudioPlayer::Opening> {
-                    attempts << QFileInfo(path).fileName();
-                    if (!attempts.constLast().startsWith(QLatin1String("broken")))
-                        return AudioPlayer::opened(std::make_unique<FakeAudioPlayer>(path, duration));
-                    *error = QStringLiteral("kaputt");
-                    return nullptr;
-                },
-                false};
+        return {
+            [this](const QString& path, QString* error) -> std::unique_ptr<AudioPlayer::Opening> {
+                attempts << QFileInfo(path).fileName();
+                if (!attempts.constLast().startsWith(QLatin1String("broken")))
+                    return AudioPlayer::opened(std::make_unique<FakeAudioPlayer>(path, duration));
+                *error = QStringLiteral("kaputt");
+                return nullptr;
+            },
+            false};
     }
 
     QStringList attempts;
