@@ -1,7 +1,13 @@
 #include "platform/PlaybackStream.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <span>
+#include <thread>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -9,10 +15,153 @@ constexpr double ringSeconds = 0.5;
 
 } // namespace
 
+class PlaybackStream::Core
+{
+public:
+    Core(std::unique_ptr<Mp3Decoder> decoder, std::function<void()> finished,
+         std::function<void()> heardToEnd);
+
+    void quit();
+    void decodeLoop();
+    void setEndHandlers(std::function<void()> finished, std::function<void()> heardToEnd);
+    std::int64_t position(std::int64_t playedFrames) const;
+    void seek(std::int64_t frame);
+    bool isFinished() const;
+    bool hasFailed() const;
+    bool isFilled() const;
+    std::int64_t endOnTimeline() const;
+    void heardToEnd() const;
+    int render(float* out, int frames, std::int64_t at);
+
+    const AudioFormat m_format;
+    const std::int64_t m_frameCount;
+    std::atomic<float> m_volume{1.0f};
+    std::atomic<std::uint64_t> m_underruns{0};
+
+private:
+    void fillRing(std::unique_lock<std::mutex>& lock);
+    void seekDecoder(std::unique_lock<std::mutex>& lock);
+    void endOfDecoding();
+    bool needsRefill() const;
+    std::size_t freeFrames() const;
+    void appendToRing(std::span<const float> samples);
+    std::size_t takeFromRing(float* out, std::size_t frames);
+    void fadeIn(float* out, std::size_t frames);
+    void placeOnTimeline(std::int64_t at);
+    std::int64_t timelineEnd() const;
+
+    const std::size_t m_channels;
+    const int m_fadeFrames;
+    std::function<void()> m_finished;
+    std::function<void()> m_heardToEnd;
+
+    // Decoder side: the constructor's, then only the decoding thread's.
+    std::unique_ptr<Mp3Decoder> m_decoder;
+    std::span<const float> m_pending;
+
+    // Ring and playback state: only under m_ringMutex.
+    mutable std::mutex m_ringMutex;
+    std::condition_variable m_refill;
+    std::vector<float> m_ring;
+    std::size_t m_readIndex = 0;
+    std::size_t m_fillSamples = 0;
+    bool m_decoderDone = false;
+    bool m_failed = false;
+    bool m_finishedState = false;
+    // Frames still to fade in after a seek.
+    int m_fadeInLeft = 0;
+    // The frame the decoding thread is to seek to next; -1 for none.
+    std::int64_t m_seekTo = -1;
+    bool m_quit = false;
+    std::int64_t m_seekBase = 0;
+    std::int64_t m_handed = 0;
+    // Where the frame m_seekBase lies on the output's timeline; -1 until it has been handed.
+    std::int64_t m_timelineStart = -1;
+    // Before the latest gap on the timeline: where it began, and m_timelineStart before it.
+    std::int64_t m_gapFrom = -1;
+    std::int64_t m_startBeforeGap = -1;
+};
+
 PlaybackStream::PlaybackStream(std::unique_ptr<Mp3Decoder> decoder, std::function<void()> finished,
                                std::function<void()> heardToEnd)
-    : m_format(decoder->format()), m_channels(static_cast<std::size_t>(m_format.channelCount)),
-      m_frameCount(decoder->frameCount()),
+    : m_core(
+          std::make_shared<Core>(std::move(decoder), std::move(finished), std::move(heardToEnd))),
+      m_format(m_core->m_format), m_frameCount(m_core->m_frameCount)
+{
+    // Detached: it ends once it sees the stream has gone, which a hung read may delay.
+    std::thread([core = m_core] { core->decodeLoop(); }).detach();
+}
+
+PlaybackStream::~PlaybackStream()
+{
+    m_core->quit();
+}
+
+void PlaybackStream::setEndHandlers(std::function<void()> finished,
+                                    std::function<void()> heardToEnd)
+{
+    m_core->setEndHandlers(std::move(finished), std::move(heardToEnd));
+}
+
+std::int64_t PlaybackStream::position(std::int64_t playedFrames) const
+{
+    return m_core->position(playedFrames);
+}
+
+void PlaybackStream::seek(std::int64_t frame)
+{
+    m_core->seek(frame);
+}
+
+bool PlaybackStream::isFinished() const
+{
+    return m_core->isFinished();
+}
+
+bool PlaybackStream::hasFailed() const
+{
+    return m_core->hasFailed();
+}
+
+bool PlaybackStream::isFilled() const
+{
+    return m_core->isFilled();
+}
+
+std::int64_t PlaybackStream::endOnTimeline() const
+{
+    return m_core->endOnTimeline();
+}
+
+void PlaybackStream::heardToEnd() const
+{
+    m_core->heardToEnd();
+}
+
+void PlaybackStream::setVolume(float volume)
+{
+    m_core->m_volume.store(volume, std::memory_order_relaxed);
+}
+
+float PlaybackStream::volume() const
+{
+    return m_core->m_volume.load(std::memory_order_relaxed);
+}
+
+std::uint64_t PlaybackStream::underrunCount() const
+{
+    return m_core->m_underruns.load(std::memory_order_relaxed);
+}
+
+int PlaybackStream::render(float* out, int frames, std::int64_t at)
+{
+    return m_core->render(out, frames, at);
+}
+
+PlaybackStream::Core::Core(std::unique_ptr<Mp3Decoder> decoder, std::function<void()> finished,
+                           std::function<void()> heardToEnd)
+    : m_format(decoder->format()), m_frameCount(decoder->frameCount()),
+      m_channels(static_cast<std::size_t>(m_format.channelCount)),
       m_fadeFrames(std::max(1, static_cast<int>(cutRampSeconds * m_format.sampleRate))),
       m_finished(std::move(finished)), m_heardToEnd(std::move(heardToEnd)),
       m_decoder(std::move(decoder))
@@ -20,31 +169,27 @@ PlaybackStream::PlaybackStream(std::unique_ptr<Mp3Decoder> decoder, std::functio
     const auto ringFrames =
         static_cast<std::size_t>(std::max(8192.0, ringSeconds * m_format.sampleRate));
     m_ring.resize(ringFrames * m_channels);
-    {
-        std::unique_lock lock(m_ringMutex);
-        fillRing(lock);
-    }
-    m_decodeThread = std::thread(&PlaybackStream::decodeLoop, this);
+    std::unique_lock lock(m_ringMutex);
+    fillRing(lock);
 }
 
-PlaybackStream::~PlaybackStream()
+void PlaybackStream::Core::quit()
 {
     {
         std::lock_guard lock(m_ringMutex);
         m_quit = true;
     }
     m_refill.notify_all();
-    m_decodeThread.join();
 }
 
-void PlaybackStream::setEndHandlers(std::function<void()> finished,
-                                    std::function<void()> heardToEnd)
+void PlaybackStream::Core::setEndHandlers(std::function<void()> finished,
+                                          std::function<void()> heardToEnd)
 {
     m_finished = std::move(finished);
     m_heardToEnd = std::move(heardToEnd);
 }
 
-void PlaybackStream::seek(std::int64_t frame)
+void PlaybackStream::Core::seek(std::int64_t frame)
 {
     frame = std::max<std::int64_t>(frame, 0);
     if (m_frameCount >= 0)
@@ -66,43 +211,43 @@ void PlaybackStream::seek(std::int64_t frame)
     m_refill.notify_one();
 }
 
-bool PlaybackStream::isFinished() const
+bool PlaybackStream::Core::isFinished() const
 {
     std::lock_guard lock(m_ringMutex);
     return m_finishedState;
 }
 
-bool PlaybackStream::hasFailed() const
+bool PlaybackStream::Core::hasFailed() const
 {
     std::lock_guard lock(m_ringMutex);
     return m_failed;
 }
 
-bool PlaybackStream::isFilled() const
+bool PlaybackStream::Core::isFilled() const
 {
     std::lock_guard lock(m_ringMutex);
     return m_seekTo < 0 && !needsRefill();
 }
 
-std::int64_t PlaybackStream::endOnTimeline() const
+std::int64_t PlaybackStream::Core::endOnTimeline() const
 {
     std::lock_guard lock(m_ringMutex);
     return m_finishedState ? timelineEnd() : -1;
 }
 
-void PlaybackStream::heardToEnd() const
+void PlaybackStream::Core::heardToEnd() const
 {
     if (m_heardToEnd)
         m_heardToEnd();
 }
 
 // Under m_ringMutex, once placed on the timeline.
-std::int64_t PlaybackStream::timelineEnd() const
+std::int64_t PlaybackStream::Core::timelineEnd() const
 {
     return m_timelineStart + (m_handed - m_seekBase);
 }
 
-std::int64_t PlaybackStream::position(std::int64_t playedFrames) const
+std::int64_t PlaybackStream::Core::position(std::int64_t playedFrames) const
 {
     std::lock_guard lock(m_ringMutex);
     if (m_timelineStart < 0)
@@ -118,7 +263,7 @@ std::int64_t PlaybackStream::position(std::int64_t playedFrames) const
     return std::min(std::max(audible, m_seekBase), m_handed);
 }
 
-int PlaybackStream::render(float* out, int frames, std::int64_t at)
+int PlaybackStream::Core::render(float* out, int frames, std::int64_t at)
 {
     const auto wanted = static_cast<std::size_t>(std::max(frames, 0));
     bool finishedNow = false;
@@ -151,7 +296,7 @@ int PlaybackStream::render(float* out, int frames, std::int64_t at)
     return static_cast<int>(delivered);
 }
 
-void PlaybackStream::placeOnTimeline(std::int64_t at)
+void PlaybackStream::Core::placeOnTimeline(std::int64_t at)
 {
     const std::int64_t handedSinceSeek = m_handed - m_seekBase;
     if (m_timelineStart < 0) {
@@ -168,7 +313,7 @@ void PlaybackStream::placeOnTimeline(std::int64_t at)
     }
 }
 
-std::size_t PlaybackStream::takeFromRing(float* out, std::size_t frames)
+std::size_t PlaybackStream::Core::takeFromRing(float* out, std::size_t frames)
 {
     const std::size_t samples = std::min(frames * m_channels, m_fillSamples);
     const float volume = m_volume.load(std::memory_order_relaxed);
@@ -186,7 +331,7 @@ std::size_t PlaybackStream::takeFromRing(float* out, std::size_t frames)
     return samples / m_channels;
 }
 
-void PlaybackStream::fadeIn(float* out, std::size_t frames)
+void PlaybackStream::Core::fadeIn(float* out, std::size_t frames)
 {
     for (std::size_t frame = 0; frame < frames && m_fadeInLeft > 0; ++frame, --m_fadeInLeft) {
         const float gain =
@@ -196,17 +341,17 @@ void PlaybackStream::fadeIn(float* out, std::size_t frames)
     }
 }
 
-bool PlaybackStream::needsRefill() const
+bool PlaybackStream::Core::needsRefill() const
 {
     return !m_decoderDone && m_fillSamples <= m_ring.size() / 2;
 }
 
-std::size_t PlaybackStream::freeFrames() const
+std::size_t PlaybackStream::Core::freeFrames() const
 {
     return (m_ring.size() - m_fillSamples) / m_channels;
 }
 
-void PlaybackStream::appendToRing(std::span<const float> samples)
+void PlaybackStream::Core::appendToRing(std::span<const float> samples)
 {
     const std::size_t writeIndex = (m_readIndex + m_fillSamples) % m_ring.size();
     const std::size_t firstPart = std::min(samples.size(), m_ring.size() - writeIndex);
@@ -219,7 +364,7 @@ void PlaybackStream::appendToRing(std::span<const float> samples)
 
 // Under the lock, which is let go while the decoder reads: a seek meanwhile makes what it
 // decoded stale.
-void PlaybackStream::fillRing(std::unique_lock<std::mutex>& lock)
+void PlaybackStream::Core::fillRing(std::unique_lock<std::mutex>& lock)
 {
     while (!m_quit && m_seekTo < 0 && !m_decoderDone) {
         if (m_pending.empty()) {
@@ -242,13 +387,13 @@ void PlaybackStream::fillRing(std::unique_lock<std::mutex>& lock)
     }
 }
 
-void PlaybackStream::endOfDecoding()
+void PlaybackStream::Core::endOfDecoding()
 {
     m_decoderDone = true;
     m_failed = m_decoder->hasFailed();
 }
 
-void PlaybackStream::seekDecoder(std::unique_lock<std::mutex>& lock)
+void PlaybackStream::Core::seekDecoder(std::unique_lock<std::mutex>& lock)
 {
     const std::int64_t frame = std::exchange(m_seekTo, -1);
     m_pending = {};
@@ -262,7 +407,7 @@ void PlaybackStream::seekDecoder(std::unique_lock<std::mutex>& lock)
     }
 }
 
-void PlaybackStream::decodeLoop()
+void PlaybackStream::Core::decodeLoop()
 {
     std::unique_lock lock(m_ringMutex);
     while (true) {

@@ -3,22 +3,17 @@
 #include "platform/AudioOutput.h"
 #include "platform/Mp3Decoder.h"
 
-#include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <span>
-#include <thread>
-#include <vector>
 
 // Hands a decoded track to an output and keeps where on the output's timeline it landed.
 //
 // Threads: render() runs on the output's thread and only copies from a ring of decoded audio;
 // a decoding thread of the stream's own keeps that ring about half a second ahead, so that
 // neither a slow disk nor a busy UI thread starves the device. Only that thread uses the
-// decoder after construction: a seek is handed to it, so that no caller waits on the disk.
+// decoder after construction: a seek is handed to it, and the stream's end does not wait for
+// it, so that no caller waits on the disk.
 // Everything else is called from the owner's thread. The playback state is guarded by the
 // ring's lock, which is never held while decoding.
 //
@@ -64,63 +59,21 @@ public:
     // Called by the output once it has played the last frame.
     void heardToEnd() const;
 
-    void setVolume(float volume) { m_volume.store(volume, std::memory_order_relaxed); }
-    float volume() const { return m_volume.load(std::memory_order_relaxed); }
+    void setVolume(float volume);
+    float volume() const;
     // Render calls that found too little decoded audio before the end of the track.
-    std::uint64_t underrunCount() const { return m_underruns.load(std::memory_order_relaxed); }
+    std::uint64_t underrunCount() const;
 
     // Fills at most `frames` frames, which land at `at` on the output's timeline; returns how
     // many it filled: fewer only at the end, or when the decoder has fallen behind.
     int render(float* out, int frames, std::int64_t at);
 
 private:
-    void decodeLoop();
-    void fillRing(std::unique_lock<std::mutex>& lock);
-    void seekDecoder(std::unique_lock<std::mutex>& lock);
-    void endOfDecoding();
-    bool needsRefill() const;
-    std::size_t freeFrames() const;
-    void appendToRing(std::span<const float> samples);
-    std::size_t takeFromRing(float* out, std::size_t frames);
-    void fadeIn(float* out, std::size_t frames);
-    void placeOnTimeline(std::int64_t at);
-    std::int64_t timelineEnd() const;
+    // What the decoding thread works on. That thread holds it too, and lets go of it when it
+    // ends, so that a stream that goes while its decoder waits on a hung disk does not wait.
+    class Core;
 
+    const std::shared_ptr<Core> m_core;
     const AudioFormat m_format;
-    const std::size_t m_channels;
     const std::int64_t m_frameCount;
-    const int m_fadeFrames;
-    std::function<void()> m_finished;
-    std::function<void()> m_heardToEnd;
-
-    // Decoder side: the constructor's, then only the decoding thread's.
-    std::unique_ptr<Mp3Decoder> m_decoder;
-    std::span<const float> m_pending;
-
-    // Ring and playback state: only under m_ringMutex.
-    mutable std::mutex m_ringMutex;
-    std::condition_variable m_refill;
-    std::vector<float> m_ring;
-    std::size_t m_readIndex = 0;
-    std::size_t m_fillSamples = 0;
-    bool m_decoderDone = false;
-    bool m_failed = false;
-    bool m_finishedState = false;
-    // Frames still to fade in after a seek.
-    int m_fadeInLeft = 0;
-    // The frame the decoding thread is to seek to next; -1 for none.
-    std::int64_t m_seekTo = -1;
-    bool m_quit = false;
-    std::int64_t m_seekBase = 0;
-    std::int64_t m_handed = 0;
-    // Where the frame m_seekBase lies on the output's timeline; -1 until it has been handed.
-    std::int64_t m_timelineStart = -1;
-    // Before the latest gap on the timeline: where it began, and m_timelineStart before it.
-    std::int64_t m_gapFrom = -1;
-    std::int64_t m_startBeforeGap = -1;
-
-    std::atomic<float> m_volume{1.0f};
-    std::atomic<std::uint64_t> m_underruns{0};
-
-    std::thread m_decodeThread;
 };
