@@ -50,6 +50,8 @@ public:
     // cut. Gives the frame of the timeline where the ramp begins; -1 where the output cannot
     // ramp.
     virtual std::int64_t fadeOut() { return -1; }
+    // How many frames after the audible point a fade begun now would begin; 0 where none would.
+    virtual std::int64_t fadeDelay() { return 0; }
     // Drops what was handed over but not yet heard, as far as the output can.
     virtual void flush() = 0;
     // The frame of the timeline that is audible now; never goes back. Any thread.

@@ -44,6 +44,9 @@ public:
     // Limited to 0 … duration(); reads back at once, also while paused or stopped.
     virtual void setCurrentTime(double seconds) = 0;
     virtual double duration() const = 0;
+    // Seconds of what plays now that are still heard after a seek made now, which ramps the
+    // sound down first.
+    virtual double cutDelay() const { return 0.0; }
     virtual bool isPlaying() const = 0;
     virtual float volume() const = 0;
     virtual void setVolume(float volume) = 0;

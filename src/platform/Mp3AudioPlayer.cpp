@@ -119,6 +119,11 @@ double Mp3AudioPlayer::currentTime() const
     return static_cast<double>(m_output->positionOf(*m_stream)) / m_stream->format().sampleRate;
 }
 
+double Mp3AudioPlayer::cutDelay() const
+{
+    return static_cast<double>(m_output->cutDelay()) / m_stream->format().sampleRate;
+}
+
 void Mp3AudioPlayer::setCurrentTime(double seconds)
 {
     if (std::isnan(seconds))

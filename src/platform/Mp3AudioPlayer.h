@@ -40,6 +40,7 @@ public:
     double currentTime() const override;
     void setCurrentTime(double seconds) override;
     double duration() const override { return m_duration; }
+    double cutDelay() const override;
     bool isPlaying() const override { return m_playing; }
     float volume() const override { return m_volume; }
     void setVolume(float volume) override;

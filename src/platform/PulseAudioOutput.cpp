@@ -220,10 +220,21 @@ std::int64_t PulseAudioOutput::fadeOut()
     LoopLock lock(m_mainloop);
     if (!m_ready || m_lost || m_paused)
         return -1;
+    return rewriteAsFade(fadeStart());
+}
+
+std::int64_t PulseAudioOutput::fadeDelay()
+{
+    return std::max<std::int64_t>(fadeStart() - playedFrames(), 0);
+}
+
+// Where a fade begun now would begin on the timeline.
+std::int64_t PulseAudioOutput::fadeStart()
+{
     const std::int64_t taken = takenFrames();
     const std::int64_t block = std::max<std::int64_t>(
         taken - playedFrames(), std::llround(sinkBlockSeconds * m_sampleRate));
-    return rewriteAsFade(taken + block + std::llround(fadeLeadSeconds * m_sampleRate));
+    return taken + block + std::llround(fadeLeadSeconds * m_sampleRate);
 }
 
 // Under the loop's lock. -1 when the queue ends before `from`: nothing is left to fade.

@@ -36,6 +36,7 @@ public:
     void setPaused(bool paused) override;
     // Rewrites the server's queue ahead of its read point: the ramp, then silence.
     std::int64_t fadeOut() override;
+    std::int64_t fadeDelay() override;
     void flush() override;
     std::int64_t playedFrames() override;
     std::int64_t takenFrames() override;
@@ -51,6 +52,7 @@ private:
     void writeRendered();
     void retryWriteSoon();
     void keepWritten(const float* samples, int frames);
+    std::int64_t fadeStart();
     std::int64_t rewriteAsFade(std::int64_t from);
     void keepTiming();
     std::int64_t timelineFrame(bool heard);

@@ -268,6 +268,13 @@ std::int64_t SessionOutput::positionOf(const PlaybackStream& stream)
     return stream.position(device ? device->playedFrames() : 0);
 }
 
+std::int64_t SessionOutput::cutDelay()
+{
+    const bool ramps = m_device.output && !m_paused && m_fadeFrom < 0 &&
+                       !(m_lastFade.isValid() && m_lastFade.elapsed() < fadeBurstMs);
+    return ramps ? m_device.output->fadeDelay() : 0;
+}
+
 void SessionOutput::setVolume(float volume)
 {
     m_volume = volume;

@@ -60,6 +60,9 @@ public:
     void seek(PlaybackStream& stream, std::int64_t frame);
     // The audible frame of the stream.
     std::int64_t positionOf(const PlaybackStream& stream);
+    // How many frames of what plays now are still heard after a cut made now: it waits for its
+    // ramp.
+    std::int64_t cutDelay();
     // The volume of everything played from now on, 0 … 1: the sound server's stream where it
     // has one (so the desktop's mixer shows it), else the samples.
     void setVolume(float volume);

@@ -89,8 +89,10 @@ bool PlayerWindowController::refreshPosition(bool mayJumpInLoop, bool showPositi
     if (showPosition)
         showPositionInDisplays(time, duration);
 
+    // The jump is made that much ahead of B as the sound takes to ramp down, so that B is
+    // where it is heard to turn.
     if (mayJumpInLoop && m_loopEnabled && m_loopStart >= 0 && m_loopEnd > m_loopStart &&
-        time >= m_loopEnd) {
+        time + m_player->cutDelay() >= m_loopEnd) {
         m_player->setCurrentTime(m_loopStart);
         return true;
     }
