@@ -6,7 +6,7 @@
 #include "analysis/SpectrumFrames.h"
 #include "analysis/TrackTitles.h"
 #include "analysis/WaveformPeaks.h"
-#include "platform/Mp3Decoder.h"
+#include "audio/Mp3Decoder.h"
 
 #include <algorithm>
 #include <atomic>

@@ -5,8 +5,8 @@
 #include "PaintBench.h"
 #include "app/AppDelegate.h"
 #include "folders/CollectionTree.h"
-#include "platform/Mp3AudioPlayer.h"
-#include "platform/Mp3Decoder.h"
+#include "audio/Mp3AudioPlayer.h"
+#include "audio/Mp3Decoder.h"
 #include "signals/Mp3Encoder.h"
 
 #include <cstdio>

@@ -15,7 +15,6 @@ constexpr std::size_t frameLimit = 12000;
 constexpr double shortestFrameDuration = 1.0 / 60.0;
 constexpr double shortestTrackDuration = 0.1;
 constexpr double cutoffHertz = 180.0;
-constexpr float floorDecibels = -60.0f;
 
 // A peak that is not a number gives way to the next value; a value that is not a number
 // leaves the peak as it was.
@@ -162,7 +161,7 @@ float decibelsForAmplitude(float amplitude)
 {
     // NaN fails the comparison and reads as silence, like an amplitude below the floor.
     const float limited = amplitude > 0.000001f ? amplitude : 0.000001f;
-    return std::max(20.0f * std::log10(limited) + 2.0f, floorDecibels);
+    return std::max(20.0f * std::log10(limited) + 2.0f, silenceDecibels);
 }
 
 BassMeterFrames bassMeterFramesForSource(SampleSource& source, double frameDuration,

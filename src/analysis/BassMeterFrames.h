@@ -10,7 +10,10 @@
 
 class SampleSource;
 
-// Left and right low-frequency peak of one frame in dB, -60 meaning silence or below.
+// The bass level of silence, and the floor of every level the meter is given.
+inline constexpr float silenceDecibels = -60.0f;
+
+// Left and right low-frequency peak of one frame in dB, silenceDecibels meaning silence or below.
 using BassMeterFrame = std::array<float, 2>;
 // Frame j covers sample frames j × F … (j + 1) × F - 1 of the track, at most 12000 frames.
 using BassMeterFrames = std::vector<BassMeterFrame>;

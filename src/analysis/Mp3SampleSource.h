@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/SampleSource.h"
-#include "platform/Mp3Decoder.h"
+#include "audio/Mp3Decoder.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/AudioFormat.h"
+#include "audio/AudioFormat.h"
 
 #include <span>
 

@@ -1,6 +1,6 @@
 #include "analysis/TrackTags.h"
 
-#include "platform/Mp3Decoder.h"
+#include "audio/Mp3Decoder.h"
 
 #include <QCryptographicHash>
 #include <QDir>

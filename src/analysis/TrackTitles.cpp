@@ -1,6 +1,6 @@
 #include "analysis/TrackTitles.h"
 
-#include "platform/Mp3Decoder.h"
+#include "audio/Mp3Decoder.h"
 
 namespace {
 

@@ -78,7 +78,7 @@ void AppDelegate::applicationDidFinishLaunching()
     if (!startupURL.isEmpty())
         openPlayerWithFile(startupURL, true);
     else if (!m_openedStartupFile)
-        chooseFile(nullptr);
+        chooseFile(this);
     else if (!m_playerWindow->window()->isVisible())
         m_playerWindow->showWindow(); // the menu lives in the window: never leave the user none
 }

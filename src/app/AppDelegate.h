@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/FolderEnumerator.h"
-#include "platform/AudioPlayer.h"
+#include "audio/AudioPlayer.h"
 
 #include <atomic>
 #include <functional>
@@ -55,8 +55,6 @@ public:
     ~AppDelegate() override;
 
     PlayerWindowController* playerWindow() const { return m_playerWindow.get(); }
-    bool isOpenedStartupFile() const { return m_openedStartupFile; }
-    void setOpenedStartupFile(bool opened) { m_openedStartupFile = opened; }
     bool isLoadingSelection() const { return m_loadingSelection; }
     void setLoadingSelection(bool loading) { m_loadingSelection = loading; }
     // The process arguments the command-line rule reads, the program's name first.

@@ -8,8 +8,8 @@
 #include "app/AppDelegate.h"
 
 #include "app/FolderEnumerator.h"
-#include "platform/AlertPresenter.h"
-#include "platform/OpenPanelPresenter.h"
+#include "ui/AlertPresenter.h"
+#include "ui/OpenPanelPresenter.h"
 #include "player/PlayerWindowController.h"
 
 #include <algorithm>

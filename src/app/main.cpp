@@ -5,12 +5,12 @@
 // kassolin --open FILE...   the desktop's open request: every argument after --open
 // kassolin --help | --version
 #include "app/AppDelegate.h"
-#include "platform/MessageBoxAlertPresenter.h"
-#include "platform/Mp3AudioPlayer.h"
-#include "platform/MprisService.h"
-#include "platform/OpenPanelDialog.h"
-#include "platform/SettingsPortal.h"
-#include "platform/SingleInstance.h"
+#include "ui/MessageBoxAlertPresenter.h"
+#include "audio/Mp3AudioPlayer.h"
+#include "desktop/MprisService.h"
+#include "ui/OpenPanelDialog.h"
+#include "desktop/SettingsPortal.h"
+#include "desktop/SingleInstance.h"
 #include "player/PlayerWindowController.h"
 
 #include <cstdio>

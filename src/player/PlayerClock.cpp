@@ -21,7 +21,6 @@ namespace {
 // Ten refreshes a second: a restored window catches up within a tenth of a second.
 constexpr std::int64_t ticksWhileMinimized = 6;
 constexpr double reelStepPerTick = 0.18;
-constexpr float silenceDB = -60.0f;
 
 double notNegative(double value)
 {
@@ -119,7 +118,7 @@ void PlayerWindowController::refreshWithoutPlayer()
     m_scrubber->setValue(0.0);
     m_waveformView->setCurrentTime(0.0);
     m_spectrumView->setSpectrumLevels(emptySpectrumLevels());
-    m_meterView->setLeftDB(silenceDB, silenceDB);
+    m_meterView->setLeftDB(silenceDecibels, silenceDecibels);
 }
 
 void PlayerWindowController::advanceReels()

@@ -1,7 +1,7 @@
 #include "player/PlayerWindowController.h"
 
 #include "analysis/TrackTitles.h"
-#include "platform/AlertPresenter.h"
+#include "ui/AlertPresenter.h"
 #include "ui/QueueWindowController.h"
 #include "views/TapeDeckBackgroundView.h"
 #include "views/TargetAction.h"
@@ -18,11 +18,25 @@ constexpr double previousRestartsAfterSeconds = 3.0;
 
 void PlayerWindowController::playButtonPressed(QObject*)
 {
-    if (m_player)
-        startPlayback();
+    play();
 }
 
 void PlayerWindowController::pauseButtonPressed(QObject*)
+{
+    pause();
+}
+
+void PlayerWindowController::vintagePlayPausePressed(QObject*)
+{
+    togglePlayPause();
+}
+
+void PlayerWindowController::play()
+{
+    startPlayback();
+}
+
+void PlayerWindowController::pause()
 {
     if (!m_player || !m_player->isPlaying())
         return;
@@ -34,12 +48,10 @@ void PlayerWindowController::pauseButtonPressed(QObject*)
     updateTimeLabels();
 }
 
-void PlayerWindowController::vintagePlayPausePressed(QObject* sender)
+void PlayerWindowController::togglePlayPause()
 {
-    if (!m_player)
-        return;
-    if (m_player->isPlaying())
-        pauseButtonPressed(sender);
+    if (m_player && m_player->isPlaying())
+        pause();
     else
         startPlayback();
 }
@@ -57,6 +69,11 @@ void PlayerWindowController::startPlayback()
 }
 
 void PlayerWindowController::stopButtonPressed(QObject*)
+{
+    stop();
+}
+
+void PlayerWindowController::stop()
 {
     stopPlaybackAndReset(true);
 }

@@ -3,7 +3,7 @@
 #include "analysis/BassMeterFrames.h"
 #include "analysis/SpectrumFrames.h"
 #include "analysis/TrackTitles.h"
-#include "platform/AlertPresenter.h"
+#include "ui/AlertPresenter.h"
 #include "ui/ElidedLabel.h"
 #include "ui/QueueWindowController.h"
 #include "views/MiniScrubberView.h"
@@ -52,7 +52,6 @@ PlayerWindowController::PlayerWindowController(AudioPlayer::Factory playerFactor
 
 PlayerWindowController::~PlayerWindowController()
 {
-    stopSecurityScopedAccess();
     // Supersede every running job and wait for them: none may outlive the controller.
     ++*m_analysisGeneration;
     QThreadPool::globalInstance()->waitForDone();
@@ -147,8 +146,6 @@ std::unique_ptr<AudioPlayer> PlayerWindowController::leaveCurrentTrack(const QUr
     ++*m_analysisGeneration;
     std::unique_ptr<AudioPlayer> started = takeNextPlayer(url);
     stopPlaybackAndReset(true);
-    stopSecurityScopedAccess();
-    startSecurityScopedAccessForURL(url);
     m_player.reset(); // the old player leaves the output before the next one joins it
     m_titleLabel->setText(fileTitleForURL(url));
     clearAnalysisResults();
@@ -249,7 +246,6 @@ void PlayerWindowController::reportLoadFailure()
     if (!isAnalysisGenerationCurrent(generation))
         return;
     stopPlaybackAndReset(true);
-    stopSecurityScopedAccess();
 }
 
 void PlayerWindowController::setVolume(float volume)
@@ -262,21 +258,6 @@ void PlayerWindowController::setVolume(float volume)
     Q_EMIT stateChanged();
 }
 
-void PlayerWindowController::startSecurityScopedAccessForURL(const QUrl& url)
-{
-    // There is no sandbox here: access to a file URL is always granted, and the bookkeeping
-    // keeps the one-URL-at-a-time rule visible.
-    if (!url.isLocalFile())
-        return;
-    m_securityScopedURL = url;
-    m_securityScopedAccessActive = true;
-}
-
-void PlayerWindowController::stopSecurityScopedAccess()
-{
-    m_securityScopedAccessActive = false;
-    m_securityScopedURL.clear();
-}
 
 void PlayerWindowController::showError(const QString& message)
 {

@@ -3,8 +3,8 @@
 #include "analysis/BassMeterFrames.h"
 #include "analysis/SpectrumFrames.h"
 #include "analysis/TrackTags.h"
-#include "platform/AudioPlayer.h"
-#include "platform/AudioPlayerDelegate.h"
+#include "audio/AudioPlayer.h"
+#include "audio/AudioPlayerDelegate.h"
 #include "player/TrackOpener.h"
 #include "player/UpcomingTrackItem.h"
 
@@ -46,9 +46,9 @@ class WaveformView;
 // the value of their load, stop decoding once it has moved on, and their results are applied
 // on the main thread only while it is still current.
 //
-// The implementation is split by concern: loading and state here, transport, clock and loop
-// in the files named after them, the analysis jobs and display feed in src/analysis, the
-// window's construction and panel visibility in src/ui.
+// The implementation is split by concern: loading and state here; transport, clock, loop, and
+// the analysis jobs with the display feed in the files named after them; the window's
+// construction and panel visibility in src/ui.
 class PlayerWindowController final : public QObject, private AudioPlayerDelegate
 {
     Q_OBJECT
@@ -68,11 +68,13 @@ public:
     void loadFile(const QUrl& url, bool autoplay = false);
     void loadPlaylist(const QList<QUrl>& urls, qint64 startIndex, bool autoplay);
     void loadCurrentURL(const QUrl& url, bool autoplay);
-    void startSecurityScopedAccessForURL(const QUrl& url);
-    void stopSecurityScopedAccess();
     void showError(const QString& message);
 
-    // Transport
+    // Transport: the operations that the keys, the menu, MPRIS and the media keys all use.
+    void play();
+    void pause();
+    void togglePlayPause();
+    void stop();
     void startPlayback();
     void stopPlaybackAndReset(bool rewind);
     void playNextTrack();
@@ -145,11 +147,8 @@ public:
     const QUrl& currentFile() const { return m_currentFile; }
     // Those of the current track once they are read; empty until then.
     const TrackTags& trackTags() const { return m_trackTags; }
-    const QUrl& securityScopedURL() const { return m_securityScopedURL; }
-    bool isSecurityScopedAccessActive() const { return m_securityScopedAccessActive; }
     std::uint64_t analysisGeneration() const { return m_analysisGeneration->load(); }
     bool isPaused() const { return m_paused; }
-    bool isAdvancingTrack() const { return m_advancingTrack; }
     // True while a track is being opened, off the main thread.
     bool isOpeningTrack() const { return m_opener->isOpening(); }
     QueueWindowController* queueWindow() const { return m_queueWindow.get(); }
@@ -175,7 +174,6 @@ public:
     TransportButton* loopClearButton() const { return m_loopClearButton; }
     QVBoxLayout* rootStack() const { return m_rootStack; }
     QWidget* timeRow() const { return m_timeRow; }
-    QWidget* buttonRow() const { return m_buttonRow; }
     QWidget* loopControlsRow() const { return m_loopControlsRow; }
 
 public Q_SLOTS:
@@ -281,8 +279,6 @@ private:
     std::int64_t m_ticks = 0;
     QUrl m_currentFile;
     TrackTags m_trackTags;
-    QUrl m_securityScopedURL;
-    bool m_securityScopedAccessActive = false;
     QList<QUrl> m_playlist;
     qint64 m_playlistIndex = -1;
     SpectrumFrames m_spectrumFrames;

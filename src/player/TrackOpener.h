@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/AudioPlayer.h"
-#include "platform/MainThreadNotice.h"
+#include "audio/AudioPlayer.h"
+#include "audio/MainThreadNotice.h"
 
 #include <cstdint>
 #include <functional>

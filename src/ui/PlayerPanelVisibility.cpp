@@ -38,7 +38,7 @@ void PlayerWindowController::setLEDVisible(bool visible)
     if (!setDisplayVisible(m_meterView, visible))
         return;
     if (!visible)
-        m_meterView->setLeftDB(-60.0f, -60.0f);
+        m_meterView->setLeftDB(silenceDecibels, silenceDecibels);
     resizeWindowToFitContentAnimated(true);
 }
 

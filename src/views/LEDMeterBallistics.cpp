@@ -1,10 +1,11 @@
 #include "views/LEDMeterBallistics.h"
 
+#include "analysis/BassMeterFrames.h"
+
 #include <cmath>
 
 namespace {
 
-constexpr float silenceDB = -60.0f;
 constexpr float dropOutDB = -59.5f;
 constexpr float releasePerUpdateDB = 1.3333334f;
 constexpr float peakFallPerUpdateDB = 0.16666667f;
@@ -15,7 +16,7 @@ constexpr float peakFallPerUpdateDB = 0.16666667f;
 float smoothedLevelFrom(float current, float target)
 {
     if (target <= dropOutDB)
-        return silenceDB;
+        return silenceDecibels;
     if (target >= current)
         return target;
     return std::fmax(current - releasePerUpdateDB, target);
@@ -24,7 +25,7 @@ float smoothedLevelFrom(float current, float target)
 float peakHoldLevelFrom(float peak, float target)
 {
     if (target <= dropOutDB)
-        target = silenceDB;
+        target = silenceDecibels;
     if (target >= peak)
         return target;
     return std::fmax(peak - peakFallPerUpdateDB, target);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "analysis/BassMeterFrames.h"
+
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -42,12 +44,12 @@ private:
                             const QString& label) const;
     static void drawPeakMarker(QPainter& painter, const QRectF& segment);
 
-    float m_leftDB = -60.0f;
-    float m_rightDB = -60.0f;
-    float m_displayedLeftDB = -60.0f;
-    float m_displayedRightDB = -60.0f;
-    float m_peakHoldLeftDB = -60.0f;
-    float m_peakHoldRightDB = -60.0f;
+    float m_leftDB = silenceDecibels;
+    float m_rightDB = silenceDecibels;
+    float m_displayedLeftDB = silenceDecibels;
+    float m_displayedRightDB = silenceDecibels;
+    float m_peakHoldLeftDB = silenceDecibels;
+    float m_peakHoldRightDB = silenceDecibels;
     QColor m_displayBackgroundColor = QColor::fromRgbF(0.08f, 0.08f, 0.08f);
     // The meter with every segment in one state, [lit][marked] (segment 0 is lit in all of
     // them), rendered at the size, pixel ratio and font they were last drawn at.

@@ -1,7 +1,7 @@
 #include "player/PlayerWindowController.h"
 
-#include "platform/Mp3AudioPlayer.h"
-#include "platform/Mp3Decoder.h"
+#include "audio/Mp3AudioPlayer.h"
+#include "audio/Mp3Decoder.h"
 #include "support/FixtureFiles.h"
 #include "support/RecordingAlertPresenter.h"
 #include "support/TrackLoading.h"

@@ -1,6 +1,6 @@
 #include "player/PlayerTestFixture.h"
 
-#include "platform/AlertPresenter.h"
+#include "ui/AlertPresenter.h"
 #include "ui/ElidedLabel.h"
 
 #include <tuple>

@@ -63,7 +63,7 @@ TEST_F(PlayerTest, TheNaturalEndAdvancesOnceAfterThePlayersCallHasReturnedAndOnl
         QCoreApplication::sendPostedEvents();
     };
     controller.nextButtonPressed(nullptr);
-    EXPECT_EQ(controller.securityScopedURL(), track("y"));
+    EXPECT_EQ(controller.currentFile(), track("y"));
     EXPECT_TRUE(current() && current()->isPlaying());
 }
 

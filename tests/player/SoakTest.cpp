@@ -2,8 +2,8 @@
 
 #include "analysis/TrackTitles.h"
 #include "corpus/FileAnalyses.h"
-#include "platform/Mp3AudioPlayer.h"
-#include "platform/Mp3Decoder.h"
+#include "audio/Mp3AudioPlayer.h"
+#include "audio/Mp3Decoder.h"
 #include "support/FixtureFiles.h"
 #include "support/RecordingAlertPresenter.h"
 #include "support/TrackLoading.h"

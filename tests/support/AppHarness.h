@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/AppDelegate.h"
-#include "platform/OpenPanelPresenter.h"
+#include "ui/OpenPanelPresenter.h"
 #include "player/PlayerWindowController.h"
 #include "support/FakeAudioPlayer.h"
 #include "support/RecordingAlertPresenter.h"

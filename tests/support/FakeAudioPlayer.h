@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/AudioPlayer.h"
-#include "platform/AudioPlayerDelegate.h"
+#include "audio/AudioPlayer.h"
+#include "audio/AudioPlayerDelegate.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/AlertPresenter.h"
+#include "ui/AlertPresenter.h"
 
 #include <functional>
 #include <vector>

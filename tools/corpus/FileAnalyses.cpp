@@ -2,7 +2,7 @@
 
 #include "analysis/AnalysisGeneration.h"
 #include "analysis/TrackTitles.h"
-#include "platform/Mp3Decoder.h"
+#include "audio/Mp3Decoder.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,0 +1,412 @@
+#include "audio/PulseAudioOutput.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include <pulse/pulseaudio.h>
+#include <pulse/rtclock.h>
+
+namespace {
+
+// A local server answers within milliseconds; one that does not is as good as none.
+constexpr pa_usec_t connectTimeoutUsec = 1500 * PA_USEC_PER_MSEC;
+// The server keeps this much queued: more than the next track needs to open, so that it
+// follows without a break, and large enough that the server asks for more only ten times a
+// second.
+constexpr pa_usec_t targetUsec = 300 * PA_USEC_PER_MSEC;
+constexpr pa_usec_t requestUsec = 100 * PA_USEC_PER_MSEC;
+// A client that had less than the server asked for (a stream that refills after a seek) is
+// asked again this soon: the server does not ask twice for what it asked once.
+constexpr pa_usec_t retryUsec = 10 * PA_USEC_PER_MSEC;
+// What was written is kept this long, more than the server's queue holds, for a fade to rewrite.
+constexpr double keptWrittenSeconds = 1.0;
+// A fade begins this far beyond the block a sink may have taken since it last told, so that it
+// has not taken that yet when the fade arrives. The block is the sink's latency, which it
+// tells only roughly at first, and at least what a sink with timer-based scheduling takes.
+constexpr double fadeLeadSeconds = 0.005;
+constexpr double sinkBlockSeconds = 0.05;
+
+struct ProplistDeleter
+{
+    void operator()(pa_proplist* list) const { pa_proplist_free(list); }
+};
+using Proplist = std::unique_ptr<pa_proplist, ProplistDeleter>;
+
+void forget(pa_operation* operation)
+{
+    if (operation)
+        pa_operation_unref(operation);
+}
+
+class LoopLock
+{
+public:
+    explicit LoopLock(pa_threaded_mainloop* loop) : m_loop(loop)
+    {
+        pa_threaded_mainloop_lock(m_loop);
+    }
+    ~LoopLock() { pa_threaded_mainloop_unlock(m_loop); }
+    LoopLock(const LoopLock&) = delete;
+    LoopLock& operator=(const LoopLock&) = delete;
+
+private:
+    pa_threaded_mainloop* m_loop;
+};
+
+} // namespace
+
+PulseAudioOutput::~PulseAudioOutput()
+{
+    if (!m_mainloop)
+        return;
+    {
+        LoopLock lock(m_mainloop);
+        m_closing = true;
+        if (m_retry)
+            pa_threaded_mainloop_get_api(m_mainloop)->time_free(m_retry);
+        if (m_stream)
+            pa_stream_disconnect(m_stream);
+        if (m_context)
+            pa_context_disconnect(m_context);
+    }
+    pa_threaded_mainloop_stop(m_mainloop);
+    if (m_stream)
+        pa_stream_unref(m_stream);
+    if (m_context)
+        pa_context_unref(m_context);
+    pa_threaded_mainloop_free(m_mainloop);
+}
+
+bool PulseAudioOutput::open(const AudioFormat& format, Client* client)
+{
+    if (m_mainloop || !client || format.sampleRate <= 0 || format.channelCount <= 0 ||
+        format.channelCount > static_cast<int>(PA_CHANNELS_MAX))
+        return false;
+    m_client = client;
+    m_sampleRate = format.sampleRate;
+    m_channelCount = format.channelCount;
+    m_frameBytes = sizeof(float) * static_cast<std::size_t>(format.channelCount);
+    m_writtenRing.assign(static_cast<std::size_t>(keptWrittenSeconds * format.sampleRate) *
+                             static_cast<std::size_t>(format.channelCount),
+                         0.0f);
+    m_mainloop = pa_threaded_mainloop_new();
+    if (!m_mainloop)
+        return false;
+    LoopLock lock(m_mainloop);
+    if (!connectContext() || pa_threaded_mainloop_start(m_mainloop) < 0)
+        return false;
+    m_deadline = pa_context_rttime_new(
+        m_context, pa_rtclock_now() + connectTimeoutUsec,
+        [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
+            auto* output = static_cast<PulseAudioOutput*>(self);
+            output->m_timedOut = true;
+            pa_threaded_mainloop_signal(output->m_mainloop, 0);
+        },
+        this);
+    const bool opened =
+        waitFor([this] { return pa_context_get_state(m_context) == PA_CONTEXT_READY; },
+                [this] { return !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context)); }) &&
+        connectStream(format) &&
+        waitFor([this] { return pa_stream_get_state(m_stream) == PA_STREAM_READY; },
+                [this] { return !PA_STREAM_IS_GOOD(pa_stream_get_state(m_stream)); });
+    if (m_deadline)
+        pa_threaded_mainloop_get_api(m_mainloop)->time_free(m_deadline);
+    m_deadline = nullptr;
+    m_ready = opened;
+    return opened;
+}
+
+bool PulseAudioOutput::connectContext()
+{
+    Proplist properties(pa_proplist_new());
+    pa_proplist_sets(properties.get(), PA_PROP_APPLICATION_NAME, "Kassolin");
+    pa_proplist_sets(properties.get(), PA_PROP_APPLICATION_ID, "kassolin");
+    pa_proplist_sets(properties.get(), PA_PROP_APPLICATION_ICON_NAME, "kassolin");
+    m_context = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(m_mainloop), "Kassolin",
+                                             properties.get());
+    if (!m_context)
+        return false;
+    pa_context_set_state_callback(
+        m_context, [](pa_context*, void* self) { stateChanged(self); }, this);
+    // No autospawn: a desktop without a server falls back to the sound device at once.
+    return pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0;
+}
+
+bool PulseAudioOutput::connectStream(const AudioFormat& format)
+{
+    const pa_sample_spec sampleFormat{PA_SAMPLE_FLOAT32NE,
+                                      static_cast<std::uint32_t>(format.sampleRate),
+                                      static_cast<std::uint8_t>(format.channelCount)};
+    Proplist properties(pa_proplist_new());
+    pa_proplist_sets(properties.get(), PA_PROP_MEDIA_ROLE, "music");
+    m_mediaName = QStringLiteral("Kassolin");
+    m_stream = pa_stream_new_with_proplist(m_context, "Kassolin", &sampleFormat, nullptr,
+                                           properties.get());
+    if (!m_stream)
+        return false;
+    pa_stream_set_state_callback(
+        m_stream, [](pa_stream*, void* self) { stateChanged(self); }, this);
+    pa_stream_set_write_callback(
+        m_stream,
+        [](pa_stream*, std::size_t, void* self) {
+            static_cast<PulseAudioOutput*>(self)->writeAvailable();
+        },
+        this);
+    pa_stream_set_latency_update_callback(
+        m_stream,
+        [](pa_stream*, void* self) { static_cast<PulseAudioOutput*>(self)->keepTiming(); }, this);
+    pa_buffer_attr buffer;
+    buffer.maxlength = static_cast<std::uint32_t>(-1);
+    buffer.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(targetUsec, &sampleFormat));
+    buffer.prebuf = static_cast<std::uint32_t>(-1);
+    buffer.minreq = static_cast<std::uint32_t>(pa_usec_to_bytes(requestUsec, &sampleFormat));
+    buffer.fragsize = static_cast<std::uint32_t>(-1);
+    const auto flags =
+        static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_AUTO_TIMING_UPDATE);
+    return pa_stream_connect_playback(m_stream, nullptr, &buffer, flags, nullptr, nullptr) >= 0;
+}
+
+template <typename Ready, typename Failed>
+bool PulseAudioOutput::waitFor(Ready ready, Failed failed)
+{
+    while (!ready()) {
+        if (failed() || m_timedOut)
+            return false;
+        pa_threaded_mainloop_wait(m_mainloop);
+    }
+    return true;
+}
+
+void PulseAudioOutput::stateChanged(void* self)
+{
+    auto* output = static_cast<PulseAudioOutput*>(self);
+    pa_threaded_mainloop_signal(output->m_mainloop, 0);
+    const bool contextGone = !PA_CONTEXT_IS_GOOD(pa_context_get_state(output->m_context));
+    const bool streamGone =
+        output->m_stream && !PA_STREAM_IS_GOOD(pa_stream_get_state(output->m_stream));
+    if (output->m_ready && (contextGone || streamGone))
+        output->reportLost();
+}
+
+void PulseAudioOutput::reportLost()
+{
+    if (m_closing || m_lost)
+        return;
+    m_lost = true;
+    keepTiming();
+    m_client->outputLost();
+}
+
+void PulseAudioOutput::setPaused(bool paused)
+{
+    LoopLock lock(m_mainloop);
+    if (paused && !m_paused)
+        timelineFrame(true); // the frame heard last is the one that holds
+    m_paused = paused;
+    if (m_ready && !m_lost) {
+        forget(pa_stream_cork(m_stream, paused ? 1 : 0, nullptr, nullptr));
+        if (!paused)
+            writeAvailable();
+    }
+    keepTiming();
+}
+
+// The server's queue is written again from a little beyond what its sink may have taken: the
+// ramp, then silence to its end. A sink takes audio in blocks, of up to its latency, so the
+// ramp begins that much beyond the frame it was last known to have taken.
+std::int64_t PulseAudioOutput::fadeOut()
+{
+    LoopLock lock(m_mainloop);
+    if (!m_ready || m_lost || m_paused)
+        return -1;
+    return rewriteAsFade(fadeStart());
+}
+
+std::int64_t PulseAudioOutput::fadeDelay()
+{
+    return std::max<std::int64_t>(fadeStart() - playedFrames(), 0);
+}
+
+// Where a fade begun now would begin on the timeline.
+std::int64_t PulseAudioOutput::fadeStart()
+{
+    const std::int64_t taken = takenFrames();
+    const std::int64_t block = std::max<std::int64_t>(
+        taken - playedFrames(), std::llround(sinkBlockSeconds * m_sampleRate));
+    return taken + block + std::llround(fadeLeadSeconds * m_sampleRate);
+}
+
+// Under the loop's lock. -1 when the queue ends before `from`: nothing is left to fade.
+std::int64_t PulseAudioOutput::rewriteAsFade(std::int64_t from)
+{
+    const auto channels = static_cast<std::size_t>(m_channelCount);
+    const auto keptFrames = static_cast<std::int64_t>(m_writtenRing.size() / channels);
+    const auto rampFrames = std::max<std::int64_t>(std::llround(cutRampSeconds * m_sampleRate), 1);
+    if (from + rampFrames > m_written || m_written - from > keptFrames)
+        return -1;
+    std::vector<float> rewritten(static_cast<std::size_t>(m_written - from) * channels, 0.0f);
+    for (std::int64_t frame = 0; frame < rampFrames; ++frame) {
+        const float gain = 1.0f - static_cast<float>(frame + 1) / static_cast<float>(rampFrames);
+        const auto kept = static_cast<std::size_t>((from + frame) % keptFrames) * channels;
+        for (std::size_t channel = 0; channel < channels; ++channel)
+            rewritten[static_cast<std::size_t>(frame) * channels + channel] =
+                m_writtenRing[kept + channel] * gain;
+    }
+    const std::size_t bytes = rewritten.size() * sizeof(float);
+    // Relative to the end of what was written, which is where this ends too.
+    if (pa_stream_write(m_stream, rewritten.data(), bytes, nullptr,
+                        -static_cast<std::int64_t>(bytes), PA_SEEK_RELATIVE) < 0)
+        return -1;
+    keepTiming();
+    return from;
+}
+
+void PulseAudioOutput::keepWritten(const float* samples, int frames)
+{
+    const auto channels = static_cast<std::size_t>(m_channelCount);
+    const std::size_t keptFrames = m_writtenRing.size() / channels;
+    for (int frame = 0; frame < frames; ++frame) {
+        const std::size_t kept = static_cast<std::size_t>(m_written + frame) % keptFrames;
+        std::copy_n(samples + static_cast<std::size_t>(frame) * channels, channels,
+                    m_writtenRing.begin() + static_cast<std::ptrdiff_t>(kept * channels));
+    }
+}
+
+void PulseAudioOutput::flush()
+{
+    LoopLock lock(m_mainloop);
+    if (m_ready && !m_lost)
+        forget(pa_stream_flush(m_stream, nullptr, nullptr));
+    keepTiming();
+}
+
+std::int64_t PulseAudioOutput::playedFrames()
+{
+    return timelineFrame(true);
+}
+
+std::int64_t PulseAudioOutput::takenFrames()
+{
+    return timelineFrame(false);
+}
+
+// The frame heard now, or taken by the server now. The server tells what it had taken from
+// the stream and what its sink still held then; from then on both move on with the time,
+// but not past what was written when the stream ran dry. The frame heard may lie before the
+// first frame while the sink holds more than that; pa_stream_get_time() would report 0 there
+// and run ahead from it.
+std::int64_t PulseAudioOutput::timelineFrame(bool heard)
+{
+    std::lock_guard lock(m_timingMutex);
+    if (m_timing.moving) {
+        const double moved = static_cast<double>(pa_timeval_age(&m_timing.at)) * m_sampleRate / 1e6;
+        const double limit = m_timing.playing ? m_timing.written : m_timing.taken;
+        const double frame =
+            heard ? m_timing.taken + moved - m_timing.sinkFrames : m_timing.taken + moved;
+        const auto known = static_cast<std::int64_t>(std::llround(std::min(frame, limit)));
+        if (heard)
+            m_played = std::max(m_played, known);
+        else
+            return std::max(known, m_played);
+    }
+    return m_played;
+}
+
+// On the loop's thread, after every timing update, write, cork and flush: the timing as the
+// timeline counts it, the frames written.
+void PulseAudioOutput::keepTiming()
+{
+    // Right after a flush the indexes are unknown for a moment; while paused nothing moves.
+    const pa_timing_info* timing =
+        m_ready && !m_lost && !m_paused ? pa_stream_get_timing_info(m_stream) : nullptr;
+    const bool known = timing && !timing->write_index_corrupt && !timing->read_index_corrupt;
+    std::lock_guard lock(m_timingMutex);
+    m_timing.moving = known;
+    if (!known)
+        return;
+    const double frameBytes = static_cast<double>(m_frameBytes);
+    const double unread =
+        static_cast<double>(timing->write_index - timing->read_index) / frameBytes;
+    m_timing.written = static_cast<double>(m_written);
+    m_timing.taken = m_timing.written - unread;
+    m_timing.sinkFrames = static_cast<double>(timing->sink_usec) * m_sampleRate / 1e6;
+    m_timing.playing = timing->playing != 0;
+    m_timing.at = timing->timestamp;
+}
+
+void PulseAudioOutput::setVolume(float volume)
+{
+    LoopLock lock(m_mainloop);
+    if (!m_ready || m_lost)
+        return;
+    pa_cvolume channels;
+    pa_cvolume_set(&channels, static_cast<unsigned>(m_channelCount),
+                   pa_sw_volume_from_linear(std::clamp(static_cast<double>(volume), 0.0, 1.0)));
+    forget(pa_context_set_sink_input_volume(m_context, pa_stream_get_index(m_stream), &channels,
+                                            nullptr, nullptr));
+}
+
+void PulseAudioOutput::setMediaName(const QString& name)
+{
+    LoopLock lock(m_mainloop);
+    if (!m_ready || m_lost || name == m_mediaName)
+        return;
+    m_mediaName = name;
+    Proplist properties(pa_proplist_new());
+    pa_proplist_sets(properties.get(), PA_PROP_MEDIA_NAME, name.toUtf8().constData());
+    forget(
+        pa_stream_proplist_update(m_stream, PA_UPDATE_REPLACE, properties.get(), nullptr, nullptr));
+}
+
+void PulseAudioOutput::writeAvailable()
+{
+    if (m_paused || !m_ready || m_lost)
+        return;
+    writeRendered();
+    keepTiming();
+}
+
+void PulseAudioOutput::writeRendered()
+{
+    while (true) {
+        std::size_t bytes = pa_stream_writable_size(m_stream);
+        void* data = nullptr;
+        if (bytes == static_cast<std::size_t>(-1) || bytes < m_frameBytes ||
+            pa_stream_begin_write(m_stream, &data, &bytes) < 0 || !data)
+            return;
+        const auto frames = static_cast<int>(bytes / m_frameBytes);
+        const int filled = m_client->render(static_cast<float*>(data), frames, m_written);
+        if (filled > 0) {
+            keepWritten(static_cast<const float*>(data), filled);
+            pa_stream_write(m_stream, data, static_cast<std::size_t>(filled) * m_frameBytes,
+                            nullptr, 0, PA_SEEK_RELATIVE);
+            m_written += filled;
+        } else {
+            pa_stream_cancel_write(m_stream);
+        }
+        if (filled < frames) {
+            // Nothing more for now (the end, or a decoder behind): what is queued plays
+            // even if it is less than the server waits for before it starts.
+            forget(pa_stream_trigger(m_stream, nullptr, nullptr));
+            retryWriteSoon();
+            return;
+        }
+    }
+}
+
+// Until the stream is paused: its queue may have more by then.
+void PulseAudioOutput::retryWriteSoon()
+{
+    const pa_usec_t due = pa_rtclock_now() + retryUsec;
+    if (m_retry) {
+        pa_context_rttime_restart(m_context, m_retry, due);
+        return;
+    }
+    m_retry = pa_context_rttime_new(
+        m_context, due,
+        [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
+            static_cast<PulseAudioOutput*>(self)->writeAvailable();
+        },
+        this);
+}

@@ -1,0 +1,213 @@
+#include "audio/SdlAudioOutput.h"
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+#include <optional>
+
+#include <SDL.h>
+#include <dlfcn.h>
+
+namespace {
+
+// SDL is the fallback for a desktop without a sound server, so it is loaded only when a track
+// first needs it: every other launch is spared its library and the dozen that come with it.
+struct SdlLibrary
+{
+    decltype(&SDL_SetHint) setHint;
+    decltype(&SDL_InitSubSystem) initSubSystem;
+    decltype(&SDL_QuitSubSystem) quitSubSystem;
+    decltype(&SDL_AddEventWatch) addEventWatch;
+    decltype(&SDL_DelEventWatch) delEventWatch;
+    decltype(&SDL_OpenAudioDevice) openAudioDevice;
+    decltype(&SDL_CloseAudioDevice) closeAudioDevice;
+    decltype(&SDL_PauseAudioDevice) pauseAudioDevice;
+};
+
+template <typename Function>
+bool resolve(void* library, const char* name, Function& function)
+{
+    function = reinterpret_cast<Function>(dlsym(library, name));
+    return function != nullptr;
+}
+
+std::optional<SdlLibrary> loadSdlLibrary()
+{
+    // Never unloaded: SDL's threads and event watch live until the program ends.
+    void* library = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+    if (!library)
+        return std::nullopt;
+    SdlLibrary sdl = {};
+    const bool complete = resolve(library, "SDL_SetHint", sdl.setHint) &&
+                          resolve(library, "SDL_InitSubSystem", sdl.initSubSystem) &&
+                          resolve(library, "SDL_QuitSubSystem", sdl.quitSubSystem) &&
+                          resolve(library, "SDL_AddEventWatch", sdl.addEventWatch) &&
+                          resolve(library, "SDL_DelEventWatch", sdl.delEventWatch) &&
+                          resolve(library, "SDL_OpenAudioDevice", sdl.openAudioDevice) &&
+                          resolve(library, "SDL_CloseAudioDevice", sdl.closeAudioDevice) &&
+                          resolve(library, "SDL_PauseAudioDevice", sdl.pauseAudioDevice);
+    if (!complete)
+        return std::nullopt;
+    return sdl;
+}
+
+// The loaded library, or null when there is none.
+const SdlLibrary* sdlLibrary()
+{
+    static const std::optional<SdlLibrary> library = loadSdlLibrary();
+    return library ? &*library : nullptr;
+}
+
+// Open outputs by device, so that a lost device can be told to its client.
+std::mutex openOutputsMutex;
+std::map<SDL_AudioDeviceID, AudioOutput::Client*> openOutputs;
+
+int watchEvents(void*, SDL_Event* event)
+{
+    if (event->type == SDL_AUDIODEVICEREMOVED && !event->adevice.iscapture)
+        SdlAudioOutput::deviceRemoved(event->adevice.which);
+    return 0;
+}
+
+class SdlAudio
+{
+public:
+    explicit SdlAudio(const SdlLibrary* sdl) : m_sdl(sdl)
+    {
+        if (!m_sdl)
+            return;
+        // Ctrl+C and SIGTERM stay with the program instead of becoming SDL quit events.
+        m_sdl->setHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        m_sdl->setHint(SDL_HINT_APP_NAME, "Kassolin");
+        m_sdl->setHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Kassolin");
+        m_sdl->setHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Wiedergabe");
+        m_ready = m_sdl->initSubSystem(SDL_INIT_AUDIO | SDL_INIT_EVENTS) == 0;
+        if (m_ready)
+            m_sdl->addEventWatch(&watchEvents, nullptr);
+    }
+    ~SdlAudio()
+    {
+        if (m_ready) {
+            m_sdl->delEventWatch(&watchEvents, nullptr);
+            m_sdl->quitSubSystem(SDL_INIT_AUDIO | SDL_INIT_EVENTS);
+        }
+    }
+    bool isReady() const { return m_ready; }
+
+private:
+    const SdlLibrary* m_sdl;
+    bool m_ready = false;
+};
+
+// SDL with its audio started, or null.
+const SdlLibrary* sdlAudio()
+{
+    static const SdlAudio audio(sdlLibrary());
+    return audio.isReady() ? sdlLibrary() : nullptr;
+}
+
+// 2048 frames, about 46 ms, at 44.1 kHz: short enough for a position that follows seeks
+// closely.
+std::uint16_t bufferFramesFor(int sampleRate)
+{
+    std::uint16_t frames = 256;
+    while (frames < 4096 && frames * 43 < sampleRate)
+        frames *= 2;
+    return frames;
+}
+
+} // namespace
+
+SdlAudioOutput::~SdlAudioOutput()
+{
+    if (m_device != 0)
+        closeDevice();
+}
+
+bool SdlAudioOutput::open(const AudioFormat& format, Client* client)
+{
+    if (m_device != 0 || !client || !sdlAudio())
+        return false;
+    m_client = client;
+    m_format = format;
+    return openDevice();
+}
+
+bool SdlAudioOutput::openDevice()
+{
+    SDL_AudioSpec wanted = {};
+    wanted.freq = m_format.sampleRate;
+    wanted.format = AUDIO_F32SYS;
+    wanted.channels = static_cast<Uint8>(m_format.channelCount);
+    wanted.samples = bufferFramesFor(m_format.sampleRate);
+    wanted.callback = &SdlAudioOutput::fill;
+    wanted.userdata = this;
+    SDL_AudioSpec obtained = {};
+    // No allowed changes: SDL converts to whatever the device really takes.
+    m_device = sdlAudio()->openAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (m_device == 0)
+        return false;
+    m_bufferFrames = obtained.samples;
+    std::lock_guard lock(openOutputsMutex);
+    openOutputs[m_device] = m_client;
+    return true;
+}
+
+void SdlAudioOutput::closeDevice()
+{
+    {
+        std::lock_guard lock(openOutputsMutex);
+        openOutputs.erase(m_device);
+    }
+    sdlLibrary()->closeAudioDevice(m_device);
+    m_device = 0;
+}
+
+void SdlAudioOutput::setPaused(bool paused)
+{
+    if (!paused && m_resting) {
+        m_resting = false;
+        if (!openDevice()) {
+            m_client->outputLost();
+            return;
+        }
+    }
+    if (m_device != 0)
+        sdlLibrary()->pauseAudioDevice(m_device, paused ? 1 : 0);
+}
+
+// A paused SDL device still plays silence, buffer by buffer, so a rest closes it. The buffer it
+// last took has been played out by then; the timeline still counts it on its way, as it counts
+// the first buffer of every device, so the audible point holds.
+void SdlAudioOutput::rest()
+{
+    if (m_device == 0 || m_resting)
+        return;
+    sdlLibrary()->pauseAudioDevice(m_device, 1);
+    closeDevice();
+    m_resting = true;
+}
+
+void SdlAudioOutput::deviceRemoved(std::uint32_t deviceId)
+{
+    std::lock_guard lock(openOutputsMutex);
+    if (const auto output = openOutputs.find(deviceId); output != openOutputs.end())
+        output->second->outputLost();
+}
+
+std::int64_t SdlAudioOutput::playedFrames()
+{
+    return std::max<std::int64_t>(m_takenFrames.load() - m_bufferFrames, 0);
+}
+
+void SdlAudioOutput::fill(void* userData, unsigned char* stream, int length)
+{
+    auto* self = static_cast<SdlAudioOutput*>(userData);
+    const int channels = self->m_format.channelCount;
+    const int frames = length / static_cast<int>(sizeof(float)) / channels;
+    auto* out = reinterpret_cast<float*>(stream);
+    const int filled = self->m_client->render(out, frames, self->m_takenFrames.load());
+    std::fill(out + static_cast<std::ptrdiff_t>(filled) * channels,
+              out + static_cast<std::ptrdiff_t>(frames) * channels, 0.0f);
+    self->m_takenFrames += frames;
+}

@@ -1,0 +1,156 @@
+#pragma once
+
+#include "audio/AudioOutput.h"
+#include "audio/MainThreadNotice.h"
+
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QTimer>
+
+class PlaybackStream;
+
+// The sound output of the program's whole run: one device stream that the players of
+// successive tracks feed in turn, so that a track change never closes it and a track that ends
+// flows into the next one without a break. It opens when the first track is prepared and
+// reopens only for another sample rate or channel count; then the old stream plays out what it
+// holds before the new one starts. Without a device, or after losing it, the audio goes on
+// silently on a real-time clock, and the device is tried again at every track and every two
+// seconds of play, until sound resumes where the clock is.
+//
+// Threads: the members are called on the main thread; render() runs on the device's thread
+// and takes the streams in the queue in order, so the next track's first frame follows the last
+// frame of the one before in the same device buffer. A stream leaves the queue once every frame
+// of it has been handed over, while its tail still sounds from the device's buffer. The queue
+// and which device may take from it are guarded by a lock that is never held while calling the
+// device, whose own lock its thread holds while it renders. What the device's thread tells the
+// main thread travels in atomics and a notice.
+class SessionOutput final
+{
+public:
+    // Opens an output for the format, or gives null when there is none.
+    using DeviceOpener =
+        std::function<std::unique_ptr<AudioOutput>(const AudioFormat&, AudioOutput::Client*)>;
+
+    explicit SessionOutput(DeviceOpener openDevice = soundDevice());
+    ~SessionOutput();
+
+    SessionOutput(const SessionOutput&) = delete;
+    SessionOutput& operator=(const SessionOutput&) = delete;
+
+    // The desktop's sound server, else a sound device through SDL.
+    static DeviceOpener soundDevice();
+
+    // Opens the device for the stream's format when it is not open for it yet, or tries the
+    // device again while on the silent clock.
+    void prepare(const PlaybackStream& stream);
+    // Queues the stream behind what is still to be handed over and plays.
+    void start(PlaybackStream& stream, const QString& mediaName);
+    void pause();
+    // Takes the stream out of the queue and silences what of it is still to be heard.
+    void remove(PlaybackStream& stream);
+    // Seeks the stream; one that is queued or whose tail sounds is cut off from the audio it
+    // had handed over, and plays on from the frame sought.
+    void seek(PlaybackStream& stream, std::int64_t frame);
+    // The audible frame of the stream.
+    std::int64_t positionOf(const PlaybackStream& stream);
+    // How many frames of what plays now are still heard after a cut made now: it waits for its
+    // ramp.
+    std::int64_t cutDelay();
+    // The volume of everything played from now on, 0 … 1: the sound server's stream where it
+    // has one (so the desktop's mixer shows it), else the samples.
+    void setVolume(float volume);
+
+    bool isOnSilentClock() const { return m_onSilentClock; }
+    const AudioOutput* device() const { return m_device.output.get(); }
+
+private:
+    class Route;
+    // A device with the route it renders through; the device goes first.
+    struct Device
+    {
+        Device() = default;
+        Device(std::unique_ptr<Route> deviceRoute, std::unique_ptr<AudioOutput> deviceOutput);
+        Device(Device&&) noexcept = default;
+        Device& operator=(Device&& other) noexcept;
+        ~Device();
+
+        std::unique_ptr<Route> route;
+        std::unique_ptr<AudioOutput> output;
+    };
+    // A stream that has handed its last frame, while its tail sounds on the route's device.
+    struct Sounding
+    {
+        PlaybackStream* stream;
+        std::uint64_t route;
+    };
+
+    int render(const Route& route, float* out, int frames, std::int64_t at);
+    void routeLost(const Route& route);
+    void handleNotices();
+    void checkSounding();
+    AudioOutput* outputOfRoute(std::uint64_t route) const;
+    bool soundsOnDrainingDevice(const PlaybackStream& stream);
+    std::int64_t unheardTailEnd();
+    bool holdsAudioOf(const PlaybackStream& stream);
+    void forget(const PlaybackStream& stream);
+    bool isQueueEmpty();
+    void openDevice(const AudioFormat& format);
+    Device openSoundDevice(const AudioFormat& format);
+    Device openSilentClock(const AudioFormat& format);
+    void retireDevice();
+    void carryStreamsOver();
+    void restartFromHeard();
+    void restartFrom(std::int64_t played);
+    bool beginFade();
+    void awaitFadeEnd();
+    void finishCut();
+    void bringBackDrainingDevice();
+    void install(Device device, bool onSilentClock);
+    void switchToSilentClock();
+    void retrySoundDevice();
+    void awaitDrain();
+    void finishDrain();
+    void applyVolume();
+    float streamVolume() const;
+    void setDevicePaused(bool paused);
+    void cutUnheard();
+
+    DeviceOpener m_openDevice;
+    Device m_device;
+    // The device of the previous format while it plays out its tail; the current one waits.
+    Device m_draining;
+    std::int64_t m_drainEnd = 0;
+    AudioFormat m_drainFormat;
+    AudioFormat m_format;
+    bool m_onSilentClock = false;
+    bool m_paused = true;
+    float m_volume = 1.0f;
+    float m_volumeOnDevice = 1.0f;
+    QString m_mediaName;
+    std::uint64_t m_routesMade = 0;
+    QTimer m_retryTimer;
+    QTimer m_drainTimer;
+    QTimer m_soundingTimer;
+    QTimer m_restTimer;
+    QTimer m_cutTimer;
+    QElapsedTimer m_lastFade;
+    // While a cut waits for its ramp to be heard: where the ramp begins and ends; else -1.
+    std::int64_t m_fadeFrom = -1;
+    std::int64_t m_fadeEnd = -1;
+
+    std::mutex m_queueMutex;
+    std::deque<PlaybackStream*> m_queue;
+    std::vector<Sounding> m_sounding;
+    const Route* m_currentRoute = nullptr; // the route that may render
+
+    // From the device's thread: the route that lost its device.
+    std::atomic<std::uint64_t> m_lostRoute{0};
+    MainThreadNotice m_notice;
+};

@@ -1,0 +1,89 @@
+#include "desktop/SettingsPortal.h"
+
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
+#include <QFutureWatcher>
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace {
+
+const QString service = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString path = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString interface = QStringLiteral("org.freedesktop.portal.Settings");
+const QString appearanceGroup = QStringLiteral("org.freedesktop.appearance");
+const QString colorSchemeKey = QStringLiteral("color-scheme");
+constexpr uint prefersDarkStyle = 1;
+
+// Read wraps the value in a second variant; the change signal does not.
+bool prefersDark(QVariant value)
+{
+    for (int depth = 0; depth < 2 && value.metaType() == QMetaType::fromType<QDBusVariant>();
+         ++depth)
+        value = qvariant_cast<QDBusVariant>(value).variant();
+    return value.metaType() == QMetaType::fromType<uint>() && value.toUInt() == prefersDarkStyle;
+}
+
+} // namespace
+
+SettingsPortal::SettingsPortal(BusConnector connectToBus, QObject* parent)
+    : QObject(parent), m_connectToBus(std::move(connectToBus))
+{}
+
+SettingsPortal::~SettingsPortal()
+{
+    // The connecting job subscribes this object to the portal's signal: it must have finished.
+    m_connecting.waitForFinished();
+}
+
+void SettingsPortal::start()
+{
+    m_connecting = QtConcurrent::run([this, connectToBus = m_connectToBus] {
+        QDBusConnection bus = connectToBus();
+        if (bus.isConnected())
+            bus.connect(service, path, interface, QStringLiteral("SettingChanged"), this,
+                        SLOT(settingChanged(QDBusMessage)));
+        return bus;
+    });
+    auto* connected = new QFutureWatcher<QDBusConnection>(this);
+    connect(connected, &QFutureWatcherBase::finished, this, [this, connected] {
+        read(connected->result());
+        connected->deleteLater();
+    });
+    connected->setFuture(m_connecting);
+}
+
+void SettingsPortal::read(QDBusConnection bus)
+{
+    if (!bus.isConnected())
+        return;
+
+    QDBusMessage request =
+        QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Read"));
+    request << appearanceGroup << colorSchemeKey;
+    auto* call = new QDBusPendingCallWatcher(bus.asyncCall(request, readTimeout), this);
+    connect(call, &QDBusPendingCallWatcher::finished, this, &SettingsPortal::readDidFinish);
+}
+
+void SettingsPortal::readDidFinish(QDBusPendingCallWatcher* call)
+{
+    call->deleteLater();
+    const QDBusPendingReply<QDBusVariant> reply = *call;
+    // No portal, or one without the key: the platform's palette stays.
+    if (reply.isError() || m_changeAnnounced)
+        return;
+    Q_EMIT colorSchemeChanged(prefersDark(reply.value().variant()));
+}
+
+void SettingsPortal::settingChanged(const QDBusMessage& change)
+{
+    // Group, key and value. Taken from the message: Qt 6.4 does not always find a slot with a
+    // QDBusVariant parameter for a signal.
+    const QList<QVariant> arguments = change.arguments();
+    if (arguments.size() != 3 || arguments[0].toString() != appearanceGroup ||
+        arguments[1].toString() != colorSchemeKey)
+        return;
+    m_changeAnnounced = true;
+    Q_EMIT colorSchemeChanged(prefersDark(arguments[2]));
+}

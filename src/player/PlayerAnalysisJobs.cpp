@@ -1,0 +1,168 @@
+// The controller's background analyses and the feed of their frames to the displays.
+//
+// A load starts four jobs on the global thread pool. Each carries the generation of its load;
+// the decoding stops once that generation is superseded, and the result is applied on the main
+// thread only while it is still current. The controller drains the pool before it is
+// destroyed, so a job always posts to a live controller; a result still queued when the
+// controller goes is discarded with it.
+#include "player/PlayerWindowController.h"
+
+#include "analysis/AnalysisGeneration.h"
+#include "analysis/BassMeterFrames.h"
+#include "analysis/FrameLookup.h"
+#include "analysis/SpectrumFrames.h"
+#include "analysis/TrackTags.h"
+#include "analysis/TrackTitles.h"
+#include "analysis/WaveformPeaks.h"
+#include "ui/ElidedLabel.h"
+#include "views/LEDMeterView.h"
+#include "views/SpectrumAnalyzerView.h"
+#include "views/WaveformView.h"
+
+#include <functional>
+#include <mutex>
+
+#include <QThreadPool>
+
+#include <malloc.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+// The nice value of a thread that analyses: it yields to the window and the sound feed.
+constexpr int analysisNiceness = 10;
+
+// Decoding a whole track four times over would otherwise take the cores from a launch and the
+// window's frames on a machine with few of them. Linux keeps a nice value per thread; the pool's
+// threads do background work only, so they keep it.
+void yieldToInteractiveThreads()
+{
+    thread_local const int lowered =
+        setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), analysisNiceness);
+    static_cast<void>(lowered);
+}
+
+// A whole track's decoding leaves freed blocks in the thread's arena; the player runs for hours,
+// so they go back to the system now. glibc sets its allocator up on first use, and not safely
+// from two threads at once; under the sanitizers, whose allocators stand in for malloc, a trim
+// is that first use. One trim at a time, then.
+void returnFreedMemory()
+{
+    static std::mutex trimming;
+    const std::lock_guard lock(trimming);
+    malloc_trim(0);
+}
+
+template <typename Result>
+void runAnalysisJob(PlayerWindowController* controller, const AnalysisGeneration& generation,
+                    std::function<Result(const AnalysisGeneration&)> work,
+                    std::function<void(Result)> apply)
+{
+    QThreadPool::globalInstance()->start([=] {
+        yieldToInteractiveThreads();
+        Result result = work(generation);
+        returnFreedMemory();
+        QMetaObject::invokeMethod(
+            controller,
+            [=] {
+                if (generation.isCurrent())
+                    apply(result);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+} // namespace
+
+bool PlayerWindowController::isAnalysisGenerationCurrent(std::uint64_t generation) const
+{
+    return *m_analysisGeneration == generation;
+}
+
+void PlayerWindowController::analyzeTitleForURL(const QUrl& url, std::uint64_t generation)
+{
+    runAnalysisJob<TrackTags>(
+        this, AnalysisGeneration(m_analysisGeneration, generation),
+        [url](const AnalysisGeneration&) { return readTrackTags(url); },
+        [this, url](const TrackTags& tags) {
+            m_trackTags = tags;
+            m_titleLabel->setText(titleForDisplay(tags.title, url));
+            Q_EMIT stateChanged();
+        });
+}
+
+void PlayerWindowController::analyzeWaveformForURL(const QUrl& url, double duration,
+                                                   std::uint64_t generation)
+{
+    runAnalysisJob<WaveformPeaks>(
+        this, AnalysisGeneration(m_analysisGeneration, generation),
+        [url, duration](const AnalysisGeneration& current) {
+            return waveformPeaksForURL(url, waveformBinCountForDuration(duration), current);
+        },
+        [this](const WaveformPeaks& peaks) {
+            m_waveformView->setLeftPeaks(peaks.left);
+            m_waveformView->setRightPeaks(peaks.right);
+        });
+}
+
+void PlayerWindowController::analyzeBassMeterForURL(const QUrl& url, double frameDuration,
+                                                    std::uint64_t generation)
+{
+    runAnalysisJob<BassMeterFrames>(
+        this, AnalysisGeneration(m_analysisGeneration, generation),
+        [url, frameDuration](const AnalysisGeneration& current) {
+            return bassMeterFramesForURL(url, frameDuration, current);
+        },
+        [this](BassMeterFrames frames) { setBassMeterFrames(std::move(frames)); });
+}
+
+void PlayerWindowController::analyzeSpectrumForURL(const QUrl& url, double frameDuration,
+                                                   std::uint64_t generation)
+{
+    runAnalysisJob<SpectrumFrames>(
+        this, AnalysisGeneration(m_analysisGeneration, generation),
+        [url, frameDuration](const AnalysisGeneration& current) {
+            return spectrumFramesForURL(url, frameDuration, spectrumBandCount, current);
+        },
+        [this](SpectrumFrames frames) {
+            setSpectrumFrames(std::move(frames));
+            updateSpectrumForTime(m_player ? m_player->currentTime() : 0.0);
+        });
+}
+
+void PlayerWindowController::setBassMeterFrames(BassMeterFrames frames)
+{
+    m_bassMeterFrames = std::move(frames);
+}
+
+void PlayerWindowController::setSpectrumFrames(SpectrumFrames frames)
+{
+    m_spectrumFrames = std::move(frames);
+}
+
+void PlayerWindowController::updateMeters()
+{
+    if (m_meterView->isHidden())
+        return;
+    if (!m_player || !m_player->isPlaying() || m_bassMeterFrames.empty() ||
+        !(m_bassMeterFrameDuration > 0.0)) {
+        m_meterView->setLeftDB(silenceDecibels, silenceDecibels);
+        return;
+    }
+    const BassMeterFrame& frame = m_bassMeterFrames[frameIndexForTime(
+        m_player->currentTime(), m_bassMeterFrameDuration, m_bassMeterFrames.size())];
+    m_meterView->setLeftDB(frame[0], frame[1]);
+}
+
+void PlayerWindowController::updateSpectrumForTime(double time)
+{
+    if (m_spectrumView->isHidden())
+        return;
+    if (m_spectrumFrames.empty() || !(m_spectrumFrameDuration > 0.0)) {
+        m_spectrumView->setSpectrumLevels(emptySpectrumLevels());
+        return;
+    }
+    m_spectrumView->setSpectrumLevels(m_spectrumFrames[frameIndexForTime(
+        time, m_spectrumFrameDuration, m_spectrumFrames.size())]);
+}

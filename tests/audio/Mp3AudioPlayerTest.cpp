@@ -1,0 +1,326 @@
+#include "audio/Mp3AudioPlayer.h"
+#include "audio/AudioPlayerDelegate.h"
+#include "audio/ClockAudioOutput.h"
+#include "support/FixtureFiles.h"
+
+#include <chrono>
+#include <thread>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr double mpegFrameSeconds = 1152.0 / 44100.0;
+
+struct EndRecorder final : AudioPlayerDelegate
+{
+    void audioPlayerDidFinishPlaying(AudioPlayer* player, bool successfully) override
+    {
+        ends.push_back(player);
+        positionsAtEnd.push_back(player->currentTime());
+        playingAtEnd.push_back(player->isPlaying());
+        EXPECT_EQ(successfully, endsSuccessfully);
+    }
+    void audioPlayerWillFinishPlaying(AudioPlayer* player) override
+    {
+        handedOver.push_back(player);
+    }
+    std::vector<AudioPlayer*> handedOver;
+    std::vector<AudioPlayer*> ends;
+    std::vector<double> positionsAtEnd;
+    std::vector<bool> playingAtEnd;
+    bool endsSuccessfully = true;
+};
+
+// Makes every later read of the open file `path` fail, as a disk that fails does: its
+// descriptor is made a folder's, which cannot be read.
+void failReadsOf(const QString& path)
+{
+    const QString target = QFileInfo(path).canonicalFilePath();
+    const int folder = ::open(QFile::encodeName(QFileInfo(path).path()).constData(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(folder, 0);
+    for (const QFileInfo& fd : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::Files)) {
+        if (fd.symLinkTarget() == target) {
+            ASSERT_GE(::dup2(folder, fd.fileName().toInt()), 0);
+        }
+    }
+    ::close(folder);
+}
+
+// A clock-driven output that the test can make disappear, as an unplugged device does.
+struct LosableDevice final : AudioOutput, AudioOutput::Client
+{
+    bool open(const AudioFormat& format, AudioOutput::Client* client) override
+    {
+        m_client = client;
+        return m_clock.open(format, this);
+    }
+    void setPaused(bool paused) override { m_clock.setPaused(paused); }
+    void flush() override {}
+    std::int64_t playedFrames() override { return m_clock.playedFrames(); }
+    int render(float* out, int frames, std::int64_t at) override
+    {
+        return m_lost ? 0 : m_client->render(out, frames, at);
+    }
+    void outputLost() override {}
+    void lose()
+    {
+        m_lost = true;
+        m_client->outputLost();
+    }
+
+    std::atomic<bool> m_lost{false};
+    AudioOutput::Client* m_client = nullptr;
+    ClockAudioOutput m_clock;
+};
+
+class Mp3AudioPlayerTest : public ::testing::Test
+{
+protected:
+    QString track(double seconds, const char* name = "track.mp3")
+    {
+        return files.writeMp3(name, sineWave(440, 0.5, 44100, 2, std::llround(seconds * 44100)));
+    }
+
+    std::unique_ptr<Mp3AudioPlayer>
+    open(const QString& path,
+         std::shared_ptr<SessionOutput> output = std::make_shared<SessionOutput>())
+    {
+        QString error;
+        auto player = Mp3AudioPlayer::open(path, &error, std::move(output));
+        EXPECT_TRUE(player) << error.toStdString();
+        if (player)
+            player->setDelegate(&recorder);
+        return player;
+    }
+
+    // Seconds of position gained per second of wall time over `wall`.
+    static double speedOver(AudioPlayer& player, std::chrono::milliseconds wall)
+    {
+        QElapsedTimer clock;
+        const double start = player.currentTime();
+        clock.start();
+        QTest::qWait(static_cast<int>(wall.count()));
+        return (player.currentTime() - start) / (static_cast<double>(clock.nsecsElapsed()) / 1e9);
+    }
+
+    FixtureFiles files;
+    EndRecorder recorder;
+};
+
+TEST_F(Mp3AudioPlayerTest, PlaysAtAboutRealTimeEvenWhileTheMainThreadIsBlocked)
+{
+    auto player = open(track(4.0));
+    ASSERT_TRUE(player);
+    EXPECT_DOUBLE_EQ(player->duration(), 4.0);
+    ASSERT_TRUE(player->prepareToPlay());
+    ASSERT_TRUE(player->play());
+    EXPECT_TRUE(player->isPlaying());
+    EXPECT_FALSE(player->isOnSilentClock());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player->currentTime() > 0.1; }, 5000));
+    const double speed = speedOver(*player, 1000ms);
+    EXPECT_GT(speed, 0.8);
+    EXPECT_LT(speed, 1.3);
+
+    const double before = player->currentTime();
+    std::this_thread::sleep_for(150ms);
+    EXPECT_GT(player->currentTime(), before + 0.1);
+    QTest::qWait(100);
+    EXPECT_EQ(player->underrunCount(), 0u);
+}
+
+TEST_F(Mp3AudioPlayerTest, ASeekReadsBackAtOncePlayingPausedAndStopped)
+{
+    auto player = open(track(4.0));
+    ASSERT_TRUE(player);
+    player->play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player->currentTime() > 0.05; }, 5000));
+    player->setCurrentTime(2.0);
+    EXPECT_NEAR(player->currentTime(), 2.0, mpegFrameSeconds);
+
+    player->pause();
+    EXPECT_FALSE(player->isPlaying());
+    player->setCurrentTime(1.0);
+    EXPECT_NEAR(player->currentTime(), 1.0, mpegFrameSeconds);
+    player->setCurrentTime(player->duration());
+    EXPECT_DOUBLE_EQ(player->currentTime(), player->duration());
+
+    player->stop();
+    player->setCurrentTime(3.0);
+    EXPECT_NEAR(player->currentTime(), 3.0, mpegFrameSeconds);
+    player->setCurrentTime(std::nan(""));
+    EXPECT_NEAR(player->currentTime(), 3.0, mpegFrameSeconds);
+    player->setCurrentTime(-1.0);
+    EXPECT_DOUBLE_EQ(player->currentTime(), 0.0);
+}
+
+TEST_F(Mp3AudioPlayerTest, PauseHoldsThePositionAndPlayResumesFromIt)
+{
+    auto player = open(track(4.0));
+    ASSERT_TRUE(player);
+    player->play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player->currentTime() > 0.2; }, 5000));
+    player->pause();
+    const double held = player->currentTime();
+    EXPECT_GT(held, 0.1);
+    QTest::qWait(300);
+    EXPECT_DOUBLE_EQ(player->currentTime(), held);
+    player->play();
+    QTest::qWait(300);
+    EXPECT_GT(player->currentTime(), held + 0.1);
+    EXPECT_LT(player->currentTime(), held + 0.6);
+}
+
+TEST_F(Mp3AudioPlayerTest, TheNaturalEndIsReportedOnceAndLeavesPositionZero)
+{
+    auto player = open(track(0.5));
+    ASSERT_TRUE(player);
+    QElapsedTimer clock;
+    clock.start();
+    player->play();
+    // The hand-over of the last frame comes first, while the tail still plays; the end when
+    // that is heard.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.handedOver.empty(); }, 5000));
+    EXPECT_TRUE(recorder.ends.empty());
+    EXPECT_TRUE(player->isPlaying());
+    EXPECT_GT(player->currentTime(), 0.1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.ends.empty(); }, 5000));
+    EXPECT_GE(clock.elapsed(), 480);
+    QTest::qWait(300);
+    ASSERT_EQ(recorder.handedOver.size(), 1u);
+    ASSERT_EQ(recorder.ends.size(), 1u);
+    EXPECT_EQ(recorder.ends[0], player.get());
+    EXPECT_EQ(recorder.positionsAtEnd[0], 0.0);
+    EXPECT_FALSE(recorder.playingAtEnd[0]);
+    EXPECT_FALSE(player->isPlaying());
+
+    // A finished player plays again from its start.
+    player->play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player->currentTime() > 0.0; }, 5000));
+    EXPECT_LT(player->currentTime(), 0.4);
+}
+
+TEST_F(Mp3AudioPlayerTest, AStoppedOrDestroyedPlayerReportsNoEnd)
+{
+    auto stopped = open(track(0.6, "stopped.mp3"));
+    auto destroyed = open(track(0.6, "destroyed.mp3"));
+    ASSERT_TRUE(stopped && destroyed);
+    stopped->play();
+    destroyed->play();
+    // Both hand their last frame over on the output's thread while the main thread handles no
+    // events; they are stopped before their tails are heard.
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while ((stopped->currentTime() < 0.45 || destroyed->currentTime() < 0.45) &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_GE(stopped->currentTime(), 0.45);
+
+    stopped->stop();
+    destroyed.reset();
+    QTest::qWait(500);
+    EXPECT_TRUE(recorder.ends.empty());
+    EXPECT_TRUE(recorder.handedOver.empty());
+    EXPECT_FALSE(stopped->isPlaying());
+}
+
+TEST_F(Mp3AudioPlayerTest, WithoutADevicePlaybackGoesOnSilentlyInRealTime)
+{
+    auto player = open(track(1.0), std::make_shared<SessionOutput>(nullptr));
+    ASSERT_TRUE(player);
+    player->play();
+    EXPECT_TRUE(player->isOnSilentClock());
+    const double speed = speedOver(*player, 500ms);
+    EXPECT_GT(speed, 0.8);
+    EXPECT_LT(speed, 1.3);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.ends.empty(); }, 5000));
+    EXPECT_EQ(recorder.ends.size(), 1u);
+}
+
+TEST_F(Mp3AudioPlayerTest, ALostDeviceIsReplacedByTheSilentClockMidTrack)
+{
+    LosableDevice* device = nullptr;
+    auto player = open(track(1.5), std::make_shared<SessionOutput>(
+                                       [&](const AudioFormat& format, AudioOutput::Client* client) {
+                                           device = new LosableDevice;
+                                           device->open(format, client);
+                                           return std::unique_ptr<AudioOutput>(device);
+                                       }));
+    ASSERT_TRUE(player);
+    player->play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player->currentTime() > 0.2; }, 5000));
+    ASSERT_TRUE(device);
+    EXPECT_FALSE(player->isOnSilentClock());
+    device->lose();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player->isOnSilentClock(); }, 2000));
+    EXPECT_TRUE(player->isPlaying());
+    const double speed = speedOver(*player, 400ms);
+    EXPECT_GT(speed, 0.8);
+    EXPECT_LT(speed, 1.3);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.ends.empty(); }, 5000));
+    EXPECT_EQ(recorder.ends.size(), 1u);
+}
+
+TEST_F(Mp3AudioPlayerTest, ALossToldOfADeviceAlreadyReplacedLeavesItsSuccessPlaying)
+{
+    std::vector<LosableDevice*> devices;
+    const auto output = std::make_shared<SessionOutput>(
+        [&](const AudioFormat& format, AudioOutput::Client* client) {
+            devices.push_back(new LosableDevice);
+            devices.back()->open(format, client);
+            return std::unique_ptr<AudioOutput>(devices.back());
+        });
+    auto first = open(track(2.0), output);
+    ASSERT_TRUE(first);
+    first->play();
+    ASSERT_EQ(devices.size(), 1u);
+    // The loss is told, and before the main thread hears of it, a track in another rate
+    // replaces the device.
+    devices[0]->lose();
+    auto second = open(files.writeMp3("48k.mp3", sineWave(440, 0.5, 48000, 2, 96000)), output);
+    ASSERT_TRUE(second);
+    first.reset();
+    second->play();
+    ASSERT_EQ(devices.size(), 2u);
+    QCoreApplication::processEvents(); // the loss is heard of
+    EXPECT_FALSE(second->isOnSilentClock());
+    EXPECT_EQ(output->device(), devices[1]);
+    EXPECT_GT(speedOver(*second, 300ms), 0.8);
+}
+
+} // namespace
+
+// What was read before the error plays; then the track ends as one that cannot be read, long
+// before its end, and nothing tells of a natural end.
+TEST_F(Mp3AudioPlayerTest, AReadErrorOrAFailedSeekEndsTheTrackAsUnreadable)
+{
+    recorder.endsSuccessfully = false;
+    for (const bool seeks : {true, false}) {
+        SCOPED_TRACE(seeks ? "seek" : "read");
+        recorder.ends.clear();
+        const QString path = track(30.0, seeks ? "seek.mp3" : "read.mp3");
+        auto player = open(path);
+        ASSERT_TRUE(player && player->play());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return player->currentTime() > 0.1; }, 5000));
+        failReadsOf(path);
+        if (seeks)
+            player->setCurrentTime(20.0);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.ends.empty(); }, 20000));
+        EXPECT_EQ(recorder.ends.size(), 1u);
+        EXPECT_TRUE(recorder.handedOver.empty());
+        EXPECT_FALSE(player->isPlaying());
+    }
+}

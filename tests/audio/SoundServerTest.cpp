@@ -1,0 +1,366 @@
+// Plays through a sound server of the test's own, which it ends and starts again by its PID, and
+// checks what the null sink's monitor heard.
+#include "support/SoundServer.h"
+#include "audio/Mp3AudioPlayer.h"
+#include "audio/PulseAudioOutput.h"
+#include "player/PlayerWindowController.h"
+#include "support/FixtureFiles.h"
+#include "support/MonitorRecorder.h"
+#include "support/RecordingAlertPresenter.h"
+#include "support/TrackLoading.h"
+
+#include <cmath>
+
+#include <QProcess>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int sinkRate = 44100;
+constexpr std::size_t windowFrames = sinkRate / 100; // 10 ms
+
+// A 440 Hz sine whose amplitude rises by 0.08 a second from 0.05, so that a level heard tells
+// the position it was played from.
+constexpr double rampStart = 0.05;
+constexpr double rampPerSecond = 0.08;
+
+Pcm ramp(double seconds)
+{
+    Pcm pcm;
+    const auto frames = static_cast<std::int64_t>(seconds * sinkRate);
+    for (std::int64_t frame = 0; frame < frames; ++frame) {
+        const double time = static_cast<double>(frame) / sinkRate;
+        const auto sample = static_cast<float>((rampStart + rampPerSecond * time) *
+                                               std::sin(2 * M_PI * 440 * time));
+        pcm.samples.insert(pcm.samples.end(), {sample, sample});
+    }
+    return pcm;
+}
+
+// Half a second of silence first: a sink mixes a new stream into audio that its monitor has
+// already passed on, so a recording misses the very start.
+Pcm afterLeadIn(const Pcm& signal)
+{
+    Pcm track = silence(signal.sampleRate, signal.channels, signal.sampleRate / 2);
+    track.samples.insert(track.samples.end(), signal.samples.begin(), signal.samples.end());
+    return track;
+}
+
+// The peak of the left channel in each 10 ms of a stereo recording.
+std::vector<float> windowPeaks(const std::vector<float>& stereo)
+{
+    std::vector<float> peaks;
+    for (std::size_t start = 0; start + 2 * windowFrames <= stereo.size();
+         start += 2 * windowFrames) {
+        float peak = 0.0f;
+        for (std::size_t i = start; i < start + 2 * windowFrames; i += 2)
+            peak = std::max(peak, std::abs(stereo[i]));
+        peaks.push_back(peak);
+    }
+    return peaks;
+}
+
+// The peak of the left channel in the 10 ms from `frame` of a stereo recording.
+double peakAt(const std::vector<float>& stereo, std::int64_t frame)
+{
+    const auto begin = stereo.begin() + 2 * frame;
+    return windowPeaks(std::vector<float>(begin, begin + 2 * windowFrames)).front();
+}
+
+// The first frame of a stereo recording above `level`, or -1.
+std::int64_t firstFrameAbove(const std::vector<float>& stereo, float level)
+{
+    const auto loud = std::find_if(stereo.begin(), stereo.end(),
+                                   [level](float sample) { return std::abs(sample) > level; });
+    return loud == stereo.end() ? -1 : (loud - stereo.begin()) / 2;
+}
+
+// The longest run of silent frames between the first and the last sound of a stereo recording.
+std::size_t longestSilence(const std::vector<float>& stereo)
+{
+    const auto loud = [](float sample) { return std::abs(sample) >= 0.001f; };
+    const auto first = std::find_if(stereo.begin(), stereo.end(), loud) - stereo.begin();
+    const auto end = stereo.rend() - std::find_if(stereo.rbegin(), stereo.rend(), loud);
+    std::size_t run = 0;
+    std::size_t longest = 0;
+    for (auto i = first / 2 * 2; i + 1 < end; i += 2) {
+        run = loud(stereo[i]) || loud(stereo[i + 1]) ? 0 : run + 1;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}
+
+double rmsOfLeft(const std::vector<float>& stereo, std::int64_t first, std::int64_t frames)
+{
+    double energy = 0.0;
+    for (std::int64_t frame = first; frame < first + frames; ++frame)
+        energy += stereo[static_cast<std::size_t>(2 * frame)] *
+                  stereo[static_cast<std::size_t>(2 * frame)];
+    return std::sqrt(energy / static_cast<double>(frames));
+}
+
+QString sinkInputs()
+{
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("sink-inputs")});
+    pactl.waitForFinished();
+    return QString::fromUtf8(pactl.readAllStandardOutput());
+}
+
+class SoundServerTest : public ::testing::Test
+{
+protected:
+    QUrl mp3(const char* name, const Pcm& pcm, const Mp3Options& options = {})
+    {
+        return QUrl::fromLocalFile(files.writeMp3(QString::fromUtf8(name), pcm, options));
+    }
+
+    // Plays the tracks to the end of the last one, and waits until the monitor has heard its
+    // tail and a tenth of a second of silence after it.
+    void playThrough(const QList<QUrl>& tracks, const MonitorRecorder& monitor)
+    {
+        ASSERT_TRUE(loadAndOpen(controller, tracks, 0, true));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                return controller.playlistIndex() == tracks.size() - 1 &&
+                       !controller.isTimerRunning();
+            },
+            15000));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                const std::vector<float> peaks = windowPeaks(monitor.recorded());
+                return peaks.size() > 10 && std::all_of(peaks.end() - 10, peaks.end(),
+                                                        [](float p) { return p < 1e-3f; });
+            },
+            5000));
+    }
+
+    // Plays the ramp for a second and a half while the server is away.
+    void playRampWithoutServer()
+    {
+        controller.setVolume(0.5f);
+        ASSERT_TRUE(loadAndOpen(controller, {mp3("ramp.mp3", ramp(12.0), tagged)}, 0, true));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return output->isOnSilentClock(); }, 5000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return controller.player()->currentTime() > 1.5; }, 5000));
+        EXPECT_TRUE(controller.player()->isPlaying());
+    }
+
+    // Once the server is back, the ramp sounds again within two seconds, from where the clock
+    // is, at the volume set, under its title.
+    void expectSoundBackWhereTheClockIs()
+    {
+        const double back = steadySeconds();
+        MonitorRecorder monitor;
+        std::vector<std::pair<double, double>> readings; // wall time, current time
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                readings.emplace_back(steadySeconds(), controller.player()->currentTime());
+                const std::vector<float> recording = monitor.recorded();
+                const std::int64_t first = firstFrameAbove(recording, 0.01f);
+                return first >= 0 &&
+                       recording.size() / 2 > static_cast<std::size_t>(first + 3 * sinkRate / 2);
+            },
+            8000));
+        const std::vector<float> recording = monitor.stop();
+        const std::int64_t first = firstFrameAbove(recording, 0.01f);
+        const double heardAt = monitor.heardAt(static_cast<std::size_t>(first));
+        std::printf("sound back %.3f s after the server\n", heardAt - back);
+        EXPECT_LT(heardAt - back, 2.0);
+        EXPECT_TRUE(dynamic_cast<const PulseAudioOutput*>(output->device()));
+
+        // The level tells the position played, once the gain is known from its rise over a
+        // second: the volume set. The clock read the same position then.
+        const std::int64_t probe = first + sinkRate / 20;
+        const double level = peakAt(recording, probe);
+        const double gain = (peakAt(recording, probe + sinkRate) - level) / rampPerSecond;
+        EXPECT_NEAR(gain, 0.5, 0.05);
+        const double playedFrom = (level / gain - rampStart) / rampPerSecond;
+        const double probeAt = monitor.heardAt(static_cast<std::size_t>(probe));
+        const auto after = std::find_if(readings.begin(), readings.end(), [&](const auto& reading) {
+            return reading.first >= probeAt;
+        });
+        ASSERT_TRUE(after != readings.end());
+        std::printf("played from %.2f s, the clock read %.2f s\n", playedFrom, after->second);
+        EXPECT_NEAR(playedFrom, after->second, 0.1);
+
+        const QString mixer = sinkInputs();
+        for (const char* property : {"application.name = \"Kassolin\"", "media.role = \"music\"",
+                                     "media.name = \"Rampe\""})
+            EXPECT_TRUE(mixer.contains(QString::fromUtf8(property))) << property;
+        EXPECT_TRUE(alerts.alerts.empty());
+    }
+
+    FixtureFiles files;
+    SoundServer server;
+    Mp3Options tagged{.id3v2Title = "Rampe"};
+    std::shared_ptr<SessionOutput> output = std::make_shared<SessionOutput>();
+    RecordingAlertPresenter alerts;
+    PlayerWindowController controller{Mp3AudioPlayer::factory(output), alerts};
+};
+
+TEST_F(SoundServerTest, TheEndOfATrackIsHeardWholeBeforeATrackInAnotherRate)
+{
+    ASSERT_TRUE(server.start());
+    MonitorRecorder monitor;
+    playThrough({mp3("first.mp3", afterLeadIn(sineWave(440, 0.6, 44100, 2, 44100))),
+                 mp3("second.mp3", sineWave(440, 0.25, 48000, 2, 48000))},
+                monitor);
+    const std::vector<float> recording = monitor.stop();
+    // In 10 ms windows: a second of each.
+    const std::vector<float> peaks = windowPeaks(recording);
+    const auto firstTrack = [](float peak) { return peak > 0.45f; };
+    const auto secondTrack = [](float peak) { return peak > 0.15f && peak < 0.35f; };
+    EXPECT_NEAR(std::count_if(peaks.begin(), peaks.end(), firstTrack), 100, 3);
+    EXPECT_NEAR(std::count_if(peaks.begin(), peaks.end(), secondTrack), 100, 3);
+    const std::size_t gap = longestSilence(recording);
+    std::printf("silence between the tracks: %.1f ms\n",
+                1000.0 * static_cast<double>(gap) / sinkRate);
+    EXPECT_LE(gap, sinkRate / 20u); // 50 ms
+}
+
+TEST_F(SoundServerTest, SoundComesBackWhereTheClockIsAfterTheServerRestarts)
+{
+    ASSERT_TRUE(server.start());
+    controller.setVolume(0.5f);
+    ASSERT_TRUE(loadAndOpen(controller, {mp3("ramp.mp3", ramp(12.0), tagged)}, 0, true));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.player()->currentTime() > 1.0; }, 5000));
+    EXPECT_FALSE(output->isOnSilentClock());
+    server.stop();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return output->isOnSilentClock(); }, 5000));
+    const double heldAt = controller.player()->currentTime();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.player()->currentTime() > heldAt + 0.5; },
+                                5000)); // the clock runs on
+
+    ASSERT_TRUE(server.start());
+    expectSoundBackWhereTheClockIs();
+}
+
+TEST_F(SoundServerTest, AServerThatStartsAfterThePlayerIsFoundWhileATrackPlays)
+{
+    playRampWithoutServer();
+    ASSERT_TRUE(server.start());
+    expectSoundBackWhereTheClockIs();
+}
+
+TEST_F(SoundServerTest, TheVolumeSetHoldsFromTheFirstSampleOfEveryTrack)
+{
+    ASSERT_TRUE(server.start());
+    controller.setVolume(0.5f);
+    const double expected = 0.8 * 0.5 / std::sqrt(2.0);
+    for (const char* name : {"first.mp3", "second.mp3"}) {
+        MonitorRecorder monitor;
+        playThrough({mp3(name, sineWave(440, 0.8, 44100, 2, 44100))}, monitor);
+        const std::vector<float> recording = monitor.stop();
+        const std::int64_t first = firstFrameAbove(recording, 0.05f);
+        ASSERT_GE(first, 0);
+        EXPECT_NEAR(rmsOfLeft(recording, first + 100, sinkRate / 10), expected, 0.02) << name;
+    }
+}
+
+TEST_F(SoundServerTest, TheNextTrackBecomesCurrentWhenItsFirstFrameIsHeard)
+{
+    ASSERT_TRUE(server.start());
+    MonitorRecorder monitor;
+    double changedAt = -1.0;
+    QObject::connect(&controller, &PlayerWindowController::stateChanged, [&] {
+        if (changedAt < 0.0 && controller.playlistIndex() == 1)
+            changedAt = steadySeconds();
+    });
+    playThrough({mp3("first.mp3", afterLeadIn(sineWave(440, 0.6, 44100, 2, 44100))),
+                 mp3("second.mp3", sineWave(440, 0.25, 44100, 2, 44100))},
+                monitor);
+    const std::vector<float> recording = monitor.stop();
+    const std::vector<float> peaks = windowPeaks(recording);
+    const auto lastOfFirst =
+        std::find_if(peaks.rbegin(), peaks.rend(), [](float peak) { return peak > 0.45f; }).base();
+    ASSERT_TRUE(lastOfFirst != peaks.end());
+    const double heardAt =
+        monitor.heardAt(static_cast<std::size_t>(lastOfFirst - peaks.begin()) * windowFrames);
+    std::printf("the second track became current %.1f ms after it was heard\n",
+                1000.0 * (changedAt - heardAt));
+    EXPECT_NEAR(changedAt, heardAt, 0.05);
+}
+
+TEST_F(SoundServerTest, ALoopEndingJustBeforeTheTracksEndJumpsBackEveryTime)
+{
+    ASSERT_TRUE(server.start());
+    // A sine at 0.3, its last 80 ms at 0.9; a next track at 0.1 that must not start.
+    Pcm looped = sineWave(440, 0.3, 44100, 2, 2 * 44100);
+    const Pcm loud = sineWave(440, 0.9, 44100, 2, 2 * 44100);
+    const std::size_t loudFrom = 2 * (2 * 44100 - 44100 * 8 / 100);
+    std::copy(loud.samples.begin() + static_cast<std::ptrdiff_t>(loudFrom), loud.samples.end(),
+              looped.samples.begin() + static_cast<std::ptrdiff_t>(loudFrom));
+    MonitorRecorder monitor;
+    ASSERT_TRUE(loadAndOpen(controller,
+                            {mp3("looped.mp3", afterLeadIn(looped)),
+                             mp3("next.mp3", sineWave(440, 0.1, 44100, 2, 44100))},
+                            0, true));
+    const auto reaches = [&](double time) {
+        return QTest::qWaitFor([&] { return controller.player()->currentTime() >= time; }, 5000);
+    };
+    ASSERT_TRUE(reaches(1.0));
+    controller.setLoopStartAtCurrentTime();
+    ASSERT_TRUE(reaches(2.3)); // 0.2 s before the end
+    controller.setLoopEndAtCurrentTime();
+    ASSERT_TRUE(controller.isLoopEnabled());
+    int jumps = 0;
+    QObject::connect(&controller, &PlayerWindowController::positionJumped, [&] { ++jumps; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return jumps >= 2; }, 8000));
+    ASSERT_TRUE(reaches(controller.loopStart() + 0.5));
+    const std::vector<float> peaks = windowPeaks(monitor.stop());
+    EXPECT_EQ(controller.playlistIndex(), 0);
+    const float loudest = *std::max_element(peaks.begin(), peaks.end());
+    std::printf("loudest heard: %.2f\n", loudest);
+    EXPECT_LT(loudest, 0.5f);
+    // Each pass from A to B is heard: the track played on and did not stop.
+    EXPECT_GT(std::count_if(peaks.begin(), peaks.end(), [](float peak) { return peak > 0.2f; }),
+              300);
+}
+
+// A seek, a pause, the resume and a stop each ramp over a few milliseconds: the wave heard never
+// jumps, as a cut would make it by up to its amplitude.
+TEST_F(SoundServerTest, SeeksPausesAndStopsRampInsteadOfCuttingTheWave)
+{
+    ASSERT_TRUE(server.start());
+    MonitorRecorder monitor;
+    const QUrl sine = mp3("sine.mp3", afterLeadIn(sineWave(440, 0.5, 44100, 2, 6 * 44100)));
+    ASSERT_TRUE(loadAndOpen(controller, {sine}, 0, true));
+    const auto reaches = [&](double time) {
+        return QTest::qWaitFor([&] { return controller.player()->currentTime() >= time; }, 5000);
+    };
+    const auto silentFor20ms = [&] {
+        return QTest::qWaitFor(
+            [&] {
+                const std::vector<float> peaks = windowPeaks(monitor.recorded());
+                return peaks.size() > 2 &&
+                       std::all_of(peaks.end() - 2, peaks.end(), [](float p) { return p < 1e-3f; });
+            },
+            5000);
+    };
+    ASSERT_TRUE(reaches(1.0));
+    controller.player()->setCurrentTime(3.0);
+    ASSERT_TRUE(reaches(3.3));
+    controller.pauseButtonPressed(nullptr);
+    ASSERT_TRUE(silentFor20ms());
+    const double pausedAt = controller.player()->currentTime();
+    controller.playButtonPressed(nullptr);
+    ASSERT_TRUE(reaches(pausedAt + 0.3));
+    controller.stopButtonPressed(nullptr);
+    ASSERT_TRUE(silentFor20ms());
+
+    const std::vector<float> recording = monitor.stop();
+    float jump = 0.0f;
+    for (std::size_t i = 2; i < recording.size(); i += 2)
+        jump = std::max(jump, std::abs(recording[i] - recording[i - 2]));
+    std::printf("largest step between samples: %.3f\n", jump);
+    EXPECT_LT(jump, 0.1f); // the sine's own steps reach 0.031
+    // Heard: half a second before the seek, 0.3 s after it, and 0.3 s after the resume.
+    const std::vector<float> peaks = windowPeaks(recording);
+    EXPECT_GT(std::count_if(peaks.begin(), peaks.end(), [](float peak) { return peak > 0.4f; }),
+              100);
+}
+
+} // namespace

@@ -1,0 +1,209 @@
+// Each test runs on a bus of its own (dbus-run-session), with real players and a second client.
+#include "desktop/MprisService.h"
+
+#include "audio/Mp3AudioPlayer.h"
+#include "support/AppHarness.h"
+#include "support/FixtureFiles.h"
+#include "support/TrackLoading.h"
+
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QMenuBar>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
+const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
+
+QVariant plain(const QVariant& value)
+{
+    if (!value.canConvert<QDBusArgument>())
+        return value;
+    return qdbus_cast<QVariantMap>(value.value<QDBusArgument>());
+}
+
+// What the client hears: each PropertiesChanged's changed properties, and each Seeked.
+class Heard final : public QObject
+{
+    Q_OBJECT
+
+public:
+    std::vector<QVariantMap> changes;
+    std::vector<qlonglong> seeks;
+
+public Q_SLOTS:
+    void propertiesChanged(const QString&, const QVariantMap& changed, const QStringList&)
+    {
+        changes.push_back(changed);
+    }
+    void seeked(qlonglong position) { seeks.push_back(position); }
+};
+
+class Mpris : public ::testing::Test
+{
+protected:
+    Mpris()
+    {
+        delegate.buildMenu(); // as the launch does
+        service.registerOn(QDBusConnection::sessionBus());
+        const QString path = MprisService::objectPath;
+        client.connect({}, path, propertiesInterface, QStringLiteral("PropertiesChanged"), &heard,
+                       SLOT(propertiesChanged(QString, QVariantMap, QStringList)));
+        client.connect({}, path, playerInterface, QStringLiteral("Seeked"), &heard,
+                       SLOT(seeked(qlonglong)));
+    }
+
+    QDBusMessage call(const QString& method, const QVariantList& arguments = {},
+                      const QString& interface = playerInterface)
+    {
+        QDBusMessage message = QDBusMessage::createMethodCall(
+            service.serviceName(), MprisService::objectPath, interface, method);
+        message.setArguments(arguments);
+        return client.call(message, QDBus::BlockWithGui);
+    }
+    QVariant property(const QString& name)
+    {
+        const QDBusMessage reply = call("Get", {playerInterface, name}, propertiesInterface);
+        return plain(reply.arguments().value(0).value<QDBusVariant>().variant());
+    }
+    // Waits generously: a loaded machine may be slow, and a pass does not wait at all.
+    static bool eventually(std::function<bool()> met) { return QTest::qWaitFor(met, 30000); }
+    bool announced(const QString& name, const QVariant& value)
+    {
+        return eventually([&] {
+            return std::ranges::any_of(heard.changes, [&](const QVariantMap& change) {
+                return change.contains(name) && plain(change.value(name)) == value;
+            });
+        });
+    }
+    PlayerWindowController& controller() { return *delegate.playerWindow(); }
+
+    FixtureFiles files;
+    RecordingAlertPresenter alerts;
+    ScriptedOpenPanel panel;
+    QTemporaryDir folder;
+    const QString preferences = folder.filePath("Kassolin.conf");
+    AppDelegate delegate{Mp3AudioPlayer::factory(), alerts, panel, [] {},
+                         std::make_unique<QSettings>(preferences, QSettings::IniFormat)};
+    MprisService service{delegate};
+    QDBusConnection client =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("client"));
+    Heard heard;
+    const QUrl fiveSeconds =
+        QUrl::fromLocalFile(files.writeMp3("five.mp3", sineWave(440, 0.5, 44100, 2, 220500)));
+};
+
+} // namespace
+
+TEST_F(Mpris, RegistersBothInterfacesUnderItsNameOrAnInstanceNameOnlyOnABus)
+{
+    EXPECT_EQ(service.serviceName(), "org.mpris.MediaPlayer2.kassolin");
+    const QString xml =
+        call("Introspect", {}, "org.freedesktop.DBus.Introspectable").arguments()[0].toString();
+    for (const char* interface : {"org.mpris.MediaPlayer2\"", "org.mpris.MediaPlayer2.Player\""})
+        EXPECT_TRUE(xml.contains(QStringLiteral("<interface name=\"") + interface)) << interface;
+
+    MprisService second(delegate);
+    EXPECT_TRUE(second.registerOn(
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("second"))));
+    EXPECT_EQ(second.serviceName(), QStringLiteral("org.mpris.MediaPlayer2.kassolin.instance%1")
+                                        .arg(QCoreApplication::applicationPid()));
+    EXPECT_FALSE(MprisService(delegate).registerOn(QDBusConnection(QStringLiteral("none"))));
+}
+
+TEST_F(Mpris, PlayPauseStartsAndPausesTheTrackAndAnnouncesTheStatus)
+{
+    ASSERT_TRUE(loadAndOpen(controller(), {fiveSeconds}, 0, false));
+    for (const char* status : {"Playing", "Paused"}) {
+        call("PlayPause");
+        EXPECT_TRUE(announced("PlaybackStatus", status)) << status;
+        EXPECT_TRUE(eventually([&] { return property("Position").toLongLong() > 0; }));
+    }
+}
+
+TEST_F(Mpris, NextAnnouncesTheNextTracksMetadataWithArtistAlbumAndCover)
+{
+    // Title, artist, album, the cover's bytes (a PNG's signature is all the tag writer reads).
+    const std::vector<std::array<std::string, 4>> tags{
+        {"Eins", "Erste Band", "Anfang", "\x89PNG\r\n\x1a\nrot"},
+        {"Zwei", "Zweite Band", "Ende", "\x89PNG\r\n\x1a\nblau"}};
+    QList<QUrl> urls;
+    for (const auto& [title, artist, album, cover] : tags) {
+        Mp3Options tagged{.artist = artist, .album = album, .id3v2Title = title};
+        tagged.frontCover = {cover.begin(), cover.end()};
+        urls << QUrl::fromLocalFile(files.writeMp3(QString::fromStdString(title + ".mp3"),
+                                                   silence(44100, 2, 44100), tagged));
+    }
+    ASSERT_TRUE(loadAndOpen(controller(), urls, 0, false));
+    for (std::size_t track = 0; track < tags.size(); ++track) {
+        if (track > 0)
+            call("Next");
+        const auto& [title, artist, album, cover] = tags[track];
+        ASSERT_TRUE(eventually(
+            [&] { return controller().trackTags().artist == QString::fromStdString(artist); }));
+        const QVariantMap metadata = property("Metadata").toMap();
+        EXPECT_TRUE(announced("Metadata", metadata)) << title;
+        EXPECT_EQ(metadata["xesam:artist"], QStringList{QString::fromStdString(artist)});
+        EXPECT_EQ(metadata["xesam:title"], QString::fromStdString(title));
+        EXPECT_EQ(metadata["xesam:album"], QString::fromStdString(album));
+        EXPECT_EQ(metadata["xesam:url"], urls[track].toString());
+        EXPECT_NEAR(metadata["mpris:length"].toLongLong(), 1000000, 30000);
+        QFile image(QUrl(metadata["mpris:artUrl"].toString()).toLocalFile());
+        EXPECT_TRUE(image.open(QIODevice::ReadOnly) && image.readAll() == cover.c_str()) << title;
+    }
+    EXPECT_TRUE(announced("CanGoNext", false));
+}
+
+TEST_F(Mpris, EveryJumpIsAnnouncedWithItsNewPositionAndAStaleTrackIsNotMoved)
+{
+    ASSERT_TRUE(loadAndOpen(controller(), {fiveSeconds}, 0, false));
+    const QVariant current = property("Metadata").toMap()["mpris:trackid"];
+    const QVariant stale = QVariant::fromValue(QDBusObjectPath("/org/kassolin/track/0"));
+    const auto scrub = [&](double seconds) { controller().seekToTime(seconds); };
+    // What is done, and the positions announced for it, in microseconds.
+    const std::vector<std::pair<std::function<void()>, std::vector<qlonglong>>> jumps{
+        {[&] {
+             call("SetPosition", {stale, 2000000LL}), call("SetPosition", {current, 1000000LL});
+         },
+         {1000000}},
+        {[&] { call("Seek", {500000LL}); }, {1500000}},
+        {[&] { call("Seek", {-9000000LL}); }, {0}},
+        {[&] { scrub(4.0); }, {4000000}},
+        {[&] { controller().previousButtonPressed(nullptr); }, {0}},
+        {[&] {
+             scrub(1.0), controller().setLoopStartAtCurrentTime();
+             scrub(2.0), controller().setLoopEndAtCurrentTime();
+             scrub(3.0); // past B: back to A at once
+         },
+         {1000000, 2000000, 3000000, 1000000}}};
+    for (const auto& [jump, positions] : jumps) {
+        heard.seeks.clear();
+        jump();
+        ASSERT_TRUE(eventually([&] { return heard.seeks.size() >= positions.size(); }));
+        EXPECT_EQ(heard.seeks, positions);
+        EXPECT_EQ(property("Position"), positions.back());
+    }
+}
+
+TEST_F(Mpris, ShuffleIsTheMenusOwnAndVolumeTheSoundOutputsBothWays)
+{
+    const auto items = controller().window()->menuBar()->findChildren<QAction*>();
+    const auto shuffleItem = std::ranges::find(items, QStringLiteral("Shuffle"), &QAction::text);
+    ASSERT_NE(shuffleItem, items.end());
+    ASSERT_TRUE(loadAndOpen(controller(), {fiveSeconds}, 0, false));
+    (*shuffleItem)->trigger();
+    EXPECT_TRUE(announced("Shuffle", true));
+    for (const auto& [name, value] : {std::pair("Shuffle", QVariant(false)), {"Volume", 0.25}})
+        call("Set", {playerInterface, name, QVariant::fromValue(QDBusVariant(value))},
+             propertiesInterface);
+    EXPECT_FALSE(controller().isShuffleEnabled() || (*shuffleItem)->isChecked());
+    EXPECT_EQ(QSettings(preferences, QSettings::IniFormat).value("ShuffleEnabled"), "false");
+    EXPECT_EQ(controller().player()->volume(), 0.25f);
+    EXPECT_TRUE(announced("Shuffle", false) && announced("Volume", 0.25));
+}
+
+#include "MprisServiceTest.moc"

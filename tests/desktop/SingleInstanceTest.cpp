@@ -1,0 +1,96 @@
+#include "desktop/SingleInstance.h"
+
+#include "support/AppHarness.h"
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// The running player is this process's delegate, in a runtime folder of its own per test.
+struct RunningPlayer
+{
+    RunningPlayer() : server(runtime.filePath("kassolin.socket"))
+    {
+        server.setOpenHandler([this](const QStringList& paths, const SingleInstance::Reply& reply) {
+            app.delegate.openFiles(paths, reply);
+        });
+    }
+
+    int runKassolin(const QStringList& arguments, const QString& folder)
+    {
+        QProcess kassolin;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_RUNTIME_DIR", runtime.path());
+        kassolin.setProcessEnvironment(environment);
+        kassolin.setWorkingDirectory(folder);
+        kassolin.start(KASSOLIN_PATH, arguments);
+        // A player that never exits is killed below and reads as -1.
+        (void)QTest::qWaitFor([&] { return kassolin.state() == QProcess::NotRunning; }, 60000);
+        kassolin.kill();
+        kassolin.waitForFinished();
+        return kassolin.exitStatus() == QProcess::NormalExit ? kassolin.exitCode() : -1;
+    }
+
+    QTemporaryDir runtime;
+    AppHarness app;
+    SingleInstance server;
+};
+
+} // namespace
+
+TEST(SingleInstance, SecondLaunchHandsItsFilesToTheRunningPlayerAndExitsWithTheAnswer)
+{
+    RunningPlayer player;
+    // A stale socket file, as a crashed player leaves it, is taken over; a live one never is.
+    sockaddr_un address{AF_UNIX, {}};
+    qstrncpy(address.sun_path, QFile::encodeName(player.runtime.filePath("kassolin.socket")),
+             sizeof address.sun_path);
+    const int stale = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(::bind(stale, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(stale);
+    ASSERT_EQ(player.server.start(), SingleInstance::Role::Primary);
+    EXPECT_EQ(SingleInstance(player.runtime.filePath("kassolin.socket")).start(),
+              SingleInstance::Role::Secondary);
+
+    const QTemporaryDir music;
+    EXPECT_EQ(player.runKassolin({"--open", "b.mp3", "sub/a.mp3", "notes.txt"}, music.path()), 0);
+    EXPECT_EQ(player.app.playlist(),
+              QStringList({music.filePath("b.mp3"), music.filePath("sub/a.mp3")}));
+    EXPECT_EQ(player.runKassolin({"--open", "notes.txt"}, music.path()), AppDelegate::replyFailure);
+}
+
+TEST(SingleInstance, BadSendersAreDroppedWithoutAnAnswerAndOpenNothing)
+{
+    RunningPlayer player;
+    player.server.setSenderTimeout(300ms);
+    ASSERT_EQ(player.server.start(), SingleInstance::Role::Primary);
+    const QByteArray valid = SingleInstance::encodeRequest({"/m/a.mp3"});
+    for (const QByteArray& bytes : {
+             SingleInstance::encodeRequest({QString(SingleInstance::maximumPayloadBytes, 'a')}),
+             valid.chopped(2),                                            // truncated, then silent
+             "KSO2" + valid.mid(4),                                       // not ours
+             SingleInstance::encodeRequest({"a.mp3"}),                    // a relative path
+             SingleInstance::encodeRequest({"/m/a.mp"}).chopped(1) + "3", // no NUL at the end
+             valid + "x",                                                 // bytes after the request
+             QByteArray(), // connects and says nothing
+         }) {
+        QLocalSocket sender;
+        sender.connectToServer(player.runtime.filePath("kassolin.socket"));
+        ASSERT_TRUE(sender.waitForConnected(5000));
+        sender.write(bytes);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return sender.state() == QLocalSocket::UnconnectedState; }, 10000));
+        EXPECT_TRUE(sender.readAll().isEmpty() && player.app.player().playlist().isEmpty())
+            << bytes.toStdString();
+    }
+}
