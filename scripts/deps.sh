@@ -29,16 +29,15 @@ kassolin_install_dependencies() {
     echo "Installing: ${missing[*]}"
     "${sudo[@]}" apt-get update
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
-        apt-get install -y --no-install-recommends "${KASSOLIN_PACKAGES[@]}"
+        apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
 # Builds the player and the analysis tool in Release, without the tests, into build/package
 # and makes the Debian package there. ccache is used where there is one.
 kassolin_build_package() {
     local top=$1 package="$1/build/package"
-    cmake -S "$top" -B "$package" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-        -DCMAKE_CXX_COMPILER_LAUNCHER="$(command -v ccache || true)"
-    cmake --build "$package" --parallel --target kassolin kassolin-analyze
+    (cd "$top" && cmake --preset package -DCMAKE_CXX_COMPILER_LAUNCHER="$(command -v ccache || true)" &&
+        cmake --build --preset package --parallel)
     rm -f "$package"/kassolin_*.deb
     (cd "$package" && cpack -G DEB >/dev/null)
 }
@@ -46,6 +45,5 @@ kassolin_build_package() {
 # Builds the player, the tools and the benchmark in Release into build/release.
 kassolin_build_release() {
     local top=$1
-    cmake -S "$top" -B "$top/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
-    cmake --build "$top/build/release" --parallel
+    (cd "$top" && cmake --preset release && cmake --build --preset release --parallel)
 }

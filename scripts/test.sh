@@ -7,11 +7,7 @@ source "$top/scripts/deps.sh"
 kassolin_install_dependencies
 
 build="$top/build/test"
-sanitizers="-fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recover=all -D_GLIBCXX_ASSERTIONS"
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON \
-    -DCMAKE_CXX_FLAGS="-O1 -fno-omit-frame-pointer $sanitizers" \
-    -DCMAKE_EXE_LINKER_FLAGS="$sanitizers" -DKASSOLIN_PACKAGE_DIR="$top/build/package"
-cmake --build "$build" --parallel
+(cd "$top" && cmake --preset test && cmake --build --preset test --parallel)
 # The Debian package comes from a build without sanitizers, whose runtimes it would depend on.
 kassolin_build_package "$top"
 
