@@ -175,7 +175,7 @@ template <typename Action> void MprisPlayerAdaptor::later(Action action)
 
 void MprisPlayerAdaptor::Play()
 {
-    later([](PlayerWindowController& controller) { controller.play(); });
+    later([](PlayerWindowController& controller) { controller.startPlayback(); });
 }
 
 void MprisPlayerAdaptor::Pause()

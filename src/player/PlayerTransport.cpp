@@ -18,7 +18,7 @@ constexpr double previousRestartsAfterSeconds = 3.0;
 
 void PlayerWindowController::playButtonPressed(QObject*)
 {
-    play();
+    startPlayback();
 }
 
 void PlayerWindowController::pauseButtonPressed(QObject*)
@@ -29,11 +29,6 @@ void PlayerWindowController::pauseButtonPressed(QObject*)
 void PlayerWindowController::vintagePlayPausePressed(QObject*)
 {
     togglePlayPause();
-}
-
-void PlayerWindowController::play()
-{
-    startPlayback();
 }
 
 void PlayerWindowController::pause()

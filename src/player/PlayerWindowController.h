@@ -71,11 +71,10 @@ public:
     void showError(const QString& message);
 
     // Transport: the operations that the keys, the menu, MPRIS and the media keys all use.
-    void play();
+    void startPlayback();
     void pause();
     void togglePlayPause();
     void stop();
-    void startPlayback();
     void stopPlaybackAndReset(bool rewind);
     void playNextTrack();
     void playPreviousTrack();
