@@ -7,6 +7,7 @@
 #include "views/SpectrumAnalyzerView.h"
 #include "views/WaveformView.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QCoreApplication>
@@ -70,14 +71,20 @@ TEST_F(PlayerTest, OnlyTheResultsOfTheCurrentLoadReachTheDisplaysEvenWhenStaleOn
         {QUrl::fromLocalFile(files.writeMp3("2.mp3", silence(44100, 2, 441000), second))}, 0,
         false);
     QCoreApplication::sendPostedEvents();
-    EXPECT_TRUE(controller.bassMeterFrames().empty() && controller.spectrumFrames().empty() &&
-                controller.waveformView()->leftPeaks().empty());
+    // Silence: 60 bass and 20 spectrum frames a second, at -60 dB and level 0. The second
+    // track's own results may already be in; nothing of the loud first one may be.
+    const BassMeterFrames secondBass(600, {-60.0f, -60.0f});
+    const SpectrumFrames secondSpectrum(200, emptySpectrumLevels());
+    const std::vector<float>& peaks = controller.waveformView()->leftPeaks();
+    EXPECT_TRUE(controller.bassMeterFrames().empty() || controller.bassMeterFrames() == secondBass);
+    EXPECT_TRUE(controller.spectrumFrames().empty() ||
+                controller.spectrumFrames() == secondSpectrum);
+    EXPECT_TRUE(std::all_of(peaks.begin(), peaks.end(), [](float peak) { return peak == 0; }));
     EXPECT_NE(controller.titleLabel()->text(), QStringLiteral("Erstes Stück"));
     finishJobs();
     EXPECT_EQ(controller.titleLabel()->text(), QStringLiteral("Grüße"));
-    // Silence: 60 bass and 20 spectrum frames a second, at -60 dB and level 0.
-    EXPECT_EQ(controller.bassMeterFrames(), BassMeterFrames(600, {-60.0f, -60.0f}));
-    EXPECT_EQ(controller.spectrumFrames(), SpectrumFrames(200, emptySpectrumLevels()));
+    EXPECT_EQ(controller.bassMeterFrames(), secondBass);
+    EXPECT_EQ(controller.spectrumFrames(), secondSpectrum);
 }
 
 TEST_F(PlayerTest, NothingRepaintsWhilePaused)
