@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 
 #include "player/PlayerWindowController.h"
+#include "ui/QueueWindowController.h"
 
 #include <algorithm>
 
@@ -50,6 +51,7 @@ AppDelegate::AppDelegate(AudioPlayer::Factory playerFactory, AlertPresenter& ale
     applyStandardAppearanceValue(standardAppearancePreference());
     m_playerWindow = std::make_unique<PlayerWindowController>(std::move(playerFactory), alerts);
     m_playerWindow->setApplicationDelegate(this);
+    m_playerWindow->setQueueWindowFactory(QueueWindowController::factory());
     m_playerWindow->window()->setAcceptDrops(true);
     // Qt's own rule counts dialogs and knows nothing of a running scan; ours is
     // applicationShouldTerminateAfterLastWindowClosed(), applied when a window closes.
@@ -105,6 +107,12 @@ void AppDelegate::openURLs(const QList<QUrl>& urls)
 {
     m_openedStartupFile = true;
     openURLsFromFinder(urls);
+}
+
+MprisRequests AppDelegate::desktopRequests()
+{
+    return {[this](const QList<QUrl>& files) { openURLs(files); },
+            [this](bool enabled) { setShuffleEnabled(enabled); }, [this] { quit(); }};
 }
 
 bool AppDelegate::openURLsFromFinder(const QList<QUrl>& urls,

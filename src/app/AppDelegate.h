@@ -2,6 +2,7 @@
 
 #include "app/FolderEnumerator.h"
 #include "audio/AudioPlayer.h"
+#include "desktop/MprisRequests.h"
 
 #include <atomic>
 #include <functional>
@@ -101,6 +102,8 @@ public:
     void setDesktopPrefersDark(bool prefersDark);
     // Ends the program, as the menu's quit item does.
     void quit() { m_terminate(); }
+    // What the desktop's controls ask of the application, done as the menus do it.
+    MprisRequests desktopRequests();
 
     // Selection to playlist. Both run on any thread and touch no state of the delegate; a
     // walk stops early once `cancelled` is set. `stat` is the folder walk's (FolderEnumerator).

@@ -1,7 +1,7 @@
 // The delegate's menu bar, the About box and the manual.
 #include "app/AppDelegate.h"
 
-#include "ui/AlertPresenter.h"
+#include "player/AlertPresenter.h"
 #include "player/PlayerWindowController.h"
 #include "views/TargetAction.h"
 

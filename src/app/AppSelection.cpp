@@ -8,9 +8,9 @@
 #include "app/AppDelegate.h"
 
 #include "app/FolderEnumerator.h"
-#include "ui/AlertPresenter.h"
-#include "ui/OpenPanelPresenter.h"
+#include "player/AlertPresenter.h"
 #include "player/PlayerWindowController.h"
+#include "ui/OpenPanelPresenter.h"
 
 #include <algorithm>
 

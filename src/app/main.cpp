@@ -5,13 +5,13 @@
 // kassolin --open FILE...   the desktop's open request: every argument after --open
 // kassolin --help | --version
 #include "app/AppDelegate.h"
-#include "ui/MessageBoxAlertPresenter.h"
 #include "audio/Mp3AudioPlayer.h"
 #include "desktop/MprisService.h"
-#include "ui/OpenPanelDialog.h"
 #include "desktop/SettingsPortal.h"
 #include "desktop/SingleInstance.h"
 #include "player/PlayerWindowController.h"
+#include "ui/MessageBoxAlertPresenter.h"
+#include "ui/OpenPanelDialog.h"
 
 #include <cstdio>
 #include <cstring>
@@ -155,7 +155,7 @@ int main(int argc, char** argv)
             });
     }
     // The desktop's media keys and controls; without a session bus the player runs without them.
-    MprisService mpris(delegate);
+    MprisService mpris(*delegate.playerWindow(), delegate.desktopRequests());
     mpris.registerOn(QDBusConnection::sessionBus());
     // The launch runs inside the event loop, so that ending the program from it works; the
     // open request of this launch comes before its end, as the desktop delivers it.

@@ -1,8 +1,6 @@
 #include "desktop/MprisPlayerAdaptor.h"
 
-#include "app/AppDelegate.h"
 #include "desktop/MprisService.h"
-#include "player/PlayerWindowController.h"
 
 #include <algorithm>
 #include <cmath>
@@ -29,12 +27,12 @@ qlonglong microseconds(double seconds)
 
 } // namespace
 
-MprisPlayerAdaptor::MprisPlayerAdaptor(QObject* object, AppDelegate& delegate)
-    : QDBusAbstractAdaptor(object), m_delegate(delegate), m_controller(*delegate.playerWindow())
+MprisPlayerAdaptor::MprisPlayerAdaptor(QObject* object, PlayerInterface& player,
+                                       const MprisRequests& requests)
+    : QDBusAbstractAdaptor(object), m_player(player), m_requests(requests)
 {
-    connect(&m_controller, &PlayerWindowController::stateChanged, this,
-            &MprisPlayerAdaptor::publishChanges);
-    connect(&m_controller, &PlayerWindowController::positionJumped, this,
+    connect(&m_player, &PlayerInterface::stateChanged, this, &MprisPlayerAdaptor::publishChanges);
+    connect(&m_player, &PlayerInterface::positionJumped, this,
             [this] { Q_EMIT Seeked(position()); });
 }
 
@@ -74,9 +72,9 @@ QVariantMap MprisPlayerAdaptor::changeableProperties() const
 
 QString MprisPlayerAdaptor::playbackStatus() const
 {
-    if (m_controller.player() && m_controller.player()->isPlaying())
+    if (m_player.isPlaying())
         return QStringLiteral("Playing");
-    return m_controller.isPaused() ? QStringLiteral("Paused") : QStringLiteral("Stopped");
+    return m_player.isPaused() ? QStringLiteral("Paused") : QStringLiteral("Stopped");
 }
 
 void MprisPlayerAdaptor::setRate(double rate)
@@ -88,33 +86,32 @@ void MprisPlayerAdaptor::setRate(double rate)
 
 bool MprisPlayerAdaptor::shuffle() const
 {
-    return m_controller.isShuffleEnabled();
+    return m_player.isShuffleEnabled();
 }
 
 void MprisPlayerAdaptor::setShuffle(bool enabled)
 {
-    m_delegate.setShuffleEnabled(enabled);
+    m_requests.setShuffleEnabled(enabled);
 }
 
 // Each load is a track of its own, also the same file loaded again: a position meant for an
 // earlier load is not applied to this one.
 QDBusObjectPath MprisPlayerAdaptor::trackId() const
 {
-    if (!m_controller.player())
+    if (!m_player.hasTrack())
         return QDBusObjectPath(QLatin1String(noTrack));
     return QDBusObjectPath(
-        QStringLiteral("/org/kassolin/track/%1").arg(m_controller.analysisGeneration()));
+        QStringLiteral("/org/kassolin/track/%1").arg(m_player.analysisGeneration()));
 }
 
 QVariantMap MprisPlayerAdaptor::metadata() const
 {
     QVariantMap metadata{{QStringLiteral("mpris:trackid"), QVariant::fromValue(trackId())}};
-    const AudioPlayer* player = m_controller.player();
-    if (!player)
+    if (!m_player.hasTrack())
         return metadata;
-    const TrackTags& tags = m_controller.trackTags();
-    const QUrl& file = m_controller.currentFile();
-    metadata.insert(QStringLiteral("mpris:length"), microseconds(player->duration()));
+    const TrackTags& tags = m_player.trackTags();
+    const QUrl& file = m_player.currentFile();
+    metadata.insert(QStringLiteral("mpris:length"), microseconds(m_player.duration()));
     metadata.insert(QStringLiteral("xesam:title"),
                     tags.title.isEmpty() ? QFileInfo(file.fileName()).completeBaseName()
                                          : tags.title);
@@ -130,102 +127,100 @@ QVariantMap MprisPlayerAdaptor::metadata() const
 
 double MprisPlayerAdaptor::volume() const
 {
-    return m_controller.volume();
+    return m_player.volume();
 }
 
 void MprisPlayerAdaptor::setVolume(double volume)
 {
     if (!std::isnan(volume))
-        m_controller.setVolume(static_cast<float>(std::min(std::max(volume, 0.0), 1.0)));
+        m_player.setVolume(static_cast<float>(std::min(std::max(volume, 0.0), 1.0)));
 }
 
 qlonglong MprisPlayerAdaptor::position() const
 {
-    return m_controller.player() ? microseconds(m_controller.player()->currentTime()) : 0;
+    return microseconds(m_player.currentTime());
 }
 
 bool MprisPlayerAdaptor::canGoNext() const
 {
-    const qint64 index = m_controller.playlistIndex();
-    return index >= 0 && index < m_controller.playlist().size() - 1;
+    return m_player.hasNextTrack();
 }
 
 // Previous always acts: it goes back a track, rewinds, or starts the first track again.
 bool MprisPlayerAdaptor::canGoPrevious() const
 {
-    return !m_controller.playlist().isEmpty();
+    return !m_player.isPlaylistEmpty();
 }
 
 bool MprisPlayerAdaptor::canPlay() const
 {
-    return m_controller.player() != nullptr;
+    return m_player.hasTrack();
 }
 
 bool MprisPlayerAdaptor::canSeek() const
 {
-    return m_controller.player() && m_controller.player()->duration() > 0.0;
+    return m_player.duration() > 0.0;
 }
 
 template <typename Action> void MprisPlayerAdaptor::later(Action action)
 {
-    // Dropped with this adaptor; the controller outlives it.
+    // Dropped with this adaptor; the player outlives it.
     QMetaObject::invokeMethod(
-        this, [controller = &m_controller, action] { action(*controller); }, Qt::QueuedConnection);
+        this, [player = &m_player, action] { action(*player); }, Qt::QueuedConnection);
 }
 
 void MprisPlayerAdaptor::Play()
 {
-    later([](PlayerWindowController& controller) { controller.startPlayback(); });
+    later([](PlayerInterface& player) { player.startPlayback(); });
 }
 
 void MprisPlayerAdaptor::Pause()
 {
-    later([](PlayerWindowController& controller) { controller.pause(); });
+    later([](PlayerInterface& player) { player.pause(); });
 }
 
 void MprisPlayerAdaptor::PlayPause()
 {
-    later([](PlayerWindowController& controller) { controller.togglePlayPause(); });
+    later([](PlayerInterface& player) { player.togglePlayPause(); });
 }
 
 void MprisPlayerAdaptor::Stop()
 {
-    later([](PlayerWindowController& controller) { controller.stop(); });
+    later([](PlayerInterface& player) { player.stop(); });
 }
 
 void MprisPlayerAdaptor::Next()
 {
-    later([](PlayerWindowController& controller) { controller.playNextTrack(); });
+    later([](PlayerInterface& player) { player.playNextTrack(); });
 }
 
 void MprisPlayerAdaptor::Previous()
 {
-    later([](PlayerWindowController& controller) { controller.playPreviousTrack(); });
+    later([](PlayerInterface& player) { player.playPreviousTrack(); });
 }
 
 void MprisPlayerAdaptor::Seek(qlonglong Offset)
 {
-    later([Offset](PlayerWindowController& controller) {
-        const AudioPlayer* player = controller.player();
-        if (!player || !(player->duration() > 0.0))
+    later([Offset](PlayerInterface& player) {
+        if (!(player.duration() > 0.0))
             return; // no seeking in a track of unknown length
-        const double target = player->currentTime() + static_cast<double>(Offset) / 1e6;
+        const double target = player.currentTime() + static_cast<double>(Offset) / 1e6;
         // Past the end is the next track, as the interface asks.
-        if (target >= player->duration())
-            controller.playNextTrack();
+        if (target >= player.duration())
+            player.playNextTrack();
         else
-            controller.seekToTime(std::max(target, 0.0));
+            player.seekToTime(std::max(target, 0.0));
     });
 }
 
 void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath& TrackId, qlonglong Position)
 {
     // Compared when it acts: a track change asked for before it comes first.
-    later([this, TrackId, Position](PlayerWindowController& controller) {
-        if (TrackId != trackId() || Position < 0 || !controller.player() ||
-            Position > microseconds(controller.player()->duration()))
+    later([this, TrackId, Position](PlayerInterface& player) {
+        if (TrackId != trackId() || Position < 0 || !player.hasTrack() ||
+            Position > microseconds(player.duration()))
             return;
-        controller.seekToTime(static_cast<double>(Position) / 1e6);
+        player.seekToTime(static_cast<double>(Position) / 1e6);
     });
 }
 
@@ -236,9 +231,6 @@ void MprisPlayerAdaptor::OpenUri(const QString& Uri)
     if (!url.isLocalFile() || !(url.host().isEmpty() || url.host() == QLatin1String("localhost")))
         return;
     QMetaObject::invokeMethod(
-        this,
-        [delegate = &m_delegate, file = QUrl::fromLocalFile(url.path())] {
-            delegate->openURLs({file});
-        },
+        this, [this, file = QUrl::fromLocalFile(url.path())] { m_requests.open({file}); },
         Qt::QueuedConnection);
 }

@@ -1,20 +1,20 @@
 #pragma once
 
+#include "desktop/MprisRequests.h"
+#include "player/PlayerInterface.h"
+
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
 #include <QDBusObjectPath>
 #include <QVariantMap>
 
-class AppDelegate;
-class PlayerWindowController;
-
 // The interface org.mpris.MediaPlayer2.Player of the player's object: the transport, the
 // position and what plays.
 //
-// Every method calls what the window's controls call, once the call has been answered: a
+// Every method calls the player's transport, once the call has been answered: a
 // track change may show an alert, whose event loop would otherwise keep the caller waiting.
 // Qt announces no change of a property, so publishChanges() compares the properties with those
-// last announced whenever the controller reports a change, and sends PropertiesChanged with
+// last announced whenever the player reports a change, and sends PropertiesChanged with
 // the ones that differ. Position is never announced: a jump is told by Seeked.
 class MprisPlayerAdaptor final : public QDBusAbstractAdaptor
 {
@@ -38,7 +38,7 @@ class MprisPlayerAdaptor final : public QDBusAbstractAdaptor
 public:
     static constexpr char noTrack[] = "/org/mpris/MediaPlayer2/TrackList/NoTrack";
 
-    MprisPlayerAdaptor(QObject* object, AppDelegate& delegate);
+    MprisPlayerAdaptor(QObject* object, PlayerInterface& player, const MprisRequests& requests);
 
     // Announcements go out on this connection from now on, compared with the properties now.
     void publishOn(const QDBusConnection& connection);
@@ -79,8 +79,8 @@ private:
     QDBusObjectPath trackId() const;
     template <typename Action> void later(Action action);
 
-    AppDelegate& m_delegate;
-    PlayerWindowController& m_controller;
+    PlayerInterface& m_player;
+    const MprisRequests& m_requests;
     QDBusConnection m_connection{QString()};
     QVariantMap m_published;
 };

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "desktop/MprisRequests.h"
+#include "player/PlayerInterface.h"
+
 #include <QDBusAbstractAdaptor>
 #include <QStringList>
-
-class AppDelegate;
 
 // The interface org.mpris.MediaPlayer2 of the player's object: who it is, what it opens, and
 // raising and quitting it. Its properties never change.
@@ -20,7 +21,7 @@ class MprisRootAdaptor final : public QDBusAbstractAdaptor
     Q_PROPERTY(QStringList SupportedMimeTypes READ supportedMimeTypes CONSTANT)
 
 public:
-    MprisRootAdaptor(QObject* object, AppDelegate& delegate);
+    MprisRootAdaptor(QObject* object, PlayerInterface& player, const MprisRequests& requests);
 
     QString identity() const { return QStringLiteral("Kassolin"); }
     QString desktopEntry() const { return QStringLiteral("kassolin"); }
@@ -35,5 +36,6 @@ public Q_SLOTS:
     void Quit();
 
 private:
-    AppDelegate& m_delegate;
+    PlayerInterface& m_player;
+    const MprisRequests& m_requests;
 };

@@ -5,10 +5,11 @@
 
 #include <QCoreApplication>
 
-MprisService::MprisService(AppDelegate& delegate, QObject* parent)
-    : QObject(parent), m_player(new MprisPlayerAdaptor(this, delegate))
+MprisService::MprisService(PlayerInterface& player, MprisRequests requests, QObject* parent)
+    : QObject(parent), m_requests(std::move(requests)),
+      m_player(new MprisPlayerAdaptor(this, player, m_requests))
 {
-    new MprisRootAdaptor(this, delegate);
+    new MprisRootAdaptor(this, player, m_requests);
 }
 
 MprisService::~MprisService()

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "desktop/MprisRequests.h"
+
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
 
-class AppDelegate;
 class MprisPlayerAdaptor;
+class PlayerInterface;
 
 // The player on the session bus under the names of the MPRIS interface, so that the desktop's
 // media keys and controls work it and show what plays: the object /org/mpris/MediaPlayer2
@@ -19,7 +21,7 @@ public:
     static constexpr char objectPath[] = "/org/mpris/MediaPlayer2";
     static constexpr char serviceBaseName[] = "org.mpris.MediaPlayer2.kassolin";
 
-    explicit MprisService(AppDelegate& delegate, QObject* parent = nullptr);
+    MprisService(PlayerInterface& player, MprisRequests requests, QObject* parent = nullptr);
     ~MprisService() override;
 
     // Registers the object and the name serviceBaseName, or, while another player holds that,
@@ -29,6 +31,7 @@ public:
     const QString& serviceName() const { return m_serviceName; }
 
 private:
+    MprisRequests m_requests;
     MprisPlayerAdaptor* m_player;
     QDBusConnection m_connection{QString()};
     QString m_serviceName;

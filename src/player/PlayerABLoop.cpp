@@ -4,8 +4,7 @@ void PlayerWindowController::setLoopStartAtCurrentTime()
 {
     if (!m_player)
         return;
-    m_loopStart = m_player->currentTime();
-    if (m_loopEnd > m_loopStart)
+    if (m_state.setLoopStart(m_player->currentTime()))
         enableLoop();
     updateTransportState();
 }
@@ -14,23 +13,19 @@ void PlayerWindowController::setLoopEndAtCurrentTime()
 {
     if (!m_player)
         return;
-    m_loopEnd = m_player->currentTime();
-    if (m_loopStart >= 0 && m_loopEnd > m_loopStart)
+    if (m_state.setLoopEnd(m_player->currentTime()))
         enableLoop();
     updateTransportState();
 }
 
 void PlayerWindowController::enableLoop()
 {
-    m_loopEnabled = true;
     discardNextPlayer(); // the loop jumps back before this track ends
 }
 
 void PlayerWindowController::clearLoopPoints()
 {
-    m_loopStart = -1.0;
-    m_loopEnd = -1.0;
-    m_loopEnabled = false;
+    m_state.clearLoop();
     updateTransportState();
 }
 

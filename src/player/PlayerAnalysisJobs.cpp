@@ -14,7 +14,7 @@
 #include "analysis/TrackTags.h"
 #include "analysis/TrackTitles.h"
 #include "analysis/WaveformPeaks.h"
-#include "ui/ElidedLabel.h"
+#include "views/ElidedLabel.h"
 #include "views/LEDMeterView.h"
 #include "views/SpectrumAnalyzerView.h"
 #include "views/WaveformView.h"

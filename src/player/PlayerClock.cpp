@@ -46,7 +46,8 @@ void PlayerWindowController::scheduleNextTick()
 {
     // A minimized window shows nothing, so the clock then wakes only every few ticks for the
     // end of the track; an armed loop keeps every tick, for a jump on time.
-    const std::int64_t step = m_window->isMinimized() && !m_loopEnabled ? ticksWhileMinimized : 1;
+    const std::int64_t step =
+        m_window->isMinimized() && !m_state.isLoopEnabled() ? ticksWhileMinimized : 1;
     const double elapsed = static_cast<double>(m_clockStarted.nsecsElapsed()) / 1e6;
     m_timer.start(advanceTickGrid(m_ticks, step, elapsed));
 }
@@ -90,9 +91,8 @@ bool PlayerWindowController::refreshPosition(bool mayJumpInLoop, bool showPositi
 
     // The jump is made that much ahead of B as the sound takes to ramp down, so that B is
     // where it is heard to turn.
-    if (mayJumpInLoop && m_loopEnabled && m_loopStart >= 0 && m_loopEnd > m_loopStart &&
-        time + m_player->cutDelay() >= m_loopEnd) {
-        m_player->setCurrentTime(m_loopStart);
+    if (mayJumpInLoop && m_state.loopJumpsAt(time + m_player->cutDelay())) {
+        m_player->setCurrentTime(m_state.loopStart());
         return true;
     }
     if (!m_player->isPlaying() && duration > 0.0 && time >= clampedDuration)

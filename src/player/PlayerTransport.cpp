@@ -1,8 +1,7 @@
 #include "player/PlayerWindowController.h"
 
 #include "analysis/TrackTitles.h"
-#include "ui/AlertPresenter.h"
-#include "ui/QueueWindowController.h"
+#include "player/AlertPresenter.h"
 #include "views/TapeDeckBackgroundView.h"
 #include "views/TargetAction.h"
 #include "views/TransportButton.h"
@@ -36,7 +35,7 @@ void PlayerWindowController::pause()
     if (!m_player || !m_player->isPlaying())
         return;
     m_player->pause();
-    m_paused = true;
+    m_state.setPaused(true);
     stopTimer();
     setReelsAnimating(false);
     updateTransportState();
@@ -56,7 +55,7 @@ void PlayerWindowController::startPlayback()
     if (!m_player)
         return;
     m_player->play();
-    m_paused = false;
+    m_state.setPaused(false);
     setReelsAnimating(true);
     startTimer();
     updateTransportState();
@@ -81,7 +80,7 @@ void PlayerWindowController::stopPlaybackAndReset(bool rewind)
         if (rewind)
             m_player->setCurrentTime(0.0);
     }
-    m_paused = false;
+    m_state.setPaused(false);
     stopTimer();
     setReelsAnimating(false);
     updateTransportState();
@@ -111,29 +110,19 @@ void PlayerWindowController::playlistButtonPressed(QObject*)
 
 void PlayerWindowController::playNextTrack()
 {
-    if (m_playlist.isEmpty())
+    if (playlist().isEmpty())
         return;
     if (m_nextPlayer)
         changeTrack(m_nextPlayerIndex);
-    else if (m_playlistIndex < m_playlist.size() - 1)
-        changeTrack(nextTrackIndex());
+    else if (m_state.hasEntryAfterCurrent())
+        changeTrack(m_state.nextIndex());
     else
         stopPlaybackAndReset(true);
 }
 
-qint64 PlayerWindowController::nextTrackIndex()
-{
-    const qint64 count = m_playlist.size();
-    if (!m_shuffleEnabled || count < 2)
-        return m_playlistIndex + 1;
-    // Forward only: uniformly one of the entries after the current one.
-    std::uniform_int_distribution<qint64> laterEntry(m_playlistIndex + 1, count - 1);
-    return laterEntry(m_shuffleRandom);
-}
-
 void PlayerWindowController::playPreviousTrack()
 {
-    if (m_playlist.isEmpty())
+    if (playlist().isEmpty())
         return;
     if (m_player && m_player->currentTime() > previousRestartsAfterSeconds) {
         m_player->setCurrentTime(0.0);
@@ -141,28 +130,28 @@ void PlayerWindowController::playPreviousTrack()
         updateTimeLabels();
         return;
     }
-    changeTrack(std::max<qint64>(m_playlistIndex - 1, 0));
+    changeTrack(m_state.previousIndex());
 }
 
 void PlayerWindowController::setShuffleEnabled(bool enabled)
 {
-    if (enabled != m_shuffleEnabled)
+    if (enabled != m_state.isShuffleEnabled())
         discardNextPlayer(); // chosen by the other rule
-    m_shuffleEnabled = enabled;
+    m_state.setShuffleEnabled(enabled);
     Q_EMIT stateChanged();
 }
 
 void PlayerWindowController::playPlaylistIndex(qint64 index)
 {
-    if (index >= 0 && index < m_playlist.size())
+    if (m_state.containsIndex(index))
         changeTrack(index);
 }
 
 void PlayerWindowController::changeTrack(qint64 index)
 {
     m_advancingTrack = true;
-    m_playlistIndex = index;
-    loadCurrentURL(m_playlist[index], true);
+    m_state.setPlaylistIndex(index);
+    loadCurrentURL(playlist()[index], true);
     m_advancingTrack = false;
 }
 
@@ -190,31 +179,26 @@ void PlayerWindowController::handlePlaybackFinished()
 {
     if (m_advancingTrack)
         return;
-    if (advancesAfterThisTrack())
+    if (m_state.hasEntryAfterCurrent())
         playNextTrack();
     else
         stopPlaybackAndReset(true);
-}
-
-bool PlayerWindowController::advancesAfterThisTrack() const
-{
-    return m_playlist.size() >= 2 && m_playlistIndex < m_playlist.size() - 1;
 }
 
 // A read error ended the track: it is skipped like an entry that cannot be opened.
 void PlayerWindowController::handleTrackThatCannotBeRead()
 {
     m_player.reset();
-    if (advancesAfterThisTrack())
-        changeTrack(m_playlistIndex + 1);
+    if (m_state.hasEntryAfterCurrent())
+        changeTrack(playlistIndex() + 1);
     else
         reportLoadFailure();
 }
 
 void PlayerWindowController::audioPlayerWillFinishPlaying(AudioPlayer* player)
 {
-    if (player == m_player.get() && m_nextPlayerIndex < 0 && !m_loopEnabled &&
-        advancesAfterThisTrack())
+    if (player == m_player.get() && m_nextPlayerIndex < 0 && !m_state.isLoopEnabled() &&
+        m_state.hasEntryAfterCurrent())
         startNextTrackBehindThisOne();
 }
 
@@ -223,8 +207,8 @@ void PlayerWindowController::audioPlayerWillFinishPlaying(AudioPlayer* player)
 // One that cannot be opened is left to the change at the end, which reports it.
 void PlayerWindowController::startNextTrackBehindThisOne()
 {
-    const qint64 index = nextTrackIndex();
-    const QUrl& url = m_playlist[index];
+    const qint64 index = m_state.nextIndex();
+    const QUrl& url = playlist()[index];
     if (!url.isLocalFile())
         return;
     m_nextPlayerIndex = index;
@@ -254,8 +238,8 @@ void PlayerWindowController::nextTrackOpened(TrackOpener::Opened opened, const A
 
 std::unique_ptr<AudioPlayer> PlayerWindowController::takeNextPlayer(const QUrl& url)
 {
-    if (!m_nextPlayer || m_nextPlayerIndex != m_playlistIndex ||
-        m_playlist.value(m_playlistIndex) != url)
+    if (!m_nextPlayer || m_nextPlayerIndex != playlistIndex() ||
+        playlist().value(playlistIndex()) != url)
         return nullptr;
     m_nextPlayerIndex = -1;
     return std::move(m_nextPlayer);
@@ -269,35 +253,40 @@ void PlayerWindowController::discardNextPlayer()
 
 void PlayerWindowController::showUpcomingTracks()
 {
-    const qint64 count = m_playlist.size();
-    if (count >= 2 && m_playlistIndex >= 0 && m_playlistIndex < count - 1) {
-        if (!m_queueWindow)
-            m_queueWindow = std::make_unique<QueueWindowController>(this);
-        m_queueWindow->reloadAndShow();
+    if (m_state.hasEntryAfterCurrent()) {
+        if (!m_queueWindow && m_queueWindowFactory)
+            m_queueWindow = m_queueWindowFactory(this);
+        if (m_queueWindow)
+            m_queueWindow->reloadAndShow();
         return;
     }
     m_alerts.runModal(
         {QStringLiteral("Warteschlange"), QStringLiteral("Keine weiteren Titel in der Liste.")});
 }
 
+void PlayerWindowController::setQueueWindowFactory(UpcomingTracksWindow::Factory factory)
+{
+    m_queueWindowFactory = std::move(factory);
+}
+
 std::vector<UpcomingTrackItem> PlayerWindowController::upcomingTrackItems() const
 {
     std::vector<UpcomingTrackItem> items;
-    const qint64 count = m_playlist.size();
-    if (count < 2 || m_playlistIndex < 0 || m_playlistIndex >= count - 1)
+    if (!m_state.hasEntryAfterCurrent())
         return items;
-    for (qint64 index = m_playlistIndex + 1; index < count; ++index)
-        items.push_back({index, fileTitleForURL(m_playlist[index])});
+    const QList<QUrl>& entries = playlist();
+    for (qint64 index = playlistIndex() + 1; index < entries.size(); ++index)
+        items.push_back({index, fileTitleForURL(entries[index])});
     return items;
 }
 
 void PlayerWindowController::updateTransportState()
 {
     m_playButton->setTransportActive(m_player && m_player->isPlaying());
-    m_pauseButton->setTransportActive(m_paused);
-    m_loopAButton->setTransportActive(m_loopStart >= 0);
-    m_loopBButton->setTransportActive(m_loopEnd >= 0);
-    m_loopClearButton->setTransportActive(m_loopEnabled);
+    m_pauseButton->setTransportActive(m_state.isPaused());
+    m_loopAButton->setTransportActive(m_state.hasLoopStart());
+    m_loopBButton->setTransportActive(m_state.hasLoopEnd());
+    m_loopClearButton->setTransportActive(m_state.isLoopEnabled());
     Q_EMIT stateChanged();
 }
 

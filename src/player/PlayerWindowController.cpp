@@ -3,9 +3,8 @@
 #include "analysis/BassMeterFrames.h"
 #include "analysis/SpectrumFrames.h"
 #include "analysis/TrackTitles.h"
-#include "ui/AlertPresenter.h"
-#include "ui/ElidedLabel.h"
-#include "ui/QueueWindowController.h"
+#include "player/AlertPresenter.h"
+#include "views/ElidedLabel.h"
 #include "views/MiniScrubberView.h"
 #include "views/SpectrumAnalyzerView.h"
 #include "views/TapeDeckBackgroundView.h"
@@ -32,9 +31,9 @@ constexpr int minimumAnalysisThreads = 4;
 
 PlayerWindowController::PlayerWindowController(AudioPlayer::Factory playerFactory,
                                                AlertPresenter& alerts, QObject* parent)
-    : QObject(parent), m_opener(std::make_unique<TrackOpener>(std::move(playerFactory))),
-      m_alerts(alerts), m_analysisGeneration(std::make_shared<std::atomic<std::uint64_t>>(0)),
-      m_shuffleRandom(QRandomGenerator::system()->generate64())
+    : PlayerInterface(parent), m_opener(std::make_unique<TrackOpener>(std::move(playerFactory))),
+      m_alerts(alerts), m_state(QRandomGenerator::system()->generate64()),
+      m_analysisGeneration(std::make_shared<std::atomic<std::uint64_t>>(0))
 {
     QThreadPool* pool = QThreadPool::globalInstance();
     pool->setMaxThreadCount(std::max(pool->maxThreadCount(), minimumAnalysisThreads));
@@ -77,6 +76,28 @@ void PlayerWindowController::showWindow()
     m_window->activateWindow();
 }
 
+void PlayerWindowController::raiseWindow()
+{
+    // A minimized window comes back too: showing it alone would leave it an icon.
+    m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
+    showWindow();
+}
+
+bool PlayerWindowController::isPlaying() const
+{
+    return m_player && m_player->isPlaying();
+}
+
+double PlayerWindowController::currentTime() const
+{
+    return m_player ? m_player->currentTime() : 0.0;
+}
+
+double PlayerWindowController::duration() const
+{
+    return m_player ? m_player->duration() : 0.0;
+}
+
 bool PlayerWindowController::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Expose && watched == m_window->windowHandle()) {
@@ -99,10 +120,8 @@ void PlayerWindowController::centreWindowFrame()
 
 void PlayerWindowController::loadFile(const QUrl& url, bool autoplay)
 {
-    if (!url.isEmpty()) {
-        m_playlist = {url};
-        m_playlistIndex = 0;
-    }
+    if (!url.isEmpty())
+        m_state.setPlaylist({url}, 0);
     loadCurrentURL(url, autoplay);
 }
 
@@ -110,9 +129,8 @@ void PlayerWindowController::loadPlaylist(const QList<QUrl>& urls, qint64 startI
 {
     if (urls.isEmpty())
         return;
-    m_playlist = urls;
-    m_playlistIndex = std::max<qint64>(std::min<qint64>(startIndex, urls.size() - 1), 0);
-    loadCurrentURL(m_playlist[m_playlistIndex], autoplay);
+    m_state.setPlaylist(urls, startIndex);
+    loadCurrentURL(playlist()[playlistIndex()], autoplay);
 }
 
 // The track opens off the main thread. An entry that cannot be opened is skipped for the next
@@ -139,10 +157,7 @@ std::unique_ptr<AudioPlayer> PlayerWindowController::leaveCurrentTrack(const QUr
 {
     m_currentFile = url;
     m_trackTags = {};
-    m_paused = false;
-    m_loopStart = -1.0;
-    m_loopEnd = -1.0;
-    m_loopEnabled = false;
+    m_state.enterTrack();
     ++*m_analysisGeneration;
     std::unique_ptr<AudioPlayer> started = takeNextPlayer(url);
     stopPlaybackAndReset(true);
@@ -157,12 +172,13 @@ QList<TrackOpener::Candidate> PlayerWindowController::candidatesFrom(const QUrl&
 {
     QList<TrackOpener::Candidate> candidates;
     if (url.isLocalFile())
-        candidates.append({m_playlistIndex, url.toLocalFile()});
+        candidates.append({playlistIndex(), url.toLocalFile()});
     if (!autoplay)
         return candidates;
-    for (qint64 index = m_playlistIndex + 1; index < m_playlist.size(); ++index) {
-        if (m_playlist[index].isLocalFile())
-            candidates.append({index, m_playlist[index].toLocalFile()});
+    const QList<QUrl>& entries = playlist();
+    for (qint64 index = playlistIndex() + 1; index < entries.size(); ++index) {
+        if (entries[index].isLocalFile())
+            candidates.append({index, entries[index].toLocalFile()});
     }
     return candidates;
 }
@@ -172,16 +188,16 @@ void PlayerWindowController::trackOpened(TrackOpener::Opened opened, bool autopl
 {
     if (!opened.opening) {
         // The last entry tried is the one reported.
-        if (autoplay && m_playlistIndex >= 0 && m_playlistIndex < m_playlist.size() - 1) {
-            m_playlistIndex = m_playlist.size() - 1;
-            m_currentFile = m_playlist[m_playlistIndex];
+        if (autoplay && m_state.hasEntryAfterCurrent()) {
+            m_state.setPlaylistIndex(playlist().size() - 1);
+            m_currentFile = playlist()[playlistIndex()];
         }
         reportLoadFailure();
         return;
     }
-    if (opened.index != m_playlistIndex) {
-        m_playlistIndex = opened.index;
-        m_currentFile = m_playlist[opened.index];
+    if (opened.index != playlistIndex()) {
+        m_state.setPlaylistIndex(opened.index);
+        m_currentFile = playlist()[opened.index];
         autoplay = true;
     }
     showTrack(opened.opening->player(), autoplay, generation);
@@ -257,7 +273,6 @@ void PlayerWindowController::setVolume(float volume)
         m_player->setVolume(m_volume);
     Q_EMIT stateChanged();
 }
-
 
 void PlayerWindowController::showError(const QString& message)
 {

@@ -5,13 +5,15 @@
 #include "analysis/TrackTags.h"
 #include "audio/AudioPlayer.h"
 #include "audio/AudioPlayerDelegate.h"
+#include "player/PlayerInterface.h"
+#include "player/PlayerState.h"
 #include "player/TrackOpener.h"
 #include "player/UpcomingTrackItem.h"
+#include "player/UpcomingTracksWindow.h"
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <random>
 #include <vector>
 
 #include <QElapsedTimer>
@@ -31,7 +33,6 @@ class QLabel;
 class QMainWindow;
 class QVBoxLayout;
 class QWidget;
-class QueueWindowController;
 class SpectrumAnalyzerView;
 class TapeDeckBackgroundView;
 class TapeDeckLayout;
@@ -49,7 +50,7 @@ class WaveformView;
 // The implementation is split by concern: loading and state here; transport, clock, loop, and
 // the analysis jobs with the display feed in the files named after them; the window's
 // construction and panel visibility in src/ui.
-class PlayerWindowController final : public QObject, private AudioPlayerDelegate
+class PlayerWindowController final : public PlayerInterface, private AudioPlayerDelegate
 {
     Q_OBJECT
 
@@ -71,23 +72,23 @@ public:
     void showError(const QString& message);
 
     // Transport: the operations that the keys, the menu, MPRIS and the media keys all use.
-    void startPlayback();
-    void pause();
-    void togglePlayPause();
-    void stop();
+    void startPlayback() override;
+    void pause() override;
+    void togglePlayPause() override;
+    void stop() override;
     void stopPlaybackAndReset(bool rewind);
-    void playNextTrack();
-    void playPreviousTrack();
+    void playNextTrack() override;
+    void playPreviousTrack() override;
     void playPlaylistIndex(qint64 index);
     void handlePlaybackFinished();
     void showUpcomingTracks();
     std::vector<UpcomingTrackItem> upcomingTrackItems() const;
     void updateTransportState();
     void setShuffleEnabled(bool enabled);
-    bool isShuffleEnabled() const { return m_shuffleEnabled; }
+    bool isShuffleEnabled() const override { return m_state.isShuffleEnabled(); }
     // 0 … 1, kept from track to track.
-    void setVolume(float volume);
-    float volume() const { return m_volume; }
+    void setVolume(float volume) override;
+    float volume() const override { return m_volume; }
 
     // Position clock
     void startTimer();
@@ -95,15 +96,15 @@ public:
     bool isTimerRunning() const { return m_timer.isActive(); }
     void updateTimeLabels();
     // Moves the position of the current track, as the scrubber does.
-    void seekToTime(double seconds);
+    void seekToTime(double seconds) override;
 
     // A-B loop
     void setLoopStartAtCurrentTime();
     void setLoopEndAtCurrentTime();
     void clearLoopPoints();
-    bool isLoopEnabled() const { return m_loopEnabled; }
-    double loopStart() const { return m_loopStart; }
-    double loopEnd() const { return m_loopEnd; }
+    bool isLoopEnabled() const { return m_state.isLoopEnabled(); }
+    double loopStart() const { return m_state.loopStart(); }
+    double loopEnd() const { return m_state.loopEnd(); }
 
     // Background analysis and display feed
     void analyzeTitleForURL(const QUrl& url, std::uint64_t generation);
@@ -141,16 +142,21 @@ public:
 
     // State
     AudioPlayer* player() const { return m_player.get(); }
-    const QList<QUrl>& playlist() const { return m_playlist; }
-    qint64 playlistIndex() const { return m_playlistIndex; }
-    const QUrl& currentFile() const { return m_currentFile; }
+    // The playlist, pause, shuffle and the loop, apart from the window.
+    const PlayerState& state() const { return m_state; }
+    const QList<QUrl>& playlist() const { return m_state.playlist(); }
+    qint64 playlistIndex() const { return m_state.playlistIndex(); }
+    const QUrl& currentFile() const override { return m_currentFile; }
     // Those of the current track once they are read; empty until then.
-    const TrackTags& trackTags() const { return m_trackTags; }
-    std::uint64_t analysisGeneration() const { return m_analysisGeneration->load(); }
-    bool isPaused() const { return m_paused; }
+    const TrackTags& trackTags() const override { return m_trackTags; }
+    std::uint64_t analysisGeneration() const override { return m_analysisGeneration->load(); }
+    bool isPaused() const override { return m_state.isPaused(); }
     // True while a track is being opened, off the main thread.
     bool isOpeningTrack() const { return m_opener->isOpening(); }
-    QueueWindowController* queueWindow() const { return m_queueWindow.get(); }
+    // The window of the upcoming tracks, made by `factory` when the playlist key first asks
+    // for it; none is made without a factory.
+    void setQueueWindowFactory(UpcomingTracksWindow::Factory factory);
+    UpcomingTracksWindow* queueWindow() const { return m_queueWindow.get(); }
 
     // Views
     TapeDeckBackgroundView* backgroundView() const { return m_backgroundView; }
@@ -189,24 +195,25 @@ public Q_SLOTS:
     void loopClearButtonPressed(QObject* sender);
     void scrubberValueChanged(QObject* sender);
 
-Q_SIGNALS:
-    // The play state, the track or what is known of it, shuffle or the volume changed; sent
-    // at least once for every change, and at times when nothing did.
-    void stateChanged();
-    // The position jumped: a scrub or seek, a loop jump, or a previous that rewinds.
-    void positionJumped();
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // For the desktop's controls, which see the player through its interface.
+    void raiseWindow() override;
+    bool isPlaying() const override;
+    bool hasTrack() const override { return m_player != nullptr; }
+    double currentTime() const override;
+    double duration() const override;
+    bool hasNextTrack() const override { return m_state.hasEntryAfterCurrent(); }
+    bool isPlaylistEmpty() const override { return m_state.playlist().isEmpty(); }
+
     void audioPlayerDidFinishPlaying(AudioPlayer* player, bool successfully) override;
     void audioPlayerWillFinishPlaying(AudioPlayer* player) override;
     void startNextTrackBehindThisOne();
     std::unique_ptr<AudioPlayer> takeNextPlayer(const QUrl& url);
     void discardNextPlayer();
     void enableLoop();
-    bool advancesAfterThisTrack() const;
     std::unique_ptr<AudioPlayer> leaveCurrentTrack(const QUrl& url);
     QList<TrackOpener::Candidate> candidatesFrom(const QUrl& url, bool autoplay) const;
     void trackOpened(TrackOpener::Opened opened, bool autoplay, std::uint64_t generation);
@@ -219,7 +226,6 @@ private:
     void startAnalyses(const QUrl& url, std::uint64_t generation);
     void reportLoadFailure();
     void changeTrack(qint64 index);
-    qint64 nextTrackIndex();
     void setReelsAnimating(bool animating);
     void tick();
     void refresh(bool showPosition);
@@ -265,7 +271,8 @@ private:
     QWidget* m_loopControlsRow = nullptr;
     // The vintage placements while they are in force; owned by the content view.
     QPointer<TapeDeckLayout> m_vintageConstraints;
-    std::unique_ptr<QueueWindowController> m_queueWindow;
+    UpcomingTracksWindow::Factory m_queueWindowFactory;
+    std::unique_ptr<UpcomingTracksWindow> m_queueWindow;
 
     std::unique_ptr<AudioPlayer> m_player;
     // The next entry's player, started behind the tail of the current one; it becomes current
@@ -278,20 +285,13 @@ private:
     std::int64_t m_ticks = 0;
     QUrl m_currentFile;
     TrackTags m_trackTags;
-    QList<QUrl> m_playlist;
-    qint64 m_playlistIndex = -1;
+    PlayerState m_state;
     SpectrumFrames m_spectrumFrames;
     double m_spectrumFrameDuration = 0.0;
     BassMeterFrames m_bassMeterFrames;
     double m_bassMeterFrameDuration = 0.0;
     // Shared with the background jobs, which may outlive a load but never the pool's drain.
     std::shared_ptr<std::atomic<std::uint64_t>> m_analysisGeneration;
-    bool m_paused = false;
-    bool m_shuffleEnabled = false;
     float m_volume = 1.0f;
-    std::mt19937_64 m_shuffleRandom;
-    double m_loopStart = -1.0;
-    double m_loopEnd = -1.0;
-    bool m_loopEnabled = false;
     bool m_advancingTrack = false;
 };

@@ -32,6 +32,13 @@ QueueWindowController::~QueueWindowController()
     delete m_window;
 }
 
+UpcomingTracksWindow::Factory QueueWindowController::factory()
+{
+    return [](PlayerWindowController* controller) {
+        return std::make_unique<QueueWindowController>(controller);
+    };
+}
+
 void QueueWindowController::buildInterface()
 {
     m_tableView = new QListWidget(m_window);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/UpcomingTrackItem.h"
+#include "player/UpcomingTracksWindow.h"
 
 #include <vector>
 
@@ -17,7 +18,7 @@ class QWidget;
 // window is shown. Choosing one, by click or with the arrow keys, closes the window and plays
 // it. The window belongs to the player window (a transient window of it), so the window
 // manager keeps it with the player; the player controller is held weakly.
-class QueueWindowController final : public QObject
+class QueueWindowController final : public QObject, public UpcomingTracksWindow
 {
     Q_OBJECT
 
@@ -25,11 +26,14 @@ public:
     explicit QueueWindowController(PlayerWindowController* playerController);
     ~QueueWindowController() override;
 
-    QWidget* window() const { return m_window; }
+    // Makes the queue window for a controller.
+    static Factory factory();
+
+    QWidget* window() const override { return m_window; }
     QListWidget* tableView() const { return m_tableView; }
     const std::vector<UpcomingTrackItem>& items() const { return m_items; }
 
-    void reloadAndShow();
+    void reloadAndShow() override;
 
     // Where the queue window's frame goes: centred under the player window's frame, its top
     // edge 8 points below the player's bottom edge.

@@ -89,7 +89,7 @@ protected:
     const QString preferences = folder.filePath("Kassolin.conf");
     AppDelegate delegate{Mp3AudioPlayer::factory(), alerts, panel, [] {},
                          std::make_unique<QSettings>(preferences, QSettings::IniFormat)};
-    MprisService service{delegate};
+    MprisService service{*delegate.playerWindow(), delegate.desktopRequests()};
     QDBusConnection client =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("client"));
     Heard heard;
@@ -107,12 +107,13 @@ TEST_F(Mpris, RegistersBothInterfacesUnderItsNameOrAnInstanceNameOnlyOnABus)
     for (const char* interface : {"org.mpris.MediaPlayer2\"", "org.mpris.MediaPlayer2.Player\""})
         EXPECT_TRUE(xml.contains(QStringLiteral("<interface name=\"") + interface)) << interface;
 
-    MprisService second(delegate);
+    MprisService second(*delegate.playerWindow(), delegate.desktopRequests());
     EXPECT_TRUE(second.registerOn(
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("second"))));
     EXPECT_EQ(second.serviceName(), QStringLiteral("org.mpris.MediaPlayer2.kassolin.instance%1")
                                         .arg(QCoreApplication::applicationPid()));
-    EXPECT_FALSE(MprisService(delegate).registerOn(QDBusConnection(QStringLiteral("none"))));
+    EXPECT_FALSE(MprisService(*delegate.playerWindow(), delegate.desktopRequests())
+                     .registerOn(QDBusConnection(QStringLiteral("none"))));
 }
 
 TEST_F(Mpris, PlayPauseStartsAndPausesTheTrackAndAnnouncesTheStatus)

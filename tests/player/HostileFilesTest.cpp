@@ -5,7 +5,7 @@
 #include "support/FixtureFiles.h"
 #include "support/RecordingAlertPresenter.h"
 #include "support/TrackLoading.h"
-#include "ui/ElidedLabel.h"
+#include "views/ElidedLabel.h"
 
 #include <functional>
 

@@ -2,7 +2,7 @@
 
 #include "support/FixtureFiles.h"
 #include "support/PaintCount.h"
-#include "ui/ElidedLabel.h"
+#include "views/ElidedLabel.h"
 #include "views/LEDMeterView.h"
 #include "views/SpectrumAnalyzerView.h"
 #include "views/WaveformView.h"

@@ -1,7 +1,7 @@
 #include "player/PlayerTestFixture.h"
 
-#include "ui/AlertPresenter.h"
-#include "ui/ElidedLabel.h"
+#include "player/AlertPresenter.h"
+#include "views/ElidedLabel.h"
 
 #include <tuple>
 

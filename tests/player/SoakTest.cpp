@@ -1,13 +1,13 @@
 #include "player/PlayerWindowController.h"
 
 #include "analysis/TrackTitles.h"
-#include "corpus/FileAnalyses.h"
 #include "audio/Mp3AudioPlayer.h"
 #include "audio/Mp3Decoder.h"
+#include "corpus/FileAnalyses.h"
 #include "support/FixtureFiles.h"
 #include "support/RecordingAlertPresenter.h"
 #include "support/TrackLoading.h"
-#include "ui/ElidedLabel.h"
+#include "views/ElidedLabel.h"
 #include "views/MiniScrubberView.h"
 #include "views/WaveformView.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/AlertPresenter.h"
+#include "player/AlertPresenter.h"
 
 #include <functional>
 #include <vector>

@@ -19,8 +19,9 @@ protected:
         controller.showWindow();
         if (!QTest::qWaitForWindowExposed(controller.window())) // placed once it is on screen
             return nullptr;
+        controller.setQueueWindowFactory(QueueWindowController::factory());
         controller.playlistButtonPressed(nullptr);
-        return controller.queueWindow();
+        return dynamic_cast<QueueWindowController*>(controller.queueWindow());
     }
 };
 

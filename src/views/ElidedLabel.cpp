@@ -1,4 +1,4 @@
-#include "ui/ElidedLabel.h"
+#include "views/ElidedLabel.h"
 
 #include <cmath>
 

@@ -1,9 +1,9 @@
 #include "player/PlayerTestFixture.h"
 
-#include <QTest>
 #include "support/WidgetRendering.h"
-#include "ui/TapeDeckLayout.h"
 #include "views/TapeDeckBackgroundView.h"
+#include "views/TapeDeckLayout.h"
+#include <QTest>
 
 #include <algorithm>
 

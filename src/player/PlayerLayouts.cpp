@@ -2,11 +2,11 @@
 // colours, the rows each shows, where the title, times and displays sit, and the window size.
 #include "player/PlayerWindowController.h"
 
-#include "ui/ElidedLabel.h"
-#include "ui/TapeDeckLayout.h"
+#include "views/ElidedLabel.h"
 #include "views/LEDMeterView.h"
 #include "views/SpectrumAnalyzerView.h"
 #include "views/TapeDeckBackgroundView.h"
+#include "views/TapeDeckLayout.h"
 #include "views/TransportButton.h"
 #include "views/WaveformView.h"
 

@@ -1,4 +1,4 @@
-#include "ui/TapeDeckLayout.h"
+#include "views/TapeDeckLayout.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "player/PlayerTestFixture.h"
 
-#include "ui/ElidedLabel.h"
+#include "views/ElidedLabel.h"
 
 #include <QMainWindow>
 #include <QTest>

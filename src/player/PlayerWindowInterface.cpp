@@ -1,7 +1,7 @@
 // The player window's construction in the standard look: one column of rows.
 #include "player/PlayerWindowController.h"
 
-#include "ui/ElidedLabel.h"
+#include "views/ElidedLabel.h"
 #include "views/LEDMeterView.h"
 #include "views/MiniScrubberView.h"
 #include "views/SpectrumAnalyzerView.h"
