@@ -47,9 +47,10 @@ class WaveformView;
 // the value of their load, stop decoding once it has moved on, and their results are applied
 // on the main thread only while it is still current.
 //
-// The implementation is split by concern: loading and state here; transport, clock, loop, and
-// the analysis jobs with the display feed in the files named after them; the window's
-// construction and panel visibility in src/ui.
+// The playlist, pause, shuffle and the loop are a PlayerState, which knows no window. The
+// implementation is split by concern: loading here; transport, clock, loop, the analysis jobs
+// with the display feed, the window's construction, its two layouts and the panels' visibility
+// in the files named after them.
 class PlayerWindowController final : public PlayerInterface, private AudioPlayerDelegate
 {
     Q_OBJECT
@@ -68,22 +69,17 @@ public:
     // Loading
     void loadFile(const QUrl& url, bool autoplay = false);
     void loadPlaylist(const QList<QUrl>& urls, qint64 startIndex, bool autoplay);
-    void loadCurrentURL(const QUrl& url, bool autoplay);
-    void showError(const QString& message);
 
     // Transport: the operations that the keys, the menu, MPRIS and the media keys all use.
     void startPlayback() override;
     void pause() override;
     void togglePlayPause() override;
     void stop() override;
-    void stopPlaybackAndReset(bool rewind);
     void playNextTrack() override;
     void playPreviousTrack() override;
     void playPlaylistIndex(qint64 index);
-    void handlePlaybackFinished();
     void showUpcomingTracks();
     std::vector<UpcomingTrackItem> upcomingTrackItems() const;
-    void updateTransportState();
     void setShuffleEnabled(bool enabled);
     bool isShuffleEnabled() const override { return m_state.isShuffleEnabled(); }
     // 0 … 1, kept from track to track.
@@ -91,8 +87,6 @@ public:
     float volume() const override { return m_volume; }
 
     // Position clock
-    void startTimer();
-    void stopTimer();
     bool isTimerRunning() const { return m_timer.isActive(); }
     void updateTimeLabels();
     // Moves the position of the current track, as the scrubber does.
@@ -107,13 +101,6 @@ public:
     double loopEnd() const { return m_state.loopEnd(); }
 
     // Background analysis and display feed
-    void analyzeTitleForURL(const QUrl& url, std::uint64_t generation);
-    void analyzeWaveformForURL(const QUrl& url, double duration, std::uint64_t generation);
-    void analyzeBassMeterForURL(const QUrl& url, double frameDuration, std::uint64_t generation);
-    void analyzeSpectrumForURL(const QUrl& url, double frameDuration, std::uint64_t generation);
-    bool isAnalysisGenerationCurrent(std::uint64_t generation) const;
-    void updateMeters();
-    void updateSpectrumForTime(double time);
     void setBassMeterFrames(BassMeterFrames frames);
     void setSpectrumFrames(SpectrumFrames frames);
     const BassMeterFrames& bassMeterFrames() const { return m_bassMeterFrames; }
@@ -137,8 +124,6 @@ public:
     // The two looks: the standard column and the vintage tape deck
     void setVintageDesignEnabled(bool enabled);
     bool isVintageDesignEnabled() const;
-    void applyVintageLayout();
-    void applyStandardLayout();
 
     // State
     AudioPlayer* player() const { return m_player.get(); }
@@ -199,6 +184,24 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The steps behind the operations above.
+    void loadCurrentURL(const QUrl& url, bool autoplay);
+    void showError(const QString& message);
+    void stopPlaybackAndReset(bool rewind);
+    void handlePlaybackFinished();
+    void updateTransportState();
+    void startTimer();
+    void stopTimer();
+    void analyzeTitleForURL(const QUrl& url, std::uint64_t generation);
+    void analyzeWaveformForURL(const QUrl& url, double duration, std::uint64_t generation);
+    void analyzeBassMeterForURL(const QUrl& url, double frameDuration, std::uint64_t generation);
+    void analyzeSpectrumForURL(const QUrl& url, double frameDuration, std::uint64_t generation);
+    bool isAnalysisGenerationCurrent(std::uint64_t generation) const;
+    void updateMeters();
+    void updateSpectrumForTime(double time);
+    void applyVintageLayout();
+    void applyStandardLayout();
+
     // For the desktop's controls, which see the player through its interface.
     void raiseWindow() override;
     bool isPlaying() const override;
