@@ -58,3 +58,9 @@ std::vector<SpectrumBand> spectrumBands(std::uint64_t blockLength, std::uint64_t
     }
     return result;
 }
+
+double SpectrumBand::level(double averageMagnitude) const
+{
+    const double weighted = 88.0 * averageMagnitude * static_cast<double>(bassWeight) * trebleTilt;
+    return std::clamp(std::log10(1.0 + weighted), 0.0, 1.0);
+}

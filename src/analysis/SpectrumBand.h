@@ -16,6 +16,10 @@ struct SpectrumBand
     float bassWeight = 1.0f;
     // Treble tilt: 1 for the lowest band up to 1.42 for the highest.
     double trebleTilt = 1.0;
+
+    // The level 0 … 1 of the average magnitude of the probed bins, weighted and mapped
+    // logarithmically.
+    double level(double averageMagnitude) const;
 };
 
 // `bandCount` bands spaced logarithmically from 70 Hz to min(16000 Hz, half the rate), for a

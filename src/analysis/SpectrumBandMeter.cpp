@@ -87,11 +87,8 @@ std::vector<double> SpectrumBandMeter::measure(const float* block)
     std::vector<double> levels(m_bands.size());
     for (std::size_t i = 0; i < m_bands.size(); ++i) {
         const std::array<std::size_t, 3>& rows = m_probeRows[i];
-        const double average =
-            (m_magnitudes[rows[0]] + m_magnitudes[rows[1]] + m_magnitudes[rows[2]]) / 3.0;
-        const double weighted =
-            88.0 * average * static_cast<double>(m_bands[i].bassWeight) * m_bands[i].trebleTilt;
-        levels[i] = std::clamp(std::log10(1.0 + weighted), 0.0, 1.0);
+        levels[i] = m_bands[i].level(
+            (m_magnitudes[rows[0]] + m_magnitudes[rows[1]] + m_magnitudes[rows[2]]) / 3.0);
     }
     return levels;
 }

@@ -13,7 +13,7 @@ BassMeterFrames framesOf(const Pcm& pcm)
     return bassMeterFramesForSource(source, 1.0 / 60.0, currentGeneration());
 }
 
-TEST(BassMeterFrames, FullScaleTonesAndDcReadTheFilteredPeakOfEveryFrameOnEachSide)
+TEST(BassMeterFramesTest, FullScaleTonesAndDcReadTheFilteredPeakOfEveryFrameOnEachSide)
 {
     // Hz (0 for DC at 0.5), the first frame and every later one in dB. The right side, at a
     // quarter of the level, must read 12 dB lower through a filter of its own.
@@ -38,7 +38,7 @@ TEST(BassMeterFrames, FullScaleTonesAndDcReadTheFilteredPeakOfEveryFrameOnEachSi
         EXPECT_EQ(decibelsForAmplitude(amplitude), -60.0f) << amplitude;
 }
 
-TEST(BassMeterFrames, TheCutoffStaysAt180HzAtEveryRate)
+TEST(BassMeterFramesTest, TheCutoffStaysAt180HzAtEveryRate)
 {
     // At its cutoff a one-pole low-pass passes a sine 3 dB down, −1 dB on the meter (−1.3 dB
     // at 8000 Hz). A filter made for 44100 Hz would read −13 dB at 8000 Hz, +1.1 dB at 96000 Hz.

@@ -39,7 +39,7 @@ struct TrackAnalyses
     SpectrumFrames spectrum;
 };
 
-TEST(SampleReader, ReadsSamplesThatAreNotFiniteAsZeroAndFillsInTheFormat)
+TEST(SampleReaderTest, ReadsSamplesThatAreNotFiniteAsZeroAndFillsInTheFormat)
 {
     // A rate or channel count that is not positive stands for 44100 Hz or 2 channels.
     PcmSampleSource source({0.25f, std::nanf(""), -HUGE_VALF, 1.5f, HUGE_VALF, -0.75f}, {0, -1}, 1);
@@ -54,7 +54,7 @@ TEST(SampleReader, ReadsSamplesThatAreNotFiniteAsZeroAndFillsInTheFormat)
     EXPECT_EQ(samples, (std::vector<float>{0.25f, 0.0f, 0.0f, 1.5f, 0.0f, -0.75f}));
 }
 
-TEST(Analyses, GiveTheSameResultsForAnySplitIntoBuffers)
+TEST(SampleReaderTest, GiveTheSameResultsForAnySplitIntoBuffers)
 {
     // One sample, three, odd sizes, a first buffer ending inside a frame, the decoder's size.
     const std::vector<std::size_t> splits[] = {{1}, {3}, {1151, 7, 4095}, {5, 2304}, {2304}};
@@ -74,7 +74,7 @@ TEST(Analyses, GiveTheSameResultsForAnySplitIntoBuffers)
     }
 }
 
-TEST(Analyses, KeepWhatWasReadBeforeTheGenerationChangedWithoutAPartialFrame)
+TEST(SampleReaderTest, KeepWhatWasReadBeforeTheGenerationChangedWithoutAPartialFrame)
 {
     // The change comes as the third buffer is decoded: 6000 samples count, and not even the
     // next buffer is decoded.
@@ -95,7 +95,7 @@ TEST(Analyses, KeepWhatWasReadBeforeTheGenerationChangedWithoutAPartialFrame)
     EXPECT_EQ(superseded.spectrum, SpectrumFrames(read.spectrum.begin(), read.spectrum.end() - 1));
 }
 
-TEST(Analyses, GiveTheirEmptyResultsWithoutOpeningTheTrackForAStaleGenerationOrNoWork)
+TEST(SampleReaderTest, GiveTheirEmptyResultsWithoutOpeningTheTrackForAStaleGenerationOrNoWork)
 {
     PcmSampleSource source(sineWave(50, 1.0, 44100, 2, 4410));
     const auto counter = std::make_shared<AnalysisGeneration::Counter>(7);

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(TrackTitles, AreTheTagTitleOrElseTheFileNameWithoutItsLastExtensionShortened)
+TEST(TrackTitlesTest, AreTheTagTitleOrElseTheFileNameWithoutItsLastExtensionShortened)
 {
     // A file that cannot be read shows its name without the extension.
     EXPECT_EQ(readableTitleForURL(QUrl::fromLocalFile("/nowhere/Lied.Nummer 1.mp3")),

@@ -8,7 +8,7 @@
 
 namespace {
 
-TEST(WaveformPeaks, EveryFrameLandsInTheBinOfItsIndexThoseBeyondTheEstimateInTheLast)
+TEST(WaveformPeaksTest, EveryFrameLandsInTheBinOfItsIndexThoseBeyondTheEstimateInTheLast)
 {
     std::mt19937 random(5);
     for (const std::uint64_t bins : {1u, 7u, 600u, 997u, 36000u}) {

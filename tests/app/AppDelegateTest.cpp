@@ -59,7 +59,7 @@ bool dropOnPlayerWindow(AppHarness& app, const QList<QUrl>& urls, QPoint point)
 
 } // namespace
 
-TEST(AppDelegate, StartupMP3URLTakesTheFirstMP3ArgumentThatIsNoOption)
+TEST(AppDelegateTest, StartupMP3URLTakesTheFirstMP3ArgumentThatIsNoOption)
 {
     const QString here = QDir::currentPath(), nul(QChar(0));
     for (const auto& [arguments, expected] : std::vector<std::pair<QStringList, QString>>{
@@ -71,7 +71,7 @@ TEST(AppDelegate, StartupMP3URLTakesTheFirstMP3ArgumentThatIsNoOption)
         EXPECT_EQ(AppDelegate::startupMP3URL(arguments).path(), expected) << expected.toStdString();
 }
 
-TEST(AppDelegate, LaunchPlaysTheCommandLineFileOrShowsThePanelUnlessTheDesktopOpenedFiles)
+TEST(AppDelegateTest, LaunchPlaysTheCommandLineFileOrShowsThePanelUnlessTheDesktopOpenedFiles)
 {
     // Arguments, the desktop's request, the playlist, the reply (-1: none), panels shown.
     for (const auto& [arguments, request, playlist, reply, panels] :
@@ -96,7 +96,7 @@ TEST(AppDelegate, LaunchPlaysTheCommandLineFileOrShowsThePanelUnlessTheDesktopOp
     }
 }
 
-TEST(AppDelegate, OpenRequestsPlayOnlyTheirMP3sAndAreAnsweredBeforeAnyAlert)
+TEST(AppDelegateTest, OpenRequestsPlayOnlyTheirMP3sAndAreAnsweredBeforeAnyAlert)
 {
     AppHarness app;
     int reply = -1, replyDuringAlert = -1;
@@ -118,7 +118,7 @@ TEST(AppDelegate, OpenRequestsPlayOnlyTheirMP3sAndAreAnsweredBeforeAnyAlert)
     EXPECT_EQ(app.playlist(), QStringList{"/m/broken.mp3"});
 }
 
-TEST(AppDelegate, SelectionEndsTheProgramOnlyWithoutAWindowWhenCancelledOrWithoutMP3s)
+TEST(AppDelegateTest, SelectionEndsTheProgramOnlyWithoutAWindowWhenCancelledOrWithoutMP3s)
 {
     const FolderTree tree({"waves/c.wav"});
     for (const auto& [choice, windowShown] :
@@ -140,7 +140,7 @@ TEST(AppDelegate, SelectionEndsTheProgramOnlyWithoutAWindowWhenCancelledOrWithou
     }
 }
 
-TEST(AppDelegate, SelectionTakesTheFirst500FoundSortedAndAlertsUnlessARequestCameMeanwhile)
+TEST(AppDelegateTest, SelectionTakesTheFirst500FoundSortedAndAlertsUnlessARequestCameMeanwhile)
 {
     // Folder sizes, tracks taken of each, dropped instead of chosen, a request during the alert.
     for (const auto& [folderSizes, taken, dropped, requestDuringAlert] :
@@ -183,7 +183,7 @@ TEST(AppDelegate, SelectionTakesTheFirst500FoundSortedAndAlertsUnlessARequestCam
     }
 }
 
-TEST(AppDelegate, AFolderAndAFileDroppedOnEitherLookBecomeThePlaylist)
+TEST(AppDelegateTest, AFolderAndAFileDroppedOnEitherLookBecomeThePlaylist)
 {
     const FolderTree tree({"d/b.mp3", "d/a.mp3", "d/notes.txt", "c.mp3", "e.txt"});
     for (const bool vintage : {false, true}) {
@@ -196,7 +196,7 @@ TEST(AppDelegate, AFolderAndAFileDroppedOnEitherLookBecomeThePlaylist)
     }
 }
 
-TEST(AppDelegate, ClosingTheLastWindowEndsTheProgramUnlessASelectionIsScanned)
+TEST(AppDelegateTest, ClosingTheLastWindowEndsTheProgramUnlessASelectionIsScanned)
 {
     for (const auto& [scanning, queueOpen, terminations] :
          {std::tuple(false, false, 1), std::tuple(true, false, 0), std::tuple(false, true, 0)}) {
@@ -211,7 +211,7 @@ TEST(AppDelegate, ClosingTheLastWindowEndsTheProgramUnlessASelectionIsScanned)
     }
 }
 
-TEST(SelectionScan, CollectsEachMP3OnceInSelectionOrderWithEachFolderSortedNaturally)
+TEST(AppDelegateTest, CollectsEachMP3OnceInSelectionOrderWithEachFolderSortedNaturally)
 {
     const FolderTree tree({"a.mp3", "B.MP3", "c.wav", "d/Track 10.mp3", "d/Track 2.mp3",
                            "d/track 1.mp3", "d/.hidden.mp3", "d/.h/x.mp3", "d/sub/deep/z.mp3",
@@ -233,7 +233,7 @@ TEST(SelectionScan, CollectsEachMP3OnceInSelectionOrderWithEachFolderSortedNatur
     }
 }
 
-TEST(SelectionScan, FolderWithTheDeviceAndInodeOfOneSeenBeforeIsNotEntered)
+TEST(AppDelegateTest, FolderWithTheDeviceAndInodeOfOneSeenBeforeIsNotEntered)
 {
     const FolderTree tree({"top/a.mp3", "top/mount/b.mp3"});
     // top/mount stands for a bind mount of top inside itself.
@@ -250,7 +250,7 @@ TEST(SelectionScan, FolderWithTheDeviceAndInodeOfOneSeenBeforeIsNotEntered)
     EXPECT_EQ(found, QStringList({tree.filePath("top/a.mp3"), tree.filePath("top/mount")}));
 }
 
-TEST(SelectionScan, InALargeCollectionTheScanStopsAt500WithoutEnteringTheRest)
+TEST(AppDelegateTest, InALargeCollectionTheScanStopsAt500WithoutEnteringTheRest)
 {
     const QTemporaryDir dir;
     const CollectionTree tree(QFile::encodeName(dir.filePath("collection")).toStdString());

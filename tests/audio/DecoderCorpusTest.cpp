@@ -1,6 +1,6 @@
 #include "analysis/TrackTitles.h"
-#include "corpus/FileAnalyses.h"
 #include "audio/Mp3Decoder.h"
+#include "corpus/FileAnalyses.h"
 #include "support/FixtureFiles.h"
 
 #include <algorithm>
@@ -29,7 +29,7 @@ void expectAnalysesOfTheWholeTrack(const FileAnalyses& analyses, double duration
                 std::ceil(duration / spectrumFrameDurationForDuration(duration)), 1.0);
 }
 
-TEST(DecoderCorpus, EachFileIsRefusedWithAReasonOrPlaysWhatMpg123PlaysAndIsAnalysedWhole)
+TEST(DecoderCorpusTest, EachFileIsRefusedWithAReasonOrPlaysWhatMpg123PlaysAndIsAnalysedWhole)
 {
     FixtureFiles files;
     for (const CorpusFile& file : decoderCorpus()) {
@@ -62,7 +62,7 @@ TEST(DecoderCorpus, EachFileIsRefusedWithAReasonOrPlaysWhatMpg123PlaysAndIsAnaly
     }
 }
 
-TEST(DecoderCorpus, WhatIsNoRegularFileIsRefusedAtOpenWithAReasonAndAnalysedAsNothing)
+TEST(DecoderCorpusTest, WhatIsNoRegularFileIsRefusedAtOpenWithAReasonAndAnalysedAsNothing)
 {
     FixtureFiles files;
     for (const auto& [kind, path] : files.unopenablePaths()) {

@@ -51,12 +51,12 @@ TEST_P(DecodedSignal, HasTheEncodedLengthRateChannelsAndSamples)
     EXPECT_LT(rmsDifference(decoded, sine.samples), 0.02);
 }
 
-INSTANTIATE_TEST_SUITE_P(RatesAndChannels, DecodedSignal,
+INSTANTIATE_TEST_SUITE_P(Mp3DecoderTest, DecodedSignal,
                          ::testing::Values(LengthCase{44100, 2, 88217}, LengthCase{44100, 1, 44100},
                                            LengthCase{48000, 2, 1000}, LengthCase{22050, 2, 30000},
                                            LengthCase{8000, 1, 16001}));
 
-TEST(Mp3Decoder, SeekStartsTheNextBufferAtTheRequestedFrame)
+TEST(Mp3DecoderTest, SeekStartsTheNextBufferAtTheRequestedFrame)
 {
     FixtureFiles files;
     const QString path = files.writeMp3("seek.mp3", sineWave(440, 0.5, 44100, 2, 3 * 44100));
@@ -99,7 +99,7 @@ TEST_P(Title, ComesFromTheTags)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Tags, Title,
+    Mp3DecoderTest, Title,
     ::testing::Values(
         TitleCase{"Grüße aus Köln – 東京", std::nullopt, QStringLiteral("Grüße aus Köln – 東京")},
         TitleCase{"Neu", "Alt", QStringLiteral("Neu")},
@@ -107,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
         TitleCase{std::nullopt, "Caf\xe9 am Meer", QStringLiteral("Café am Meer")},
         TitleCase{std::nullopt, std::nullopt, QString()}));
 
-TEST(Mp3Decoder, AnEstimatedLengthDecodesTheSameAudioAndTitle)
+TEST(Mp3DecoderTest, AnEstimatedLengthDecodesTheSameAudioAndTitle)
 {
     FixtureFiles files;
     Mp3Options options;

@@ -14,7 +14,7 @@
 
 namespace {
 
-TEST(SdlDiskOutput, WritesTheSineThatWasPlayedAndNothingWhilePaused)
+TEST(SdlDiskOutputTest, WritesTheSineThatWasPlayedAndNothingWhilePaused)
 {
     const QString output = qEnvironmentVariable("SDL_DISKAUDIOFILE");
     ASSERT_TRUE(qEnvironmentVariable("SDL_AUDIODRIVER") == "disk" && !output.isEmpty());

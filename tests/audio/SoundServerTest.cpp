@@ -1,20 +1,12 @@
 // Plays through a sound server of the test's own, which it ends and starts again by its PID, and
 // checks what the null sink's monitor heard.
 #include "support/SoundServer.h"
-#include "audio/Mp3AudioPlayer.h"
+
 #include "audio/PulseAudioOutput.h"
-#include "player/PlayerWindowController.h"
-#include "support/FixtureFiles.h"
-#include "support/MonitorRecorder.h"
-#include "support/RecordingAlertPresenter.h"
+#include "support/SoundTest.h"
 #include "support/TrackLoading.h"
 
 #include <cmath>
-
-#include <QProcess>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -39,29 +31,6 @@ Pcm ramp(double seconds)
     return pcm;
 }
 
-// Half a second of silence first: a sink mixes a new stream into audio that its monitor has
-// already passed on, so a recording misses the very start.
-Pcm afterLeadIn(const Pcm& signal)
-{
-    Pcm track = silence(signal.sampleRate, signal.channels, signal.sampleRate / 2);
-    track.samples.insert(track.samples.end(), signal.samples.begin(), signal.samples.end());
-    return track;
-}
-
-// The peak of the left channel in each 10 ms of a stereo recording.
-std::vector<float> windowPeaks(const std::vector<float>& stereo)
-{
-    std::vector<float> peaks;
-    for (std::size_t start = 0; start + 2 * windowFrames <= stereo.size();
-         start += 2 * windowFrames) {
-        float peak = 0.0f;
-        for (std::size_t i = start; i < start + 2 * windowFrames; i += 2)
-            peak = std::max(peak, std::abs(stereo[i]));
-        peaks.push_back(peak);
-    }
-    return peaks;
-}
-
 // The peak of the left channel in the 10 ms from `frame` of a stereo recording.
 double peakAt(const std::vector<float>& stereo, std::int64_t frame)
 {
@@ -77,21 +46,6 @@ std::int64_t firstFrameAbove(const std::vector<float>& stereo, float level)
     return loud == stereo.end() ? -1 : (loud - stereo.begin()) / 2;
 }
 
-// The longest run of silent frames between the first and the last sound of a stereo recording.
-std::size_t longestSilence(const std::vector<float>& stereo)
-{
-    const auto loud = [](float sample) { return std::abs(sample) >= 0.001f; };
-    const auto first = std::find_if(stereo.begin(), stereo.end(), loud) - stereo.begin();
-    const auto end = stereo.rend() - std::find_if(stereo.rbegin(), stereo.rend(), loud);
-    std::size_t run = 0;
-    std::size_t longest = 0;
-    for (auto i = first / 2 * 2; i + 1 < end; i += 2) {
-        run = loud(stereo[i]) || loud(stereo[i + 1]) ? 0 : run + 1;
-        longest = std::max(longest, run);
-    }
-    return longest;
-}
-
 double rmsOfLeft(const std::vector<float>& stereo, std::int64_t first, std::int64_t frames)
 {
     double energy = 0.0;
@@ -101,42 +55,9 @@ double rmsOfLeft(const std::vector<float>& stereo, std::int64_t first, std::int6
     return std::sqrt(energy / static_cast<double>(frames));
 }
 
-QString sinkInputs()
-{
-    QProcess pactl;
-    pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("sink-inputs")});
-    pactl.waitForFinished();
-    return QString::fromUtf8(pactl.readAllStandardOutput());
-}
-
-class SoundServerTest : public ::testing::Test
+class SoundServerTest : public SoundTest
 {
 protected:
-    QUrl mp3(const char* name, const Pcm& pcm, const Mp3Options& options = {})
-    {
-        return QUrl::fromLocalFile(files.writeMp3(QString::fromUtf8(name), pcm, options));
-    }
-
-    // Plays the tracks to the end of the last one, and waits until the monitor has heard its
-    // tail and a tenth of a second of silence after it.
-    void playThrough(const QList<QUrl>& tracks, const MonitorRecorder& monitor)
-    {
-        ASSERT_TRUE(loadAndOpen(controller, tracks, 0, true));
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] {
-                return controller.playlistIndex() == tracks.size() - 1 &&
-                       !controller.isTimerRunning();
-            },
-            15000));
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] {
-                const std::vector<float> peaks = windowPeaks(monitor.recorded());
-                return peaks.size() > 10 && std::all_of(peaks.end() - 10, peaks.end(),
-                                                        [](float p) { return p < 1e-3f; });
-            },
-            5000));
-    }
-
     // Plays the ramp for a second and a half while the server is away.
     void playRampWithoutServer()
     {
@@ -193,12 +114,8 @@ protected:
         EXPECT_TRUE(alerts.alerts.empty());
     }
 
-    FixtureFiles files;
     SoundServer server;
     Mp3Options tagged{.id3v2Title = "Rampe"};
-    std::shared_ptr<SessionOutput> output = std::make_shared<SessionOutput>();
-    RecordingAlertPresenter alerts;
-    PlayerWindowController controller{Mp3AudioPlayer::factory(output), alerts};
 };
 
 TEST_F(SoundServerTest, TheEndOfATrackIsHeardWholeBeforeATrackInAnotherRate)
@@ -207,7 +124,7 @@ TEST_F(SoundServerTest, TheEndOfATrackIsHeardWholeBeforeATrackInAnotherRate)
     MonitorRecorder monitor;
     playThrough({mp3("first.mp3", afterLeadIn(sineWave(440, 0.6, 44100, 2, 44100))),
                  mp3("second.mp3", sineWave(440, 0.25, 48000, 2, 48000))},
-                monitor);
+                &monitor);
     const std::vector<float> recording = monitor.stop();
     // In 10 ms windows: a second of each.
     const std::vector<float> peaks = windowPeaks(recording);
@@ -215,7 +132,7 @@ TEST_F(SoundServerTest, TheEndOfATrackIsHeardWholeBeforeATrackInAnotherRate)
     const auto secondTrack = [](float peak) { return peak > 0.15f && peak < 0.35f; };
     EXPECT_NEAR(std::count_if(peaks.begin(), peaks.end(), firstTrack), 100, 3);
     EXPECT_NEAR(std::count_if(peaks.begin(), peaks.end(), secondTrack), 100, 3);
-    const std::size_t gap = longestSilence(recording);
+    const std::size_t gap = audiblePart(recording).second;
     std::printf("silence between the tracks: %.1f ms\n",
                 1000.0 * static_cast<double>(gap) / sinkRate);
     EXPECT_LE(gap, sinkRate / 20u); // 50 ms
@@ -252,7 +169,7 @@ TEST_F(SoundServerTest, TheVolumeSetHoldsFromTheFirstSampleOfEveryTrack)
     const double expected = 0.8 * 0.5 / std::sqrt(2.0);
     for (const char* name : {"first.mp3", "second.mp3"}) {
         MonitorRecorder monitor;
-        playThrough({mp3(name, sineWave(440, 0.8, 44100, 2, 44100))}, monitor);
+        playThrough({mp3(name, sineWave(440, 0.8, 44100, 2, 44100))}, &monitor);
         const std::vector<float> recording = monitor.stop();
         const std::int64_t first = firstFrameAbove(recording, 0.05f);
         ASSERT_GE(first, 0);
@@ -271,7 +188,7 @@ TEST_F(SoundServerTest, TheNextTrackBecomesCurrentWhenItsFirstFrameIsHeard)
     });
     playThrough({mp3("first.mp3", afterLeadIn(sineWave(440, 0.6, 44100, 2, 44100))),
                  mp3("second.mp3", sineWave(440, 0.25, 44100, 2, 44100))},
-                monitor);
+                &monitor);
     const std::vector<float> recording = monitor.stop();
     const std::vector<float> peaks = windowPeaks(recording);
     const auto lastOfFirst =

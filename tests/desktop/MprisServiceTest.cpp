@@ -43,10 +43,10 @@ public Q_SLOTS:
     void seeked(qlonglong position) { seeks.push_back(position); }
 };
 
-class Mpris : public ::testing::Test
+class MprisServiceTest : public ::testing::Test
 {
 protected:
-    Mpris()
+    MprisServiceTest()
     {
         delegate.buildMenu(); // as the launch does
         service.registerOn(QDBusConnection::sessionBus());
@@ -99,7 +99,7 @@ protected:
 
 } // namespace
 
-TEST_F(Mpris, RegistersBothInterfacesUnderItsNameOrAnInstanceNameOnlyOnABus)
+TEST_F(MprisServiceTest, RegistersBothInterfacesUnderItsNameOrAnInstanceNameOnlyOnABus)
 {
     EXPECT_EQ(service.serviceName(), "org.mpris.MediaPlayer2.kassolin");
     const QString xml =
@@ -116,7 +116,7 @@ TEST_F(Mpris, RegistersBothInterfacesUnderItsNameOrAnInstanceNameOnlyOnABus)
                      .registerOn(QDBusConnection(QStringLiteral("none"))));
 }
 
-TEST_F(Mpris, PlayPauseStartsAndPausesTheTrackAndAnnouncesTheStatus)
+TEST_F(MprisServiceTest, PlayPauseStartsAndPausesTheTrackAndAnnouncesTheStatus)
 {
     ASSERT_TRUE(loadAndOpen(controller(), {fiveSeconds}, 0, false));
     for (const char* status : {"Playing", "Paused"}) {
@@ -126,7 +126,7 @@ TEST_F(Mpris, PlayPauseStartsAndPausesTheTrackAndAnnouncesTheStatus)
     }
 }
 
-TEST_F(Mpris, NextAnnouncesTheNextTracksMetadataWithArtistAlbumAndCover)
+TEST_F(MprisServiceTest, NextAnnouncesTheNextTracksMetadataWithArtistAlbumAndCover)
 {
     // Title, artist, album, the cover's bytes (a PNG's signature is all the tag writer reads).
     const std::vector<std::array<std::string, 4>> tags{
@@ -159,7 +159,7 @@ TEST_F(Mpris, NextAnnouncesTheNextTracksMetadataWithArtistAlbumAndCover)
     EXPECT_TRUE(announced("CanGoNext", false));
 }
 
-TEST_F(Mpris, EveryJumpIsAnnouncedWithItsNewPositionAndAStaleTrackIsNotMoved)
+TEST_F(MprisServiceTest, EveryJumpIsAnnouncedWithItsNewPositionAndAStaleTrackIsNotMoved)
 {
     ASSERT_TRUE(loadAndOpen(controller(), {fiveSeconds}, 0, false));
     const QVariant current = property("Metadata").toMap()["mpris:trackid"];
@@ -190,7 +190,7 @@ TEST_F(Mpris, EveryJumpIsAnnouncedWithItsNewPositionAndAStaleTrackIsNotMoved)
     }
 }
 
-TEST_F(Mpris, ShuffleIsTheMenusOwnAndVolumeTheSoundOutputsBothWays)
+TEST_F(MprisServiceTest, ShuffleIsTheMenusOwnAndVolumeTheSoundOutputsBothWays)
 {
     const auto items = controller().window()->menuBar()->findChildren<QAction*>();
     const auto shuffleItem = std::ranges::find(items, QStringLiteral("Shuffle"), &QAction::text);

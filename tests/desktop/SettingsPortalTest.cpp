@@ -25,7 +25,7 @@ public Q_SLOTS:
 
 } // namespace
 
-TEST(SettingsPortal, ReportsTheDesktopsDarkStyleAndItsChanges)
+TEST(SettingsPortalTest, ReportsTheDesktopsDarkStyleAndItsChanges)
 {
     const QString path = QStringLiteral("/org/freedesktop/portal/desktop");
     QDBusConnection desktop = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "desktop");

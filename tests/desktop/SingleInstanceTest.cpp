@@ -48,7 +48,7 @@ struct RunningPlayer
 
 } // namespace
 
-TEST(SingleInstance, SecondLaunchHandsItsFilesToTheRunningPlayerAndExitsWithTheAnswer)
+TEST(SingleInstanceTest, SecondLaunchHandsItsFilesToTheRunningPlayerAndExitsWithTheAnswer)
 {
     RunningPlayer player;
     // A stale socket file, as a crashed player leaves it, is taken over; a live one never is.
@@ -69,7 +69,7 @@ TEST(SingleInstance, SecondLaunchHandsItsFilesToTheRunningPlayerAndExitsWithTheA
     EXPECT_EQ(player.runKassolin({"--open", "notes.txt"}, music.path()), AppDelegate::replyFailure);
 }
 
-TEST(SingleInstance, BadSendersAreDroppedWithoutAnAnswerAndOpenNothing)
+TEST(SingleInstanceTest, BadSendersAreDroppedWithoutAnAnswerAndOpenNothing)
 {
     RunningPlayer player;
     player.server.setSenderTimeout(300ms);

@@ -15,6 +15,8 @@
 
 namespace {
 
+using PlayerAnalysisFeedTest = PlayerTest;
+
 // Every job of the loads so far has finished and its result has been handled.
 void finishJobs()
 {
@@ -22,7 +24,7 @@ void finishJobs()
     QCoreApplication::sendPostedEvents();
 }
 
-TEST_F(PlayerTest, TheDisplaysShowTheFramesOfThePositionTheMeterOnlyWhilePlaying)
+TEST_F(PlayerAnalysisFeedTest, TheDisplaysShowTheFramesOfThePositionTheMeterOnlyWhilePlaying)
 {
     controller.loadPlaylist(tracks({"a"}), 0, false);
     finishJobs(); // the missing file's analyses come back empty
@@ -55,7 +57,8 @@ TEST_F(PlayerTest, TheDisplaysShowTheFramesOfThePositionTheMeterOnlyWhilePlaying
               std::pair(-60.0f, emptySpectrumLevels()));
 }
 
-TEST_F(PlayerTest, OnlyTheResultsOfTheCurrentLoadReachTheDisplaysEvenWhenStaleOnesComeFirst)
+TEST_F(PlayerAnalysisFeedTest,
+       OnlyTheResultsOfTheCurrentLoadReachTheDisplaysEvenWhenStaleOnesComeFirst)
 {
     FixtureFiles files;
     players.duration = 2.0; // fake players, real files: the analyses decode the fixtures
@@ -87,7 +90,7 @@ TEST_F(PlayerTest, OnlyTheResultsOfTheCurrentLoadReachTheDisplaysEvenWhenStaleOn
     EXPECT_EQ(controller.spectrumFrames(), secondSpectrum);
 }
 
-TEST_F(PlayerTest, NothingRepaintsWhilePaused)
+TEST_F(PlayerAnalysisFeedTest, NothingRepaintsWhilePaused)
 {
     controller.showWindow();
     controller.loadPlaylist(tracks({"a"}), 0, false);

@@ -11,7 +11,9 @@
 
 namespace {
 
-TEST_F(PlayerTest, ADurationOfZeroOrNotANumberNeitherScrubsNorEndsTheTrack)
+using PlayerClockTest = PlayerTest;
+
+TEST_F(PlayerClockTest, ADurationOfZeroOrNotANumberNeitherScrubsNorEndsTheTrack)
 {
     controller.updateTimeLabels(); // nothing loaded yet
     for (double duration : {0.0, std::nan("")}) {
@@ -27,7 +29,7 @@ TEST_F(PlayerTest, ADurationOfZeroOrNotANumberNeitherScrubsNorEndsTheTrack)
     }
 }
 
-TEST_F(PlayerTest, TheClockTicksNoFasterThanA60HzGridAndOnlyWhilePlaying)
+TEST_F(PlayerClockTest, TheClockTicksNoFasterThanA60HzGridAndOnlyWhilePlaying)
 {
     controller.loadPlaylist(tracks({"a"}), 0, false);
     QElapsedTimer clock;

@@ -3,20 +3,22 @@
 #include "support/WidgetRendering.h"
 #include "views/TapeDeckBackgroundView.h"
 #include "views/TapeDeckLayout.h"
-#include <QTest>
 
 #include <algorithm>
 
 #include <QLabel>
+#include <QMainWindow>
 
 namespace {
 
-TEST_F(PlayerTest, TheTapeDeckHoldsTheViewsOverItsDarkPlacesAndGivesTheColumnBack)
+using PlayerLayoutsTest = PlayerTest;
+
+TEST_F(PlayerLayoutsTest, TheTapeDeckHoldsTheViewsOverItsDarkPlacesAndGivesTheColumnBack)
 {
     QWidget* const content = controller.backgroundView();
     controller.showWindow();
     controller.resizeWindowToFitContentAnimated(false);
-    QTest::qWait(20);
+    settleLayout(*controller.window());
     const QImage standard = content->grab().toImage();
 
     controller.setVintageDesignEnabled(true);
@@ -26,7 +28,7 @@ TEST_F(PlayerTest, TheTapeDeckHoldsTheViewsOverItsDarkPlacesAndGivesTheColumnBac
     controller.setVintageDesignEnabled(true);
     controller.setLEDVisible(false); // refused
     controller.setWaveformVisible(true);
-    QTest::qWait(20);
+    settleLayout(*controller.window());
     EXPECT_EQ(content->size(), QSize(836, 471));
     EXPECT_EQ(content->findChildren<TapeDeckLayout*>().size(), 1);
     for (const QLabel* time : {controller.elapsedLabel(), controller.remainingLabel()})
@@ -69,7 +71,7 @@ TEST_F(PlayerTest, TheTapeDeckHoldsTheViewsOverItsDarkPlacesAndGivesTheColumnBac
 
     controller.setVintageDesignEnabled(false);
     controller.setLoopControlsVisible(true); // as its stored preference would
-    QTest::qWait(20);
+    settleLayout(*controller.window());
     EXPECT_TRUE(content->grab().toImage() == standard);
 }
 

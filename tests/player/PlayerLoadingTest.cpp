@@ -12,7 +12,9 @@
 
 namespace {
 
-TEST_F(PlayerTest, UnopenableEntriesAreSkippedSilentlyWhilePlayingOnAndTheLastOneReported)
+using PlayerLoadingTest = PlayerTest;
+
+TEST_F(PlayerLoadingTest, UnopenableEntriesAreSkippedSilentlyWhilePlayingOnAndTheLastOneReported)
 {
     // Playlist, start, autoplay; the entries tried from the start on, the last of which it ends
     // on, and the file an alert names.
@@ -42,7 +44,7 @@ TEST_F(PlayerTest, UnopenableEntriesAreSkippedSilentlyWhilePlayingOnAndTheLastOn
     EXPECT_TRUE(alerts.alerts.back().informativeText.isEmpty());
 }
 
-TEST_F(PlayerTest, ALongChainOfBrokenEntriesDoesNotRecurse)
+TEST_F(PlayerLoadingTest, ALongChainOfBrokenEntriesDoesNotRecurse)
 {
     QList<QUrl> urls;
     for (int i = 0; i < 2000; ++i)
@@ -53,7 +55,7 @@ TEST_F(PlayerTest, ALongChainOfBrokenEntriesDoesNotRecurse)
     EXPECT_EQ(alerts.alerts.size(), 1u);
 }
 
-TEST_F(PlayerTest, ATrackThatCannotBeReadOnIsSkippedLikeOneThatDoesNotOpen)
+TEST_F(PlayerLoadingTest, ATrackThatCannotBeReadOnIsSkippedLikeOneThatDoesNotOpen)
 {
     controller.loadPlaylist(tracks({"a", "b"}), 0, true);
     current()->failReading();
@@ -85,26 +87,25 @@ struct HangingFactory
 
 // A file whose disk hangs keeps neither the window nor a next choice waiting, and when it opens
 // at last it is not played over the one chosen since.
-TEST(PlayerOpening, AHungOpenBlocksNeitherTheEventLoopNorTheNextTrack)
+TEST_F(PlayerLoadingTest, AHungOpenBlocksNeitherTheEventLoopNorTheNextTrack)
 {
     HangingFactory hanging;
-    RecordingAlertPresenter alerts;
-    PlayerWindowController controller(hanging.factory(), alerts);
-    controller.loadPlaylist(
-        {QUrl::fromLocalFile("/no/hung.mp3"), QUrl::fromLocalFile("/no/fine.mp3")}, 0, true);
-    EXPECT_TRUE(controller.isOpeningTrack());
+    PlayerWindowController slow(hanging.factory(), alerts);
+    slow.loadPlaylist({QUrl::fromLocalFile("/no/hung.mp3"), QUrl::fromLocalFile("/no/fine.mp3")}, 0,
+                      true);
+    EXPECT_TRUE(slow.isOpeningTrack());
     bool loopRan = false;
     QTimer::singleShot(0, [&] { loopRan = true; });
     EXPECT_TRUE(QTest::qWaitFor([&] { return loopRan; }, 1000));
-    EXPECT_EQ(controller.titleLabel()->text(), "hung");
+    EXPECT_EQ(slow.titleLabel()->text(), "hung");
 
-    controller.playPlaylistIndex(1);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.player() != nullptr; }, 10000));
-    AudioPlayer* fine = controller.player();
+    slow.playPlaylistIndex(1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return slow.player() != nullptr; }, 10000));
+    AudioPlayer* fine = slow.player();
     hanging.released.release();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !controller.isOpeningTrack(); }, 10000));
-    EXPECT_EQ(controller.player(), fine);
-    EXPECT_EQ(controller.playlistIndex(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !slow.isOpeningTrack(); }, 10000));
+    EXPECT_EQ(slow.player(), fine);
+    EXPECT_EQ(slow.playlistIndex(), 1);
     EXPECT_TRUE(fine->isPlaying());
 }
 

@@ -2,6 +2,7 @@
 #include "player/PlayerState.h"
 
 #include <set>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -15,37 +16,24 @@ QList<QUrl> entries(int count)
     return urls;
 }
 
-TEST(PlayerState, APlaylistStartsWithinItAndAnEmptyOneOrAnIndexOutsideChangesNothing)
+TEST(PlayerStateTest, APlaylistStartsWithinItAndNextAndPreviousStayInIt)
 {
     PlayerState state(1);
-    EXPECT_EQ(state.playlistIndex(), -1);
     EXPECT_FALSE(state.hasEntryAfterCurrent());
     state.setPlaylist(entries(3), 7);
     EXPECT_EQ(state.playlistIndex(), 2);
-    state.setPlaylist(entries(3), -4);
-    EXPECT_EQ(state.playlistIndex(), 0);
-    state.setPlaylist({}, 0);
-    EXPECT_EQ(state.playlist().size(), 3);
+    EXPECT_FALSE(state.hasEntryAfterCurrent());
+    EXPECT_EQ(state.previousIndex(), 1);
+    state.setPlaylist({}, 0); // an empty list, or an index outside, changes nothing
     state.setPlaylistIndex(3);
-    state.setPlaylistIndex(-1);
-    EXPECT_EQ(state.playlistIndex(), 0);
-}
-
-TEST(PlayerState, NextFollowsInOrderUntilTheLastEntryAndPreviousStopsAtTheFirst)
-{
-    PlayerState state(1);
-    state.setPlaylist(entries(3), 0);
+    EXPECT_TRUE(state.playlist().size() == 3 && state.playlistIndex() == 2);
+    state.setPlaylist(entries(3), -4);
     EXPECT_EQ(state.previousIndex(), 0);
     ASSERT_TRUE(state.hasEntryAfterCurrent());
     EXPECT_EQ(state.nextIndex(), 1);
-    state.setPlaylistIndex(2);
-    EXPECT_FALSE(state.hasEntryAfterCurrent());
-    EXPECT_EQ(state.previousIndex(), 1);
-    state.setPlaylist(entries(1), 0);
-    EXPECT_FALSE(state.hasEntryAfterCurrent());
 }
 
-TEST(PlayerState, ShuffleReachesEveryLaterEntryAndNeverAnEarlierOne)
+TEST(PlayerStateTest, ShuffleReachesEveryLaterEntryAndNeverAnEarlierOne)
 {
     PlayerState state(42);
     state.setPlaylist(entries(10), 3);
@@ -56,35 +44,32 @@ TEST(PlayerState, ShuffleReachesEveryLaterEntryAndNeverAnEarlierOne)
     EXPECT_EQ(reached, (std::set<qint64>{4, 5, 6, 7, 8, 9}));
 }
 
-TEST(PlayerState, TheLoopTurnsOnWithBAfterAAndJumpsOnlyWhileItLiesThere)
+TEST(PlayerStateTest, TheLoopTurnsOnWithBAfterAAndJumpsOnlyWhileItLiesThere)
 {
-    PlayerState state(1);
-    EXPECT_FALSE(state.setLoopEnd(4.0)); // B alone
-    EXPECT_FALSE(state.isLoopEnabled());
-    EXPECT_FALSE(state.setLoopStart(5.0)); // A after B
-    EXPECT_FALSE(state.loopJumpsAt(9.0));
-    EXPECT_TRUE(state.setLoopStart(1.0));
-    EXPECT_TRUE(state.isLoopEnabled());
-    EXPECT_FALSE(state.loopJumpsAt(3.9));
-    EXPECT_TRUE(state.loopJumpsAt(4.0));
-    // Moved past B, A leaves the loop on but still.
-    EXPECT_FALSE(state.setLoopStart(6.0));
-    EXPECT_TRUE(state.isLoopEnabled());
-    EXPECT_FALSE(state.loopJumpsAt(7.0));
-    state.clearLoop();
-    EXPECT_FALSE(state.isLoopEnabled() || state.hasLoopStart() || state.hasLoopEnd());
-}
-
-TEST(PlayerState, ATrackMadeCurrentStartsUnpausedWithoutLoopPoints)
-{
-    PlayerState state(1);
-    state.setPaused(true);
-    state.setLoopStart(1.0);
-    state.setLoopEnd(2.0);
-    state.enterTrack();
-    EXPECT_FALSE(state.isPaused());
-    EXPECT_FALSE(state.isLoopEnabled() || state.hasLoopStart() || state.hasLoopEnd());
-    EXPECT_FALSE(state.loopJumpsAt(2.0));
+    // Points set at a time ('C' clears); then A, B, whether the loop is on, and whether a
+    // position at 40 s jumps back.
+    const std::tuple<const char*, double, double, bool, bool> cases[] = {
+        {"A10", 10, -1, false, false},        {"B20", -1, 20, false, false},
+        {"A10 B20", 10, 20, true, true},      {"B20 A10", 10, 20, true, true},
+        {"B20 A25", 25, 20, false, false},    {"A10 B10", 10, 10, false, false},
+        {"A10 B20 A25", 25, 20, true, false}, {"A10 B20 A25 B30", 25, 30, true, true},
+        {"A10 B20 A5", 5, 20, true, true},    {"A10 B20 C0", -1, -1, false, false}};
+    for (const auto& [steps, start, end, enabled, jumps] : cases) {
+        PlayerState state(1);
+        for (const QString& step : QString(steps).split(' ')) {
+            const double time = step.mid(1).toDouble();
+            if (step[0] == 'A')
+                state.setLoopStart(time);
+            else if (step[0] == 'B')
+                state.setLoopEnd(time);
+            else
+                state.clearLoop();
+        }
+        EXPECT_EQ(std::tuple(state.loopStart(), state.loopEnd(), state.isLoopEnabled()),
+                  std::tuple(start, end, enabled))
+            << steps;
+        EXPECT_EQ(state.loopJumpsAt(40.0), jumps) << steps;
+    }
 }
 
 } // namespace

@@ -9,7 +9,9 @@
 
 namespace {
 
-TEST_F(PlayerTest, PlayPauseAndStopDriveThePlayerTheClockAndTheReels)
+using PlayerTransportTest = PlayerTest;
+
+TEST_F(PlayerTransportTest, PlayPauseAndStopDriveThePlayerTheClockAndTheReels)
 {
     using Press = void (PlayerWindowController::*)(QObject*);
     const Press play = &PlayerWindowController::playButtonPressed;
@@ -36,7 +38,8 @@ TEST_F(PlayerTest, PlayPauseAndStopDriveThePlayerTheClockAndTheReels)
     }
 }
 
-TEST_F(PlayerTest, TheNaturalEndAdvancesOnceAfterThePlayersCallHasReturnedAndOnlyAStaleOneNot)
+TEST_F(PlayerTransportTest,
+       TheNaturalEndAdvancesOnceAfterThePlayersCallHasReturnedAndOnlyAStaleOneNot)
 {
     controller.loadPlaylist(tracks({"a", "b"}), 0, true);
     current()->finishNaturally();
@@ -67,7 +70,7 @@ TEST_F(PlayerTest, TheNaturalEndAdvancesOnceAfterThePlayersCallHasReturnedAndOnl
     EXPECT_TRUE(current() && current()->isPlaying());
 }
 
-TEST_F(PlayerTest, UpcomingItemsListTheLaterEntriesByFileTitle)
+TEST_F(PlayerTransportTest, UpcomingItemsListTheLaterEntriesByFileTitle)
 {
     int queueWindowsMade = 0;
     controller.setQueueWindowFactory([&](PlayerWindowController*) {

@@ -1,5 +1,6 @@
 #include "player/PlayerTestFixture.h"
 
+#include "support/WidgetRendering.h"
 #include "views/ElidedLabel.h"
 
 #include <QMainWindow>
@@ -8,21 +9,21 @@
 
 namespace {
 
-class PlayerWindowTest : public PlayerTest
+class PlayerWindowInterfaceTest : public PlayerTest
 {
 protected:
     void SetUp() override
     {
         controller.showWindow();
-        QTest::qWait(20);
+        settle();
     }
 
     QSize contentSize() const { return controller.window()->centralWidget()->size(); }
     int windowTop() const { return controller.window()->geometry().top(); }
-    void settle() const { QTest::qWait(20); }
+    void settle() const { settleLayout(*controller.window()); }
 };
 
-TEST_F(PlayerWindowTest, HidingADisplayShrinksTheWindowUnderItsTopEdge)
+TEST_F(PlayerWindowInterfaceTest, HidingADisplayShrinksTheWindowUnderItsTopEdge)
 {
     controller.resizeWindowToFitContentAnimated(false);
     settle();
@@ -41,7 +42,7 @@ TEST_F(PlayerWindowTest, HidingADisplayShrinksTheWindowUnderItsTopEdge)
     EXPECT_EQ(contentSize(), fitted);
 }
 
-TEST_F(PlayerWindowTest, WithoutDisplaysTitleTimesAndButtonsRemain)
+TEST_F(PlayerWindowInterfaceTest, WithoutDisplaysTitleTimesAndButtonsRemain)
 {
     controller.setLEDVisible(false);
     controller.setWaveformVisible(false);
@@ -57,7 +58,7 @@ TEST_F(PlayerWindowTest, WithoutDisplaysTitleTimesAndButtonsRemain)
     EXPECT_EQ(contentSize().height(), expected + 40);
 }
 
-TEST_F(PlayerWindowTest, ALongTitleIsCutInTheMiddleWithoutWideningTheWindow)
+TEST_F(PlayerWindowInterfaceTest, ALongTitleIsCutInTheMiddleWithoutWideningTheWindow)
 {
     const QSize before = controller.window()->size();
     controller.titleLabel()->setText(QString(35, QLatin1Char('W')));
@@ -68,7 +69,7 @@ TEST_F(PlayerWindowTest, ALongTitleIsCutInTheMiddleWithoutWideningTheWindow)
     EXPECT_TRUE(shown.contains(QChar(0x2026)) && shown.startsWith('W') && shown.endsWith('W'));
 }
 
-TEST_F(PlayerTest, EveryRowShowsWholeWhenATrackLoadsIntoTheFittedWindow)
+TEST_F(PlayerWindowInterfaceTest, EveryRowShowsWholeWhenATrackLoadsIntoTheFittedWindow)
 {
     for (int shown = 0; shown < 16; ++shown) { // LED meter, waveform, spectrum, loop row
         PlayerWindowController player(players.factory(), alerts);

@@ -4,7 +4,7 @@
 
 namespace {
 
-TEST(TickGrid, StepsOnTheSixtiethsAndDropsTicksMissedWhileBusy)
+TEST(TickGridTest, StepsOnTheSixtiethsAndDropsTicksMissedWhileBusy)
 {
     std::int64_t tick = 0;
     EXPECT_EQ(advanceTickGrid(tick, 1, 0.0), 17);

@@ -6,7 +6,7 @@
 
 namespace {
 
-TEST(FormatSeconds, ShowsWholeMinutesAndSecondsRoundedDown)
+TEST(TimeFormatTest, ShowsWholeMinutesAndSecondsRoundedDown)
 {
     const std::pair<double, const char*> cases[] = {
         {0.0, "00:00"},    {59.99, "00:59"}, {60.0, "01:00"},        {185.4, "03:05"},

@@ -23,6 +23,19 @@ inline QImage renderWidget(QWidget& widget, const QSize& size)
     return image;
 }
 
+// Turns of the event loop, each delivering the posted layout, resize and move events, until one
+// leaves the window's geometry as it was.
+inline void settleLayout(const QWidget& window)
+{
+    for (int turn = 0; turn < 100; ++turn) {
+        const QRect before = window.geometry();
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        if (window.geometry() == before)
+            return;
+    }
+}
+
 // Whether no red, green or blue component differs by more than `tolerance` (0…255).
 inline ::testing::AssertionResult colorNear(const QColor& actual, const QColor& expected,
                                             int tolerance = 2)

@@ -9,7 +9,7 @@
 
 namespace {
 
-TEST(MessageBoxAlertPresenter, ShowsTheTextsWithOneOkButtonUntilDismissed)
+TEST(MessageBoxAlertPresenterTest, ShowsTheTextsWithOneOkButtonUntilDismissed)
 {
     QStringList shown; // the texts, the icon, the modality and the buttons
     // Presses the first box's first button; whatever else stays open is closed, so that a

@@ -10,7 +10,7 @@
 
 namespace {
 
-class QueueTest : public PlayerTest
+class QueueWindowControllerTest : public PlayerTest
 {
 protected:
     QueueWindowController* openQueue(qint64 currentIndex)
@@ -25,7 +25,8 @@ protected:
     }
 };
 
-TEST_F(QueueTest, ListsTheLaterTracksWithNothingSelectedCentredEightPointsUnderThePlayer)
+TEST_F(QueueWindowControllerTest,
+       ListsTheLaterTracksWithNothingSelectedCentredEightPointsUnderThePlayer)
 {
     controller.setWindowContentSize(QSizeF(836, 471), false);
     controller.window()->move(100, 200);
@@ -41,7 +42,8 @@ TEST_F(QueueTest, ListsTheLaterTracksWithNothingSelectedCentredEightPointsUnderT
     EXPECT_EQ(frame.top() - player.bottom() - 1, 8);
 }
 
-TEST_F(QueueTest, AChoiceByClickOrArrowKeyClosesTheWindowAndPlaysItAGoneOneOnlyCloses)
+TEST_F(QueueWindowControllerTest,
+       AChoiceByClickOrArrowKeyClosesTheWindowAndPlaysItAGoneOneOnlyCloses)
 {
     QueueWindowController* queue = openQueue(0);
     ASSERT_TRUE(queue);
@@ -52,8 +54,7 @@ TEST_F(QueueTest, AChoiceByClickOrArrowKeyClosesTheWindowAndPlaysItAGoneOneOnlyC
 
     controller.playPlaylistIndex(0);
     controller.playlistButtonPressed(nullptr);
-    QTest::qWait(20);
-    ASSERT_TRUE(queue->window()->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return queue->window()->isVisible(); }));
     queue->tableView()->setFocus();
     QTest::keyClick(queue->tableView(), Qt::Key_Down);
     EXPECT_FALSE(queue->window()->isVisible());

@@ -4,7 +4,7 @@
 
 namespace {
 
-TEST(StoredBoolean, ReadsWordsAndNumbersInAnyCaseAndNothingElse)
+TEST(StoredBooleanTest, ReadsWordsAndNumbersInAnyCaseAndNothingElse)
 {
     const std::pair<QVariant, std::optional<bool>> values[] = {
         {true, true},

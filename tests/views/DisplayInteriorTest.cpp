@@ -17,7 +17,7 @@ namespace {
 // On screen a display's band is painted by its own opaque child; painted whole, as into an
 // image, the display draws the band itself. Both must give the same pixels, and a run of
 // partial repaints on screen must add up to the whole picture.
-TEST(DisplayInterior, TheBandAndItsPartialRepaintsShowWhatTheWholeDisplayDraws)
+TEST(DisplayInteriorTest, TheBandAndItsPartialRepaintsShowWhatTheWholeDisplayDraws)
 {
     WaveformView waveform;
     waveform.setDuration(180.0);

@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST(LEDMeterView, BarFallsFourThirdsDbAndThePeakOneSixthPerUpdateToTheDropOut)
+TEST(LEDMeterViewTest, BarFallsFourThirdsDbAndThePeakOneSixthPerUpdateToTheDropOut)
 {
     LEDMeterView meter;
     meter.setLeftDB(2.0f, 2.0f);

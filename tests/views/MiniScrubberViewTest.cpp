@@ -11,7 +11,7 @@
 
 namespace {
 
-TEST(MiniScrubberView, ClicksAndDragsReportEveryEventClampedToZeroToOne)
+TEST(MiniScrubberViewTest, ClicksAndDragsReportEveryEventClampedToZeroToOne)
 {
     auto recorder = std::make_unique<ActionRecorder>();
     const char* const valueChanged = "scrubberValueChanged";

@@ -13,7 +13,7 @@
 
 namespace {
 
-TEST(PaintOnChange, ViewsRepaintOnlyWhenTheirPixelsChange)
+TEST(PaintOnChangeTest, ViewsRepaintOnlyWhenTheirPixelsChange)
 {
     MiniScrubberView scrubber;
     LEDMeterView meter;
@@ -51,7 +51,7 @@ TEST(PaintOnChange, ViewsRepaintOnlyWhenTheirPixelsChange)
     }
 }
 
-TEST(PaintOnChange, TurningReelsChangeNothingOutsideTheirArea)
+TEST(PaintOnChangeTest, TurningReelsChangeNothingOutsideTheirArea)
 {
     TapeDeckBackgroundView deck;
     deck.setVintageEnabled(true);

@@ -11,7 +11,7 @@
 
 namespace {
 
-TEST(SpectrumBars, ValuesOutsideZeroToOneCountAsItsEndsAndMissingOnesAsZero)
+TEST(SpectrumAnalyzerViewTest, ValuesOutsideZeroToOneCountAsItsEndsAndMissingOnesAsZero)
 {
     for (const double level : {1.3, HUGE_VAL, -0.2, notANumber})
         EXPECT_EQ(spectrumBarRect(2, 16.0, 84.0, level).height(), level > 1 ? 76.0 : 1.0) << level;

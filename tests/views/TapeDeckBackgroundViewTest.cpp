@@ -13,7 +13,7 @@
 
 namespace {
 
-TEST(TapeDeckBackgroundView, KeysSendOnMouseDownToALiveTargetInTheVintageDesignOnly)
+TEST(TapeDeckBackgroundViewTest, KeysSendOnMouseDownToALiveTargetInTheVintageDesignOnly)
 {
     auto recorder = std::make_unique<ActionRecorder>();
     // Design, button, x and y in a view of 1000 × 200; the action sent (none: handed on).

@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST(TransportButton, LitTakesTheActiveColoursEvenWhenDisabledAndAClickSendsTheAction)
+TEST(TransportButtonTest, LitTakesTheActiveColoursEvenWhenDisabledAndAClickSendsTheAction)
 {
     QPalette palette;
     palette.setColor(QPalette::Disabled, QPalette::WindowText, Qt::gray);

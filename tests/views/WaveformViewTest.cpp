@@ -10,7 +10,7 @@
 
 namespace {
 
-TEST(WaveformView, StripsHoldTranslucentLinesAndThePlayheadShowsThePosition)
+TEST(WaveformViewTest, StripsHoldTranslucentLinesAndThePlayheadShowsThePosition)
 {
     // At 60 s of 180 s the playhead, 2 wide, stands in the middle of 300. The full-scale lines
     // of the two strips end at rows 5, 39, 46 and 80 of 88; the rows beyond them are bare.
@@ -36,7 +36,7 @@ TEST(WaveformView, StripsHoldTranslucentLinesAndThePlayheadShowsThePosition)
         EXPECT_EQ(colorNear(image.pixelColor(x, 41), playhead), x == 149 || x == 150) << x;
 }
 
-TEST(WaveformWindow, ShowsOneSecondAroundThePositionStoppingAtTheEnds)
+TEST(WaveformViewTest, ShowsOneSecondAroundThePositionStoppingAtTheEnds)
 {
     // duration, position; start of the visible second, playhead x at 400 wide
     const std::tuple<double, double, double, double> cases[] = {

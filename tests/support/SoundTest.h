@@ -1,0 +1,43 @@
+#pragma once
+
+#include "audio/Mp3AudioPlayer.h"
+#include "player/PlayerWindowController.h"
+#include "support/FixtureFiles.h"
+#include "support/MonitorRecorder.h"
+#include "support/RecordingAlertPresenter.h"
+
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+// The player on a sound output of its own, playing fixtures through the sound server that
+// PULSE_SERVER names, with what a test needs to read a recording of the sink's monitor.
+class SoundTest : public ::testing::Test
+{
+protected:
+    QUrl mp3(const char* name, const Pcm& pcm, const Mp3Options& options = {});
+    // Plays the tracks until the controller has stopped after the last and, with a monitor,
+    // until the monitor has recorded a tenth of a second of silence after its tail.
+    void playThrough(
+        const QList<QUrl>& tracks, const MonitorRecorder* monitor,
+        const std::function<void()>& whilePlaying = [] {});
+
+    FixtureFiles files;
+    std::shared_ptr<SessionOutput> output = std::make_shared<SessionOutput>();
+    RecordingAlertPresenter alerts;
+    PlayerWindowController controller{Mp3AudioPlayer::factory(output), alerts};
+};
+
+// Half a second of silence first: a sink mixes a new stream into audio that its monitor has
+// already passed on, so a recording misses the very start.
+Pcm afterLeadIn(const Pcm& signal);
+// The peak of the left channel in each 10 ms of a stereo recording at 44.1 kHz.
+std::vector<float> windowPeaks(const std::vector<float>& stereo);
+// The left channel of a stereo recording from its first to its last frame above -60 dBFS, and
+// the longest silence in between in frames.
+std::pair<std::vector<float>, std::size_t> audiblePart(const std::vector<float>& stereo);
+// What `pactl list sink-inputs` tells of the streams that play.
+QString sinkInputs();
