@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Measures what playing costs on a desktop: builds Kassolin in Release, starts its own X server
-# (Xvfb with a small window manager) and a PulseAudio daemon with a null sink in a temporary
-# runtime directory, plays a 300 s track with all three displays shown and prints one
+# (Xvfb with a small window manager), a PulseAudio daemon with a null sink and a session bus in
+# a temporary runtime directory, plays a 300 s track with all three displays shown and prints one
 # "name: value unit" line per figure, each the median of the runs:
 #   CPU of the player, the sound server and the X server over 20 s after 5 s of play; the
 #   player's CPU while paused and while playing minimized (all in % of one core); resident and
@@ -57,6 +57,14 @@ await pactl info || fail "PulseAudio did not start (see $work/pulse.log)"
 # Should the player fall back to SDL, it reaches the same server through SDL's PulseAudio backend.
 export SDL_AUDIODRIVER=pulseaudio
 
+# A session bus of its own, on which the player's media controls press its keys.
+dbus-daemon --config-file="$top/tests/support/session-bus.conf" --nofork --print-address=3 \
+    3>"$work/bus" 2>"$work/bus.log" &
+servers+=($!)
+await test -s "$work/bus" || fail "the session bus did not start (see $work/bus.log)"
+DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus")
+export DBUS_SESSION_BUS_ADDRESS
+
 # --- tracks ----------------------------------------------------------------------------------
 track="$work/track-300s.mp3"
 "$build/tools/kassolin-demo-track" --seconds 300 "$track"
@@ -107,15 +115,12 @@ expectPicture() {
     return 1
 }
 
-# Clicks a key of the standard look's transport row (they take no keyboard focus): 34 × 28
-# keys 8 apart from the left margin of 16, the row 14 above the bottom (the loop row is hidden
-# in a fresh store). The pointer then leaves the window, so no key stays lit by hovering.
+# Presses a transport key by its name on the desktop's media controls (MPRIS: Play, Pause),
+# as a media key does: wherever the keys sit in either look.
 pressTransportKey() {
-    local index
-    case $2 in play) index=2 ;; pause) index=3 ;; *) fail "no transport key $2" ;; esac
-    eval "$(xdotool getwindowgeometry --shell "$1")"
-    xdotool mousemove --window "$1" $((16 + 42 * index + 17)) $((HEIGHT - 14 - 14)) \
-        click 1 mousemove 0 0
+    dbus-send --session --type=method_call --dest=org.mpris.MediaPlayer2.kassolin \
+        /org/mpris/MediaPlayer2 "org.mpris.MediaPlayer2.Player.$1" ||
+        fail "the player's media controls did not take $1"
 }
 
 startPlayer() {
@@ -163,13 +168,13 @@ measureRun() {
     record rss "$(memoryMB "$player" Rss)"
     record pss "$(memoryMB "$player" Pss)"
 
-    pressTransportKey "$window" pause
+    pressTransportKey Pause
     sleep 0.3
     expectPicture same "$window" || fail "the player did not pause"
     sleep 1
     record paused "$(cpuOver "$player")"
 
-    pressTransportKey "$window" play
+    pressTransportKey Play
     sleep 0.3
     expectPicture moving "$window" || fail "the player did not play again"
     xdotool windowminimize --sync "$window"
