@@ -2,6 +2,7 @@
 #include "player/PlayerWindowController.h"
 
 #include "analysis/SpectrumFrames.h"
+#include "player/WindowPlacement.h"
 #include "views/LEDMeterView.h"
 #include "views/SpectrumAnalyzerView.h"
 #include "views/WaveformView.h"
@@ -10,6 +11,7 @@
 
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
@@ -111,4 +113,18 @@ void PlayerWindowController::setWindowContentSize(QSizeF size, bool)
                         static_cast<int>(std::ceil(size.height())));
     m_window->setFixedSize(content.width(), content.height() + menuBarHeight(content.width()));
     contentView()->resize(content);
+    keepWindowOnScreen();
+}
+
+// A window grown by a look or a display keeps its top-left corner where it fits; otherwise it
+// moves in until its frame lies inside the screen's free area.
+void PlayerWindowController::keepWindowOnScreen()
+{
+    const QScreen* screen = m_window->screen();
+    if (!screen || !m_windowShown)
+        return; // the first show centres it
+    const QRect frame = m_window->frameGeometry();
+    const QPoint inside = positionInside(frame, screen->availableGeometry());
+    if (inside != frame.topLeft())
+        m_window->move(inside);
 }

@@ -4,6 +4,7 @@
 #include "analysis/SpectrumFrames.h"
 #include "analysis/TrackTitles.h"
 #include "player/AlertPresenter.h"
+#include "player/WindowPlacement.h"
 #include "views/ElidedLabel.h"
 #include "views/MiniScrubberView.h"
 #include "views/SpectrumAnalyzerView.h"
@@ -114,8 +115,9 @@ void PlayerWindowController::centreWindowFrame()
         return;
     const QRect area = screen->availableGeometry();
     const QSize frame = m_window->frameGeometry().size();
-    m_window->move(area.x() + (area.width() - frame.width()) / 2,
-                   area.y() + (area.height() - frame.height()) / 2);
+    const QPoint centred(area.x() + (area.width() - frame.width()) / 2,
+                         area.y() + (area.height() - frame.height()) / 2);
+    m_window->move(positionInside(QRect(centred, frame), area));
 }
 
 void PlayerWindowController::loadFile(const QUrl& url, bool autoplay)

@@ -242,6 +242,7 @@ private:
     // The menu bar's height at `width`; 0 without a menu bar.
     int menuBarHeight(int width);
     void centreWindowFrame();
+    void keepWindowOnScreen();
 
     std::unique_ptr<TrackOpener> m_opener;
     AlertPresenter& m_alerts;

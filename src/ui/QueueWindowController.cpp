@@ -1,9 +1,11 @@
 #include "ui/QueueWindowController.h"
 
 #include "player/PlayerWindowController.h"
+#include "player/WindowPlacement.h"
 
 #include <QListWidget>
 #include <QMainWindow>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
@@ -100,13 +102,9 @@ void QueueWindowController::placeUnderPlayerWindow()
                               playerFrame.bottom() - player->geometry().bottom());
     const QSize frameSize = m_window->isVisible() ? m_window->frameGeometry().size()
                                                   : m_window->size().grownBy(decoration);
-    m_window->move(queueWindowPosition(playerFrame, frameSize));
-}
-
-QPoint QueueWindowController::queueWindowPosition(const QRect& playerFrame, const QSize& queueFrame)
-{
-    return {playerFrame.x() + playerFrame.width() / 2 - queueFrame.width() / 2,
-            playerFrame.y() + playerFrame.height() + gapUnderPlayer};
+    if (const QScreen* screen = player->screen())
+        m_window->move(
+            positionNextTo(playerFrame, frameSize, gapUnderPlayer, screen->availableGeometry()));
 }
 
 void QueueWindowController::tableViewSelectionDidChange()

@@ -6,9 +6,7 @@
 #include <vector>
 
 #include <QObject>
-#include <QPoint>
 #include <QPointer>
-#include <QRect>
 
 class PlayerWindowController;
 class QListWidget;
@@ -34,10 +32,6 @@ public:
     const std::vector<UpcomingTrackItem>& items() const { return m_items; }
 
     void reloadAndShow() override;
-
-    // Where the queue window's frame goes: centred under the player window's frame, its top
-    // edge 8 points below the player's bottom edge.
-    static QPoint queueWindowPosition(const QRect& playerFrame, const QSize& queueFrame);
 
 private:
     void buildInterface();

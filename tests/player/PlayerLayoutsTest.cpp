@@ -8,6 +8,7 @@
 
 #include <QLabel>
 #include <QMainWindow>
+#include <QScreen>
 
 namespace {
 
@@ -73,6 +74,21 @@ TEST_F(PlayerLayoutsTest, TheTapeDeckHoldsTheViewsOverItsDarkPlacesAndGivesTheCo
     controller.setLoopControlsVisible(true); // as its stored preference would
     settleLayout(*controller.window());
     EXPECT_TRUE(content->grab().toImage() == standard);
+}
+
+TEST_F(PlayerLayoutsTest, TheTapeDeckGrowsTheWindowOnlyAsFarAsTheScreenAllows)
+{
+    controller.showWindow();
+    settleLayout(*controller.window());
+    const QRect area = controller.window()->screen()->availableGeometry();
+    controller.window()->move(area.right() - 340, area.y() + 10); // the standard look fits
+    controller.setVintageDesignEnabled(true);
+    settleLayout(*controller.window());
+    const QRect frame = controller.window()->frameGeometry();
+    ASSERT_GE(frame.width(), 836);
+    EXPECT_EQ(frame.left(), std::max(area.left(), area.right() + 1 - frame.width()));
+    EXPECT_EQ(frame.top(),
+              std::max(area.top(), std::min(area.y() + 10, area.bottom() + 1 - frame.height())));
 }
 
 } // namespace

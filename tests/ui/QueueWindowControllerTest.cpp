@@ -6,6 +6,7 @@
 
 #include <QListWidget>
 #include <QMainWindow>
+#include <QScreen>
 #include <QTest>
 
 namespace {
@@ -25,21 +26,27 @@ protected:
     }
 };
 
-TEST_F(QueueWindowControllerTest,
-       ListsTheLaterTracksWithNothingSelectedCentredEightPointsUnderThePlayer)
+TEST_F(QueueWindowControllerTest, ListsTheLaterTracksWithNothingSelectedUnderOrElseAboveThePlayer)
 {
-    controller.setWindowContentSize(QSizeF(836, 471), false);
-    controller.window()->move(100, 200);
+    controller.setWindowContentSize(QSizeF(340, 200), false);
     QueueWindowController* queue = openQueue(1);
     ASSERT_TRUE(queue);
     EXPECT_TRUE(queue->window()->isVisible());
     const QListWidget& list = *queue->tableView();
     EXPECT_EQ(QStringList({list.item(0)->text(), list.item(2)->text()}), QStringList({"t2", "t4"}));
     EXPECT_TRUE(list.count() == 3 && list.selectedItems().isEmpty());
-    const QRect player = controller.window()->frameGeometry();
-    const QRect frame = queue->window()->frameGeometry();
-    EXPECT_LE(std::abs(frame.center().x() - player.center().x()), 1);
-    EXPECT_EQ(frame.top() - player.bottom() - 1, 8);
+    // Centred 8 points under the player where it fits on the screen, 8 above it where not.
+    const QRect area = controller.window()->screen()->availableGeometry();
+    for (const bool atTop : {true, false}) {
+        const int playerHeight = controller.window()->frameGeometry().height();
+        controller.window()->move(area.x() + 40, atTop ? area.y() : area.bottom() - playerHeight);
+        controller.playlistButtonPressed(nullptr);
+        const QRect player = controller.window()->frameGeometry();
+        const QRect frame = queue->window()->frameGeometry();
+        EXPECT_LE(std::abs(frame.center().x() - player.center().x()), 1);
+        EXPECT_EQ(atTop ? frame.top() - player.bottom() - 1 : player.top() - frame.bottom() - 1, 8);
+        EXPECT_TRUE(area.contains(frame)) << atTop;
+    }
 }
 
 TEST_F(QueueWindowControllerTest,
