@@ -47,7 +47,7 @@ AppDelegate::AppDelegate(AudioPlayer::Factory playerFactory, AlertPresenter& ale
 {
     // The icon and the palette come before the first widget, so that every window is made with
     // them and none is redrawn for them.
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kassolin.svg")));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/org.kassolin.Kassolin.svg")));
     applyStandardAppearanceValue(standardAppearancePreference());
     m_playerWindow = std::make_unique<PlayerWindowController>(std::move(playerFactory), alerts);
     m_playerWindow->setApplicationDelegate(this);

@@ -118,7 +118,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Kassolin"));
     QApplication::setOrganizationName(QStringLiteral("Kassolin"));
     QApplication::setApplicationVersion(QStringLiteral(KASSOLIN_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("kassolin"));
+    QApplication::setDesktopFileName(QStringLiteral("org.kassolin.Kassolin"));
     // Before any widget: the light and dark palettes are made for this style.
     QApplication::setStyle(QStringLiteral("Fusion"));
 

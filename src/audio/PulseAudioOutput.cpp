@@ -121,8 +121,8 @@ bool PulseAudioOutput::connectContext()
 {
     Proplist properties(pa_proplist_new());
     pa_proplist_sets(properties.get(), PA_PROP_APPLICATION_NAME, "Kassolin");
-    pa_proplist_sets(properties.get(), PA_PROP_APPLICATION_ID, "kassolin");
-    pa_proplist_sets(properties.get(), PA_PROP_APPLICATION_ICON_NAME, "kassolin");
+    pa_proplist_sets(properties.get(), PA_PROP_APPLICATION_ID, "org.kassolin.Kassolin");
+    pa_proplist_sets(properties.get(), PA_PROP_APPLICATION_ICON_NAME, "org.kassolin.Kassolin");
     m_context = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(m_mainloop), "Kassolin",
                                              properties.get());
     if (!m_context)

@@ -24,7 +24,7 @@ public:
     MprisRootAdaptor(QObject* object, PlayerInterface& player, const MprisRequests& requests);
 
     QString identity() const { return QStringLiteral("Kassolin"); }
-    QString desktopEntry() const { return QStringLiteral("kassolin"); }
+    QString desktopEntry() const { return QStringLiteral("org.kassolin.Kassolin"); }
     bool canRaise() const { return true; }
     bool canQuit() const { return true; }
     bool hasTrackList() const { return false; }

@@ -24,7 +24,7 @@ TEST_F(PulseAudioOutputTest, ASineIsHeardAtItsFrequencyLevelAndTimeUnderItsTitle
     const QString mixer = sinkInputs(); // the stream stays open for the next track
     EXPECT_TRUE(dynamic_cast<const PulseAudioOutput*>(output->device()));
     for (const char* property :
-         {"application.name = \"Kassolin\"", "application.icon_name = \"kassolin\"",
+         {"application.name = \"Kassolin\"", "application.icon_name = \"org.kassolin.Kassolin\"",
           "media.role = \"music\"", "media.name = \"Sinus für den Mixer\""})
         EXPECT_TRUE(mixer.contains(QString::fromUtf8(property))) << property;
 

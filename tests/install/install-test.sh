@@ -14,9 +14,9 @@ cmake --install "$build_dir" --prefix "$prefix" >/dev/null
 
 kassolin_compare_installed_files "$prefix"
 # It fails only on errors; its warnings and hints count here too.
-findings=$(desktop-file-validate "$prefix/share/applications/kassolin.desktop")
+findings=$(desktop-file-validate "$prefix/share/applications/org.kassolin.Kassolin.desktop")
 [ -z "$findings" ] || { echo "$findings"; exit 1; }
-appstreamcli validate --no-net "$prefix/share/metainfo/org.kassolin.Kassolin.metainfo.xml"
+appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/org.kassolin.Kassolin.metainfo.xml"
 # The software centres list this version as the newest release.
 newest=$(grep -m1 '<release ' "$prefix/share/metainfo/org.kassolin.Kassolin.metainfo.xml")
 [[ $newest == *"version=\"$version\""* ]]
