@@ -1,6 +1,8 @@
 #include "app/AppDelegate.h"
 
 #include "player/PlayerWindowController.h"
+#include "player/SavedSession.h"
+#include "player/SessionKeeper.h"
 #include "ui/QueueWindowController.h"
 
 #include <algorithm>
@@ -40,9 +42,10 @@ QUrl fileURLFromArgument(const QString& argument)
 
 AppDelegate::AppDelegate(AudioPlayer::Factory playerFactory, AlertPresenter& alerts,
                          OpenPanelPresenter& openPanel, std::function<void()> terminate,
-                         std::unique_ptr<QSettings> preferences, QObject* parent)
-    : QObject(parent), m_alerts(alerts), m_openPanel(openPanel), m_terminate(std::move(terminate)),
-      m_preferences(std::move(preferences)),
+                         std::unique_ptr<QSettings> preferences, QString sessionPath,
+                         QObject* parent)
+    : QObject(parent), m_alerts(alerts), m_openPanel(openPanel),
+      m_preferences(std::move(preferences)), m_sessionPath(std::move(sessionPath)),
       m_openURL([](const QUrl& url) { QDesktopServices::openUrl(url); })
 {
     // The icon and the palette come before the first widget, so that every window is made with
@@ -53,6 +56,12 @@ AppDelegate::AppDelegate(AudioPlayer::Factory playerFactory, AlertPresenter& ale
     m_playerWindow->setApplicationDelegate(this);
     m_playerWindow->setQueueWindowFactory(QueueWindowController::factory());
     m_playerWindow->window()->setAcceptDrops(true);
+    m_session = std::make_unique<SessionKeeper>(*m_playerWindow, m_sessionPath);
+    // Every way out keeps the place the user is at.
+    m_terminate = [this, terminate = std::move(terminate)] {
+        m_session->save();
+        terminate();
+    };
     // Qt's own rule counts dialogs and knows nothing of a running scan; ours is
     // applicationShouldTerminateAfterLastWindowClosed(), applied when a window closes.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -63,6 +72,7 @@ AppDelegate::~AppDelegate()
 {
     m_quitting = true;
     qApp->removeEventFilter(this);
+    m_session.reset();
     // The controller supersedes its analyses and then waits for the whole pool, this object's
     // scans included: a scan posts to this object, so it must not outlive it.
     m_playerWindow.reset();
@@ -79,10 +89,27 @@ void AppDelegate::applicationDidFinishLaunching()
     const QUrl startupURL = startupMP3URL(m_arguments);
     if (!startupURL.isEmpty())
         openPlayerWithFile(startupURL, true);
-    else if (!m_openedStartupFile)
+    else if (!m_openedStartupFile && !resumeSavedSession())
         chooseFile(this);
     else if (!m_playerWindow->window()->isVisible())
         m_playerWindow->showWindow(); // the menu lives in the window: never leave the user none
+}
+
+bool AppDelegate::resumeSavedSession()
+{
+    if (!boolPreferenceForKey(QStringLiteral("ResumeOnLaunch"), true))
+        return false;
+    QString problem;
+    const std::optional<SavedSession> session = SavedSession::read(m_sessionPath, &problem);
+    if (!problem.isEmpty())
+        qWarning("Kassolin: Die gespeicherte Sitzung %s wird übergangen (%s).",
+                 qUtf8Printable(m_sessionPath), qUtf8Printable(problem));
+    if (!session)
+        return false;
+    ++m_handOvers;
+    m_playerWindow->resumeSession(*session);
+    m_playerWindow->showWindow();
+    return true;
 }
 
 bool AppDelegate::openFile(const QString& path)

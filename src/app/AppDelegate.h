@@ -25,6 +25,7 @@ class QDropEvent;
 class QKeySequence;
 class QMenu;
 class QSettings;
+class SessionKeeper;
 
 // The application's delegate: it owns the one player window for the life of the process, runs
 // the launch sequence, takes the desktop's open requests, turns a selection of files and
@@ -49,10 +50,12 @@ public:
     using Reply = std::function<void(int status)>;
 
     // `terminate` ends the event loop; tests record it instead. `preferences` is the store the
-    // display preferences are read from and written to at once.
+    // display preferences are read from and written to at once; `sessionPath` is where the
+    // place in the playlist is kept for the next launch.
     AppDelegate(AudioPlayer::Factory playerFactory, AlertPresenter& alerts,
                 OpenPanelPresenter& openPanel, std::function<void()> terminate,
-                std::unique_ptr<QSettings> preferences, QObject* parent = nullptr);
+                std::unique_ptr<QSettings> preferences, QString sessionPath,
+                QObject* parent = nullptr);
     ~AppDelegate() override;
 
     PlayerWindowController* playerWindow() const { return m_playerWindow.get(); }
@@ -125,6 +128,7 @@ public Q_SLOTS:
     void toggleSpectrum(QObject* sender);
     void toggleLoopControls(QObject* sender);
     void toggleShuffle(QObject* sender);
+    void toggleResumeOnLaunch(QObject* sender);
     void toggleVintageDesign(QObject* sender);
     void selectStandardAppearanceSystem(QObject* sender);
     void selectStandardAppearanceLight(QObject* sender);
@@ -150,6 +154,8 @@ private:
     void windowDidClose();
     void selectionScanDidFinish(const QList<QUrl>& urls, bool hitLimit);
     void terminateUnlessPlayerWindowVisible();
+    // Brings back the last session when the switch is on and a file of it is left.
+    bool resumeSavedSession();
     static bool isMP3Path(const QString& path);
 
     AlertPresenter& m_alerts;
@@ -157,6 +163,8 @@ private:
     std::function<void()> m_terminate;
     std::unique_ptr<QSettings> m_preferences;
     std::unique_ptr<PlayerWindowController> m_playerWindow;
+    const QString m_sessionPath;
+    std::unique_ptr<SessionKeeper> m_session;
     std::function<QDateTime()> m_now = &QDateTime::currentDateTime;
     std::function<void(const QUrl&)> m_openURL;
     QStringList m_arguments;
@@ -179,6 +187,7 @@ private:
     QAction* m_appearanceLightMenuItem = nullptr;
     QAction* m_appearanceDarkMenuItem = nullptr;
     QAction* m_shuffleMenuItem = nullptr;
+    QAction* m_resumeMenuItem = nullptr;
     // The appearance in force, and the desktop's preference that "system" follows.
     QString m_appliedAppearance;
     bool m_desktopPrefersDark = false;

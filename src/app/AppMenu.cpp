@@ -63,6 +63,8 @@ void AppDelegate::buildMenu()
 
     QMenu* fileMenu = addMenu(menuBar, QStringLiteral("Ablage"));
     addMenuItem(fileMenu, QStringLiteral("MP3 öffnen..."), ctrl(Qt::Key_O), "chooseFile");
+    m_resumeMenuItem = addMenuItem(fileMenu, QStringLiteral("Beim Start fortsetzen"), {},
+                                   "toggleResumeOnLaunch", true);
 
     QMenu* viewMenu = addMenu(menuBar, QStringLiteral("Ansicht"));
     m_ledMenuItem = addMenuItem(viewMenu, QStringLiteral("LED-Pegelanzeige"), ctrl(Qt::Key_L),

@@ -53,6 +53,7 @@ void AppDelegate::applyDisplayPreferences()
     m_playerWindow->setShuffleEnabled(shuffle);
     m_playerWindow->setVintageDesignEnabled(vintage);
     m_shuffleMenuItem->setChecked(shuffle);
+    m_resumeMenuItem->setChecked(boolPreferenceForKey(QStringLiteral("ResumeOnLaunch"), true));
     m_vintageDesignMenuItem->setChecked(vintage);
     updateStandardAppearanceMenuForValue(appearance);
     updateViewMenuAvailabilityForVintageDesign(vintage);
@@ -173,6 +174,14 @@ void AppDelegate::setShuffleEnabled(bool enabled)
     // The desktop's media controls may ask before the launch has built the menu.
     if (m_shuffleMenuItem)
         m_shuffleMenuItem->setChecked(enabled);
+}
+
+void AppDelegate::toggleResumeOnLaunch(QObject*)
+{
+    // The store is the truth: the item has flipped its own mark already.
+    const bool enabled = !boolPreferenceForKey(QStringLiteral("ResumeOnLaunch"), true);
+    storePreference(QStringLiteral("ResumeOnLaunch"), enabled);
+    m_resumeMenuItem->setChecked(enabled);
 }
 
 void AppDelegate::toggleVintageDesign(QObject*)

@@ -10,6 +10,7 @@
 #include "desktop/SettingsPortal.h"
 #include "desktop/SingleInstance.h"
 #include "player/PlayerWindowController.h"
+#include "player/SavedSession.h"
 #include "ui/MessageBoxAlertPresenter.h"
 #include "ui/OpenPanelDialog.h"
 
@@ -140,7 +141,7 @@ int main(int argc, char** argv)
     DeferredOpenPanel openPanel;
     AppDelegate delegate(
         Mp3AudioPlayer::factory(), alerts, openPanel, [] { QCoreApplication::quit(); },
-        std::make_unique<QSettings>());
+        std::make_unique<QSettings>(), SavedSession::defaultPath());
     alerts.setParentWidget(delegate.playerWindow()->window());
     // The desktop's answer arrives in the event loop, usually before the window is first drawn.
     SettingsPortal settingsPortal;

@@ -135,6 +135,14 @@ void PlayerWindowController::loadPlaylist(const QList<QUrl>& urls, qint64 startI
     loadCurrentURL(playlist()[playlistIndex()], autoplay);
 }
 
+void PlayerWindowController::resumeSession(const SavedSession& session)
+{
+    // The load about to start is the next generation.
+    m_pendingResume = {*m_analysisGeneration + 1, session.position,
+                       session.paused || session.position > 0.0};
+    loadPlaylist(session.playlist, session.index, false);
+}
+
 // The track opens off the main thread. An entry that cannot be opened is skipped for the next
 // one while the list plays on; the entries to try are handed over at once, so that a long
 // playlist of broken files is one opening and no recursion.
@@ -218,7 +226,18 @@ void PlayerWindowController::showTrack(std::unique_ptr<AudioPlayer> player, bool
     if (autoplay)
         startPlayback();
     startAnalyses(m_currentFile, generation);
+    applyPendingResume(generation);
     Q_EMIT stateChanged();
+}
+
+void PlayerWindowController::applyPendingResume(std::uint64_t generation)
+{
+    const std::optional<PendingResume> resume = std::exchange(m_pendingResume, std::nullopt);
+    if (!resume || resume->generation != generation)
+        return;
+    seekToTime(std::min(resume->position, m_player->duration()));
+    m_state.setPaused(resume->paused);
+    updateTransportState();
 }
 
 // While the next track opens, nothing of the last one stays shown.

@@ -7,6 +7,7 @@
 #include "audio/AudioPlayerDelegate.h"
 #include "player/PlayerInterface.h"
 #include "player/PlayerState.h"
+#include "player/SavedSession.h"
 #include "player/TrackOpener.h"
 #include "player/UpcomingTrackItem.h"
 #include "player/UpcomingTracksWindow.h"
@@ -14,6 +15,8 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include <QElapsedTimer>
@@ -69,6 +72,9 @@ public:
     // Loading
     void loadFile(const QUrl& url, bool autoplay = false);
     void loadPlaylist(const QList<QUrl>& urls, qint64 startIndex, bool autoplay);
+    // Loads the session's entry without playing it and, once it has opened, goes to its
+    // position; a track left playing comes back paused there.
+    void resumeSession(const SavedSession& session);
 
     // Transport: the operations that the keys, the menu, MPRIS and the media keys all use.
     void startPlayback() override;
@@ -221,6 +227,7 @@ private:
     QList<TrackOpener::Candidate> candidatesFrom(const QUrl& url, bool autoplay) const;
     void trackOpened(TrackOpener::Opened opened, bool autoplay, std::uint64_t generation);
     void showTrack(std::unique_ptr<AudioPlayer> player, bool autoplay, std::uint64_t generation);
+    void applyPendingResume(std::uint64_t generation);
     void nextTrackOpened(TrackOpener::Opened opened, const AudioPlayer* current,
                          std::uint64_t generation);
     void handleTrackThatCannotBeRead();
@@ -298,4 +305,12 @@ private:
     std::shared_ptr<std::atomic<std::uint64_t>> m_analysisGeneration;
     float m_volume = 1.0f;
     bool m_advancingTrack = false;
+    // The place a resumed session goes to when the load of its generation has opened.
+    struct PendingResume
+    {
+        std::uint64_t generation;
+        double position;
+        bool paused;
+    };
+    std::optional<PendingResume> m_pendingResume;
 };

@@ -2,6 +2,7 @@
 
 #include "app/FolderEnumerator.h"
 #include "folders/CollectionTree.h"
+#include "player/SavedSession.h"
 #include "support/AppHarness.h"
 
 #include <sys/stat.h>
@@ -94,6 +95,66 @@ TEST(AppDelegateTest, LaunchPlaysTheCommandLineFileOrShowsThePanelUnlessTheDeskt
         EXPECT_EQ(app.player().window()->isVisible(), panels == 0);
         EXPECT_EQ(app.player().player() && app.player().player()->isPlaying(), !playlist.isEmpty());
     }
+}
+
+TEST(AppDelegateTest, ALaunchWithoutFilesComesBackPausedWhereItLeftOffUnlessSwitchedOff)
+{
+    const FolderTree tree({"a.mp3", "b.mp3"});
+    // Stored preferences, arguments, whether the session comes back.
+    for (const auto& [stored, arguments, resumed] :
+         std::vector<std::tuple<QByteArray, QStringList, bool>>{
+             {"", {"kassolin"}, true},
+             {"ResumeOnLaunch=false", {"kassolin"}, false},
+             {"", {"kassolin", "/m/c.mp3"}, false}}) {
+        AppHarness app(stored);
+        ASSERT_TRUE((SavedSession{tree.urls({"a.mp3", "gone.mp3", "b.mp3"}), 2, 42.0, false}
+                         .write(app.sessionPath)));
+        app.delegate.setArguments(arguments);
+        app.delegate.applicationWillFinishLaunching();
+        app.delegate.applicationDidFinishLaunching();
+        const auto* player = static_cast<FakeAudioPlayer*>(app.player().player());
+        EXPECT_EQ(app.panel.titles.size(), arguments.size() == 1 && !resumed ? 1 : 0);
+        if (!resumed) {
+            EXPECT_FALSE(app.playlist().contains(tree.filePath("a.mp3")));
+            continue;
+        }
+        ASSERT_TRUE(player);
+        EXPECT_EQ(app.playlist(), QStringList({tree.filePath("a.mp3"), tree.filePath("b.mp3")}));
+        EXPECT_EQ(app.player().playlistIndex(), 1);
+        EXPECT_TRUE(app.player().window()->isVisible());
+        EXPECT_TRUE(app.player().isPaused() && !player->isPlaying());
+        EXPECT_EQ(player->currentTime(), 42.0);
+        app.player().startPlayback();
+        EXPECT_TRUE(player->isPlaying() && player->currentTime() == 42.0);
+    }
+}
+
+TEST(AppDelegateTest, ThePlaceIsKeptAtEveryLoadPauseAndStopAndAtQuit)
+{
+    const FolderTree tree({"a.mp3", "b.mp3"});
+    const QList<QUrl> urls = tree.urls({"a.mp3", "b.mp3"});
+    AppHarness app;
+    const auto stored = [&app] {
+        QString problem;
+        return SavedSession::read(app.sessionPath, &problem).value_or(SavedSession{});
+    };
+    const auto player = [&app] { return static_cast<FakeAudioPlayer*>(app.player().player()); };
+    app.delegate.openURLs(urls);
+    EXPECT_EQ(stored(), (SavedSession{urls, 0, 0.0, false}));
+    player()->time = 30.0;
+    app.player().pause();
+    EXPECT_EQ(stored(), (SavedSession{urls, 0, 30.0, true}));
+    app.player().playNextTrack();
+    EXPECT_EQ(stored(), (SavedSession{urls, 1, 0.0, false}));
+    // While a track plays, its position alone waits for the timer or the quit.
+    player()->time = 12.0;
+    app.player().setShuffleEnabled(true);
+    EXPECT_EQ(stored().position, 0.0);
+    app.delegate.quit();
+    EXPECT_EQ(stored(), (SavedSession{urls, 1, 12.0, false}));
+    app.player().stop();
+    EXPECT_EQ(stored(), (SavedSession{urls, 1, 0.0, false}));
+    EXPECT_EQ(app.terminations, 1);
 }
 
 TEST(AppDelegateTest, OpenRequestsPlayOnlyTheirMP3sAndAreAnsweredBeforeAnyAlert)

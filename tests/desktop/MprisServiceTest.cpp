@@ -88,7 +88,8 @@ protected:
     QTemporaryDir folder;
     const QString preferences = folder.filePath("Kassolin.conf");
     AppDelegate delegate{Mp3AudioPlayer::factory(), alerts, panel, [] {},
-                         std::make_unique<QSettings>(preferences, QSettings::IniFormat)};
+                         std::make_unique<QSettings>(preferences, QSettings::IniFormat),
+                         folder.filePath("session.json")};
     MprisService service{*delegate.playerWindow(), delegate.desktopRequests()};
     QDBusConnection client =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("client"));

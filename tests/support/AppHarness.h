@@ -31,7 +31,7 @@ struct AppHarness
     explicit AppHarness(const QByteArray& stored = {})
         : delegate(
               players.factory(), alerts, panel, [this] { ++terminations; },
-              std::make_unique<QSettings>(holding(stored), QSettings::IniFormat))
+              std::make_unique<QSettings>(holding(stored), QSettings::IniFormat), sessionPath)
     {}
     QString holding(const QByteArray& stored) const
     {
@@ -58,6 +58,7 @@ struct AppHarness
 
     QTemporaryDir folder;
     const QString preferencesPath = folder.filePath(QStringLiteral("Kassolin.conf"));
+    const QString sessionPath = folder.filePath(QStringLiteral("state/session.json"));
     FakePlayerFactory players;
     RecordingAlertPresenter alerts;
     ScriptedOpenPanel panel;

@@ -70,12 +70,12 @@ TEST(AppMenuTest, TheMenusHoldTheirItemsInOrderAndALaunchShowsTheStoreWritingNot
         titles << (item->isSeparator() ? "—" : item->text() + item->shortcut().toString());
     EXPECT_EQ(titles.join(" | "),
               "Kassolin | Über Kassolin | — | Kassolin beendenCtrl+Q | Ablage | "
-              "MP3 öffnen...Ctrl+O | Ansicht | LED-PegelanzeigeCtrl+L | "
+              "MP3 öffnen...Ctrl+O | Beim Start fortsetzen | Ansicht | LED-PegelanzeigeCtrl+L | "
               "Waveform-AnzeigeCtrl+W | SpektrumanalyzerCtrl+S | Loop-SteuerungCtrl+U | — | "
               "Standard-Design | System gesteuert | Hell Modus | Dunkel Modus | — | "
               "Vintage-DesignCtrl+D | Wiedergabe | ShuffleCtrl+R | — | A-Punkt setzenCtrl+[ | "
               "B-Punkt setzenCtrl+] | A/B-Loop löschenCtrl+\\ | Hilfe | Dokumentation");
-    EXPECT_EQ(checkedItems(fresh), QStringList({"LED-Pegelanzeige", "Waveform-Anzeige",
+    EXPECT_EQ(checkedItems(fresh), QStringList({"Beim Start fortsetzen", "LED-Pegelanzeige", "Waveform-Anzeige",
                                                 "Spektrumanalyzer", "System gesteuert"}));
     EXPECT_TRUE(disabledItems(fresh).isEmpty());
     EXPECT_EQ(fresh.storedPreferences(), "");
@@ -85,8 +85,8 @@ TEST(AppMenuTest, TheMenusHoldTheirItemsInOrderAndALaunchShowsTheStoreWritingNot
     // The tape deck shows every display and no loop row, in its own colours; an appearance
     // that is no known value counts as the system's.
     EXPECT_EQ(checkedItems(stored),
-              QStringList({"LED-Pegelanzeige", "Waveform-Anzeige", "Spektrumanalyzer",
-                           "System gesteuert", "Vintage-Design", "Shuffle"}));
+              QStringList({"Beim Start fortsetzen", "LED-Pegelanzeige", "Waveform-Anzeige",
+                           "Spektrumanalyzer", "System gesteuert", "Vintage-Design", "Shuffle"}));
     EXPECT_EQ(disabledItems(stored),
               QStringList({"LED-Pegelanzeige", "Waveform-Anzeige", "Spektrumanalyzer",
                            "Loop-Steuerung", "System gesteuert", "Hell Modus", "Dunkel Modus"}));
@@ -145,7 +145,8 @@ TEST(AppMenuTest, InTheTapeDeckOnlyShuffleAndTheDesignKeysActAndLeavingItRestore
 
     pressKey(window, 'R');
     pressKey(window, 'D');
-    EXPECT_EQ(checkedItems(app), QStringList({"Spektrumanalyzer", "System gesteuert"}));
+    EXPECT_EQ(checkedItems(app),
+              QStringList({"Beim Start fortsetzen", "Spektrumanalyzer", "System gesteuert"}));
     EXPECT_TRUE(disabledItems(app).isEmpty());
     EXPECT_FALSE(app.player().isLEDVisible() || app.player().isWaveformVisible());
     EXPECT_EQ(app.storedPreferences(),
@@ -186,6 +187,10 @@ TEST(AppMenuTest, TheItemsWithoutKeysColourEveryWindowShowAboutAndFindTheManualB
             EXPECT_EQ(QColor(window->grab().toImage().pixel(3, 3)).lightness() < 128, dark) << item;
     }
     EXPECT_EQ(app.storedPreferences(), "[General]\nStandardAppearance=system\n");
+    trigger(app, "Beim Start fortsetzen");
+    EXPECT_FALSE(checkedItems(app).contains("Beim Start fortsetzen"));
+    EXPECT_EQ(app.storedPreferences(),
+              "[General]\nResumeOnLaunch=false\nStandardAppearance=system\n");
 
     app.delegate.setClock([] { return QDateTime(QDate(2026, 12, 6), QTime(23, 59)); });
     QList<QUrl> opened;

@@ -1,0 +1,111 @@
+#include "player/SavedSession.h"
+
+#include <cmath>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+namespace {
+
+const QString playlistKey = QStringLiteral("playlist");
+const QString indexKey = QStringLiteral("index");
+const QString positionKey = QStringLiteral("position");
+const QString pausedKey = QStringLiteral("paused");
+
+// Only what could have been played: an absolute path to an MP3 file that is still there.
+bool isPlayableEntry(const QString& path)
+{
+    const QFileInfo file(path);
+    return file.isAbsolute() && !path.contains(QChar(0)) &&
+           path.endsWith(QLatin1String(".mp3"), Qt::CaseInsensitive) && file.isFile();
+}
+
+std::optional<QJsonObject> sessionObject(const QString& path, QString* problem)
+{
+    QFile file(path);
+    if (!file.exists())
+        return std::nullopt;
+    if (file.size() > SavedSession::fileSizeLimit) {
+        *problem = QStringLiteral("zu groß");
+        return std::nullopt;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        *problem = file.errorString();
+        return std::nullopt;
+    }
+    QJsonParseError error;
+    const QJsonDocument document =
+        QJsonDocument::fromJson(file.read(SavedSession::fileSizeLimit), &error);
+    const QJsonObject object = document.object();
+    if (error.error != QJsonParseError::NoError || !object.value(playlistKey).isArray() ||
+        object.value(playlistKey).toArray().size() > SavedSession::entryLimit) {
+        *problem = QStringLiteral("keine Sitzung");
+        return std::nullopt;
+    }
+    return object;
+}
+
+// A finite, non-negative number of seconds, else the beginning.
+double positionFrom(const QJsonValue& value)
+{
+    const double seconds = value.toDouble();
+    return std::isfinite(seconds) && seconds > 0.0 ? seconds : 0.0;
+}
+
+} // namespace
+
+QString SavedSession::defaultPath()
+{
+    // The base directory specification ignores a relative setting.
+    QString base = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.local/state");
+    return base + QStringLiteral("/kassolin/session.json");
+}
+
+std::optional<SavedSession> SavedSession::read(const QString& path, QString* problem)
+{
+    const std::optional<QJsonObject> object = sessionObject(path, problem);
+    if (!object)
+        return std::nullopt;
+    const QJsonArray entries = object->value(playlistKey).toArray();
+    const double storedIndex = object->value(indexKey).toDouble(-1.0);
+    SavedSession session;
+    bool currentKept = false;
+    for (qsizetype entry = 0; entry < entries.size(); ++entry) {
+        const QString file = entries[entry].toString();
+        if (!isPlayableEntry(file))
+            continue;
+        currentKept = currentKept || entry == storedIndex;
+        if (entry < storedIndex)
+            ++session.index;
+        session.playlist.append(QUrl::fromLocalFile(file));
+    }
+    if (session.playlist.isEmpty())
+        return std::nullopt;
+    session.index = std::min(session.index, session.playlist.size() - 1);
+    if (currentKept) {
+        session.position = positionFrom(object->value(positionKey));
+        session.paused = object->value(pausedKey).toBool();
+    }
+    return session;
+}
+
+bool SavedSession::write(const QString& path) const
+{
+    QJsonArray entries;
+    for (const QUrl& url : playlist)
+        entries.append(url.toLocalFile());
+    const QJsonObject object{{playlistKey, entries},
+                             {indexKey, index},
+                             {positionKey, std::isfinite(position) ? position : 0.0},
+                             {pausedKey, paused}};
+    QSaveFile file(path);
+    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
+           file.write(QJsonDocument(object).toJson(QJsonDocument::Compact)) >= 0 && file.commit();
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+// Where the user left off: the playlist, its current entry, the position in that entry and
+// whether it was paused. A launch without files comes back to it.
+struct SavedSession
+{
+    // More than a selection ever gives: a file with more entries is not ours.
+    static constexpr qsizetype entryLimit = 500;
+    // Far above what entryLimit paths take, and still read in a millisecond or two.
+    static constexpr qint64 fileSizeLimit = 1024 * 1024;
+
+    QList<QUrl> playlist;
+    qint64 index = 0;
+    double position = 0.0;
+    bool paused = false;
+
+    // $XDG_STATE_HOME/kassolin/session.json, or under ~/.local/state where that is not set.
+    static QString defaultPath();
+    // The session stored at `path` with the entries that are no longer MP3 files dropped; an
+    // entry dropped before the current one moves it up, and a current entry dropped starts the
+    // next one from its beginning. Nothing when no entry is left or there is no file; nothing,
+    // with the reason in `problem`, when the file is too large or no session.
+    static std::optional<SavedSession> read(const QString& path, QString* problem);
+    // Written whole or not at all: a crash while writing leaves the last session in place.
+    bool write(const QString& path) const;
+
+    bool operator==(const SavedSession&) const = default;
+};

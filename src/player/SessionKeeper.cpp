@@ -1,0 +1,43 @@
+#include "player/SessionKeeper.h"
+
+#include "player/PlayerWindowController.h"
+
+SessionKeeper::SessionKeeper(PlayerWindowController& player, QString path, QObject* parent)
+    : QObject(parent), m_player(player), m_path(std::move(path))
+{
+    m_whilePlaying.setInterval(playingSaveIntervalMs);
+    connect(&m_whilePlaying, &QTimer::timeout, this, &SessionKeeper::save);
+    connect(&player, &PlayerInterface::stateChanged, this, &SessionKeeper::playerChanged);
+}
+
+void SessionKeeper::save()
+{
+    SavedSession session = current();
+    if (session.playlist.isEmpty() || session == m_written)
+        return;
+    if (session.write(m_path))
+        m_written = std::move(session);
+}
+
+// The player reports changes often and at times when nothing changed; while a track plays, the
+// position alone is left to the timer.
+void SessionKeeper::playerChanged()
+{
+    const bool playing = static_cast<const PlayerInterface&>(m_player).isPlaying();
+    if (!playing)
+        m_whilePlaying.stop();
+    else if (!m_whilePlaying.isActive())
+        m_whilePlaying.start();
+    SavedSession session = current();
+    if (playing && m_written)
+        session.position = m_written->position;
+    if (session != m_written)
+        save();
+}
+
+SavedSession SessionKeeper::current() const
+{
+    const auto& player = static_cast<const PlayerInterface&>(m_player);
+    return {m_player.playlist(), m_player.playlistIndex(), player.currentTime(),
+            m_player.isPaused()};
+}
