@@ -97,39 +97,7 @@ TEST(AppDelegateTest, LaunchPlaysTheCommandLineFileOrShowsThePanelUnlessTheDeskt
     }
 }
 
-TEST(AppDelegateTest, ALaunchWithoutFilesComesBackPausedWhereItLeftOffUnlessSwitchedOff)
-{
-    const FolderTree tree({"a.mp3", "b.mp3"});
-    // Stored preferences, arguments, whether the session comes back.
-    for (const auto& [stored, arguments, resumed] :
-         std::vector<std::tuple<QByteArray, QStringList, bool>>{
-             {"", {"kassolin"}, true},
-             {"ResumeOnLaunch=false", {"kassolin"}, false},
-             {"", {"kassolin", "/m/c.mp3"}, false}}) {
-        AppHarness app(stored);
-        ASSERT_TRUE((SavedSession{tree.urls({"a.mp3", "gone.mp3", "b.mp3"}), 2, 42.0, false}
-                         .write(app.sessionPath)));
-        app.delegate.setArguments(arguments);
-        app.delegate.applicationWillFinishLaunching();
-        app.delegate.applicationDidFinishLaunching();
-        const auto* player = static_cast<FakeAudioPlayer*>(app.player().player());
-        EXPECT_EQ(app.panel.titles.size(), arguments.size() == 1 && !resumed ? 1 : 0);
-        if (!resumed) {
-            EXPECT_FALSE(app.playlist().contains(tree.filePath("a.mp3")));
-            continue;
-        }
-        ASSERT_TRUE(player);
-        EXPECT_EQ(app.playlist(), QStringList({tree.filePath("a.mp3"), tree.filePath("b.mp3")}));
-        EXPECT_EQ(app.player().playlistIndex(), 1);
-        EXPECT_TRUE(app.player().window()->isVisible());
-        EXPECT_TRUE(app.player().isPaused() && !player->isPlaying());
-        EXPECT_EQ(player->currentTime(), 42.0);
-        app.player().startPlayback();
-        EXPECT_TRUE(player->isPlaying() && player->currentTime() == 42.0);
-    }
-}
-
-TEST(AppDelegateTest, ThePlaceIsKeptAtEveryLoadPauseAndStopAndAtQuit)
+TEST(AppDelegateTest, ThePlaceIsKeptAtEveryLoadPauseStopAndQuitAndALaunchWithoutFilesResumesIt)
 {
     const FolderTree tree({"a.mp3", "b.mp3"});
     const QList<QUrl> urls = tree.urls({"a.mp3", "b.mp3"});
@@ -138,23 +106,47 @@ TEST(AppDelegateTest, ThePlaceIsKeptAtEveryLoadPauseAndStopAndAtQuit)
         QString problem;
         return SavedSession::read(app.sessionPath, &problem).value_or(SavedSession{});
     };
-    const auto player = [&app] { return static_cast<FakeAudioPlayer*>(app.player().player()); };
+    const auto player = [](AppHarness& app) {
+        return static_cast<FakeAudioPlayer*>(app.player().player());
+    };
     app.delegate.openURLs(urls);
     EXPECT_EQ(stored(), (SavedSession{urls, 0, 0.0, false}));
-    player()->time = 30.0;
+    player(app)->time = 30.0;
     app.player().pause();
     EXPECT_EQ(stored(), (SavedSession{urls, 0, 30.0, true}));
-    app.player().playNextTrack();
-    EXPECT_EQ(stored(), (SavedSession{urls, 1, 0.0, false}));
-    // While a track plays, its position alone waits for the timer or the quit.
-    player()->time = 12.0;
-    app.player().setShuffleEnabled(true);
-    EXPECT_EQ(stored().position, 0.0);
-    app.delegate.quit();
-    EXPECT_EQ(stored(), (SavedSession{urls, 1, 12.0, false}));
     app.player().stop();
+    EXPECT_EQ(stored(), (SavedSession{urls, 0, 0.0, false}));
+    app.player().playNextTrack();
+    // While a track plays, its position alone waits for the timer or the quit.
+    player(app)->time = 42.0;
+    app.player().setShuffleEnabled(true);
     EXPECT_EQ(stored(), (SavedSession{urls, 1, 0.0, false}));
-    EXPECT_EQ(app.terminations, 1);
+    app.delegate.quit();
+    EXPECT_EQ(stored(), (SavedSession{urls, 1, 42.0, false}));
+
+    QFile::remove(tree.filePath("a.mp3"));
+    // Stored preferences, arguments, whether the session comes back.
+    for (const auto& [preferences, arguments, resumed] :
+         std::vector<std::tuple<QByteArray, QStringList, bool>>{
+             {"", {"kassolin"}, true},
+             {"ResumeOnLaunch=false", {"kassolin"}, false},
+             {"", {"kassolin", "/m/c.mp3"}, false}}) {
+        AppHarness next(preferences);
+        QDir().mkpath(QFileInfo(next.sessionPath).path());
+        QFile::copy(app.sessionPath, next.sessionPath);
+        next.delegate.setArguments(arguments);
+        next.delegate.applicationWillFinishLaunching();
+        next.delegate.applicationDidFinishLaunching();
+        EXPECT_EQ(next.panel.titles.size(), arguments.size() == 1 && !resumed ? 1 : 0);
+        EXPECT_EQ(next.playlist().contains(tree.filePath("b.mp3")), resumed);
+        if (!resumed)
+            continue;
+        EXPECT_EQ(next.playlist(), QStringList{tree.filePath("b.mp3")});
+        EXPECT_TRUE(next.player().window()->isVisible() && next.player().isPaused());
+        EXPECT_EQ(player(next)->currentTime(), 42.0);
+        next.player().startPlayback();
+        EXPECT_TRUE(player(next)->isPlaying() && player(next)->currentTime() == 42.0);
+    }
 }
 
 TEST(AppDelegateTest, OpenRequestsPlayOnlyTheirMP3sAndAreAnsweredBeforeAnyAlert)

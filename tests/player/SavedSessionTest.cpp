@@ -86,15 +86,4 @@ TEST(SavedSessionTest, AFileThatIsNoSessionIsIgnoredWithItsReason)
     EXPECT_EQ(*odd, (SavedSession{{folder.url("a.mp3")}, 0, 0.0, false}));
 }
 
-TEST(SavedSessionTest, LivesUnderTheStateHomeGivenAsAnAbsolutePath)
-{
-    for (const auto& [stateHome, expected] :
-         {std::pair("/var/state", QString("/var/state/kassolin/session.json")),
-          std::pair("relative", QDir::homePath() + "/.local/state/kassolin/session.json"),
-          std::pair("", QDir::homePath() + "/.local/state/kassolin/session.json")}) {
-        qputenv("XDG_STATE_HOME", stateHome);
-        EXPECT_EQ(SavedSession::defaultPath(), expected);
-    }
-}
-
 } // namespace
