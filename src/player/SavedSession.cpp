@@ -61,7 +61,7 @@ double positionFrom(const QJsonValue& value)
 
 QString SavedSession::defaultPath()
 {
-    // The base directory specification ignores a relative setting.
+    // A relative setting counts as none, as the XDG base directories demand.
     QString base = qEnvironmentVariable("XDG_STATE_HOME");
     if (!QDir::isAbsolutePath(base))
         base = QDir::homePath() + QStringLiteral("/.local/state");
