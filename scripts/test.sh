@@ -14,12 +14,13 @@ kassolin_build_package "$top"
 runtime=$(mktemp -d /tmp/kassolin-runtime.XXXXXX)
 config=$(mktemp -d /tmp/kassolin-config.XXXXXX)
 cache=$(mktemp -d /tmp/kassolin-cache.XXXXXX)
+state=$(mktemp -d /tmp/kassolin-state.XXXXXX)
 chmod 0700 "$runtime"
 pulse_pid=
 source "$top/scripts/private-desktop.sh"
 cleanup() {
     endProcesses $pulse_pid
-    rm -rf "$runtime" "$config" "$cache"
+    rm -rf "$runtime" "$config" "$cache" "$state"
 }
 trap cleanup EXIT
 
@@ -47,6 +48,7 @@ export SDL_AUDIODRIVER=dummy
 export XDG_RUNTIME_DIR="$runtime"
 export XDG_CONFIG_HOME="$config"
 export XDG_CACHE_HOME="$cache"
+export XDG_STATE_HOME="$state"
 export LANG=C.UTF-8
 export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1
 export LSAN_OPTIONS="suppressions=$top/scripts/lsan.supp"
