@@ -93,7 +93,7 @@ class Mp3AudioPlayerTest : public ::testing::Test
 protected:
     QString track(double seconds, const char* name = "track.mp3")
     {
-        return files.writeMp3(name, sineWave(440, 0.5, 44100, 2, std::llround(seconds * 44100)));
+        return files.writeSine(name, seconds);
     }
 
     std::unique_ptr<Mp3AudioPlayer>

@@ -83,19 +83,13 @@ protected:
     PlayerWindowController& controller() { return *delegate.playerWindow(); }
 
     FixtureFiles files;
-    RecordingAlertPresenter alerts;
-    ScriptedOpenPanel panel;
-    QTemporaryDir folder;
-    const QString preferences = folder.filePath("Kassolin.conf");
-    AppDelegate delegate{Mp3AudioPlayer::factory(), alerts, panel, [] {},
-                         std::make_unique<QSettings>(preferences, QSettings::IniFormat),
-                         folder.filePath("session.json")};
+    AppHarness app{{}, Mp3AudioPlayer::factory()};
+    AppDelegate& delegate = app.delegate;
     MprisService service{*delegate.playerWindow(), delegate.desktopRequests()};
     QDBusConnection client =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("client"));
     Heard heard;
-    const QUrl fiveSeconds =
-        QUrl::fromLocalFile(files.writeMp3("five.mp3", sineWave(440, 0.5, 44100, 2, 220500)));
+    const QUrl fiveSeconds = QUrl::fromLocalFile(files.writeSine("five.mp3", 5.0));
 };
 
 } // namespace
@@ -203,7 +197,7 @@ TEST_F(MprisServiceTest, ShuffleIsTheMenusOwnAndVolumeTheSoundOutputsBothWays)
         call("Set", {playerInterface, name, QVariant::fromValue(QDBusVariant(value))},
              propertiesInterface);
     EXPECT_FALSE(controller().isShuffleEnabled() || (*shuffleItem)->isChecked());
-    EXPECT_EQ(QSettings(preferences, QSettings::IniFormat).value("ShuffleEnabled"), "false");
+    EXPECT_TRUE(app.storedPreferences().contains("ShuffleEnabled=false"));
     EXPECT_EQ(controller().player()->volume(), 0.25f);
     EXPECT_TRUE(announced("Shuffle", false) && announced("Volume", 0.25));
 }

@@ -25,13 +25,6 @@ namespace {
 
 const QString openFailure = QStringLiteral("Die MP3-Datei konnte nicht geöffnet werden.");
 
-// Every job of the loads so far has finished and its result has been handled.
-void finishJobs()
-{
-    QThreadPool::globalInstance()->waitForDone();
-    QCoreApplication::sendPostedEvents();
-}
-
 QMap<QString, QVariant> storedPreferences()
 {
     const QSettings settings;
@@ -47,8 +40,7 @@ class HostileFilesTest : public ::testing::Test
 protected:
     QUrl track(const QString& name, double seconds)
     {
-        return QUrl::fromLocalFile(
-            files.writeMp3(name, sineWave(440, 0.5, 44100, 2, std::llround(seconds * 44100))));
+        return QUrl::fromLocalFile(files.writeSine(name, seconds));
     }
     bool isPlaying() const { return controller.player() && controller.player()->isPlaying(); }
 

@@ -2,6 +2,7 @@
 
 #include "support/FixtureFiles.h"
 #include "support/PaintCount.h"
+#include "support/TrackLoading.h"
 #include "views/ElidedLabel.h"
 #include "views/LEDMeterView.h"
 #include "views/SpectrumAnalyzerView.h"
@@ -16,13 +17,6 @@
 namespace {
 
 using PlayerAnalysisFeedTest = PlayerTest;
-
-// Every job of the loads so far has finished and its result has been handled.
-void finishJobs()
-{
-    QThreadPool::globalInstance()->waitForDone();
-    QCoreApplication::sendPostedEvents();
-}
 
 TEST_F(PlayerAnalysisFeedTest, TheDisplaysShowTheFramesOfThePositionTheMeterOnlyWhilePlaying)
 {

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "app/AppDelegate.h"
-#include "ui/OpenPanelPresenter.h"
 #include "player/PlayerWindowController.h"
 #include "support/FakeAudioPlayer.h"
 #include "support/RecordingAlertPresenter.h"
+#include "ui/OpenPanelPresenter.h"
 
 #include <QFile>
 #include <QMainWindow>
@@ -28,9 +28,11 @@ struct ScriptedOpenPanel final : OpenPanelPresenter
 // The delegate on fake players, recorded alerts, a scripted panel, a preferences file of its own.
 struct AppHarness
 {
-    explicit AppHarness(const QByteArray& stored = {})
+    // On fake players unless given the factory of others.
+    explicit AppHarness(const QByteArray& stored = {}, AudioPlayer::Factory factory = {})
         : delegate(
-              players.factory(), alerts, panel, [this] { ++terminations; },
+              factory.open ? std::move(factory) : players.factory(), alerts, panel,
+              [this] { ++terminations; },
               std::make_unique<QSettings>(holding(stored), QSettings::IniFormat), sessionPath)
     {}
     QString holding(const QByteArray& stored) const

@@ -1,5 +1,6 @@
 #include "support/FixtureFiles.h"
 
+#include <cmath>
 #include <fstream>
 #include <stdexcept>
 
@@ -29,6 +30,11 @@ QString FixtureFiles::path(const QString& name) const
 QString FixtureFiles::writeMp3(const QString& name, const Pcm& pcm, const Mp3Options& options)
 {
     return writeBytes(name, encodeMp3(pcm, options));
+}
+
+QString FixtureFiles::writeSine(const QString& name, double seconds)
+{
+    return writeMp3(name, sineWave(440, 0.5, 44100, 2, std::llround(seconds * 44100)));
 }
 
 QString FixtureFiles::writeBytes(const QString& name, const std::vector<unsigned char>& bytes)

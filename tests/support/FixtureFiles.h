@@ -26,6 +26,8 @@ public:
 
     QString path(const QString& name) const;
     QString writeMp3(const QString& name, const Pcm& pcm, const Mp3Options& options = {});
+    // A 440 Hz sine at half scale, in stereo at 44.1 kHz.
+    QString writeSine(const QString& name, double seconds);
     QString writeBytes(const QString& name, const std::vector<unsigned char>& bytes);
     // The file under its name.
     QString write(const CorpusFile& file);

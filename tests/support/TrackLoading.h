@@ -2,7 +2,9 @@
 
 #include "player/PlayerWindowController.h"
 
+#include <QCoreApplication>
 #include <QTest>
+#include <QThreadPool>
 
 // Loads the list and waits until its track has opened, or failed to, off the main thread.
 inline bool loadAndOpen(PlayerWindowController& controller, const QList<QUrl>& urls,
@@ -10,4 +12,11 @@ inline bool loadAndOpen(PlayerWindowController& controller, const QList<QUrl>& u
 {
     controller.loadPlaylist(urls, startIndex, autoplay);
     return QTest::qWaitFor([&] { return !controller.isOpeningTrack(); }, 10000);
+}
+
+// Every job of the loads so far has finished and its result has been handled.
+inline void finishJobs()
+{
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::sendPostedEvents();
 }

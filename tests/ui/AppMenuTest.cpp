@@ -75,8 +75,9 @@ TEST(AppMenuTest, TheMenusHoldTheirItemsInOrderAndALaunchShowsTheStoreWritingNot
               "Standard-Design | System gesteuert | Hell Modus | Dunkel Modus | — | "
               "Vintage-DesignCtrl+D | Wiedergabe | ShuffleCtrl+R | — | A-Punkt setzenCtrl+[ | "
               "B-Punkt setzenCtrl+] | A/B-Loop löschenCtrl+\\ | Hilfe | Dokumentation");
-    EXPECT_EQ(checkedItems(fresh), QStringList({"Beim Start fortsetzen", "LED-Pegelanzeige", "Waveform-Anzeige",
-                                                "Spektrumanalyzer", "System gesteuert"}));
+    EXPECT_EQ(checkedItems(fresh),
+              QStringList({"Beim Start fortsetzen", "LED-Pegelanzeige", "Waveform-Anzeige",
+                           "Spektrumanalyzer", "System gesteuert"}));
     EXPECT_TRUE(disabledItems(fresh).isEmpty());
     EXPECT_EQ(fresh.storedPreferences(), "");
 
