@@ -2,6 +2,7 @@
 #include "support/FixtureFiles.h"
 
 #include <cmath>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -23,38 +24,31 @@ double rmsDifference(std::span<const float> a, std::span<const float> b)
     return std::sqrt(sum / static_cast<double>(a.size()));
 }
 
-struct LengthCase
+TEST(Mp3DecoderTest, DecodesTheEncodedLengthRateChannelsAndSamples)
 {
-    int sampleRate;
-    int channels;
-    std::int64_t frames;
-};
-
-class DecodedSignal : public ::testing::TestWithParam<LengthCase>
-{};
-
-TEST_P(DecodedSignal, HasTheEncodedLengthRateChannelsAndSamples)
-{
-    const auto [rate, channels, frames] = GetParam();
     FixtureFiles files;
-    const Pcm sine = sineWave(997, 0.4, rate, channels, frames);
-    QString error;
-    auto decoder = Mp3Decoder::open(files.writeMp3("length.mp3", sine), &error);
-    ASSERT_TRUE(decoder) << error.toStdString();
-    EXPECT_EQ(decoder->format().sampleRate, rate);
-    EXPECT_EQ(decoder->format().channelCount, channels);
-    EXPECT_EQ(decoder->frameCount(), frames);
-    EXPECT_DOUBLE_EQ(decoder->duration(), static_cast<double>(frames) / rate);
-    const std::vector<float> decoded = decodeAll(*decoder);
-    ASSERT_EQ(decoded.size(), sine.samples.size());
-    // Sample-aligned: a shift of one sample alone would cost about 0.04.
-    EXPECT_LT(rmsDifference(decoded, sine.samples), 0.02);
+    // Rate, channels, frames.
+    for (const auto& [rate, channels, frames] :
+         std::vector<std::tuple<int, int, std::int64_t>>{{44100, 2, 88217},
+                                                         {44100, 1, 44100},
+                                                         {48000, 2, 1000},
+                                                         {22050, 2, 30000},
+                                                         {8000, 1, 16001}}) {
+        SCOPED_TRACE(rate * 10 + channels);
+        const Pcm sine = sineWave(997, 0.4, rate, channels, frames);
+        QString error;
+        auto decoder = Mp3Decoder::open(files.writeMp3("length.mp3", sine), &error);
+        ASSERT_TRUE(decoder) << error.toStdString();
+        EXPECT_EQ(decoder->format().sampleRate, rate);
+        EXPECT_EQ(decoder->format().channelCount, channels);
+        EXPECT_EQ(decoder->frameCount(), frames);
+        EXPECT_DOUBLE_EQ(decoder->duration(), static_cast<double>(frames) / rate);
+        const std::vector<float> decoded = decodeAll(*decoder);
+        ASSERT_EQ(decoded.size(), sine.samples.size());
+        // Sample-aligned: a shift of one sample alone would cost about 0.04.
+        EXPECT_LT(rmsDifference(decoded, sine.samples), 0.02);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Mp3DecoderTest, DecodedSignal,
-                         ::testing::Values(LengthCase{44100, 2, 88217}, LengthCase{44100, 1, 44100},
-                                           LengthCase{48000, 2, 1000}, LengthCase{22050, 2, 30000},
-                                           LengthCase{8000, 1, 16001}));
 
 TEST(Mp3DecoderTest, SeekStartsTheNextBufferAtTheRequestedFrame)
 {
@@ -77,35 +71,23 @@ TEST(Mp3DecoderTest, SeekStartsTheNextBufferAtTheRequestedFrame)
     EXPECT_TRUE(decoder->nextBuffer().empty());
 }
 
-struct TitleCase
+TEST(Mp3DecoderTest, TheTitleComesFromTheTagsID3v2First)
 {
-    std::optional<std::string> id3v2;
-    std::optional<std::string> id3v1;
-    QString expected;
-};
-
-class Title : public ::testing::TestWithParam<TitleCase>
-{};
-
-TEST_P(Title, ComesFromTheTags)
-{
+    using Tag = std::optional<std::string>;
     FixtureFiles files;
-    Mp3Options options;
-    options.id3v2Title = GetParam().id3v2;
-    options.id3v1Title = GetParam().id3v1;
-    auto decoder = Mp3Decoder::open(files.writeMp3("title.mp3", silence(44100, 2, 4410), options));
-    ASSERT_TRUE(decoder);
-    EXPECT_EQ(decoder->title(), GetParam().expected);
+    for (const auto& [id3v2, id3v1, expected] : std::vector<std::tuple<Tag, Tag, QString>>{
+             {"Grüße aus Köln – 東京", std::nullopt, "Grüße aus Köln – 東京"},
+             {"Neu", "Alt", "Neu"},
+             {"", "Alte Aufnahme", "Alte Aufnahme"}, // an empty TIT2 falls through
+             {std::nullopt, "Caf\xe9 am Meer", "Café am Meer"},
+             {std::nullopt, std::nullopt, ""}}) {
+        const Mp3Options options{.id3v2Title = id3v2, .id3v1Title = id3v1};
+        auto decoder =
+            Mp3Decoder::open(files.writeMp3("title.mp3", silence(44100, 2, 4410), options));
+        ASSERT_TRUE(decoder);
+        EXPECT_EQ(decoder->title(), expected);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Mp3DecoderTest, Title,
-    ::testing::Values(
-        TitleCase{"Grüße aus Köln – 東京", std::nullopt, QStringLiteral("Grüße aus Köln – 東京")},
-        TitleCase{"Neu", "Alt", QStringLiteral("Neu")},
-        TitleCase{"", "Alte Aufnahme", QStringLiteral("Alte Aufnahme")}, // empty TIT2 falls through
-        TitleCase{std::nullopt, "Caf\xe9 am Meer", QStringLiteral("Café am Meer")},
-        TitleCase{std::nullopt, std::nullopt, QString()}));
 
 TEST(Mp3DecoderTest, AnEstimatedLengthDecodesTheSameAudioAndTitle)
 {
