@@ -12,7 +12,11 @@ SessionKeeper::SessionKeeper(PlayerWindowController& player, QString path, QObje
 
 void SessionKeeper::save()
 {
-    SavedSession session = current();
+    write(current());
+}
+
+void SessionKeeper::write(SavedSession session)
+{
     if (session.playlist.isEmpty() || session == m_written)
         return;
     if (session.write(m_path))
@@ -29,10 +33,11 @@ void SessionKeeper::playerChanged()
     else if (!m_whilePlaying.isActive())
         m_whilePlaying.start();
     SavedSession session = current();
+    SavedSession compared = session;
     if (playing && m_written)
-        session.position = m_written->position;
-    if (session != m_written)
-        save();
+        compared.position = m_written->position;
+    if (compared != m_written)
+        write(std::move(session));
 }
 
 SavedSession SessionKeeper::current() const

@@ -26,6 +26,7 @@ public:
 
 private:
     void playerChanged();
+    void write(SavedSession session);
     SavedSession current() const;
 
     PlayerWindowController& m_player;
