@@ -4,9 +4,10 @@
 #include "BenchFigures.h"
 #include "PaintBench.h"
 #include "app/AppDelegate.h"
-#include "folders/CollectionTree.h"
 #include "audio/Mp3AudioPlayer.h"
 #include "audio/Mp3Decoder.h"
+#include "folders/CollectionTree.h"
+#include "player/SavedSession.h"
 #include "signals/Mp3Encoder.h"
 
 #include <cstdio>
@@ -14,6 +15,8 @@
 #include <string_view>
 
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -85,6 +88,27 @@ void benchPlayerOpen(const std::filesystem::path& track)
     printFigure("player open 600 s 192 kbps (scan included)", seconds * 1000, "ms");
 }
 
+// What resuming adds to a launch: a session of a whole playlist of files that exist, and a file
+// of the largest size read that is no session.
+void benchSessionRead(const QList<QUrl>& playlist)
+{
+    const QTemporaryDir folder;
+    const QString session = folder.filePath("session.json");
+    const QString hostile = folder.filePath("hostile.json");
+    QFile garbage(hostile);
+    if (!SavedSession{playlist, 250, 120.0, true}.write(session) ||
+        !garbage.open(QIODevice::WriteOnly) ||
+        garbage.write(QByteArray(SavedSession::fileSizeLimit, '[')) < 0)
+        return;
+    garbage.close();
+    QString problem;
+    const double whole = bestSeconds(
+        [&] { return SavedSession::read(session, &problem)->playlist.size() == playlist.size(); });
+    const double refused = bestSeconds([&] { return !SavedSession::read(hostile, &problem); });
+    printFigure("session of 500 tracks read and checked", whole * 1000, "ms");
+    printFigure("1 MiB file that is no session refused", refused * 1000, "ms");
+}
+
 // Choosing a large collection: the scan stops at the playlist's limit; a walk of the whole
 // tree shows what that saves. Warm caches: the tree was just written.
 void benchFolderScan()
@@ -111,6 +135,7 @@ void benchFolderScan()
                 tree.folders());
     printFigure("selection scan of the collection, stops at 500", scan * 1000, "ms");
     printFigure("walk of the whole collection", walk * 1000, "ms");
+    benchSessionRead(AppDelegate::playlistURLsFromSelection({QUrl::fromLocalFile(root)}, nullptr));
 }
 
 } // namespace
