@@ -9,6 +9,7 @@
 #include "desktop/MprisService.h"
 #include "desktop/SettingsPortal.h"
 #include "desktop/SingleInstance.h"
+#include "desktop/SleepInhibitor.h"
 #include "player/PlayerWindowController.h"
 #include "player/SavedSession.h"
 #include "ui/MessageBoxAlertPresenter.h"
@@ -158,6 +159,7 @@ int main(int argc, char** argv)
     // The desktop's media keys and controls; without a session bus the player runs without them.
     MprisService mpris(*delegate.playerWindow(), delegate.desktopRequests());
     mpris.registerOn(QDBusConnection::sessionBus());
+    SleepInhibitor sleepInhibitor(*delegate.playerWindow(), QDBusConnection::sessionBus());
     // The launch runs inside the event loop, so that ending the program from it works; the
     // open request of this launch comes before its end, as the desktop delivers it.
     QTimer::singleShot(0, &delegate, [&delegate, &request] {
