@@ -129,6 +129,7 @@ public Q_SLOTS:
     void toggleLoopControls(QObject* sender);
     void toggleShuffle(QObject* sender);
     void toggleResumeOnLaunch(QObject* sender);
+    void toggleReplayGain(QObject* sender);
     void toggleVintageDesign(QObject* sender);
     void selectStandardAppearanceSystem(QObject* sender);
     void selectStandardAppearanceLight(QObject* sender);
@@ -188,6 +189,7 @@ private:
     QAction* m_appearanceDarkMenuItem = nullptr;
     QAction* m_shuffleMenuItem = nullptr;
     QAction* m_resumeMenuItem = nullptr;
+    QAction* m_replayGainMenuItem = nullptr;
     // The appearance in force, and the desktop's preference that "system" follows.
     QString m_appliedAppearance;
     bool m_desktopPrefersDark = false;

@@ -91,6 +91,9 @@ void AppDelegate::buildMenu()
     QMenu* playbackMenu = addMenu(menuBar, QStringLiteral("Wiedergabe"));
     m_shuffleMenuItem = addMenuItem(playbackMenu, QStringLiteral("Shuffle"), ctrl(Qt::Key_R),
                                     "toggleShuffle", true);
+    m_replayGainMenuItem =
+        addMenuItem(playbackMenu, QStringLiteral("Lautstärke angleichen (ReplayGain)"), {},
+                    "toggleReplayGain", true);
     playbackMenu->addSeparator();
     addMenuItem(playbackMenu, QStringLiteral("A-Punkt setzen"), ctrl(Qt::Key_BracketLeft),
                 "setLoopStart");

@@ -53,6 +53,9 @@ void AppDelegate::applyDisplayPreferences()
     m_playerWindow->setShuffleEnabled(shuffle);
     m_playerWindow->setVintageDesignEnabled(vintage);
     m_shuffleMenuItem->setChecked(shuffle);
+    const bool replayGain = boolPreferenceForKey(QStringLiteral("ReplayGainEnabled"), false);
+    m_playerWindow->setReplayGainEnabled(replayGain);
+    m_replayGainMenuItem->setChecked(replayGain);
     m_resumeMenuItem->setChecked(boolPreferenceForKey(QStringLiteral("ResumeOnLaunch"), true));
     m_vintageDesignMenuItem->setChecked(vintage);
     updateStandardAppearanceMenuForValue(appearance);
@@ -174,6 +177,14 @@ void AppDelegate::setShuffleEnabled(bool enabled)
     // The desktop's media controls may ask before the launch has built the menu.
     if (m_shuffleMenuItem)
         m_shuffleMenuItem->setChecked(enabled);
+}
+
+void AppDelegate::toggleReplayGain(QObject*)
+{
+    const bool enabled = !m_playerWindow->isReplayGainEnabled();
+    m_playerWindow->setReplayGainEnabled(enabled);
+    storePreference(QStringLiteral("ReplayGainEnabled"), enabled);
+    m_replayGainMenuItem->setChecked(enabled);
 }
 
 void AppDelegate::toggleResumeOnLaunch(QObject*)

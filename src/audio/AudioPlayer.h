@@ -50,6 +50,8 @@ public:
     virtual bool isPlaying() const = 0;
     virtual float volume() const = 0;
     virtual void setVolume(float volume) = 0;
+    // Whether the file's ReplayGain is applied to what is heard; off at first.
+    virtual void setReplayGainEnabled(bool) {}
 };
 
 inline std::unique_ptr<AudioPlayer::Opening>

@@ -25,9 +25,11 @@ public:
         if (title.isEmpty())
             title = QFileInfo(path).completeBaseName();
         const double duration = std::max(decoder->duration(), 0.0);
+        const auto& replayGain = decoder->replayGain();
+        const auto gain = static_cast<float>(replayGain ? replayGain->factor() : 1.0);
         return std::unique_ptr<DecodedStart>(
             new DecodedStart(std::make_unique<PlaybackStream>(std::move(decoder)), std::move(title),
-                             duration, std::move(output)));
+                             duration, gain, std::move(output)));
     }
 
     std::unique_ptr<AudioPlayer> player() override { return madePlayer(); }
@@ -35,19 +37,20 @@ public:
     std::unique_ptr<Mp3AudioPlayer> madePlayer()
     {
         return std::unique_ptr<Mp3AudioPlayer>(new Mp3AudioPlayer(
-            std::move(m_stream), std::move(m_title), m_duration, std::move(m_output)));
+            std::move(m_stream), std::move(m_title), m_duration, m_gain, std::move(m_output)));
     }
 
 private:
-    DecodedStart(std::unique_ptr<PlaybackStream> stream, QString title, double duration,
+    DecodedStart(std::unique_ptr<PlaybackStream> stream, QString title, double duration, float gain,
                  std::shared_ptr<SessionOutput> output)
         : m_stream(std::move(stream)), m_title(std::move(title)), m_duration(duration),
-          m_output(std::move(output))
+          m_gain(gain), m_output(std::move(output))
     {}
 
     std::unique_ptr<PlaybackStream> m_stream;
     QString m_title;
     double m_duration;
+    float m_gain;
     std::shared_ptr<SessionOutput> m_output;
 };
 
@@ -67,9 +70,10 @@ AudioPlayer::Factory Mp3AudioPlayer::factory(std::shared_ptr<SessionOutput> outp
 }
 
 Mp3AudioPlayer::Mp3AudioPlayer(std::unique_ptr<PlaybackStream> stream, QString title,
-                               double duration, std::shared_ptr<SessionOutput> output)
+                               double duration, float replayGain,
+                               std::shared_ptr<SessionOutput> output)
     : m_output(std::move(output)), m_stream(std::move(stream)), m_title(std::move(title)),
-      m_duration(duration)
+      m_duration(duration), m_replayGain(replayGain)
 {
     m_stream->setEndHandlers([this] { handedToEnd(); }, [this] { heardToEnd(); });
 }
@@ -139,6 +143,13 @@ void Mp3AudioPlayer::setVolume(float volume)
         return;
     m_volume = std::min(std::max(volume, 0.0f), 1.0f);
     m_output->setVolume(m_volume);
+}
+
+// Applied to this track's stream alone: the output's volume is the whole session's, and the
+// analyses read the file unchanged.
+void Mp3AudioPlayer::setReplayGainEnabled(bool enabled)
+{
+    m_stream->setGain(enabled ? m_replayGain : 1.0f);
 }
 
 std::uint64_t Mp3AudioPlayer::underrunCount() const

@@ -44,6 +44,7 @@ public:
     bool isPlaying() const override { return m_playing; }
     float volume() const override { return m_volume; }
     void setVolume(float volume) override;
+    void setReplayGainEnabled(bool enabled) override;
 
     std::uint64_t underrunCount() const;
     bool isOnSilentClock() const;
@@ -52,7 +53,7 @@ private:
     class DecodedStart;
 
     Mp3AudioPlayer(std::unique_ptr<PlaybackStream> stream, QString title, double duration,
-                   std::shared_ptr<SessionOutput> output);
+                   float replayGain, std::shared_ptr<SessionOutput> output);
 
     void handedToEnd();
     void deliverHandedToEnd();
@@ -66,6 +67,8 @@ private:
     QString m_title;
     double m_duration = 0.0;
     float m_volume = 1.0f;
+    // The factor of the file's ReplayGain; 1 for a file without one.
+    float m_replayGain = 1.0f;
     bool m_playing = false;
     bool m_heardToEnd = false;
     // Counts play and stop calls, so that a hand-over told for an earlier run is recognised.

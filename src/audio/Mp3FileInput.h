@@ -16,6 +16,8 @@ public:
     Mp3FileInput(const Mp3FileInput&) = delete;
     Mp3FileInput& operator=(const Mp3FileInput&) = delete;
 
+    // The file's size at open.
+    std::int64_t size() const { return m_end; }
     // Back to the start, for the decoder to open the stream again.
     void rewind() { m_position = 0; }
     // True once the data ended before the size the file had at open: it was cut meanwhile.

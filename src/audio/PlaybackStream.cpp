@@ -36,6 +36,7 @@ public:
     const AudioFormat m_format;
     const std::int64_t m_frameCount;
     std::atomic<float> m_volume{1.0f};
+    std::atomic<float> m_gain{1.0f};
     std::atomic<std::uint64_t> m_underruns{0};
 
 private:
@@ -146,6 +147,11 @@ void PlaybackStream::setVolume(float volume)
 float PlaybackStream::volume() const
 {
     return m_core->m_volume.load(std::memory_order_relaxed);
+}
+
+void PlaybackStream::setGain(float gain)
+{
+    m_core->m_gain.store(gain, std::memory_order_relaxed);
 }
 
 std::uint64_t PlaybackStream::underrunCount() const
@@ -316,7 +322,8 @@ void PlaybackStream::Core::placeOnTimeline(std::int64_t at)
 std::size_t PlaybackStream::Core::takeFromRing(float* out, std::size_t frames)
 {
     const std::size_t samples = std::min(frames * m_channels, m_fillSamples);
-    const float volume = m_volume.load(std::memory_order_relaxed);
+    const float volume =
+        m_volume.load(std::memory_order_relaxed) * m_gain.load(std::memory_order_relaxed);
     const std::size_t firstPart = std::min(samples, m_ring.size() - m_readIndex);
     const auto scaled = [volume](float sample) { return sample * volume; };
     std::transform(m_ring.begin() + static_cast<std::ptrdiff_t>(m_readIndex),

@@ -61,6 +61,8 @@ public:
 
     void setVolume(float volume);
     float volume() const;
+    // A factor of this track's own, such as its ReplayGain, applied with the volume.
+    void setGain(float gain);
     // Render calls that found too little decoded audio before the end of the track.
     std::uint64_t underrunCount() const;
 

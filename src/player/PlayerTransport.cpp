@@ -231,6 +231,7 @@ void PlayerWindowController::nextTrackOpened(TrackOpener::Opened opened, const A
     std::unique_ptr<AudioPlayer> next = opened.opening->player();
     next->setDelegate(this);
     next->setVolume(m_volume);
+    next->setReplayGainEnabled(m_replayGainEnabled);
     next->prepareToPlay();
     next->play();
     m_nextPlayer = std::move(next);

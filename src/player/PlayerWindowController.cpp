@@ -219,6 +219,7 @@ void PlayerWindowController::showTrack(std::unique_ptr<AudioPlayer> player, bool
     m_player = std::move(player);
     m_player->setDelegate(this);
     m_player->setVolume(m_volume);
+    m_player->setReplayGainEnabled(m_replayGainEnabled);
     m_player->prepareToPlay();
     m_titleLabel->setText(fileTitleForURL(m_currentFile));
     resetDisplaysForNewTrack();
@@ -293,6 +294,14 @@ void PlayerWindowController::setVolume(float volume)
     if (m_player)
         m_player->setVolume(m_volume);
     Q_EMIT stateChanged();
+}
+
+void PlayerWindowController::setReplayGainEnabled(bool enabled)
+{
+    m_replayGainEnabled = enabled;
+    for (AudioPlayer* player : {m_player.get(), m_nextPlayer.get()})
+        if (player)
+            player->setReplayGainEnabled(enabled);
 }
 
 void PlayerWindowController::showError(const QString& message)

@@ -91,6 +91,9 @@ public:
     // 0 … 1, kept from track to track.
     void setVolume(float volume) override;
     float volume() const override { return m_volume; }
+    // Whether each track plays at its ReplayGain; the analyses and displays read it unchanged.
+    void setReplayGainEnabled(bool enabled);
+    bool isReplayGainEnabled() const { return m_replayGainEnabled; }
 
     // Position clock
     bool isTimerRunning() const { return m_timer.isActive(); }
@@ -304,6 +307,7 @@ private:
     // Shared with the background jobs, which may outlive a load but never the pool's drain.
     std::shared_ptr<std::atomic<std::uint64_t>> m_analysisGeneration;
     float m_volume = 1.0f;
+    bool m_replayGainEnabled = false;
     bool m_advancingTrack = false;
     // The place a resumed session goes to when the load of its generation has opened.
     struct PendingResume

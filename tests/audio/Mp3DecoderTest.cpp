@@ -2,6 +2,7 @@
 #include "support/FixtureFiles.h"
 
 #include <cmath>
+#include <optional>
 #include <tuple>
 
 #include <gtest/gtest.h>
@@ -86,6 +87,34 @@ TEST(Mp3DecoderTest, TheTitleComesFromTheTagsID3v2First)
             Mp3Decoder::open(files.writeMp3("title.mp3", silence(44100, 2, 4410), options));
         ASSERT_TRUE(decoder);
         EXPECT_EQ(decoder->title(), expected);
+    }
+}
+
+TEST(Mp3DecoderTest, TheReplayGainComesFromID3v2ThenAPEv2ThenTheLameHeader)
+{
+    using Texts = std::vector<std::pair<std::string, std::string>>;
+    const Texts id3Gain{{"REPLAYGAIN_TRACK_GAIN", "-6.02 dB"}, {"REPLAYGAIN_TRACK_PEAK", "0.5"}};
+    const Texts apeGain{{"Replaygain_Track_Gain", "-2 dB"}, {"REPLAYGAIN_TRACK_PEAK", "0.25"}};
+    // Gains beyond what a tagger writes, and no numbers, are passed over.
+    const Texts hostile{{"REPLAYGAIN_TRACK_GAIN", "1e308 dB"}, {"REPLAYGAIN_TRACK_PEAK", "nan"}};
+    FixtureFiles files;
+    for (const auto& [options, gainDB, peak] :
+         std::vector<std::tuple<Mp3Options, std::optional<double>, double>>{
+             {{}, std::nullopt, 0.0},
+             {{.id3v2Extras = id3Gain}, -6.02, 0.5},
+             {{.id3v2Extras = {{"replaygain_track_gain", "+3.5 dB"}}}, 3.5, 0.0},
+             {{.id3v1Title = "Alt", .apeItems = apeGain}, -2.0, 0.25},
+             {{.id3v2Extras = id3Gain, .apeItems = apeGain, .lameReplayGain = true}, -6.02, 0.5},
+             {{.apeItems = apeGain, .lameReplayGain = true}, -2.0, 0.25},
+             {{.id3v2Extras = hostile, .apeItems = hostile}, std::nullopt, 0.0}}) {
+        auto decoder = Mp3Decoder::open(
+            files.writeMp3("gain.mp3", sineWave(440, 0.5, 44100, 2, 4410), options));
+        ASSERT_TRUE(decoder);
+        ASSERT_EQ(decoder->replayGain().has_value(), gainDB.has_value());
+        if (gainDB) {
+            EXPECT_EQ(std::pair(decoder->replayGain()->gainDB, decoder->replayGain()->peak),
+                      std::pair(*gainDB, peak));
+        }
     }
 }
 

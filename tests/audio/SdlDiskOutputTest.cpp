@@ -1,6 +1,7 @@
 // Runs in its own process with SDL's disk driver, which writes what would be heard to a file.
 #include "audio/Mp3AudioPlayer.h"
 #include "support/FixtureFiles.h"
+#include "support/SoundTest.h"
 
 #include <cmath>
 #include <cstring>
@@ -13,6 +14,25 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// The left channel of what the device wrote (float stereo at the file's rate), without the
+// silence around the track.
+std::vector<float> heardLeftChannel()
+{
+    QFile file(qEnvironmentVariable("SDL_DISKAUDIOFILE"));
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    std::vector<float> written(static_cast<std::size_t>(bytes.size()) / sizeof(float));
+    std::memcpy(written.data(), bytes.data(), written.size() * sizeof(float));
+    return audiblePart(written).first;
+}
+
+double rms(const std::vector<float>& samples)
+{
+    double energy = 0.0;
+    for (const float sample : samples)
+        energy += sample * sample;
+    return std::sqrt(energy / static_cast<double>(std::max<std::size_t>(samples.size(), 1)));
+}
 
 TEST(SdlDiskOutputTest, WritesTheSineThatWasPlayedAndNothingWhilePaused)
 {
@@ -50,30 +70,47 @@ TEST(SdlDiskOutputTest, WritesTheSineThatWasPlayedAndNothingWhilePaused)
         EXPECT_FALSE(player->isOnSilentClock());
     }
 
-    // The device writes float stereo at the file's rate; silence surrounds the track.
-    QFile file(output);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    std::vector<float> written(static_cast<std::size_t>(bytes.size()) / sizeof(float));
-    std::memcpy(written.data(), bytes.data(), written.size() * sizeof(float));
-    std::vector<float> left;
-    for (std::size_t i = 0; i + 1 < written.size(); i += 2)
-        if (std::abs(written[i]) > 1e-4f || !left.empty())
-            left.push_back(written[i]);
-    while (!left.empty() && std::abs(left.back()) <= 1e-4f)
-        left.pop_back();
+    const std::vector<float> left = heardLeftChannel();
     // The device opened again at the resume began the file anew: it holds the rest.
     const double seconds = 2.0 - resumedAt;
     ASSERT_NEAR(static_cast<double>(left.size()), seconds * 44100, 0.05 * 44100);
     // The level and the pitch of the sine: 440 periods a second cross zero 880 times in one.
-    double energy = 0.0;
     int crossings = 0;
-    for (std::size_t i = 0; i < left.size(); ++i) {
-        energy += left[i] * left[i];
-        crossings += i > 0 && (left[i - 1] < 0) != (left[i] < 0) ? 1 : 0;
-    }
-    EXPECT_NEAR(std::sqrt(energy / static_cast<double>(left.size())), 0.5 / std::sqrt(2.0), 0.02);
+    for (std::size_t i = 1; i < left.size(); ++i)
+        crossings += (left[i - 1] < 0) != (left[i] < 0) ? 1 : 0;
+    EXPECT_NEAR(rms(left), 0.5 / std::sqrt(2.0), 0.02);
     EXPECT_NEAR(crossings, 880 * seconds, 0.05 * 880);
+}
+
+TEST(SdlDiskOutputTest, WithReplayGainOnEachTrackIsHeardAtItsGainHeldBelowClipping)
+{
+    FixtureFiles files;
+    const auto level = [&](double amplitude, const Mp3Options& options, bool replayGain) {
+        auto player = Mp3AudioPlayer::open(
+            files.writeMp3("gain.mp3", sineWave(440, amplitude, 44100, 2, 22050), options));
+        if (!player)
+            return 99.0; // far from every level looked for
+        player->setReplayGainEnabled(replayGain);
+        const bool played =
+            player->play() && QTest::qWaitFor([&] { return !player->isPlaying(); }, 10000);
+        player.reset(); // the device closes: the file holds this track alone
+        return played ? 20 * std::log10(rms(heardLeftChannel()) * std::sqrt(2.0)) : 0.0;
+    };
+    // A file without gain plays at its own level, which the fade-in lowers a little.
+    const double own = level(0.5, {}, true);
+    EXPECT_NEAR(own, -6.02, 0.6);
+    const Mp3Options quieter{.id3v2Extras = {{"REPLAYGAIN_TRACK_GAIN", "-6 dB"}}};
+    EXPECT_NEAR(level(0.5, quieter, false), own, 0.2);
+    EXPECT_NEAR(level(0.5, quieter, true), own - 6.0, 0.2);
+    EXPECT_NEAR(level(0.5, {.apeItems = {{"REPLAYGAIN_TRACK_GAIN", "-6 dB"}}}, true), own - 6.0,
+                0.2);
+    // +12 dB would clip a peak of 0.5: the gain stops at twice the level, full scale.
+    const Mp3Options louder{
+        .id3v2Extras = {{"REPLAYGAIN_TRACK_GAIN", "+12 dB"}, {"REPLAYGAIN_TRACK_PEAK", "0.5"}}};
+    EXPECT_NEAR(level(0.5, louder, true), own + 6.02, 0.2);
+    // LAME's measure brings a loud and a quiet sine to one loudness.
+    EXPECT_NEAR(level(0.5, {.lameReplayGain = true}, true),
+                level(0.125, {.lameReplayGain = true}, true), 0.5);
 }
 
 } // namespace

@@ -10,9 +10,6 @@
 
 namespace {
 
-// What the fake portal heard, in order: each inhibition asked for, and each release.
-using Heard = QStringList;
-
 // One inhibition the portal granted; closing it releases it.
 class FakeRequest final : public QObject
 {
@@ -20,13 +17,13 @@ class FakeRequest final : public QObject
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Request")
 
 public:
-    FakeRequest(Heard& heard, QObject* parent) : QObject(parent), m_heard(heard) {}
+    FakeRequest(QStringList& heard, QObject* parent) : QObject(parent), m_heard(heard) {}
 
 public Q_SLOTS:
     void Close() { m_heard << QStringLiteral("Close"); }
 
 private:
-    Heard& m_heard;
+    QStringList& m_heard;
 };
 
 // The desktop's inhibit portal. It names each request after its caller and token, and leaves
@@ -39,7 +36,7 @@ class FakeInhibitPortal final : public QObject, protected QDBusContext
 public:
     explicit FakeInhibitPortal(QDBusConnection bus) : m_bus(std::move(bus)) {}
 
-    Heard heard;
+    QStringList heard; // in order: each inhibition asked for, and each release
     bool answers = false;
 
 public Q_SLOTS:
@@ -73,7 +70,7 @@ TEST_F(SleepInhibitorTest, SuspendIsInhibitedExactlyWhileATrackPlaysAndReleasedA
                 desktop.registerService("org.freedesktop.portal.Desktop"));
     const QString inhibition = QStringLiteral("Inhibit 4 Musik wird abgespielt");
     const QString release = QStringLiteral("Close");
-    Heard expected;
+    QStringList expected;
     const auto portalHeard = [&](const QString& next) {
         expected << next;
         return QTest::qWaitFor([&] { return portal.heard.size() >= expected.size(); }, 10000) &&

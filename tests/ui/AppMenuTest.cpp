@@ -56,8 +56,9 @@ void pressKey(QWidget* window, char key)
     QTest::keyClick(window, Qt::Key(key), Qt::ControlModifier);
 }
 
-const QByteArray storedVintage = "LEDVisible=no\nShuffleEnabled=1\nStandardAppearance=Dark\n"
-                                 "VintageDesign=true\nWaveformVisible=false";
+const QByteArray storedVintage =
+    "LEDVisible=no\nReplayGainEnabled=yes\nShuffleEnabled=1\n"
+    "StandardAppearance=Dark\nVintageDesign=true\nWaveformVisible=false";
 
 } // namespace
 
@@ -68,13 +69,15 @@ TEST(AppMenuTest, TheMenusHoldTheirItemsInOrderAndALaunchShowsTheStoreWritingNot
     QStringList titles;
     for (const QAction* item : items(fresh))
         titles << (item->isSeparator() ? "—" : item->text() + item->shortcut().toString());
-    EXPECT_EQ(titles.join(" | "),
-              "Kassolin | Über Kassolin | — | Kassolin beendenCtrl+Q | Ablage | "
-              "MP3 öffnen...Ctrl+O | Beim Start fortsetzen | Ansicht | LED-PegelanzeigeCtrl+L | "
-              "Waveform-AnzeigeCtrl+W | SpektrumanalyzerCtrl+S | Loop-SteuerungCtrl+U | — | "
-              "Standard-Design | System gesteuert | Hell Modus | Dunkel Modus | — | "
-              "Vintage-DesignCtrl+D | Wiedergabe | ShuffleCtrl+R | — | A-Punkt setzenCtrl+[ | "
-              "B-Punkt setzenCtrl+] | A/B-Loop löschenCtrl+\\ | Hilfe | Dokumentation");
+    EXPECT_EQ(
+        titles.join(" | "),
+        "Kassolin | Über Kassolin | — | Kassolin beendenCtrl+Q | Ablage | "
+        "MP3 öffnen...Ctrl+O | Beim Start fortsetzen | Ansicht | LED-PegelanzeigeCtrl+L | "
+        "Waveform-AnzeigeCtrl+W | SpektrumanalyzerCtrl+S | Loop-SteuerungCtrl+U | — | "
+        "Standard-Design | System gesteuert | Hell Modus | Dunkel Modus | — | "
+        "Vintage-DesignCtrl+D | Wiedergabe | ShuffleCtrl+R | Lautstärke angleichen (ReplayGain) | "
+        "— | A-Punkt setzenCtrl+[ | "
+        "B-Punkt setzenCtrl+] | A/B-Loop löschenCtrl+\\ | Hilfe | Dokumentation");
     EXPECT_EQ(checkedItems(fresh),
               QStringList({"Beim Start fortsetzen", "LED-Pegelanzeige", "Waveform-Anzeige",
                            "Spektrumanalyzer", "System gesteuert"}));
@@ -87,7 +90,9 @@ TEST(AppMenuTest, TheMenusHoldTheirItemsInOrderAndALaunchShowsTheStoreWritingNot
     // that is no known value counts as the system's.
     EXPECT_EQ(checkedItems(stored),
               QStringList({"Beim Start fortsetzen", "LED-Pegelanzeige", "Waveform-Anzeige",
-                           "Spektrumanalyzer", "System gesteuert", "Vintage-Design", "Shuffle"}));
+                           "Spektrumanalyzer", "System gesteuert", "Vintage-Design", "Shuffle",
+                           "Lautstärke angleichen (ReplayGain)"}));
+    EXPECT_TRUE(stored.player().isReplayGainEnabled());
     EXPECT_EQ(disabledItems(stored),
               QStringList({"LED-Pegelanzeige", "Waveform-Anzeige", "Spektrumanalyzer",
                            "Loop-Steuerung", "System gesteuert", "Hell Modus", "Dunkel Modus"}));
@@ -147,12 +152,13 @@ TEST(AppMenuTest, InTheTapeDeckOnlyShuffleAndTheDesignKeysActAndLeavingItRestore
     pressKey(window, 'R');
     pressKey(window, 'D');
     EXPECT_EQ(checkedItems(app),
-              QStringList({"Beim Start fortsetzen", "Spektrumanalyzer", "System gesteuert"}));
+              QStringList({"Beim Start fortsetzen", "Spektrumanalyzer", "System gesteuert",
+                           "Lautstärke angleichen (ReplayGain)"}));
     EXPECT_TRUE(disabledItems(app).isEmpty());
     EXPECT_FALSE(app.player().isLEDVisible() || app.player().isWaveformVisible());
     EXPECT_EQ(app.storedPreferences(),
-              "[General]\nLEDVisible=no\nShuffleEnabled=false\nStandardAppearance=Dark\n"
-              "VintageDesign=false\nWaveformVisible=false\n");
+              "[General]\nLEDVisible=no\nReplayGainEnabled=yes\nShuffleEnabled=false\n"
+              "StandardAppearance=Dark\nVintageDesign=false\nWaveformVisible=false\n");
 }
 
 TEST(AppMenuTest, TheLoopKeysSetAAndBAndClearThemWithoutTouchingTheStore)
@@ -190,8 +196,10 @@ TEST(AppMenuTest, TheItemsWithoutKeysColourEveryWindowShowAboutAndFindTheManualB
     EXPECT_EQ(app.storedPreferences(), "[General]\nStandardAppearance=system\n");
     trigger(app, "Beim Start fortsetzen");
     EXPECT_FALSE(checkedItems(app).contains("Beim Start fortsetzen"));
-    EXPECT_EQ(app.storedPreferences(),
-              "[General]\nResumeOnLaunch=false\nStandardAppearance=system\n");
+    trigger(app, "Lautstärke angleichen (ReplayGain)");
+    EXPECT_TRUE(app.player().isReplayGainEnabled());
+    EXPECT_EQ(app.storedPreferences(), "[General]\nReplayGainEnabled=true\nResumeOnLaunch=false\n"
+                                       "StandardAppearance=system\n");
 
     app.delegate.setClock([] { return QDateTime(QDate(2026, 12, 6), QTime(23, 59)); });
     QList<QUrl> opened;

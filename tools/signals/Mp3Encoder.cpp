@@ -19,16 +19,50 @@ void appendBigEndian32(Bytes& bytes, std::uint32_t value, bool syncSafe)
     }
 }
 
-Bytes id3v2Tag(const std::string& title)
+void appendLittleEndian32(Bytes& bytes, std::uint32_t value)
 {
-    Bytes frame{'T', 'I', 'T', '2'};
-    appendBigEndian32(frame, static_cast<std::uint32_t>(title.size() + 1), true);
-    frame.insert(frame.end(), {0, 0, 3}); // no flags, UTF-8
-    frame.insert(frame.end(), title.begin(), title.end());
+    for (int shift = 0; shift < 32; shift += 8)
+        bytes.push_back(static_cast<unsigned char>(value >> shift));
+}
+
+void appendTextFrame(Bytes& frames, const char (&id)[5], const std::string& text)
+{
+    frames.insert(frames.end(), id, id + 4);
+    appendBigEndian32(frames, static_cast<std::uint32_t>(text.size() + 1), true);
+    frames.insert(frames.end(), {0, 0, 3}); // no flags, UTF-8
+    frames.insert(frames.end(), text.begin(), text.end());
+}
+
+Bytes id3v2Tag(const Mp3Options& options)
+{
+    Bytes frames;
+    if (options.id3v2Title)
+        appendTextFrame(frames, "TIT2", *options.id3v2Title);
+    for (const auto& [description, text] : options.id3v2Extras)
+        appendTextFrame(frames, "TXXX", description + '\0' + text);
 
     Bytes tag{'I', 'D', '3', 4, 0, 0};
-    appendBigEndian32(tag, static_cast<std::uint32_t>(frame.size()), true);
-    tag.insert(tag.end(), frame.begin(), frame.end());
+    appendBigEndian32(tag, static_cast<std::uint32_t>(frames.size()), true);
+    tag.insert(tag.end(), frames.begin(), frames.end());
+    return tag;
+}
+
+// Its items and the footer; the header before them is optional.
+Bytes apeTag(const std::vector<std::pair<std::string, std::string>>& items)
+{
+    Bytes tag;
+    for (const auto& [key, text] : items) {
+        appendLittleEndian32(tag, static_cast<std::uint32_t>(text.size()));
+        appendLittleEndian32(tag, 0); // a text item
+        tag.insert(tag.end(), key.begin(), key.end());
+        tag.push_back(0);
+        tag.insert(tag.end(), text.begin(), text.end());
+    }
+    const auto size = static_cast<std::uint32_t>(tag.size() + 32);
+    tag.insert(tag.end(), {'A', 'P', 'E', 'T', 'A', 'G', 'E', 'X'});
+    for (const std::uint32_t field : {2000u, size, static_cast<std::uint32_t>(items.size()), 0u})
+        appendLittleEndian32(tag, field);
+    tag.resize(tag.size() + 8); // reserved
     return tag;
 }
 
@@ -86,6 +120,8 @@ LameHandle configuredEncoder(const Pcm& pcm, const Mp3Options& options)
     lame_set_quality(lame.get(), options.quality);
     lame_set_bWriteVbrTag(lame.get(), 1);
     lame_set_write_id3tag_automatic(lame.get(), 0);
+    lame_set_findReplayGain(lame.get(), options.lameReplayGain ? 1 : 0);
+    lame_set_decode_on_the_fly(lame.get(), options.lameReplayGain ? 1 : 0);
     if (writesTagWithLame(options))
         setLameTag(lame.get(), options);
     if (lame_init_params(lame.get()) < 0)
@@ -136,10 +172,14 @@ Bytes encodeMp3(const Pcm& pcm, const Mp3Options& options)
     if (tagSize > 0 && tagSize <= stream.size())
         std::copy_n(tagFrame, tagSize, stream.begin());
 
-    Bytes file = writesTagWithLame(options) ? lameId3v2Tag(lame.get())
-                 : options.id3v2Title       ? id3v2Tag(*options.id3v2Title)
-                                            : Bytes{};
+    Bytes file = writesTagWithLame(options)                           ? lameId3v2Tag(lame.get())
+                 : options.id3v2Title || !options.id3v2Extras.empty() ? id3v2Tag(options)
+                                                                      : Bytes{};
     file.insert(file.end(), stream.begin(), stream.end());
+    if (!options.apeItems.empty()) {
+        const Bytes tag = apeTag(options.apeItems);
+        file.insert(file.end(), tag.begin(), tag.end());
+    }
     if (options.id3v1Title) {
         const Bytes tag = id3v1Tag(*options.id3v1Title);
         file.insert(file.end(), tag.begin(), tag.end());

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct Mp3Options
@@ -18,6 +19,12 @@ struct Mp3Options
     std::vector<unsigned char> frontCover = {}; // a JPEG, PNG or GIF image
     std::optional<std::string> id3v2Title = {}; // UTF-8, written as an ID3v2.4 TIT2 frame
     std::optional<std::string> id3v1Title = {}; // Latin-1 bytes, padded with spaces to 30
+    // Descriptions and texts of ID3v2.4 TXXX frames, in the tag of the title.
+    std::vector<std::pair<std::string, std::string>> id3v2Extras = {};
+    // Keys and texts of an APEv2 tag at the end, before the ID3v1 tag.
+    std::vector<std::pair<std::string, std::string>> apeItems = {};
+    // LAME measures the track's gain and peak and writes them into its header.
+    bool lameReplayGain = false;
 };
 
 // The bytes of a whole MP3 file: ID3v2 tag, the LAME stream with its tag frame filled in (so
