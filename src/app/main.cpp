@@ -14,6 +14,7 @@
 #include "player/SavedSession.h"
 #include "ui/MessageBoxAlertPresenter.h"
 #include "ui/OpenPanelDialog.h"
+#include "views/ViewAccessibility.h"
 
 #include <cstdio>
 #include <cstring>
@@ -123,6 +124,7 @@ int main(int argc, char** argv)
     QApplication::setDesktopFileName(QStringLiteral("org.kassolin.Kassolin"));
     // Before any widget: the light and dark palettes are made for this style.
     QApplication::setStyle(QStringLiteral("Fusion"));
+    installViewAccessibility();
 
     const QStringList arguments = QApplication::arguments();
     const std::optional<QStringList> request = openRequest(arguments);

@@ -102,7 +102,9 @@ bool PlayerWindowController::refreshPosition(bool mayJumpInLoop, bool showPositi
 
 void PlayerWindowController::showPositionInDisplays(double time, double duration)
 {
-    m_elapsedLabel->setText(formatSeconds(time));
+    const QString elapsed = formatSeconds(time);
+    m_elapsedLabel->setText(elapsed);
+    m_scrubber->setValueText(elapsed + QStringLiteral(" von ") + formatSeconds(duration));
     m_remainingLabel->setText(QLatin1Char('-') + formatSeconds(notNegative(duration) - time));
     m_scrubber->setValue(duration > 0.0 ? time / duration : 0.0);
     m_waveformView->setCurrentTime(time);
@@ -116,6 +118,7 @@ void PlayerWindowController::refreshWithoutPlayer()
     m_elapsedLabel->setText(QStringLiteral("00:00"));
     m_remainingLabel->setText(QStringLiteral("-00:00"));
     m_scrubber->setValue(0.0);
+    m_scrubber->setValueText(QString());
     m_waveformView->setCurrentTime(0.0);
     m_spectrumView->setSpectrumLevels(emptySpectrumLevels());
     m_meterView->setLeftDB(silenceDecibels, silenceDecibels);

@@ -59,6 +59,9 @@ class PlayerWindowController final : public PlayerInterface, private AudioPlayer
     Q_OBJECT
 
 public:
+    // How far the Left and Right keys seek.
+    static constexpr double keySeekSeconds = 5.0;
+
     PlayerWindowController(AudioPlayer::Factory playerFactory, AlertPresenter& alerts,
                            QObject* parent = nullptr);
     ~PlayerWindowController() override;
@@ -236,6 +239,9 @@ private:
     void handleTrackThatCannotBeRead();
     void clearAnalysisResults();
     void resetDisplaysForNewTrack();
+    void describeDisplays();
+    void addPlaybackKeys();
+    void seekBy(double seconds);
     void startAnalyses(const QUrl& url, std::uint64_t generation);
     void reportLoadFailure();
     void changeTrack(qint64 index);

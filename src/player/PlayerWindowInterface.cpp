@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMainWindow>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace {
@@ -54,6 +55,36 @@ QWidget* row(std::initializer_list<QWidget*> items)
 
 } // namespace
 
+void PlayerWindowController::describeDisplays()
+{
+    m_waveformView->setAccessibleName(QStringLiteral("Waveform-Anzeige"));
+    m_waveformView->setAccessibleDescription(
+        QStringLiteral("Die Wellenform der Sekunde um die Wiedergabeposition"));
+    m_meterView->setAccessibleName(QStringLiteral("LED-Pegelanzeige"));
+    m_meterView->setAccessibleDescription(
+        QStringLiteral("Der Pegel der Bässe, links und rechts, in LEDs"));
+    m_spectrumView->setAccessibleName(QStringLiteral("Spektrumanalyzer"));
+    m_spectrumView->setAccessibleDescription(
+        QStringLiteral("Die Pegel von 16 Frequenzbändern mit ihren Spitzen"));
+}
+
+// Anywhere in the window, in both designs; a text field that has the focus keeps these keys.
+void PlayerWindowController::addPlaybackKeys()
+{
+    const auto key = [this](Qt::Key key, auto act) {
+        connect(new QShortcut(key, m_window.get()), &QShortcut::activated, this, act);
+    };
+    key(Qt::Key_Space, [this] { togglePlayPause(); });
+    key(Qt::Key_Left, [this] { seekBy(-keySeekSeconds); });
+    key(Qt::Key_Right, [this] { seekBy(keySeekSeconds); });
+}
+
+void PlayerWindowController::seekBy(double seconds)
+{
+    if (m_player)
+        seekToTime(m_player->currentTime() + seconds);
+}
+
 QWidget* PlayerWindowController::contentView() const
 {
     return m_window->centralWidget();
@@ -68,12 +99,15 @@ void PlayerWindowController::buildInterface()
     m_titleLabel = new ElidedLabel;
     m_titleLabel->setFont(systemFont(13, QFont::DemiBold));
     m_elapsedLabel = timeLabel(QStringLiteral("00:00"), Qt::AlignLeft);
+    m_elapsedLabel->setAccessibleDescription(QStringLiteral("Verstrichene Zeit"));
     m_remainingLabel = timeLabel(QStringLiteral("-00:00"), Qt::AlignRight);
+    m_remainingLabel->setAccessibleDescription(QStringLiteral("Verbleibende Zeit"));
 
     m_scrubber = new MiniScrubberView;
     m_scrubber->setTarget(this);
     m_scrubber->setAction("scrubberValueChanged");
     m_scrubber->setFixedHeight(10);
+    m_scrubber->setAccessibleName(QStringLiteral("Position"));
 
     m_waveformView = new WaveformView;
     m_waveformView->setFixedHeight(84);
@@ -81,6 +115,8 @@ void PlayerWindowController::buildInterface()
     m_meterView->setFixedHeight(28);
     m_spectrumView = new SpectrumAnalyzerView;
     m_spectrumView->setFixedHeight(84);
+    describeDisplays();
+    addPlaybackKeys();
 
     const auto button = [this](TransportIconType type, const char* action) {
         return new TransportButton(type, this, action);

@@ -18,6 +18,10 @@ public:
     // nothing.
     void setValue(double value);
 
+    // The position in words, for assistive technology; stored only.
+    const QString& valueText() const { return m_valueText; }
+    void setValueText(const QString& text) { m_valueText = text; }
+
     QObject* target() const { return m_report.target(); }
     void setTarget(QObject* target) { m_report.setTarget(target); }
     const QByteArray& action() const { return m_report.action(); }
@@ -36,6 +40,7 @@ private:
     void updateValueWithEvent(QMouseEvent* event);
 
     double m_value = 0.0;
+    QString m_valueText;
     // Asking for the ratio looks up the screen, too slow for every tick.
     qreal m_paintedRatio = 1.0;
     TargetAction m_report;

@@ -7,20 +7,13 @@ namespace {
 
 constexpr double spokeAngle = 2.0943951023931953; // 2π/3
 
-struct PanelKey
-{
-    double left;
-    double right;
-    const char* action;
-};
-
-constexpr std::array<PanelKey, 6> panelKeys{{
-    {0.055, 0.125, "ejectButtonPressed"},
-    {0.245, 0.335, "previousButtonPressed"},
-    {0.42, 0.505, "stopButtonPressed"},
-    {0.505, 0.59, "vintagePlayPausePressed"},
-    {0.59, 0.675, "nextButtonPressed"},
-    {0.675, 0.755, "playlistButtonPressed"},
+constexpr std::array<TapeDeckKey, 6> panelKeys{{
+    {0.055, 0.125, "ejectButtonPressed", "Auswerfen"},
+    {0.245, 0.335, "previousButtonPressed", "Zurück"},
+    {0.42, 0.505, "stopButtonPressed", "Stopp"},
+    {0.505, 0.59, "vintagePlayPausePressed", "Wiedergabe/Pause"},
+    {0.59, 0.675, "nextButtonPressed", "Weiter"},
+    {0.675, 0.755, "playlistButtonPressed", "Warteschlange"},
 }};
 
 } // namespace
@@ -57,11 +50,22 @@ ReelGeometry reelGeometry(const QSizeF& viewSize, const QPointF& designPoint, do
     return reel;
 }
 
+std::span<const TapeDeckKey> tapeDeckKeys()
+{
+    return panelKeys;
+}
+
+QRectF tapeDeckKeyRect(const QSizeF& viewSize, const TapeDeckKey& key)
+{
+    return QRectF(QPointF(key.left * viewSize.width(), tapeDeckKeyBandTop * viewSize.height()),
+                  QPointF(key.right * viewSize.width(), viewSize.height()));
+}
+
 const char* tapeDeckKeyActionAt(double fx, double fy)
 {
     if (!(fy >= tapeDeckKeyBandTop))
         return nullptr;
-    for (const PanelKey& key : panelKeys) {
+    for (const TapeDeckKey& key : panelKeys) {
         if (fx >= key.left && fx <= key.right)
             return key.action;
     }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <array>
+#include <span>
 
 #include <QLineF>
 #include <QPointF>
+#include <QRectF>
 #include <QSizeF>
 
 // The vintage panel is designed at 836 × 471 points, origin top left, y downwards. A design
@@ -29,6 +31,21 @@ double tapeDeckViewLength(const QSizeF& viewSize, double designLength);
 // counts as 0.
 ReelGeometry reelGeometry(const QSizeF& viewSize, const QPointF& designPoint, double designRadius,
                           double rotation);
+
+// A key painted on the panel: its left and right edge as fractions of the view's width, the
+// slot of the controller it works and its German name.
+struct TapeDeckKey
+{
+    double left;
+    double right;
+    const char* action;
+    const char* name;
+};
+
+// From left to right.
+std::span<const TapeDeckKey> tapeDeckKeys();
+// Where the key lies in a view of that size: from the key band's top to the bottom.
+QRectF tapeDeckKeyRect(const QSizeF& viewSize, const TapeDeckKey& key);
 
 // The slot name of the controller that the key at the fractions (fx, fy) of the view's width and
 // height works, or nullptr outside the keys. A boundary shared by two keys belongs to the left.

@@ -15,6 +15,34 @@ QFont glyphFont(QFont font)
     return font;
 }
 
+// What a screen reader calls the button, the names of the menus' items where they do the same.
+QString accessibleNameOf(TransportIconType type)
+{
+    switch (type) {
+    case TransportIconType::Play:
+        return QStringLiteral("Wiedergabe");
+    case TransportIconType::Pause:
+        return QStringLiteral("Pause");
+    case TransportIconType::Previous:
+        return QStringLiteral("Zurück");
+    case TransportIconType::Next:
+        return QStringLiteral("Weiter");
+    case TransportIconType::Playlist:
+        return QStringLiteral("Warteschlange");
+    case TransportIconType::Eject:
+        return QStringLiteral("Auswerfen");
+    case TransportIconType::LoopA:
+        return QStringLiteral("A-Punkt setzen");
+    case TransportIconType::LoopB:
+        return QStringLiteral("B-Punkt setzen");
+    case TransportIconType::LoopClear:
+        return QStringLiteral("A/B-Loop löschen");
+    case TransportIconType::Stop:
+        break;
+    }
+    return QStringLiteral("Stopp");
+}
+
 } // namespace
 
 TransportButton::TransportButton(TransportIconType iconType, QObject* target,
@@ -24,9 +52,22 @@ TransportButton::TransportButton(TransportIconType iconType, QObject* target,
     m_report.setTarget(target);
     m_report.setAction(action);
     setFixedSize(34, 28);
+    setIconType(iconType);
     // A click leaves no focus behind, where Space would press the same button again.
     setFocusPolicy(Qt::NoFocus);
     connect(this, &QPushButton::clicked, this, [this] { m_report.send(this); });
+}
+
+void TransportButton::setIconType(TransportIconType iconType)
+{
+    m_iconType = iconType;
+    setAccessibleName(accessibleNameOf(iconType));
+}
+
+bool TransportButton::isToggle() const
+{
+    return m_iconType == TransportIconType::LoopA || m_iconType == TransportIconType::LoopB ||
+           m_iconType == TransportIconType::LoopClear;
 }
 
 void TransportButton::setTransportActive(bool active)

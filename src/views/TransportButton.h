@@ -18,8 +18,10 @@ public:
                     QWidget* parent = nullptr);
 
     TransportIconType iconType() const { return m_iconType; }
-    // Stored only; the next redraw shows it.
-    void setIconType(TransportIconType iconType) { m_iconType = iconType; }
+    // Stored with the name assistive technology reads; the next redraw shows it.
+    void setIconType(TransportIconType iconType);
+    // The loop keys are lit while their point or the loop is set: toggles to a screen reader.
+    bool isToggle() const;
     bool isTransportActive() const { return m_transportActive; }
     // Redraws.
     void setTransportActive(bool active);

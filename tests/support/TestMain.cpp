@@ -1,5 +1,8 @@
-// Runs the tests inside a QApplication, headless and silent unless the caller chose otherwise.
+// Runs the tests inside a QApplication, headless and silent unless the caller chose otherwise,
+// with the views' accessibility of the program.
 #include <gtest/gtest.h>
+
+#include "views/ViewAccessibility.h"
 
 #include <QApplication>
 
@@ -11,5 +14,6 @@ int main(int argc, char** argv)
         qputenv("SDL_AUDIODRIVER", "dummy");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication application(argc, argv);
+    installViewAccessibility(); // as the program does, before any widget
     return RUN_ALL_TESTS();
 }
