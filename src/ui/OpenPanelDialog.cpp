@@ -1,5 +1,7 @@
 #include "ui/OpenPanelDialog.h"
 
+#include "ui/OpenPanelPlaces.h"
+
 #include <QCompleter>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -8,16 +10,17 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 namespace {
 
-constexpr int panelWidth = 640;
+constexpr int panelWidth = 800;
+constexpr int placesWidth = 170;
 constexpr int panelHeight = 440;
 constexpr int nameColumnWidth = 320;
 constexpr int typeColumn = 2;
@@ -54,16 +57,18 @@ OpenPanelDialog::OpenPanelDialog(QWidget* parent) : QDialog(parent)
     connect(m_treeView->verticalScrollBar(), &QScrollBar::actionTriggered, this,
             [this] { m_shownFolder.clear(); });
 
+    auto* browser = new QHBoxLayout;
+    browser->addWidget(buildPlacesList());
+    browser->addWidget(m_treeView, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buildLocationRow());
-    layout->addWidget(m_treeView);
+    layout->addLayout(browser, 1);
     layout->addWidget(buildButtons());
 }
 
 QLayout* OpenPanelDialog::buildLocationRow()
 {
-    // A folder can be typed, or reached from home or the music folder, as well as found in
-    // the tree.
+    // A folder can be typed as well as found in the tree or the places.
     m_location = new QLineEdit(this);
     m_location->setCompleter(new QCompleter(m_model, m_location));
     connect(m_location, &QLineEdit::returnPressed, this, [this] {
@@ -78,19 +83,28 @@ QLayout* OpenPanelDialog::buildLocationRow()
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(QStringLiteral("Ort:"), this));
     row->addWidget(m_location, 1);
-    addPlaceButton(row, QStringLiteral("Persönlicher Ordner"), QDir::homePath());
-    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
-    if (QFileInfo(music).isDir() && music != QDir::homePath())
-        addPlaceButton(row, QStringLiteral("Musik"), music);
     return row;
 }
 
-void OpenPanelDialog::addPlaceButton(QBoxLayout* row, const QString& title, const QString& folder)
+QListWidget* OpenPanelDialog::buildPlacesList()
 {
-    auto* button = new QPushButton(title, this);
-    button->setAutoDefault(false);
-    connect(button, &QPushButton::clicked, this, [this, folder] { showFolder(folder); });
-    row->addWidget(button);
+    m_places = new QListWidget(this);
+    m_places->setFixedWidth(placesWidth);
+    connect(m_places, &QListWidget::itemClicked, this, [this](const QListWidgetItem* place) {
+        showFolder(place->data(Qt::UserRole).toString());
+    });
+    return m_places;
+}
+
+// Read at every run: a volume may have been mounted or a user folder made meanwhile.
+void OpenPanelDialog::listPlaces()
+{
+    m_places->clear();
+    for (const OpenPanelPlace& place : openPanelPlaces()) {
+        auto* item = new QListWidgetItem(place.title, m_places);
+        item->setData(Qt::UserRole, place.path);
+        item->setToolTip(place.path);
+    }
 }
 
 QDialogButtonBox* OpenPanelDialog::buildButtons()
@@ -114,7 +128,9 @@ QList<QUrl> OpenPanelDialog::runModal(const QString& title)
 {
     setWindowTitle(title);
     m_treeView->clearSelection();
-    showFolder(m_lastFolder.isEmpty() ? QDir::homePath() : m_lastFolder);
+    listPlaces();
+    showFolder(openPanelStartFolder(m_lastFolder));
+    m_treeView->setFocus(); // typing a name jumps to it
     if (exec() != QDialog::Accepted)
         return {};
     const QList<QUrl> urls = selectedURLs();

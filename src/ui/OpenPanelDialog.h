@@ -4,17 +4,18 @@
 
 #include <QDialog>
 
-class QBoxLayout;
 class QDialogButtonBox;
 class QFileSystemModel;
 class QLayout;
 class QLineEdit;
+class QListWidget;
 class QTreeView;
 
 // The open panel: a tree of the file system that shows folders and MP3 files (the extension
 // in any case, hidden entries left out) and picks any mix of them, several at once. Qt's own
 // file dialog picks either files or folders, never both. It opens where the last choice was
-// made; a folder can also be typed into its location field.
+// made, else in the music folder, else at home; a folder can also be typed into its location
+// field or picked from the places beside the tree.
 class OpenPanelDialog final : public QDialog, public OpenPanelPresenter
 {
     Q_OBJECT
@@ -29,10 +30,13 @@ public:
     void showFolder(const QString& path);
     QFileSystemModel* model() const { return m_model; }
     QTreeView* treeView() const { return m_treeView; }
+    QListWidget* placesList() const { return m_places; }
+    QLineEdit* locationField() const { return m_location; }
 
 private:
     QLayout* buildLocationRow();
-    void addPlaceButton(QBoxLayout* row, const QString& title, const QString& folder);
+    QListWidget* buildPlacesList();
+    void listPlaces();
     QDialogButtonBox* buildButtons();
     void activate(const QModelIndex& index);
     void scrollToShownFolder();
@@ -40,6 +44,7 @@ private:
     QFileSystemModel* m_model = nullptr;
     QTreeView* m_treeView = nullptr;
     QLineEdit* m_location = nullptr;
+    QListWidget* m_places = nullptr;
     QString m_lastFolder;
     QString m_shownFolder;
 };

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <numeric>
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -28,9 +29,7 @@ std::vector<float> heardLeftChannel()
 
 double rms(const std::vector<float>& samples)
 {
-    double energy = 0.0;
-    for (const float sample : samples)
-        energy += sample * sample;
+    const double energy = std::inner_product(samples.begin(), samples.end(), samples.begin(), 0.0);
     return std::sqrt(energy / static_cast<double>(std::max<std::size_t>(samples.size(), 1)));
 }
 

@@ -23,10 +23,8 @@ QAccessibleInterface* named(QAccessibleInterface* root, const QString& name)
 
 bool press(QAccessibleInterface* control)
 {
-    if (!control || !control->actionInterface())
-        return false;
-    control->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    return true;
+    QAccessibleActionInterface* actions = control ? control->actionInterface() : nullptr;
+    return actions && (actions->doAction(QAccessibleActionInterface::pressAction()), true);
 }
 
 } // namespace
@@ -47,8 +45,8 @@ TEST_F(PlayerAccessibilityTest, EveryControlIsANamedButtonOrSliderThatWorksInBot
     EXPECT_TRUE(current()->playing);
     current()->time = 30.0;
     ASSERT_TRUE(press(named(window, "A-Punkt setzen")));
-    EXPECT_TRUE(named(window, "A-Punkt setzen")->state().checked);
-    EXPECT_FALSE(named(window, "B-Punkt setzen")->state().checked);
+    EXPECT_TRUE(named(window, "A-Punkt setzen")->state().checked &&
+                !named(window, "B-Punkt setzen")->state().checked);
 
     QAccessibleInterface* scrubber = named(window, "Position");
     ASSERT_TRUE(scrubber && scrubber->role() == QAccessible::Slider && scrubber->valueInterface());
@@ -87,8 +85,7 @@ TEST_F(PlayerAccessibilityTest, SpacePlaysAndPausesAndTheArrowsSeekFiveSecondsIn
         QTest::keyClick(controller.window(), Qt::Key_Right);
         EXPECT_DOUBLE_EQ(current()->time, 25.0) << vintage;
         QTest::keyClick(controller.window(), Qt::Key_Left);
-        QTest::keyClick(controller.window(), Qt::Key_Left);
-        EXPECT_DOUBLE_EQ(current()->time, 15.0) << vintage;
+        EXPECT_DOUBLE_EQ(current()->time, 20.0) << vintage;
         QTest::keyClick(controller.window(), Qt::Key_Space);
         EXPECT_TRUE(controller.isPaused()) << vintage;
     }
