@@ -4,7 +4,8 @@
 # a temporary runtime directory, plays a 300 s track with all three displays shown and prints one
 # "name: value unit" line per figure, each the median of the runs:
 #   CPU of the player, the sound server and the X server over 20 s after 5 s of play; the
-#   player's CPU while paused and while playing minimized (all in % of one core); resident and
+#   player's CPU while paused and while playing minimized, on another workspace and covered by
+#   another window (all in % of one core), and its ratios to the bare Qt window; resident and
 #   proportional memory; launch to a mapped window; and the longest silence at a track change,
 #   recorded from the null sink's monitor, between two tracks cut from one pink noise, in order
 #   and shuffled. For comparison, the CPU of the player's process and of the X server while a
@@ -180,6 +181,19 @@ measureRun() {
     xdotool windowminimize --sync "$window"
     sleep 1
     record minimized "$(cpuOver "$player")"
+    xdotool windowmap --sync "$window"
+    # On another workspace: openbox unmaps the window.
+    xdotool set_desktop 1
+    sleep 1
+    record otherworkspace "$(cpuOver "$player")"
+    xdotool set_desktop 0
+    # Covered whole by another window.
+    xmessage -geometry 1280x800+0+0 -title cover "" 2>/dev/null &
+    local cover=$!
+    await xdotool search --sync --onlyvisible --name cover
+    sleep 1
+    record covered "$(cpuOver "$player")"
+    endProcesses "$cover"
     stopPlayer
 
     measureFloor
@@ -226,7 +240,7 @@ median() {
 for ((run = 1; run <= runs; ++run)); do
     measureRun
     echo "run $run of $runs:" $(awk -v r="$run" '{ printf "%s=%s ", $1, $2 }' \
-        <(tail -n 12 "$work/figures")) >&2
+        <(tail -n 14 "$work/figures")) >&2
 done
 
 echo "player cpu, playing, all displays: $(median player) %"
@@ -234,6 +248,8 @@ echo "sound server cpu, playing: $(median soundserver) %"
 echo "x server cpu, playing: $(median xserver) %"
 echo "player cpu, paused: $(median paused) %"
 echo "player cpu, playing minimized: $(median minimized) %"
+echo "player cpu, playing on another workspace: $(median otherworkspace) %"
+echo "player cpu, playing covered by another window: $(median covered) %"
 echo "player resident memory: $(median rss) MB"
 echo "player proportional memory: $(median pss) MB"
 echo "launch to mapped window: $(median launch) s"
@@ -241,3 +257,7 @@ echo "longest silence at a track change: $(median silence) ms"
 echo "longest silence at a shuffled track change: $(median shuffled) ms"
 echo "bare qt window, one band at 60 hz, cpu: $(median floor) %"
 echo "x server cpu, bare qt window: $(median floorxserver) %"
+echo "player over bare qt window, cpu: $(awk -v p="$(median player)" -v f="$(median floor)" \
+    'BEGIN { printf "%.2f", (f > 0 ? p / f : 0) }')"
+echo "x server over bare qt window's, cpu: $(awk -v p="$(median xserver)" \
+    -v f="$(median floorxserver)" 'BEGIN { printf "%.2f", (f > 0 ? p / f : 0) }')"

@@ -15,11 +15,12 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMainWindow>
+#include <QWindow>
 
 namespace {
 
-// Ten refreshes a second: a restored window catches up within a tenth of a second.
-constexpr std::int64_t ticksWhileMinimized = 6;
+// Ten wake-ups a second while the window cannot be seen: enough for the end of the track.
+constexpr std::int64_t ticksWhileUnseen = 6;
 constexpr double reelStepPerTick = 0.18;
 
 double notNegative(double value)
@@ -44,20 +45,39 @@ void PlayerWindowController::stopTimer()
 
 void PlayerWindowController::scheduleNextTick()
 {
-    // A minimized window shows nothing, so the clock then wakes only every few ticks for the
-    // end of the track; an armed loop keeps every tick, for a jump on time.
-    const std::int64_t step =
-        m_window->isMinimized() && !m_state.isLoopEnabled() ? ticksWhileMinimized : 1;
+    // A window that cannot be seen shows nothing, so the clock then wakes only every few ticks
+    // for the end of the track; an armed loop keeps every tick, for a jump on time.
+    const std::int64_t step = isWindowUnseen() && !m_state.isLoopEnabled() ? ticksWhileUnseen : 1;
     const double elapsed = static_cast<double>(m_clockStarted.nsecsElapsed()) / 1e6;
     m_timer.start(advanceTickGrid(m_ticks, step, elapsed));
+}
+
+// Shown, but minimized, or unmapped by the window manager (on another workspace) or otherwise
+// not exposed. A window never shown counts as seen: nothing says it is not.
+bool PlayerWindowController::isWindowUnseen() const
+{
+    const QWindow* handle = m_window->windowHandle();
+    return m_window->isVisible() && (m_window->isMinimized() || !handle || !handle->isExposed());
+}
+
+// Seen again: the displays show where the track is now at once, and the clock ticks fully.
+void PlayerWindowController::windowExposed()
+{
+    if (isWindowUnseen() || !std::exchange(m_displaysBehind, false))
+        return;
+    refresh(true);
+    if (m_timer.isActive())
+        scheduleNextTick();
 }
 
 void PlayerWindowController::tick()
 {
     scheduleNextTick();
-    // A minimized window shows nothing: its displays are fed again from the first tick after it
-    // is restored. The loop and the end of the track are still watched.
-    refresh(!m_window->isMinimized());
+    // A window that cannot be seen is not drawn: its displays are fed again when it is exposed.
+    // The loop and the end of the track are still watched.
+    const bool unseen = isWindowUnseen();
+    m_displaysBehind = m_displaysBehind || unseen;
+    refresh(!unseen);
     // Paint what the tick changed in this wake-up rather than in another pass of the event loop.
     QCoreApplication::sendPostedEvents(m_window.get(), QEvent::UpdateRequest);
 }

@@ -65,7 +65,8 @@ void PlayerWindowController::showWindow()
 {
     // Centred at the size it is first shown with. A window manager frames the window only as it
     // maps it, so the frame is centred once more when the window first appears (eventFilter);
-    // from then on the window stays where the user puts it.
+    // from then on the window stays where the user puts it. Each exposure after that feeds the
+    // displays that were not drawn while the window could not be seen.
     const bool firstShow = !m_windowShown;
     if (firstShow)
         centreWindowFrame();
@@ -102,8 +103,9 @@ double PlayerWindowController::duration() const
 bool PlayerWindowController::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Expose && watched == m_window->windowHandle()) {
-        watched->removeEventFilter(this);
-        centreWindowFrame();
+        if (!std::exchange(m_frameCentredOnMap, true))
+            centreWindowFrame();
+        windowExposed();
     }
     return QObject::eventFilter(watched, event);
 }

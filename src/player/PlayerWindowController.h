@@ -240,6 +240,8 @@ private:
     void clearAnalysisResults();
     void resetDisplaysForNewTrack();
     void describeDisplays();
+    bool isWindowUnseen() const;
+    void windowExposed();
     void addPlaybackKeys();
     void seekBy(double seconds);
     void startAnalyses(const QUrl& url, std::uint64_t generation);
@@ -265,6 +267,9 @@ private:
     QPointer<QObject> m_applicationDelegate;
     std::unique_ptr<QMainWindow> m_window;
     bool m_windowShown = false;
+    bool m_frameCentredOnMap = false;
+    // Set while the window could not be seen: its displays were not fed.
+    bool m_displaysBehind = false;
 
     TapeDeckBackgroundView* m_backgroundView = nullptr;
     ElidedLabel* m_titleLabel = nullptr;

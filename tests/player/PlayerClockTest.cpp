@@ -1,5 +1,6 @@
 #include "player/PlayerTestFixture.h"
 
+#include "support/TrackLoading.h"
 #include "views/MiniScrubberView.h"
 #include "views/WaveformView.h"
 
@@ -7,7 +8,9 @@
 
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMainWindow>
 #include <QTest>
+#include <QWindow>
 
 namespace {
 
@@ -52,6 +55,25 @@ TEST_F(PlayerClockTest, TheClockTicksNoFasterThanA60HzGridAndOnlyWhilePlaying)
     EXPECT_EQ(ticks, 60);
     controller.pauseButtonPressed(nullptr);
     EXPECT_FALSE(controller.isTimerRunning());
+}
+
+TEST_F(PlayerClockTest, UnseenTheClockStillEndsTheTrackAndExposedTheDisplaysShowItsTimeAtOnce)
+{
+    ASSERT_TRUE(loadAndOpen(controller, tracks({"a", "b"}), 0, true));
+    controller.showWindow();
+    controller.window()->setWindowState(Qt::WindowMinimized);
+    // A player that stops at its end without a word: the clock finds the end.
+    current()->playing = false;
+    current()->time = players.duration;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.playlistIndex() == 1; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !controller.isOpeningTrack(); }, 10000));
+
+    current()->time = 50.0;
+    controller.window()->setWindowState(Qt::WindowNoState);
+    QExposeEvent exposed(QRect(QPoint(), controller.window()->size()));
+    QCoreApplication::sendEvent(controller.window()->windowHandle(), &exposed);
+    EXPECT_EQ(controller.waveformView()->currentTime(), 50.0);
+    EXPECT_DOUBLE_EQ(controller.scrubber()->value(), 0.25);
 }
 
 } // namespace
