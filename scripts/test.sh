@@ -17,9 +17,10 @@ cache=$(mktemp -d /tmp/kassolin-cache.XXXXXX)
 state=$(mktemp -d /tmp/kassolin-state.XXXXXX)
 chmod 0700 "$runtime"
 pulse_pid=
+xvfb_pid=
 source "$top/scripts/private-desktop.sh"
 cleanup() {
-    endProcesses $pulse_pid
+    endProcesses $pulse_pid $xvfb_pid
     rm -rf "$runtime" "$config" "$cache" "$state"
 }
 trap cleanup EXIT
@@ -42,6 +43,17 @@ if ! await test -S "$pulse/native"; then
     cat "$pulse/server.log" >&2
     exit 1
 fi
+
+# An X server without a window manager, for the tests of what only X tells; every other test
+# draws offscreen.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$runtime/display" 2>"$runtime/xvfb.log" &
+xvfb_pid=$!
+if ! await test -s "$runtime/display"; then
+    echo "The X server did not start:" >&2
+    cat "$runtime/xvfb.log" >&2
+    exit 1
+fi
+export DISPLAY=":$(cat "$runtime/display")"
 
 export QT_QPA_PLATFORM=offscreen
 export SDL_AUDIODRIVER=dummy

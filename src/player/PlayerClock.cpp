@@ -52,12 +52,13 @@ void PlayerWindowController::scheduleNextTick()
     m_timer.start(advanceTickGrid(m_ticks, step, elapsed));
 }
 
-// Shown, but minimized, or unmapped by the window manager (on another workspace) or otherwise
-// not exposed. A window never shown counts as seen: nothing says it is not.
+// Shown, but minimized, unmapped by the window manager (on another workspace) or otherwise not
+// exposed, or covered whole. A window never shown counts as seen: nothing says it is not.
 bool PlayerWindowController::isWindowUnseen() const
 {
     const QWindow* handle = m_window->windowHandle();
-    return m_window->isVisible() && (m_window->isMinimized() || !handle || !handle->isExposed());
+    return m_window->isVisible() && (m_window->isMinimized() || !handle || !handle->isExposed() ||
+                                     (m_visibility && m_visibility->isCovered()));
 }
 
 // Seen again: the displays show where the track is now at once, and the clock ticks fully.

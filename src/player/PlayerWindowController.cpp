@@ -72,8 +72,12 @@ void PlayerWindowController::showWindow()
         centreWindowFrame();
     m_window->show();
     m_windowShown = true;
-    if (QWindow* handle = m_window->windowHandle(); firstShow && handle)
+    if (QWindow* handle = m_window->windowHandle(); firstShow && handle) {
         handle->installEventFilter(this);
+        m_visibility = std::make_unique<WindowVisibility>(*handle);
+        connect(m_visibility.get(), &WindowVisibility::coveredChanged, this,
+                [this] { windowExposed(); });
+    }
     m_window->raise();
     m_window->activateWindow();
 }

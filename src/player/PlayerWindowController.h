@@ -11,6 +11,7 @@
 #include "player/TrackOpener.h"
 #include "player/UpcomingTrackItem.h"
 #include "player/UpcomingTracksWindow.h"
+#include "player/WindowVisibility.h"
 
 #include <atomic>
 #include <cstdint>
@@ -268,6 +269,7 @@ private:
     std::unique_ptr<QMainWindow> m_window;
     bool m_windowShown = false;
     bool m_frameCentredOnMap = false;
+    std::unique_ptr<WindowVisibility> m_visibility;
     // Set while the window could not be seen: its displays were not fed.
     bool m_displaysBehind = false;
 

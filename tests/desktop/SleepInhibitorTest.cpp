@@ -34,8 +34,6 @@ class FakeInhibitPortal final : public QObject, protected QDBusContext
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Inhibit")
 
 public:
-    explicit FakeInhibitPortal(QDBusConnection bus) : m_bus(std::move(bus)) {}
-
     QStringList heard; // in order: each inhibition asked for, and each release
     bool answers = false;
 
@@ -46,14 +44,11 @@ public Q_SLOTS:
         const QString sender = message().service().mid(1).replace('.', '_');
         const QDBusObjectPath handle("/org/freedesktop/portal/desktop/request/" + sender + '/' +
                                      options["handle_token"].toString());
-        m_bus.registerObject(handle.path(), new FakeRequest(heard, this),
-                             QDBusConnection::ExportAllSlots);
+        connection().registerObject(handle.path(), new FakeRequest(heard, this),
+                                    QDBusConnection::ExportAllSlots);
         setDelayedReply(!answers);
         return handle;
     }
-
-private:
-    QDBusConnection m_bus;
 };
 
 using SleepInhibitorTest = PlayerTest;
@@ -64,7 +59,7 @@ TEST_F(SleepInhibitorTest, SuspendIsInhibitedExactlyWhileATrackPlaysAndReleasedA
 {
     QDBusConnection desktop =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("desktop"));
-    FakeInhibitPortal portal(desktop);
+    FakeInhibitPortal portal;
     ASSERT_TRUE(desktop.registerObject("/org/freedesktop/portal/desktop", &portal,
                                        QDBusConnection::ExportAllSlots) &&
                 desktop.registerService("org.freedesktop.portal.Desktop"));

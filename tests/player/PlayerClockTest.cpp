@@ -65,8 +65,8 @@ TEST_F(PlayerClockTest, UnseenTheClockStillEndsTheTrackAndExposedTheDisplaysShow
     // A player that stops at its end without a word: the clock finds the end.
     current()->playing = false;
     current()->time = players.duration;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.playlistIndex() == 1; }, 10000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !controller.isOpeningTrack(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return controller.playlistIndex() == 1 && !controller.isOpeningTrack(); }, 10000));
 
     current()->time = 50.0;
     controller.window()->setWindowState(Qt::WindowNoState);

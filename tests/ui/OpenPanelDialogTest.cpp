@@ -85,10 +85,4 @@ TEST(OpenPanelDialogTest, APlaceOrATypedFolderIsShownAndFoldersAndFilesAreChosen
     const QList<QUrl> chosen = panel.runModal("MP3 öffnen");
     EXPECT_EQ(chosen, QList<QUrl>({QUrl::fromLocalFile(album + "/eins.mp3"),
                                    QUrl::fromLocalFile(desktop.path("home/Schreibtisch"))}));
-    // The next run starts where the first entry chosen lies.
-    QTimer::singleShot(0, &panel, [&] {
-        EXPECT_EQ(currentPath(), album);
-        panel.reject();
-    });
-    EXPECT_TRUE(panel.runModal("MP3 öffnen").isEmpty());
 }
