@@ -177,8 +177,7 @@ std::optional<ReplayGain> headerGain(int fd, std::int64_t fileSize)
     const double factor = applied / volume;
     // The library holds the gain down where the header's peak would clip.
     const bool peakHeld = factor < ReplayGain{gainDB, 0.0}.factor() * 0.999;
-    return ReplayGain::fromTexts(std::to_string(gainDB),
-                                 peakHeld ? std::to_string(1.0 / factor) : std::string());
+    return ReplayGain::checked(gainDB, peakHeld ? 1.0 / factor : 0.0);
 }
 
 std::string textOf(const mpg123_string& text)

@@ -94,10 +94,14 @@ double ReplayGain::factor() const
 std::optional<ReplayGain> ReplayGain::fromTexts(std::string_view gain, std::string_view peak)
 {
     const std::optional<double> gainDB = leadingNumber(gain);
-    if (!gainDB || std::abs(*gainDB) > largestGainDB)
+    return gainDB ? checked(*gainDB, leadingNumber(peak).value_or(0.0)) : std::nullopt;
+}
+
+std::optional<ReplayGain> ReplayGain::checked(double gainDB, double peak)
+{
+    if (!(std::abs(gainDB) <= largestGainDB))
         return std::nullopt;
-    const double peakValue = leadingNumber(peak).value_or(0.0);
-    return ReplayGain{*gainDB, peakValue > 0.0 && peakValue <= largestPeak ? peakValue : 0.0};
+    return ReplayGain{gainDB, peak > 0.0 && peak <= largestPeak ? peak : 0.0};
 }
 
 std::size_t apeTagLength(std::span<const unsigned char> end)

@@ -18,6 +18,8 @@ struct ReplayGain
     // ("0.988"). Nothing when the gain is no number or lies beyond what a tagger writes; a peak
     // that is no number counts as unknown.
     static std::optional<ReplayGain> fromTexts(std::string_view gain, std::string_view peak);
+    // The same for numbers: a peak that is no number or out of range counts as unknown.
+    static std::optional<ReplayGain> checked(double gainDB, double peak);
 };
 
 // The largest APEv2 tag read for its gain: covers make larger ones, and they are passed over.
