@@ -5,14 +5,15 @@
 # "name: value unit" line per figure, each the median of the runs:
 #   CPU of the player, the sound server and the X server over 20 s after 5 s of play; the
 #   player's CPU while paused and while playing minimized, on another workspace and covered by
-#   another window (all in % of one core), and its ratios to the bare Qt window; resident and
+#   another window, and with the tape-deck look (all in % of one core), and its ratios to the bare Qt window; resident and
 #   proportional memory; launch to a mapped window; and the longest silence at a track change,
 #   recorded from the null sink's monitor, between two tracks cut from one pink noise, in order
 #   and shuffled. For comparison, the CPU of the player's process and of the X server while a
 #   bare Qt window repaints one band of the waveform's size at 60 Hz (kassolin-paint-floor).
 # Usage: scripts/bench-playback.sh [RUNS]   (3 runs by default)
 # BENCH_SECONDS sets the span of each CPU figure (20 s); KASSOLIN_PLAYER another build's player,
-# for a comparison. Profile by hand with perf record -g -p PID, the PID from the "player pid" line.
+# for a comparison. BENCH_PERF=DIR also records the player with perf record (DWARF call graphs) while it plays, in
+# DIR/standard.data and DIR/tapedeck.data (the figures of such a run count perf's own cost).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/deps.sh"
@@ -138,6 +139,13 @@ record() {
     echo "$1 $2" >>"$work/figures"
 }
 
+# With BENCH_PERF, a profile of the player over the next span, in $BENCH_PERF/NAME.data.
+profilePlayer() {
+    [ -n "${BENCH_PERF:-}" ] || return 0
+    mkdir -p "$BENCH_PERF"
+    perf record -q -F 2999 --call-graph dwarf,32768 -p "$player" -o "$BENCH_PERF/$1.data" -- sleep "$span" >/dev/null 2>&1 &
+}
+
 measureRun() {
     # Launch: from the start of the process to the window manager's map of its window.
     rm -f "$work/maps" "$work/xev.fifo"
@@ -161,6 +169,7 @@ measureRun() {
     echo "player pid $player" >&2
 
     sleep "$warmup"
+    profilePlayer standard
     local cpu
     mapfile -t cpu < <(cpuOver "$player" "$soundserver" "$xserver")
     record player "${cpu[0]}"
@@ -195,12 +204,28 @@ measureRun() {
     record covered "$(cpuOver "$player")"
     endProcesses "$cover"
     stopPlayer
+    measureTapeDeck
 
     measureFloor
     record silence "$(longestSilence "$work/pink-1.mp3" "$work/pink-2.mp3")"
     # Shuffled: the same change, reached through the shuffle, the second half first.
     printf '[General]\nShuffleEnabled=true\n' >"$work/config/Kassolin/Kassolin.conf"
     record shuffled "$(longestSilence "$work/pink-2.mp3" "$work/pink-1.mp3")"
+    rm -f "$work/config/Kassolin/Kassolin.conf"
+}
+
+# The player and the X server while the tape-deck look plays, its reels turning.
+measureTapeDeck() {
+    printf '[General]\nVintageDesign=true\n' >"$work/config/Kassolin/Kassolin.conf"
+    startPlayer "$track"
+    xdotool search --sync --onlyvisible --pid "$player" --name Kassolin >/dev/null
+    sleep "$warmup"
+    profilePlayer tapedeck
+    local cpu
+    mapfile -t cpu < <(cpuOver "$player" "$xserver")
+    record tapedeck "${cpu[0]}"
+    record tapedeckxserver "${cpu[1]}"
+    stopPlayer
     rm -f "$work/config/Kassolin/Kassolin.conf"
 }
 
@@ -240,7 +265,7 @@ median() {
 for ((run = 1; run <= runs; ++run)); do
     measureRun
     echo "run $run of $runs:" $(awk -v r="$run" '{ printf "%s=%s ", $1, $2 }' \
-        <(tail -n 14 "$work/figures")) >&2
+        <(tail -n 16 "$work/figures")) >&2
 done
 
 echo "player cpu, playing, all displays: $(median player) %"
@@ -250,6 +275,8 @@ echo "player cpu, paused: $(median paused) %"
 echo "player cpu, playing minimized: $(median minimized) %"
 echo "player cpu, playing on another workspace: $(median otherworkspace) %"
 echo "player cpu, playing covered by another window: $(median covered) %"
+echo "player cpu, playing, tape-deck look: $(median tapedeck) %"
+echo "x server cpu, tape-deck look: $(median tapedeckxserver) %"
 echo "player resident memory: $(median rss) MB"
 echo "player proportional memory: $(median pss) MB"
 echo "launch to mapped window: $(median launch) s"
@@ -261,3 +288,5 @@ echo "player over bare qt window, cpu: $(awk -v p="$(median player)" -v f="$(med
     'BEGIN { printf "%.2f", (f > 0 ? p / f : 0) }')"
 echo "x server over bare qt window's, cpu: $(awk -v p="$(median xserver)" \
     -v f="$(median floorxserver)" 'BEGIN { printf "%.2f", (f > 0 ? p / f : 0) }')"
+echo "tape-deck look over standard look, cpu: $(awk -v t="$(median tapedeck)" \
+    -v p="$(median player)" 'BEGIN { printf "%.2f", (p > 0 ? t / p : 0) }')"
