@@ -29,6 +29,8 @@ public:
     void draw(QPainter& painter, const QSize& viewSize, qreal ratio, const WaveformWindow& window,
               const QColor& background, const std::vector<float>& left,
               const std::vector<float>& right);
+    // The pixels per point of the last draw(), 0 before the first.
+    qreal ratio() const { return m_ratio; }
     // What draw() covers of a view of `viewSize` points.
     static QRect copiedArea(const QSize& viewSize);
 

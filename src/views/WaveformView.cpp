@@ -5,6 +5,7 @@
 #include "views/WaveformGeometry.h"
 
 #include <cmath>
+#include <cstdlib>
 
 #include <QPainter>
 #include <QPainterPath>
@@ -67,8 +68,35 @@ void WaveformView::setCurrentTime(double time)
     // Mostly the playhead stands in the middle and only the lines scroll, within the band.
     if (waveformPlayheadX(before, width()) != waveformPlayheadX(after, width()))
         m_interior->updateArea(inside);
-    else if (waveformScrollColumn(before, width()) != waveformScrollColumn(after, width()))
+    else if (const std::int64_t shift =
+                 waveformScrollColumn(after, width()) - waveformScrollColumn(before, width());
+             shift != 0)
+        scrollLines(shift, playheadRect(after));
+}
+
+// The lines move left by `shift` columns under a playhead that stands still. The pixels that stay
+// are moved, by the X server where it keeps the window's pixels, and only the new columns and the
+// playhead are drawn: a frame then sends a few columns instead of the whole strip.
+void WaveformView::scrollLines(std::int64_t shift, const QRectF& playhead)
+{
+    const QRect lines = WaveformLineCache::copiedArea(size());
+    // Whole columns are whole device pixels only at a whole ratio; a translucent background
+    // is drawn by the display itself, which cannot scroll.
+    const qreal ratio = m_lines.ratio();
+    if (m_interior->isHidden() || std::abs(shift) >= lines.width() || ratio < 1.0 ||
+        ratio != std::floor(ratio)) {
         m_interior->updateArea(waveformLinesArea(size()));
+        return;
+    }
+    const int dx = static_cast<int>(-shift);
+    m_interior->scroll(dx, 0, lines.translated(-m_interior->pos()));
+    const QRect shown = playhead.toAlignedRect() & lines;
+    m_interior->updateArea(QRegion(shown) + shown.translated(dx, 0));
+}
+
+QRectF WaveformView::playheadRect(const WaveformWindow& window) const
+{
+    return {waveformPlayheadX(window, width()) - 1.0, 2.0, 2.0, height() - 4.0};
 }
 
 void WaveformView::paintEvent(QPaintEvent*)
@@ -109,7 +137,7 @@ void WaveformView::drawLinesAndPlayhead(QPainter& painter)
     m_lines.draw(painter, size(), devicePixelRatioF(), window, m_displayBackgroundColor,
                  m_leftPeaks, m_rightPeaks);
 
-    const QRectF playhead(waveformPlayheadX(window, width()) - 1.0, 2.0, 2.0, height() - 4.0);
+    const QRectF playhead = playheadRect(window);
     const QColor color = palette().color(QPalette::Highlight);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     // In the middle of a track the playhead stands on whole pixels, which fill fastest as such.

@@ -2,6 +2,7 @@
 
 #include "views/WaveformLineCache.h"
 
+#include <cstdint>
 #include <vector>
 
 #include <QColor>
@@ -50,6 +51,8 @@ private:
     // The band between the rounded corners, drawn alone as the frame would draw it.
     void paintBand(QPainter& painter, const QRegion& area);
     void drawLinesAndPlayhead(QPainter& painter);
+    void scrollLines(std::int64_t shift, const QRectF& playhead);
+    QRectF playheadRect(const WaveformWindow& window) const;
 
     std::vector<float> m_peaks;
     std::vector<float> m_leftPeaks;
