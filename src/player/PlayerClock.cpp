@@ -153,7 +153,7 @@ void PlayerWindowController::advanceReels()
     if (rotation > 2 * std::numbers::pi)
         rotation -= 2 * std::numbers::pi;
     m_backgroundView->setReelRotation(rotation);
-    m_backgroundView->update(m_backgroundView->reelsRect());
+    m_backgroundView->update(m_backgroundView->reelsArea());
 }
 
 void PlayerWindowController::scrubberValueChanged(QObject* sender)

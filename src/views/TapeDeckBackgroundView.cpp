@@ -69,7 +69,7 @@ void TapeDeckBackgroundView::setPanelImage(std::unique_ptr<QSvgRenderer> image)
     m_panelImageChosen = true;
     if (m_panelImage)
         m_panelImage->setAspectRatioMode(Qt::IgnoreAspectRatio);
-    m_panelCache = QImage();
+    m_faceCache = QImage();
 }
 
 void TapeDeckBackgroundView::paintEvent(QPaintEvent*)
@@ -80,53 +80,71 @@ void TapeDeckBackgroundView::paintEvent(QPaintEvent*)
         painter.fillRect(rect(), palette().color(QPalette::Window));
         return;
     }
-    painter.fillRect(rect(), QColor::fromRgbF(0.035f, 0.037f, 0.038f));
-    if (m_panelImage)
-        drawPanelImage(painter);
+    drawFace(painter);
     if (m_reelsAnimating) {
         drawAnimatedReelAtDesignPoint(painter, leftReel.x(), leftReel.y(), reelRadius);
         drawAnimatedReelAtDesignPoint(painter, rightReel.x(), rightReel.y(), reelRadius);
     }
-    const QRectF frame = insetRect(rect(), 7.0, 7.0);
-    if (frame.isEmpty())
-        return;
-    painter.setPen(strokePen(QColor::fromRgbF(0.0f, 0.0f, 0.0f, 0.24f), 1.0));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRoundedRect(frame, 9.0, 9.0);
 }
 
-QRect TapeDeckBackgroundView::reelsRect() const
+QRegion TapeDeckBackgroundView::reelsArea() const
 {
-    QRectF area;
+    QRegion area;
     for (const QPointF& centre : {leftReel, rightReel}) {
         const ReelGeometry reel = reelGeometry(size(), centre, reelRadius, 0.0);
         // The spokes end within the radius; their shadows reach past them by their offset, half
         // their width and a pixel of smoothing.
         const double reach = reel.radius + 4.0;
-        area |= QRectF(reel.centre - QPointF(reach, reach), reel.centre + QPointF(reach, reach));
+        area += QRectF(reel.centre - QPointF(reach, reach), reel.centre + QPointF(reach, reach))
+                    .toAlignedRect();
     }
-    return area.toAlignedRect();
+    return area;
 }
 
-void TapeDeckBackgroundView::drawPanelImage(QPainter& painter)
+void TapeDeckBackgroundView::drawFace(QPainter& painter)
 {
     const qreal ratio = deviceScale(painter);
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
     if (pixels.isEmpty())
         return;
-    if (m_panelCache.size() != pixels || m_panelCache.devicePixelRatio() != ratio) {
-        m_panelCache = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
-        m_panelCache.setDevicePixelRatio(ratio);
-        m_panelCache.fill(Qt::transparent);
-        QPainter cachePainter(&m_panelCache);
-        cachePainter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
-        m_panelImage->render(&cachePainter, QRectF(QPointF(0, 0), QSizeF(size())));
+    if (m_faceCache.size() != pixels || m_faceCache.devicePixelRatio() != ratio)
+        m_faceCache = renderFace(pixels, ratio);
+    painter.drawImage(QRectF(rect()), m_faceCache);
+}
+
+QImage TapeDeckBackgroundView::renderFace(const QSize& pixels, qreal ratio) const
+{
+    QImage face(pixels, QImage::Format_ARGB32_Premultiplied);
+    face.setDevicePixelRatio(ratio);
+    QPainter painter(&face);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(rect(), QColor::fromRgbF(0.035f, 0.037f, 0.038f));
+    if (m_panelImage) {
+        // Rendered whole first: at 82 % the artwork's overlapping parts must not show through
+        // one another.
+        QImage panel(pixels, QImage::Format_ARGB32_Premultiplied);
+        panel.setDevicePixelRatio(ratio);
+        panel.fill(Qt::transparent);
+        QPainter panelPainter(&panel);
+        panelPainter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+        m_panelImage->render(&panelPainter, QRectF(QPointF(0, 0), QSizeF(size())));
+        panelPainter.end();
+        painter.save();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.setOpacity(panelOpacity);
+        painter.drawImage(QRectF(rect()), panel);
+        painter.restore();
     }
-    painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.setOpacity(panelOpacity);
-    painter.drawImage(QRectF(rect()), m_panelCache);
-    painter.restore();
+    // The frame lies well clear of the reels, so it may be drawn before their spokes.
+    if (const QRectF frame = insetRect(rect(), 7.0, 7.0); !frame.isEmpty()) {
+        painter.setPen(strokePen(QColor::fromRgbF(0.0f, 0.0f, 0.0f, 0.24f), 1.0));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(frame, 9.0, 9.0);
+    }
+    painter.end();
+    // Opaque throughout: drawn as such, it is copied rather than blended.
+    face.reinterpretAsFormat(QImage::Format_RGB32);
+    return face;
 }
 
 void TapeDeckBackgroundView::drawAnimatedReelAtDesignPoint(QPainter& painter, double x, double y,

@@ -29,8 +29,8 @@ public:
     // Radians; a growing angle turns the spokes clockwise.
     double reelRotation() const { return m_reelRotation; }
     void setReelRotation(double rotation) { m_reelRotation = rotation; }
-    // The area the turning spokes cover: all that a new angle redraws.
-    QRect reelsRect() const;
+    // The squares the turning spokes cover: all that a new angle redraws.
+    QRegion reelsArea() const;
     // The panel artwork, from the resource ":/VintageTapePanel.svg" when it exists, loaded when
     // the vintage design is first enabled unless one was set; may be null.
     QSvgRenderer* panelImage() const { return m_panelImage.get(); }
@@ -45,14 +45,17 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    void drawPanelImage(QPainter& painter);
+    void drawFace(QPainter& painter);
+    // The ground, the artwork and the frame: all but the spokes, in `pixels` at `ratio`.
+    QImage renderFace(const QSize& pixels, qreal ratio) const;
     void drawAnimatedReelAtDesignPoint(QPainter& painter, double x, double y, double radius) const;
 
     std::unique_ptr<QSvgRenderer> m_panelImage;
     bool m_panelImageChosen = false;
-    // The artwork rendered at the size and pixel ratio it was last drawn at: rendering the SVG
-    // costs far more than drawing an image, and the reels redraw the view 60 times a second.
-    QImage m_panelCache;
+    // The face without its spokes, rendered at the size and pixel ratio it was last drawn at:
+    // rendering the SVG costs far more than drawing an image, and the reels redraw their squares
+    // 60 times a second, then copying opaque pixels beneath the spokes.
+    QImage m_faceCache;
     bool m_vintageEnabled = false;
     bool m_reelsAnimating = false;
     double m_reelRotation = 0.0;

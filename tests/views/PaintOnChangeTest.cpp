@@ -59,7 +59,7 @@ TEST(PaintOnChangeTest, TurningReelsChangeNothingOutsideTheirArea)
     // The design size, and a view of other proportions whose radius follows the lower factor.
     for (const QSize size : {QSize(836, 471), QSize(400, 400)}) {
         QImage before = renderWidget(deck, size);
-        const QRect area = deck.reelsRect();
+        const QRegion area = deck.reelsArea();
         for (const double rotation : {0.5, 1.0, 1.5, 2.0}) {
             deck.setReelRotation(rotation);
             const QImage after = renderWidget(deck, size);
@@ -67,7 +67,7 @@ TEST(PaintOnChangeTest, TurningReelsChangeNothingOutsideTheirArea)
             int outside = 0;
             for (int y = 0; y < size.height(); ++y)
                 for (int x = 0; x < size.width(); ++x)
-                    (area.contains(x, y) ? inside : outside) +=
+                    (area.contains(QPoint(x, y)) ? inside : outside) +=
                         before.pixel(x, y) != after.pixel(x, y);
             EXPECT_GT(inside, 0) << rotation;
             EXPECT_EQ(outside, 0) << size.width() << " at " << rotation;
