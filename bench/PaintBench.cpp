@@ -11,8 +11,10 @@
 #include <memory>
 #include <vector>
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QSvgRenderer>
+#include <QWindow>
 
 namespace {
 
@@ -31,6 +33,25 @@ double paintMicroseconds(QWidget& view, const QSize& size)
     const double batchSeconds = bestSeconds([&] {
         for (int paint = 0; paint < paintsPerBatch; ++paint)
             view.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+        return true;
+    });
+    return batchSeconds * 1e6 / paintsPerBatch;
+}
+
+// The mean time of one clock tick on screen, in microseconds: `advance` moves the view on by a
+// sixtieth of a second, and the repaint it asks for is done at once, as the clock does it.
+double tickMicroseconds(QWidget& view, const QSize& size, const std::function<void()>& advance)
+{
+    view.resize(size);
+    view.show();
+    while (!view.windowHandle()->isExposed())
+        QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents();
+    const double batchSeconds = bestSeconds([&] {
+        for (int tick = 0; tick < paintsPerBatch; ++tick) {
+            advance();
+            QCoreApplication::sendPostedEvents(&view, QEvent::UpdateRequest);
+        }
         return true;
     });
     return batchSeconds * 1e6 / paintsPerBatch;
@@ -55,6 +76,16 @@ double waveform(double duration, std::size_t bins, double time)
     view.setRightPeaks(peaks(bins));
     view.setCurrentTime(time);
     return paintMicroseconds(view, {308, 84});
+}
+
+double waveformTick()
+{
+    WaveformView view;
+    view.setDuration(180.0);
+    view.setLeftPeaks(peaks(36000));
+    view.setRightPeaks(peaks(36000));
+    double time = 60.0;
+    return tickMicroseconds(view, {308, 84}, [&] { view.setCurrentTime(time += 1.0 / 60.0); });
 }
 
 double spectrum()
@@ -89,6 +120,17 @@ double tapeDeck(bool withArtwork)
     return paintMicroseconds(view, {836, 471});
 }
 
+double tapeDeckTick()
+{
+    TapeDeckBackgroundView view;
+    view.setVintageEnabled(true);
+    view.setReelsAnimating(true);
+    return tickMicroseconds(view, {836, 471}, [&] {
+        view.setReelRotation(view.reelRotation() + 0.18);
+        view.update(view.reelsArea());
+    });
+}
+
 } // namespace
 
 void benchPaint()
@@ -105,4 +147,6 @@ void benchPaint()
           longTrack + spectrumTime + meterTime);
     print("paint tape deck 836x471 with reels, no artwork", tapeDeck(false));
     print("paint tape deck 836x471 with reels and cached artwork", tapeDeck(true));
+    print("tick on screen, waveform 308x84 at 60 s of 180 s", waveformTick());
+    print("tick on screen, tape deck 836x471, reels turning", tapeDeckTick());
 }

@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -72,7 +73,7 @@ void TapeDeckBackgroundView::setPanelImage(std::unique_ptr<QSvgRenderer> image)
     m_faceCache = QImage();
 }
 
-void TapeDeckBackgroundView::paintEvent(QPaintEvent*)
+void TapeDeckBackgroundView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -80,7 +81,7 @@ void TapeDeckBackgroundView::paintEvent(QPaintEvent*)
         painter.fillRect(rect(), palette().color(QPalette::Window));
         return;
     }
-    drawFace(painter);
+    drawFace(painter, event->region());
     if (m_reelsAnimating) {
         drawAnimatedReelAtDesignPoint(painter, leftReel.x(), leftReel.y(), reelRadius);
         drawAnimatedReelAtDesignPoint(painter, rightReel.x(), rightReel.y(), reelRadius);
@@ -101,7 +102,7 @@ QRegion TapeDeckBackgroundView::reelsArea() const
     return area;
 }
 
-void TapeDeckBackgroundView::drawFace(QPainter& painter)
+void TapeDeckBackgroundView::drawFace(QPainter& painter, const QRegion& area)
 {
     const qreal ratio = deviceScale(painter);
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
@@ -109,7 +110,13 @@ void TapeDeckBackgroundView::drawFace(QPainter& painter)
         return;
     if (m_faceCache.size() != pixels || m_faceCache.devicePixelRatio() != ratio)
         m_faceCache = renderFace(pixels, ratio);
-    painter.drawImage(QRectF(rect()), m_faceCache);
+    // Rectangle by rectangle: clipped to a region of several, an image is drawn pixel by pixel.
+    const QSizeF scale(pixels.width() / qreal(width()), pixels.height() / qreal(height()));
+    for (const QRect& part : area& rect()) {
+        const QRectF source(part.x() * scale.width(), part.y() * scale.height(),
+                            part.width() * scale.width(), part.height() * scale.height());
+        painter.drawImage(QRectF(part), m_faceCache, source);
+    }
 }
 
 QImage TapeDeckBackgroundView::renderFace(const QSize& pixels, qreal ratio) const

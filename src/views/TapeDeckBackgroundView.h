@@ -45,7 +45,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    void drawFace(QPainter& painter);
+    void drawFace(QPainter& painter, const QRegion& area);
     // The ground, the artwork and the frame: all but the spokes, in `pixels` at `ratio`.
     QImage renderFace(const QSize& pixels, qreal ratio) const;
     void drawAnimatedReelAtDesignPoint(QPainter& painter, double x, double y, double radius) const;

@@ -19,7 +19,8 @@ constexpr int stretchMargin = 2;
 
 void WaveformLineCache::draw(QPainter& painter, const QSize& viewSize, qreal ratio,
                              const WaveformWindow& window, const QColor& background,
-                             const std::vector<float>& left, const std::vector<float>& right)
+                             const std::vector<float>& left, const std::vector<float>& right,
+                             const QRegion& area)
 {
     if (viewSize.isEmpty())
         return;
@@ -56,16 +57,25 @@ void WaveformLineCache::draw(QPainter& painter, const QSize& viewSize, qreal rat
     painter.save();
     if (m_background.alpha() == 255)
         painter.setCompositionMode(QPainter::CompositionMode_Source);
-    // A point short of the sides, where the display's frame begins.
-    for (std::int64_t column = first + 1; column < end - 1;) {
+    // Rectangle by rectangle: clipped to a region of several, an image is drawn pixel by pixel.
+    for (const QRect& part : area& copiedArea(viewSize))
+        copyColumns(painter, part, first);
+    painter.restore();
+}
+
+// The ring's pixels of `part` of the view, whose left edge shows the track column `first`.
+void WaveformLineCache::copyColumns(QPainter& painter, const QRect& part, std::int64_t first) const
+{
+    const std::int64_t end = first + part.right() + 1;
+    const double ringY = (part.top() - m_linesArea.top()) * m_ratio;
+    for (std::int64_t column = first + part.left(); column < end;) {
         const int x = ringX(column);
-        const int length = pieceLength(column, end - 1);
-        painter.drawImage(QRectF(static_cast<double>(column - first), m_linesArea.top(), length,
-                                 m_linesArea.height()),
-                          m_ring, QRectF(x * ratio, 0, length * ratio, m_ring.height()));
+        const int length = pieceLength(column, end);
+        painter.drawImage(
+            QRectF(static_cast<double>(column - first), part.top(), length, part.height()), m_ring,
+            QRectF(x * m_ratio, ringY, length * m_ratio, part.height() * m_ratio));
         column += length;
     }
-    painter.restore();
 }
 
 QRect WaveformLineCache::copiedArea(const QSize& viewSize)

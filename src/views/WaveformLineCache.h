@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QRegion>
 #include <QSize>
 
 class QPainter;
@@ -26,9 +27,10 @@ public:
     // Draws the lines of `window` over a view of `viewSize` points whose pixels are `ratio`
     // device pixels wide, in the rows of waveformLinesArea() from x 1 to a point short of the
     // right edge, on `background`: where that is opaque, the background there is drawn as well.
+    // Only the part within `area` is drawn.
     void draw(QPainter& painter, const QSize& viewSize, qreal ratio, const WaveformWindow& window,
               const QColor& background, const std::vector<float>& left,
-              const std::vector<float>& right);
+              const std::vector<float>& right, const QRegion& area);
     // The pixels per point of the last draw(), 0 before the first.
     qreal ratio() const { return m_ratio; }
     // What draw() covers of a view of `viewSize` points.
@@ -37,6 +39,7 @@ public:
 private:
     void drawColumns(std::int64_t first, std::int64_t end, const WaveformWindow& window,
                      const std::vector<float>& left, const std::vector<float>& right);
+    void copyColumns(QPainter& painter, const QRect& part, std::int64_t first) const;
     int ringColumns() const;
     int ringX(std::int64_t column) const;
     int pieceLength(std::int64_t column, std::int64_t end) const;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -99,7 +100,7 @@ QRectF WaveformView::playheadRect(const WaveformWindow& window) const
     return {waveformPlayheadX(window, width()) - 1.0, 2.0, 2.0, height() - 4.0};
 }
 
-void WaveformView::paintEvent(QPaintEvent*)
+void WaveformView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -112,7 +113,7 @@ void WaveformView::paintEvent(QPaintEvent*)
     QPainterPath clip;
     clip.addRoundedRect(insetRect(rect(), 1.0, 1.0), 3.0, 3.0);
     painter.setClipPath(clip);
-    drawLinesAndPlayhead(painter);
+    drawLinesAndPlayhead(painter, event->region());
 }
 
 void WaveformView::paintBand(QPainter& painter, const QRegion& area)
@@ -128,14 +129,14 @@ void WaveformView::paintBand(QPainter& painter, const QRegion& area)
     for (const QRect& rect : QRegion(fill) - WaveformLineCache::copiedArea(size()))
         painter.fillRect(rect, m_displayBackgroundColor);
     painter.setRenderHint(QPainter::Antialiasing);
-    drawLinesAndPlayhead(painter);
+    drawLinesAndPlayhead(painter, area);
 }
 
-void WaveformView::drawLinesAndPlayhead(QPainter& painter)
+void WaveformView::drawLinesAndPlayhead(QPainter& painter, const QRegion& area)
 {
     const WaveformWindow window = waveformWindow(m_duration, m_currentTime);
     m_lines.draw(painter, size(), devicePixelRatioF(), window, m_displayBackgroundColor,
-                 m_leftPeaks, m_rightPeaks);
+                 m_leftPeaks, m_rightPeaks, area);
 
     const QRectF playhead = playheadRect(window);
     const QColor color = palette().color(QPalette::Highlight);

@@ -50,7 +50,7 @@ protected:
 private:
     // The band between the rounded corners, drawn alone as the frame would draw it.
     void paintBand(QPainter& painter, const QRegion& area);
-    void drawLinesAndPlayhead(QPainter& painter);
+    void drawLinesAndPlayhead(QPainter& painter, const QRegion& area);
     void scrollLines(std::int64_t shift, const QRectF& playhead);
     QRectF playheadRect(const WaveformWindow& window) const;
 
