@@ -4,6 +4,8 @@
 #include "views/LEDMeterScale.h"
 #include "views/Limits.h"
 
+#include <algorithm>
+
 #include <QPainter>
 
 namespace {
@@ -45,6 +47,23 @@ RowPicture rowPicture(float level, float peakLevel)
     return {onScale(level), peakLevel > peakMarkerFloorDB ? onScale(peakLevel) : -1};
 }
 
+// The segments of a row that look different in two pictures: from the lower to the higher top
+// lit segment, and the old and the new peak marker.
+QRectF changedSegments(const QRectF& row, double segmentWidth, const RowPicture& a,
+                       const RowPicture& b)
+{
+    const auto segment = [&](int index) { return meterSegmentRect(row, segmentWidth, index); };
+    QRectF area;
+    if (a.topLitSegment != b.topLitSegment)
+        area = segment(std::min(a.topLitSegment, b.topLitSegment) + 1)
+                   .united(segment(std::max(a.topLitSegment, b.topLitSegment)));
+    for (const int peak : {a.peakSegment, b.peakSegment}) {
+        if (a.peakSegment != b.peakSegment && peak >= 0)
+            area |= segment(peak);
+    }
+    return area;
+}
+
 } // namespace
 
 LEDMeterView::LEDMeterView(QWidget* parent) : QWidget(parent)
@@ -71,10 +90,17 @@ void LEDMeterView::setLeftDB(float left, float right)
     m_displayedRightDB = smoothedLevelFrom(m_displayedRightDB, right);
     m_peakHoldLeftDB = peakHoldLevelFrom(m_peakHoldLeftDB, left);
     m_peakHoldRightDB = peakHoldLevelFrom(m_peakHoldRightDB, right);
-    // Fed 60 times a second, the meter mostly lights the same segments again.
-    if (rowPicture(m_displayedLeftDB, m_peakHoldLeftDB) != leftBefore ||
-        rowPicture(m_displayedRightDB, m_peakHoldRightDB) != rightBefore)
-        update();
+    // Fed 60 times a second, the meter mostly lights the same segments again, and otherwise
+    // a few; one rectangle around them is redrawn, which the state images fill fastest.
+    const double segmentWidth = meterSegmentWidth(width());
+    if (segmentWidth < 2.0)
+        return;
+    const QRectF changed = changedSegments(rowRect(0), segmentWidth, leftBefore,
+                                           rowPicture(m_displayedLeftDB, m_peakHoldLeftDB)) |
+                           changedSegments(rowRect(1), segmentWidth, rightBefore,
+                                           rowPicture(m_displayedRightDB, m_peakHoldRightDB));
+    if (!changed.isEmpty())
+        update(changed.toAlignedRect());
 }
 
 void LEDMeterView::paintEvent(QPaintEvent*)
