@@ -38,6 +38,7 @@ protected:
 
 private:
     void updateValueWithEvent(QMouseEvent* event);
+    double shownValue(double value) const;
 
     double m_value = 0.0;
     QString m_valueText;

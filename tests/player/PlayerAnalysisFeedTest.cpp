@@ -12,6 +12,8 @@
 #include <cmath>
 
 #include <QCoreApplication>
+#include <QMainWindow>
+#include <QScreen>
 #include <QThreadPool>
 
 namespace {
@@ -104,6 +106,44 @@ TEST_F(PlayerAnalysisFeedTest, NothingRepaintsWhilePaused)
     for (int refresh = 0; refresh < 3; ++refresh)
         controller.updateTimeLabels();
     EXPECT_EQ(paints.settle(), 0);
+}
+
+// What the window shows after seconds of ticks, each repainting only what it changed, is what
+// drawing it whole gives, in both looks: meter, spectrum, scrolling lines, labels and reels.
+TEST_F(PlayerAnalysisFeedTest, AFrameDrawnTickByTickIsTheFrameDrawnWhole)
+{
+    controller.showWindow();
+    controller.loadPlaylist(tracks({"a"}), 0, false);
+    finishJobs();
+    BassMeterFrames bass;
+    SpectrumFrames spectrum;
+    std::vector<float> peaks;
+    for (int frame = 0; frame < 12000; ++frame) {
+        const auto wave = [frame](double speed) { return std::abs(std::sin(frame * speed)); };
+        bass.push_back({float(-40 * wave(0.05)), float(-40 * wave(0.031))});
+        spectrum.push_back(SpectrumLevels(16, float(wave(0.2))));
+        spectrum.back()[frame % 16] = float(wave(0.07));
+        peaks.push_back(float(wave(0.013) * wave(0.3)));
+    }
+    controller.setBassMeterFrames(bass);
+    controller.setSpectrumFrames(spectrum);
+    controller.waveformView()->setPeaks(peaks);
+    PaintCount paints;
+    controller.startPlayback();
+    for (const bool vintage : {false, true}) {
+        controller.setVintageDesignEnabled(vintage);
+        for (int tick = 0; tick < 240; ++tick) {
+            current()->setCurrentTime(59.2 + tick / 60.0 + (vintage ? 10 : 0));
+            controller.updateTimeLabels();
+            paints.settle();
+            if (tick % 40 != 39)
+                continue;
+            QWidget* window = controller.window();
+            const QImage shown = window->screen()->grabWindow(window->winId()).toImage();
+            const QImage whole = window->grab().toImage().convertToFormat(shown.format());
+            ASSERT_TRUE(shown == whole) << vintage << " after tick " << tick;
+        }
+    }
 }
 
 } // namespace
