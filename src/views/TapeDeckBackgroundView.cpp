@@ -112,7 +112,8 @@ void TapeDeckBackgroundView::drawFace(QPainter& painter, const QRegion& area)
         m_faceCache = renderFace(pixels, ratio);
     // Rectangle by rectangle: clipped to a region of several, an image is drawn pixel by pixel.
     const QSizeF scale(pixels.width() / qreal(width()), pixels.height() / qreal(height()));
-    for (const QRect& part : area& rect()) {
+    const QRegion inView = area & rect();
+    for (const QRect& part : inView) {
         const QRectF source(part.x() * scale.width(), part.y() * scale.height(),
                             part.width() * scale.width(), part.height() * scale.height());
         painter.drawImage(QRectF(part), m_faceCache, source);

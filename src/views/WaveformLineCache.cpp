@@ -58,7 +58,8 @@ void WaveformLineCache::draw(QPainter& painter, const QSize& viewSize, qreal rat
     if (m_background.alpha() == 255)
         painter.setCompositionMode(QPainter::CompositionMode_Source);
     // Rectangle by rectangle: clipped to a region of several, an image is drawn pixel by pixel.
-    for (const QRect& part : area& copiedArea(viewSize))
+    const QRegion copied = area & copiedArea(viewSize);
+    for (const QRect& part : copied)
         copyColumns(painter, part, first);
     painter.restore();
 }
