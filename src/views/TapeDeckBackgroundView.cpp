@@ -40,6 +40,16 @@ qreal deviceScale(const QPainter& painter)
     return limitedTo(std::hypot(transform.m11(), transform.m12()), 1.0, 4.0);
 }
 
+// The square a reel's spokes and hub cover at any angle.
+QRect reelSquare(const ReelGeometry& reel)
+{
+    // The spokes end within the radius; their shadows reach past them by their offset, half
+    // their width and a pixel of smoothing.
+    const double reach = reel.radius + 4.0;
+    return QRectF(reel.centre - QPointF(reach, reach), reel.centre + QPointF(reach, reach))
+        .toAlignedRect();
+}
+
 QPen strokePen(const QColor& color, double width)
 {
     return QPen(color, width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
@@ -91,14 +101,8 @@ void TapeDeckBackgroundView::paintEvent(QPaintEvent* event)
 QRegion TapeDeckBackgroundView::reelsArea() const
 {
     QRegion area;
-    for (const QPointF& centre : {leftReel, rightReel}) {
-        const ReelGeometry reel = reelGeometry(size(), centre, reelRadius, 0.0);
-        // The spokes end within the radius; their shadows reach past them by their offset, half
-        // their width and a pixel of smoothing.
-        const double reach = reel.radius + 4.0;
-        area += QRectF(reel.centre - QPointF(reach, reach), reel.centre + QPointF(reach, reach))
-                    .toAlignedRect();
-    }
+    for (const QPointF& centre : {leftReel, rightReel})
+        area += reelSquare(reelGeometry(size(), centre, reelRadius, 0.0));
     return area;
 }
 
@@ -162,6 +166,10 @@ void TapeDeckBackgroundView::drawAnimatedReelAtDesignPoint(QPainter& painter, do
     const QPen shadowPen = strokePen(QColor::fromRgbF(0.0f, 0.0f, 0.0f, 0.28f), 2.4);
     const QPen spokePen = strokePen(QColor::fromRgbF(0.82f, 0.74f, 0.60f, 0.34f), 1.6);
     const QPointF shadowOffset(0.8, 0.8);
+    // Clipped to a region of several rectangles, lines are filled pixel by pixel; within the
+    // square the clip is one rectangle again.
+    painter.save();
+    painter.setClipRect(reelSquare(reel), Qt::IntersectClip);
     for (const QLineF& spoke : reel.spokes) {
         painter.setPen(shadowPen);
         painter.drawLine(spoke.translated(shadowOffset));
@@ -171,6 +179,7 @@ void TapeDeckBackgroundView::drawAnimatedReelAtDesignPoint(QPainter& painter, do
     painter.setPen(strokePen(QColor::fromRgbF(0.95f, 0.95f, 0.95f, 0.18f), 1.0));
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(reel.centre, reel.hubRadius, reel.hubRadius);
+    painter.restore();
 }
 
 void TapeDeckBackgroundView::mousePressEvent(QMouseEvent* event)
