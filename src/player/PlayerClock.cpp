@@ -19,8 +19,9 @@
 
 namespace {
 
-// Ten wake-ups a second while the window cannot be seen: enough for the end of the track.
-constexpr std::int64_t ticksWhileUnseen = 6;
+// Two wake-ups a second while the window cannot be seen: the player tells of the end of its
+// track itself, so the clock's check is only the fallback.
+constexpr std::int64_t ticksWhileUnseen = 30;
 constexpr double reelStepPerTick = 0.18;
 
 double notNegative(double value)

@@ -15,9 +15,9 @@ TEST(TickGridTest, StepsOnTheSixtiethsAndDropsTicksMissedWhileBusy)
     // Busy until 101 ms, past tick 6: ticks 3 to 6 are dropped, not fired at once.
     EXPECT_EQ(advanceTickGrid(tick, 1, 101.0), 16);
     EXPECT_EQ(tick, 7);
-    // Minimized, six ticks at a time from the last one.
-    EXPECT_EQ(advanceTickGrid(tick, 6, 117.0), 100);
-    EXPECT_EQ(tick, 13);
+    // Minimized, thirty ticks at a time from the last one.
+    EXPECT_EQ(advanceTickGrid(tick, 30, 117.0), 500);
+    EXPECT_EQ(tick, 37);
 }
 
 } // namespace
