@@ -12,10 +12,11 @@ namespace {
 // A local server answers within milliseconds; one that does not is as good as none.
 constexpr pa_usec_t connectTimeoutUsec = 1500 * PA_USEC_PER_MSEC;
 // The server keeps this much queued: more than the next track needs to open, so that it
-// follows without a break, and large enough that the server asks for more only ten times a
-// second.
-constexpr pa_usec_t targetUsec = 300 * PA_USEC_PER_MSEC;
-constexpr pa_usec_t requestUsec = 100 * PA_USEC_PER_MSEC;
+// follows without a break. It asks for a quarter second at a time, which a stream's decoding
+// ring (half a second, refilled at half) holds, so that the server and this program wake only
+// about four times a second; a change of gain is heard within half a second.
+constexpr pa_usec_t targetUsec = 500 * PA_USEC_PER_MSEC;
+constexpr pa_usec_t requestUsec = 250 * PA_USEC_PER_MSEC;
 // A client that had less than the server asked for (a stream that refills after a seek) is
 // asked again this soon: the server does not ask twice for what it asked once.
 constexpr pa_usec_t retryUsec = 10 * PA_USEC_PER_MSEC;
