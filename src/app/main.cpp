@@ -7,6 +7,7 @@
 #include "app/AppDelegate.h"
 #include "audio/Mp3AudioPlayer.h"
 #include "desktop/MprisService.h"
+#include "desktop/ScreenLock.h"
 #include "desktop/SettingsPortal.h"
 #include "desktop/SingleInstance.h"
 #include "desktop/SleepInhibitor.h"
@@ -162,6 +163,9 @@ int main(int argc, char** argv)
     MprisService mpris(*delegate.playerWindow(), delegate.desktopRequests());
     mpris.registerOn(QDBusConnection::sessionBus());
     SleepInhibitor sleepInhibitor(*delegate.playerWindow(), QDBusConnection::sessionBus());
+    ScreenLock screenLock(QDBusConnection::sessionBus());
+    QObject::connect(&screenLock, &ScreenLock::lockedChanged, delegate.playerWindow(),
+                     &PlayerWindowController::setScreenLocked);
     // The launch runs inside the event loop, so that ending the program from it works; the
     // open request of this launch comes before its end, as the desktop delivers it.
     QTimer::singleShot(0, &delegate, [&delegate, &request] {

@@ -54,12 +54,19 @@ void PlayerWindowController::scheduleNextTick()
 }
 
 // Shown, but minimized, unmapped by the window manager (on another workspace) or otherwise not
-// exposed, or covered whole. A window never shown counts as seen: nothing says it is not.
+// exposed, covered whole, or behind the locked screen. A window never shown counts as seen:
+// nothing says it is not.
 bool PlayerWindowController::isWindowUnseen() const
 {
     const QWindow* handle = m_window->windowHandle();
     return m_window->isVisible() && (m_window->isMinimized() || !handle || !handle->isExposed() ||
-                                     (m_visibility && m_visibility->isCovered()));
+                                     m_screenLocked || (m_visibility && m_visibility->isCovered()));
+}
+
+void PlayerWindowController::setScreenLocked(bool locked)
+{
+    m_screenLocked = locked;
+    windowExposed();
 }
 
 // Seen again: the displays show where the track is now at once, and the clock ticks fully.

@@ -69,6 +69,8 @@ public:
 
     QMainWindow* window() const { return m_window.get(); }
     void showWindow();
+    // While the screen is locked the window counts as not seen.
+    void setScreenLocked(bool locked);
     // The object that shows the open panel when eject is pressed: it is sent chooseFile(sender)
     // when it has such a slot.
     void setApplicationDelegate(QObject* delegate) { m_applicationDelegate = delegate; }
@@ -270,6 +272,7 @@ private:
     bool m_windowShown = false;
     bool m_frameCentredOnMap = false;
     std::unique_ptr<WindowVisibility> m_visibility;
+    bool m_screenLocked = false;
     // Set while the window could not be seen: its displays were not fed.
     bool m_displaysBehind = false;
 
