@@ -14,7 +14,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QCoreApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QMainWindow>
 #include <QRandomGenerator>
 #include <QScreen>
@@ -44,6 +46,7 @@ PlayerWindowController::PlayerWindowController(AudioPlayer::Factory playerFactor
     m_window->setCentralWidget(new TapeDeckBackgroundView(m_window.get()));
     setWindowContentSize(QSizeF(initialContentWidth, initialContentHeight), false);
 
+    m_pacedByFrames = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &PlayerWindowController::tick);
@@ -74,6 +77,7 @@ void PlayerWindowController::showWindow()
     m_windowShown = true;
     if (QWindow* handle = m_window->windowHandle(); firstShow && handle) {
         handle->installEventFilter(this);
+        m_window->installEventFilter(this);
         m_visibility = std::make_unique<WindowVisibility>(*handle);
         connect(m_visibility.get(), &WindowVisibility::coveredChanged, this,
                 [this] { windowExposed(); });
@@ -106,12 +110,33 @@ double PlayerWindowController::duration() const
 
 bool PlayerWindowController::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::UpdateRequest && m_pacedByFrames)
+        return paceUpdate(watched);
     if (event->type() == QEvent::Expose && watched == m_window->windowHandle()) {
         if (!std::exchange(m_frameCentredOnMap, true))
             centreWindowFrame();
         windowExposed();
     }
     return QObject::eventFilter(watched, event);
+}
+
+// Paced by frames, the window's own request to be drawn waits for the next frame, which the
+// window system sends as its native window's update request. That frame draws what is dirty;
+// the native window's own handling would draw the whole window again.
+bool PlayerWindowController::paceUpdate(QObject* watched)
+{
+    QWindow* handle = m_window->windowHandle();
+    if (!handle || m_frameDue)
+        return false;
+    if (watched == handle) {
+        m_frameDue = true;
+        QEvent update(QEvent::UpdateRequest);
+        QCoreApplication::sendEvent(m_window.get(), &update);
+        m_frameDue = false;
+    } else {
+        handle->requestUpdate();
+    }
+    return true;
 }
 
 void PlayerWindowController::centreWindowFrame()

@@ -71,6 +71,11 @@ public:
     void showWindow();
     // While the screen is locked the window counts as not seen.
     void setScreenLocked(bool locked);
+    // Whether the window is drawn only when the window system asks for its next frame, so that
+    // a hidden or throttled window draws nothing; on by default under Wayland, whose
+    // compositor paces the frames.
+    bool isPacedByFrames() const { return m_pacedByFrames; }
+    void setPacedByFrames(bool paced) { m_pacedByFrames = paced; }
     // The object that shows the open panel when eject is pressed: it is sent chooseFile(sender)
     // when it has such a slot.
     void setApplicationDelegate(QObject* delegate) { m_applicationDelegate = delegate; }
@@ -245,6 +250,7 @@ private:
     void describeDisplays();
     bool isWindowUnseen() const;
     void windowExposed();
+    bool paceUpdate(QObject* watched);
     void addPlaybackKeys();
     void seekBy(double seconds);
     void startAnalyses(const QUrl& url, std::uint64_t generation);
@@ -273,6 +279,8 @@ private:
     bool m_frameCentredOnMap = false;
     std::unique_ptr<WindowVisibility> m_visibility;
     bool m_screenLocked = false;
+    bool m_pacedByFrames = false;
+    bool m_frameDue = false; // while a frame the window system asked for is drawn
     // Set while the window could not be seen: its displays were not fed.
     bool m_displaysBehind = false;
 
