@@ -5,11 +5,13 @@
 # "name: value unit" line per figure, each the median of the runs:
 #   CPU of the player, the sound server and the X server over 20 s after 5 s of play; the
 #   player's CPU while paused and while playing minimized, on another workspace and covered by
-#   another window, and with the tape-deck look (all in % of one core), and its ratios to the bare Qt window; resident and
-#   proportional memory; launch to a mapped window; and the longest silence at a track change,
-#   recorded from the null sink's monitor, between two tracks cut from one pink noise, in order
-#   and shuffled. For comparison, the CPU of the player's process and of the X server while a
-#   bare Qt window repaints one band of the waveform's size at 60 Hz (kassolin-paint-floor).
+#   another window, and with the tape-deck look; the player and the compositor under Wayland
+#   (weston), and the player there behind the locked screen (all in % of one core); its ratios
+#   to the bare Qt window; resident and proportional memory; launch to a mapped window; and the
+#   longest silence at a track change, recorded from the null sink's monitor, between two
+#   tracks cut from one pink noise, in order and shuffled. For comparison, the CPU of the
+#   player's process and of the X server while a bare Qt window repaints one band of the
+#   waveform's size at 60 Hz (kassolin-paint-floor).
 # Usage: scripts/bench-playback.sh [RUNS]   (3 runs by default)
 # BENCH_SECONDS sets the span of each CPU figure (20 s); KASSOLIN_PLAYER another build's player,
 # for a comparison. BENCH_PERF=DIR also records the player with perf record (DWARF call graphs) while it plays, in
@@ -205,6 +207,7 @@ measureRun() {
     endProcesses "$cover"
     stopPlayer
     measureTapeDeck
+    measureWayland
 
     measureFloor
     record silence "$(longestSilence "$work/pink-1.mp3" "$work/pink-2.mp3")"
@@ -227,6 +230,29 @@ measureTapeDeck() {
     record tapedeckxserver "${cpu[1]}"
     stopPlayer
     rm -f "$work/config/Kassolin/Kassolin.conf"
+}
+
+# The player and the compositor under Wayland (weston, headless), and the player once weston has
+# locked its screen for idleness, when the window gets no more frames.
+measureWayland() {
+    printf '[core]\nidle-time=%s\n[shell]\nlocking=true\n' $((warmup + span + 2)) \
+        >"$work/weston.ini"
+    weston --config="$work/weston.ini" --backend=headless-backend.so --socket=kassolin-bench \
+        --width=1280 --height=800 >"$work/weston.log" 2>&1 &
+    local compositor=$!
+    await test -S "$XDG_RUNTIME_DIR/kassolin-bench" || fail "weston did not start (see $work/weston.log)"
+    export WAYLAND_DISPLAY=kassolin-bench QT_QPA_PLATFORM=wayland
+    startPlayer "$track"
+    unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+    sleep "$warmup"
+    local cpu
+    mapfile -t cpu < <(cpuOver "$player" "$compositor")
+    record wayland "${cpu[0]}"
+    record waylandcompositor "${cpu[1]}"
+    sleep 4
+    record waylandlocked "$(cpuOver "$player")"
+    stopPlayer
+    endProcesses "$compositor"
 }
 
 # What Qt alone costs at the player's frame rate, sending its frames as the player does.
@@ -265,7 +291,7 @@ median() {
 for ((run = 1; run <= runs; ++run)); do
     measureRun
     echo "run $run of $runs:" $(awk -v r="$run" '{ printf "%s=%s ", $1, $2 }' \
-        <(tail -n 16 "$work/figures")) >&2
+        <(tail -n 19 "$work/figures")) >&2
 done
 
 echo "player cpu, playing, all displays: $(median player) %"
@@ -277,6 +303,9 @@ echo "player cpu, playing on another workspace: $(median otherworkspace) %"
 echo "player cpu, playing covered by another window: $(median covered) %"
 echo "player cpu, playing, tape-deck look: $(median tapedeck) %"
 echo "x server cpu, tape-deck look: $(median tapedeckxserver) %"
+echo "player cpu, playing under wayland: $(median wayland) %"
+echo "compositor cpu, wayland: $(median waylandcompositor) %"
+echo "player cpu, playing under wayland behind the locked screen: $(median waylandlocked) %"
 echo "player resident memory: $(median rss) MB"
 echo "player proportional memory: $(median pss) MB"
 echo "launch to mapped window: $(median launch) s"

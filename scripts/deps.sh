@@ -10,7 +10,7 @@ KASSOLIN_PACKAGES=(
     libpulse-dev pulseaudio pulseaudio-utils libfontconfig-dev
     googletest libgtest-dev clang libclang-rt-14-dev
     xvfb xauth xdotool imagemagick fonts-dejavu-core
-    openbox x11-utils linux-perf libxcb1-dev
+    openbox x11-utils linux-perf libxcb1-dev weston
     dbus desktop-file-utils appstream dpkg-dev
 )
 
