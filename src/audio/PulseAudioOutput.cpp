@@ -14,8 +14,10 @@ constexpr pa_usec_t connectTimeoutUsec = 1500 * PA_USEC_PER_MSEC;
 // The server keeps this much queued: more than the next track needs to open, so that it
 // follows without a break. It asks for a quarter second at a time, which a stream's decoding
 // ring (half a second, refilled at half) holds, so that the server and this program wake only
-// about four times a second; a change of gain is heard within half a second.
-constexpr pa_usec_t targetUsec = 500 * PA_USEC_PER_MSEC;
+// about four times a second; a change of gain is heard within this time. What the queue holds
+// beyond twice the request is the latency the server asks of its sink, so that a pause or a
+// seek is heard within 0.1 s: less would wake the sink all the more often.
+constexpr pa_usec_t targetUsec = 600 * PA_USEC_PER_MSEC;
 constexpr pa_usec_t requestUsec = 250 * PA_USEC_PER_MSEC;
 // A client that had less than the server asked for (a stream that refills after a seek) is
 // asked again this soon: the server does not ask twice for what it asked once.
