@@ -2,6 +2,7 @@
 #include "desktop/ScreenLock.h"
 
 #include "player/PlayerTestFixture.h"
+#include "support/DesktopBus.h"
 #include "support/TrackLoading.h"
 #include "views/WaveformView.h"
 
@@ -32,12 +33,9 @@ using ScreenLockTest = PlayerTest;
 
 TEST_F(ScreenLockTest, BehindTheLockedScreenTheDisplaysRestAndUnlockedTheyShowTheTimeAtOnce)
 {
-    QDBusConnection desktop =
-        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("desktop"));
     FakeScreenSaver saver;
-    ASSERT_TRUE(desktop.registerObject("/org/freedesktop/ScreenSaver", &saver,
-                                       QDBusConnection::ExportAllContents) &&
-                desktop.registerService("org.freedesktop.ScreenSaver"));
+    ASSERT_TRUE(
+        serveAsDesktop(saver, "/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver"));
     ScreenLock lock(QDBusConnection::sessionBus());
     QObject::connect(&lock, &ScreenLock::lockedChanged, &controller,
                      &PlayerWindowController::setScreenLocked);

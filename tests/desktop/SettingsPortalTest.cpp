@@ -1,5 +1,6 @@
 // Runs on a session bus of its own (dbus-run-session, see tests/CMakeLists.txt).
 #include "desktop/SettingsPortal.h"
+#include "support/DesktopBus.h"
 
 #include <QDBusMessage>
 #include <QDBusVariant>
@@ -28,10 +29,9 @@ public Q_SLOTS:
 TEST(SettingsPortalTest, ReportsTheDesktopsDarkStyleAndItsChanges)
 {
     const QString path = QStringLiteral("/org/freedesktop/portal/desktop");
-    QDBusConnection desktop = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "desktop");
     FakeSettingsPortal portal;
-    ASSERT_TRUE(desktop.registerObject(path, &portal, QDBusConnection::ExportAllSlots) &&
-                desktop.registerService("org.freedesktop.portal.Desktop"));
+    const auto desktop = serveAsDesktop(portal, path, "org.freedesktop.portal.Desktop");
+    ASSERT_TRUE(desktop);
     SettingsPortal reader;
     QSignalSpy reports(&reader, &SettingsPortal::colorSchemeChanged);
     reader.start();
@@ -39,7 +39,7 @@ TEST(SettingsPortalTest, ReportsTheDesktopsDarkStyleAndItsChanges)
     // Another group's change, which is not the appearance's, then the appearance's turn to light.
     for (const auto& [group, colorScheme] : {std::pair("org.gnome.desktop.interface", 1u),
                                              std::pair("org.freedesktop.appearance", 2u)})
-        desktop.send(
+        desktop->send(
             QDBusMessage::createSignal(path, "org.freedesktop.portal.Settings", "SettingChanged")
             << group << "color-scheme" << QVariant::fromValue(QDBusVariant(colorScheme)));
     ASSERT_TRUE(reports.wait(10000));

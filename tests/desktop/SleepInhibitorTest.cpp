@@ -2,6 +2,7 @@
 #include "desktop/SleepInhibitor.h"
 
 #include "player/PlayerTestFixture.h"
+#include "support/DesktopBus.h"
 #include "support/TrackLoading.h"
 
 #include <QDBusContext>
@@ -57,12 +58,9 @@ using SleepInhibitorTest = PlayerTest;
 
 TEST_F(SleepInhibitorTest, SuspendIsInhibitedExactlyWhileATrackPlaysAndReleasedAtQuit)
 {
-    QDBusConnection desktop =
-        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("desktop"));
     FakeInhibitPortal portal;
-    ASSERT_TRUE(desktop.registerObject("/org/freedesktop/portal/desktop", &portal,
-                                       QDBusConnection::ExportAllSlots) &&
-                desktop.registerService("org.freedesktop.portal.Desktop"));
+    ASSERT_TRUE(serveAsDesktop(portal, "/org/freedesktop/portal/desktop",
+                               "org.freedesktop.portal.Desktop"));
     const QString inhibition = QStringLiteral("Inhibit 4 Musik wird abgespielt");
     const QString release = QStringLiteral("Close");
     QStringList expected;
