@@ -4,14 +4,14 @@
 # a temporary runtime directory, plays a 300 s track with all three displays shown and prints one
 # "name: value unit" line per figure, each the median of the runs:
 #   CPU of the player, the sound server and the X server over 20 s after 5 s of play; the
-#   player's CPU while paused and while playing minimized, on another workspace and covered by
-#   another window, and with the tape-deck look; the player and the compositor under Wayland
-#   (weston), and the player there behind the locked screen (all in % of one core); its ratios
-#   to the bare Qt window; resident and proportional memory; launch to a mapped window; and the
-#   longest silence at a track change, recorded from the null sink's monitor, between two
-#   tracks cut from one pink noise, in order and shuffled. For comparison, the CPU of the
-#   player's process and of the X server while a bare Qt window repaints one band of the
-#   waveform's size at 60 Hz (kassolin-paint-floor).
+#   player's CPU while paused and while playing minimized, on another workspace, covered by
+#   another window and behind the screen saver's locked screen, and with the tape-deck look;
+#   the player and the compositor under Wayland (weston), and the player there behind the
+#   locked screen (all in % of one core); its ratios to the bare Qt window; resident and
+#   proportional memory; launch to a mapped window; and the longest silence at a track change,
+#   recorded from the null sink's monitor, between two tracks cut from one pink noise, in order
+#   and shuffled. For comparison, the CPU of the player's process and of the X server while a
+#   bare Qt window repaints one band of the waveform's size at 60 Hz (kassolin-paint-floor).
 # Usage: scripts/bench-playback.sh [RUNS]   (3 runs by default)
 # BENCH_SECONDS sets the span of each CPU figure (20 s); KASSOLIN_PLAYER another build's player,
 # for a comparison. BENCH_PERF=DIR also records the player with perf record (DWARF call graphs) while it plays, in
@@ -205,6 +205,12 @@ measureRun() {
     sleep 1
     record covered "$(cpuOver "$player")"
     endProcesses "$cover"
+    # Behind the screen that the desktop's screen saver has locked.
+    "$build/bench/kassolin-locked-screen-saver" >>"$work/player.log" 2>&1 &
+    local saver=$!
+    sleep 1.5
+    record locked "$(cpuOver "$player")"
+    endProcesses "$saver"
     stopPlayer
     measureTapeDeck
     measureWayland
@@ -291,7 +297,7 @@ median() {
 for ((run = 1; run <= runs; ++run)); do
     measureRun
     echo "run $run of $runs:" $(awk -v r="$run" '{ printf "%s=%s ", $1, $2 }' \
-        <(tail -n 19 "$work/figures")) >&2
+        <(tail -n 20 "$work/figures")) >&2
 done
 
 echo "player cpu, playing, all displays: $(median player) %"
@@ -301,6 +307,7 @@ echo "player cpu, paused: $(median paused) %"
 echo "player cpu, playing minimized: $(median minimized) %"
 echo "player cpu, playing on another workspace: $(median otherworkspace) %"
 echo "player cpu, playing covered by another window: $(median covered) %"
+echo "player cpu, playing behind the locked screen: $(median locked) %"
 echo "player cpu, playing, tape-deck look: $(median tapedeck) %"
 echo "x server cpu, tape-deck look: $(median tapedeckxserver) %"
 echo "player cpu, playing under wayland: $(median wayland) %"
