@@ -74,7 +74,6 @@ public:
     // Whether the window is drawn only when the window system asks for its next frame, so that
     // a hidden or throttled window draws nothing; on by default under Wayland, whose
     // compositor paces the frames.
-    bool isPacedByFrames() const { return m_pacedByFrames; }
     void setPacedByFrames(bool paced) { m_pacedByFrames = paced; }
     // The object that shows the open panel when eject is pressed: it is sent chooseFile(sender)
     // when it has such a slot.
