@@ -1,5 +1,6 @@
 // Runs on a session bus of its own (dbus-run-session, see tests/CMakeLists.txt).
 #include "desktop/SettingsPortal.h"
+
 #include "support/DesktopBus.h"
 
 #include <QDBusMessage>
