@@ -21,6 +21,9 @@ public:
         return paints;
     }
 
+    // The paints since the previous settle(), without waiting for any.
+    int sinceSettled() const { return m_paints; }
+
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
