@@ -131,10 +131,7 @@ bool PlayerWindowController::refreshPosition(bool mayJumpInLoop, bool showPositi
 
 void PlayerWindowController::showPositionInDisplays(double time, double duration)
 {
-    const QString elapsed = formatSeconds(time);
-    m_elapsedLabel->setText(elapsed);
-    m_scrubber->setValueText(elapsed + QStringLiteral(" von ") + formatSeconds(duration));
-    m_remainingLabel->setText(QLatin1Char('-') + formatSeconds(notNegative(duration) - time));
+    showTimeTexts(time, duration);
     m_scrubber->setValue(duration > 0.0 ? time / duration : 0.0);
     m_waveformView->setCurrentTime(time);
     advanceReels();
@@ -142,8 +139,24 @@ void PlayerWindowController::showPositionInDisplays(double time, double duration
     updateSpectrumForTime(time);
 }
 
+// The texts change once a second, the clock ticks 60 times: they are formatted only when one of
+// the seconds they show has changed.
+void PlayerWindowController::showTimeTexts(double time, double duration)
+{
+    const double remaining = notNegative(duration) - time;
+    const ShownSeconds seconds{wholeSeconds(time), wholeSeconds(duration), wholeSeconds(remaining)};
+    if (seconds == m_shownSeconds)
+        return;
+    m_shownSeconds = seconds;
+    const QString elapsed = formatSeconds(time);
+    m_elapsedLabel->setText(elapsed);
+    m_scrubber->setValueText(elapsed + QStringLiteral(" von ") + formatSeconds(duration));
+    m_remainingLabel->setText(QLatin1Char('-') + formatSeconds(remaining));
+}
+
 void PlayerWindowController::refreshWithoutPlayer()
 {
+    m_shownSeconds.reset();
     m_elapsedLabel->setText(QStringLiteral("00:00"));
     m_remainingLabel->setText(QStringLiteral("-00:00"));
     m_scrubber->setValue(0.0);

@@ -13,6 +13,7 @@
 #include "player/UpcomingTracksWindow.h"
 #include "player/WindowVisibility.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -260,6 +261,7 @@ private:
     void refresh(bool showPosition);
     bool refreshPosition(bool mayJumpInLoop, bool showPosition);
     void showPositionInDisplays(double time, double duration);
+    void showTimeTexts(double time, double duration);
     void refreshWithoutPlayer();
     void advanceReels();
     void scheduleNextTick();
@@ -287,6 +289,9 @@ private:
     ElidedLabel* m_titleLabel = nullptr;
     QLabel* m_elapsedLabel = nullptr;
     QLabel* m_remainingLabel = nullptr;
+    // Elapsed, duration and remaining, as the time texts show them; none while nothing is loaded.
+    using ShownSeconds = std::array<std::uint64_t, 3>;
+    std::optional<ShownSeconds> m_shownSeconds;
     MiniScrubberView* m_scrubber = nullptr;
     WaveformView* m_waveformView = nullptr;
     LEDMeterView* m_meterView = nullptr;

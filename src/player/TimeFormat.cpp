@@ -11,9 +11,14 @@ constexpr std::uint64_t largestSeconds = 1'000'000'000'000'000;
 
 } // namespace
 
+std::uint64_t wholeSeconds(double seconds)
+{
+    return boundedCount(seconds, 0, largestSeconds);
+}
+
 QString formatSeconds(double seconds)
 {
-    const std::uint64_t whole = boundedCount(seconds, 0, largestSeconds);
+    const std::uint64_t whole = wholeSeconds(seconds);
     const std::uint64_t minutes = whole / 60;
     // Formatted on every tick of the clock: one buffer, where QString::arg would build three.
     char text[32];

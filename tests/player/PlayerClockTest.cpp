@@ -32,6 +32,25 @@ TEST_F(PlayerClockTest, ADurationOfZeroOrNotANumberNeitherScrubsNorEndsTheTrack)
     }
 }
 
+TEST_F(PlayerClockTest, TheTimeTextsFollowEachSecondAndComeBackAfterAnEmptiedList)
+{
+    const auto shown = [&](double time) {
+        current()->time = time;
+        controller.updateTimeLabels();
+        return controller.elapsedLabel()->text() + controller.remainingLabel()->text() + ' ' +
+               controller.scrubber()->valueText();
+    };
+    controller.loadPlaylist(tracks({"a", "broken"}), 0, false);
+    EXPECT_EQ(shown(61.2), "01:01-02:18 01:01 von 03:20");
+    EXPECT_EQ(shown(62.0), "01:02-02:18 01:02 von 03:20");
+    shown(0.0);
+    controller.playPlaylistIndex(1); // cannot be opened: nothing is left to play
+    EXPECT_EQ(controller.elapsedLabel()->text() + controller.remainingLabel()->text(),
+              "00:00-00:00");
+    controller.loadPlaylist(tracks({"a"}), 0, false);
+    EXPECT_EQ(shown(0.0), "00:00-03:20 00:00 von 03:20");
+}
+
 TEST_F(PlayerClockTest, TheClockTicksNoFasterThanA60HzGridAndOnlyWhilePlaying)
 {
     controller.loadPlaylist(tracks({"a"}), 0, false);
