@@ -149,16 +149,16 @@ void PlayerWindowController::showTimeTexts(double time, double duration)
         return;
     m_shownSeconds = seconds;
     const QString elapsed = formatSeconds(time);
-    m_elapsedLabel->setText(elapsed);
+    m_elapsedLabel->setTime(elapsed);
     m_scrubber->setValueText(elapsed + QStringLiteral(" von ") + formatSeconds(duration));
-    m_remainingLabel->setText(QLatin1Char('-') + formatSeconds(remaining));
+    m_remainingLabel->setTime(QLatin1Char('-') + formatSeconds(remaining));
 }
 
 void PlayerWindowController::refreshWithoutPlayer()
 {
     m_shownSeconds.reset();
-    m_elapsedLabel->setText(QStringLiteral("00:00"));
-    m_remainingLabel->setText(QStringLiteral("-00:00"));
+    m_elapsedLabel->setTime(QStringLiteral("00:00"));
+    m_remainingLabel->setTime(QStringLiteral("-00:00"));
     m_scrubber->setValue(0.0);
     m_scrubber->setValueText(QString());
     m_waveformView->setCurrentTime(0.0);

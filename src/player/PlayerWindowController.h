@@ -12,6 +12,7 @@
 #include "player/UpcomingTrackItem.h"
 #include "player/UpcomingTracksWindow.h"
 #include "player/WindowVisibility.h"
+#include "views/TimeLabel.h"
 
 #include <array>
 #include <atomic>
@@ -287,8 +288,8 @@ private:
 
     TapeDeckBackgroundView* m_backgroundView = nullptr;
     ElidedLabel* m_titleLabel = nullptr;
-    QLabel* m_elapsedLabel = nullptr;
-    QLabel* m_remainingLabel = nullptr;
+    TimeLabel* m_elapsedLabel = nullptr;
+    TimeLabel* m_remainingLabel = nullptr;
     // Elapsed, duration and remaining, as the time texts show them; none while nothing is loaded.
     using ShownSeconds = std::array<std::uint64_t, 3>;
     std::optional<ShownSeconds> m_shownSeconds;

@@ -32,13 +32,14 @@ QFont systemFont(int pixelSize, QFont::Weight weight)
     return font;
 }
 
-QLabel* timeLabel(const QString& text, Qt::Alignment alignment)
+TimeLabel* timeLabel(const QString& text, Qt::Alignment alignment)
 {
-    auto* label = new QLabel(text);
+    auto* label = new TimeLabel;
     // The font's digits are of equal width, so the label keeps its width as the time runs.
     label->setFont(systemFont(12, QFont::Normal));
     label->setAlignment(alignment | Qt::AlignVCenter);
     label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    label->setTime(text);
     return label;
 }
 

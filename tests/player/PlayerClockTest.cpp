@@ -1,6 +1,7 @@
 #include "player/PlayerTestFixture.h"
 
 #include "support/TrackLoading.h"
+#include "support/WidgetRendering.h"
 #include "views/MiniScrubberView.h"
 #include "views/WaveformView.h"
 
@@ -32,23 +33,40 @@ TEST_F(PlayerClockTest, ADurationOfZeroOrNotANumberNeitherScrubsNorEndsTheTrack)
     }
 }
 
-TEST_F(PlayerClockTest, TheTimeTextsFollowEachSecondAndComeBackAfterAnEmptiedList)
+TEST_F(PlayerClockTest, TheTimeTextsFollowEachSecondAndLayTheWindowOutOnlyForMoreRoom)
 {
+    struct LayoutRequests : QObject
+    {
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            count += event->type() == QEvent::LayoutRequest;
+            return false;
+        }
+        int count = 0;
+    } requests;
     const auto shown = [&](double time) {
         current()->time = time;
         controller.updateTimeLabels();
+        settleLayout(*controller.window());
         return controller.elapsedLabel()->text() + controller.remainingLabel()->text() + ' ' +
                controller.scrubber()->valueText();
     };
+    players.duration = 7200.0;
     controller.loadPlaylist(tracks({"a", "broken"}), 0, false);
-    EXPECT_EQ(shown(61.2), "01:01-02:18 01:01 von 03:20");
-    EXPECT_EQ(shown(62.0), "01:02-02:18 01:02 von 03:20");
+    controller.showWindow();
+    settleLayout(*controller.window());
+    const int width = controller.elapsedLabel()->width();
+    qApp->installEventFilter(&requests);
+    EXPECT_EQ(shown(62.9), "01:02-118:57 01:02 von 120:00");
+    EXPECT_EQ(requests.count, 0);
+    EXPECT_EQ(shown(6000.0), "100:00-20:00 100:00 von 120:00");
+    EXPECT_GT(controller.elapsedLabel()->width(), width);
     shown(0.0);
-    controller.playPlaylistIndex(1); // cannot be opened: nothing is left to play
+    controller.playPlaylistIndex(1); // cannot be opened: no time, then the same seconds again
     EXPECT_EQ(controller.elapsedLabel()->text() + controller.remainingLabel()->text(),
               "00:00-00:00");
     controller.loadPlaylist(tracks({"a"}), 0, false);
-    EXPECT_EQ(shown(0.0), "00:00-03:20 00:00 von 03:20");
+    EXPECT_EQ(shown(0.0), "00:00-120:00 00:00 von 120:00");
 }
 
 TEST_F(PlayerClockTest, TheClockTicksNoFasterThanA60HzGridAndOnlyWhilePlaying)
