@@ -57,8 +57,10 @@ QRectF changedSegments(const QRectF& row, double segmentWidth, const RowPicture&
     if (a.topLitSegment != b.topLitSegment)
         area = segment(std::min(a.topLitSegment, b.topLitSegment) + 1)
                    .united(segment(std::max(a.topLitSegment, b.topLitSegment)));
+    if (a.peakSegment == b.peakSegment)
+        return area;
     for (const int peak : {a.peakSegment, b.peakSegment}) {
-        if (a.peakSegment != b.peakSegment && peak >= 0)
+        if (peak >= 0)
             area |= segment(peak);
     }
     return area;
