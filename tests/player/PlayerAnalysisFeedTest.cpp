@@ -1,7 +1,7 @@
 #include "player/PlayerTestFixture.h"
 
 #include "support/FixtureFiles.h"
-#include "support/PaintCount.h"
+#include "support/EventCount.h"
 #include "support/TrackLoading.h"
 #include "views/ElidedLabel.h"
 #include "views/LEDMeterView.h"
@@ -94,7 +94,7 @@ TEST_F(PlayerAnalysisFeedTest, NothingRepaintsWhilePaused)
     controller.setBassMeterFrames({{-10.0f, -20.0f}, {-3.0f, -4.0f}, {1.0f, 2.0f}});
     controller.setSpectrumFrames({SpectrumLevels(16, 0.1f), SpectrumLevels(16, 0.9f)});
     controller.waveformView()->setPeaks(std::vector<float>(20000, 0.5f));
-    PaintCount paints;
+    EventCount paints;
     controller.startPlayback();
     current()->setCurrentTime(30.0); // past the last frames: peaks of 1 and 2 dB, caps at 0.9
     controller.updateTimeLabels();
@@ -128,7 +128,7 @@ TEST_F(PlayerAnalysisFeedTest, AFrameDrawnTickByTickIsTheFrameDrawnWhole)
     controller.setBassMeterFrames(bass);
     controller.setSpectrumFrames(spectrum);
     controller.waveformView()->setPeaks(peaks);
-    PaintCount paints;
+    EventCount paints;
     controller.startPlayback();
     QWidget* window = controller.window();
     const auto shown = [window] { return window->screen()->grabWindow(window->winId()).toImage(); };

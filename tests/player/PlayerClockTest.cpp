@@ -1,5 +1,6 @@
 #include "player/PlayerTestFixture.h"
 
+#include "support/EventCount.h"
 #include "support/TrackLoading.h"
 #include "support/WidgetRendering.h"
 #include "views/MiniScrubberView.h"
@@ -35,15 +36,6 @@ TEST_F(PlayerClockTest, ADurationOfZeroOrNotANumberNeitherScrubsNorEndsTheTrack)
 
 TEST_F(PlayerClockTest, TheTimeTextsFollowEachSecondAndLayTheWindowOutOnlyForMoreRoom)
 {
-    struct LayoutRequests : QObject
-    {
-        bool eventFilter(QObject*, QEvent* event) override
-        {
-            count += event->type() == QEvent::LayoutRequest;
-            return false;
-        }
-        int count = 0;
-    } requests;
     const auto shown = [&](double time) {
         current()->time = time;
         controller.updateTimeLabels();
@@ -56,9 +48,9 @@ TEST_F(PlayerClockTest, TheTimeTextsFollowEachSecondAndLayTheWindowOutOnlyForMor
     controller.showWindow();
     settleLayout(*controller.window());
     const int width = controller.elapsedLabel()->width();
-    qApp->installEventFilter(&requests);
+    EventCount layouts(QEvent::LayoutRequest);
     EXPECT_EQ(shown(62.9), "01:02-118:57 01:02 von 120:00");
-    EXPECT_EQ(requests.count, 0);
+    EXPECT_EQ(layouts.settle(), 0);
     EXPECT_EQ(shown(6000.0), "100:00-20:00 100:00 von 120:00");
     EXPECT_GT(controller.elapsedLabel()->width(), width);
     shown(0.0);

@@ -1,4 +1,4 @@
-#include "support/PaintCount.h"
+#include "support/EventCount.h"
 #include "support/WidgetRendering.h"
 #include "views/LEDMeterView.h"
 #include "views/MiniScrubberView.h"
@@ -43,7 +43,7 @@ TEST(PaintOnChangeTest, ViewsRepaintOnlyWhenTheirPixelsChange)
         {"waveform", [&] { waveform.setCurrentTime(60.0); }, true},
         {"0.3 columns on", [&] { waveform.setCurrentTime(60.001); }, false},
         {"a column on", [&] { waveform.setCurrentTime(60.004); }, true}};
-    PaintCount paints;
+    EventCount paints;
     paints.settle();
     for (const auto& [name, change, repaints] : steps) {
         change();
