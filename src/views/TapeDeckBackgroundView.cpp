@@ -40,12 +40,17 @@ qreal deviceScale(const QPainter& painter)
     return limitedTo(std::hypot(transform.m11(), transform.m12()), 1.0, 4.0);
 }
 
-// The square a reel's spokes and hub cover at any angle.
+constexpr double shadowOffset = 0.8;
+constexpr double shadowWidth = 2.4;
+
+// The square a reel's spokes and hub cover at any angle: it is redrawn and sent 60 times a
+// second, so it is no larger.
 QRect reelSquare(const ReelGeometry& reel)
 {
-    // The spokes end within the radius; their shadows reach past them by their offset, half
-    // their width and a pixel of smoothing.
-    const double reach = reel.radius + 4.0;
+    // The shadows reach past the spokes' outer ends by their offset, half their width and a
+    // pixel of smoothing.
+    const double reach = QLineF(reel.centre, reel.spokes[0].p2()).length() + shadowOffset +
+                         shadowWidth / 2 + 1.0;
     return QRectF(reel.centre - QPointF(reach, reach), reel.centre + QPointF(reach, reach))
         .toAlignedRect();
 }
@@ -163,16 +168,15 @@ void TapeDeckBackgroundView::drawAnimatedReelAtDesignPoint(QPainter& painter, do
                                                            double radius) const
 {
     const ReelGeometry reel = reelGeometry(size(), QPointF(x, y), radius, m_reelRotation);
-    const QPen shadowPen = strokePen(QColor::fromRgbF(0.0f, 0.0f, 0.0f, 0.28f), 2.4);
+    const QPen shadowPen = strokePen(QColor::fromRgbF(0.0f, 0.0f, 0.0f, 0.28f), shadowWidth);
     const QPen spokePen = strokePen(QColor::fromRgbF(0.82f, 0.74f, 0.60f, 0.34f), 1.6);
-    const QPointF shadowOffset(0.8, 0.8);
     // Clipped to a region of several rectangles, lines are filled pixel by pixel; within the
     // square the clip is one rectangle again.
     painter.save();
     painter.setClipRect(reelSquare(reel), Qt::IntersectClip);
     for (const QLineF& spoke : reel.spokes) {
         painter.setPen(shadowPen);
-        painter.drawLine(spoke.translated(shadowOffset));
+        painter.drawLine(spoke.translated(shadowOffset, shadowOffset));
         painter.setPen(spokePen);
         painter.drawLine(spoke);
     }
