@@ -5,22 +5,34 @@
 SessionKeeper::SessionKeeper(PlayerWindowController& player, QString path, QObject* parent)
     : QObject(parent), m_player(player), m_path(std::move(path))
 {
+    m_writer.setMaxThreadCount(1);
     m_whilePlaying.setInterval(playingSaveIntervalMs);
-    connect(&m_whilePlaying, &QTimer::timeout, this, &SessionKeeper::save);
+    connect(&m_whilePlaying, &QTimer::timeout, this, [this] { writeInBackground(current()); });
     connect(&player, &PlayerInterface::stateChanged, this, &SessionKeeper::playerChanged);
+}
+
+SessionKeeper::~SessionKeeper()
+{
+    m_writer.waitForDone();
 }
 
 void SessionKeeper::save()
 {
-    write(current());
+    writeInBackground(current());
+    m_writer.waitForDone();
 }
 
-void SessionKeeper::write(SavedSession session)
+void SessionKeeper::writeInBackground(SavedSession session)
 {
+    if (m_lastWriteFailed.exchange(false))
+        m_written.reset();
     if (session.playlist.isEmpty() || session == m_written)
         return;
-    if (session.write(m_path))
-        m_written = std::move(session);
+    m_written = session;
+    m_writer.start([this, session = std::move(session)] {
+        if (!session.write(m_path))
+            m_lastWriteFailed = true;
+    });
 }
 
 // The player reports changes often and at times when nothing changed; while a track plays, the
@@ -37,7 +49,7 @@ void SessionKeeper::playerChanged()
     if (playing && m_written)
         compared.position = m_written->position;
     if (compared != m_written)
-        write(std::move(session));
+        writeInBackground(std::move(session));
 }
 
 SavedSession SessionKeeper::current() const

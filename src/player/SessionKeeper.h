@@ -2,10 +2,12 @@
 
 #include "player/SavedSession.h"
 
+#include <atomic>
 #include <optional>
 
 #include <QObject>
 #include <QString>
+#include <QThreadPool>
 #include <QTimer>
 
 class PlayerWindowController;
@@ -13,6 +15,8 @@ class PlayerWindowController;
 // Keeps the saved session in step with the player: written when the playlist, the entry or the
 // play state changes (a load, a pause, a stop), every ten seconds while a track plays, and when
 // save() is called at quit. A player with nothing loaded never overwrites the last session.
+// The file is synced to disk, which on a busy disk takes long: it is written on a thread of its
+// own, in order, so that the clock and the displays never wait for it. save() waits.
 class SessionKeeper final : public QObject
 {
     Q_OBJECT
@@ -22,15 +26,21 @@ public:
 
     SessionKeeper(PlayerWindowController& player, QString path, QObject* parent = nullptr);
 
+    ~SessionKeeper() override;
+
     void save();
 
 private:
     void playerChanged();
-    void write(SavedSession session);
+    void writeInBackground(SavedSession session);
     SavedSession current() const;
 
     PlayerWindowController& m_player;
     const QString m_path;
     QTimer m_whilePlaying;
+    // What was last handed to the writing thread; forgotten once a write has failed, so that
+    // the next chance tries again, even with nothing changed.
     std::optional<SavedSession> m_written;
+    std::atomic<bool> m_lastWriteFailed = false;
+    QThreadPool m_writer;
 };
