@@ -61,8 +61,9 @@ void WaveformView::setCurrentTime(double time)
 {
     const WaveformWindow before = waveformWindow(m_duration, m_currentTime);
     m_currentTime = std::isnan(time) ? 0.0 : std::max(time, 0.0);
-    // Without peaks only the background shows, whatever the position.
-    if (m_leftPeaks.empty() && m_rightPeaks.empty())
+    // Without peaks only the background shows, whatever the position. A hidden display is
+    // drawn whole when it is shown again.
+    if ((m_leftPeaks.empty() && m_rightPeaks.empty()) || !isVisible())
         return;
     const WaveformWindow after = waveformWindow(m_duration, m_currentTime);
     const QRect inside = insetRect(rect(), 1.0, 1.0).toAlignedRect();
