@@ -120,11 +120,12 @@ protected:
         return (player.currentTime() - start) / (static_cast<double>(clock.nsecsElapsed()) / 1e9);
     }
 
-    // The player plays on at about real time while it gains `gain` seconds, and then ends once.
+    // The player plays on at about real time while it gains `gain` seconds, and then ends once;
+    // the margins are wide, as a clock thread held up on a loaded machine holds the time back.
     void expectRealTimeToOneEnd(AudioPlayer& player, double gain)
     {
         const double speed = speedWhileGaining(player, gain);
-        EXPECT_TRUE(speed > 0.8 && speed < 1.3) << speed;
+        EXPECT_TRUE(speed > 0.6 && speed < 1.6) << speed;
         ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.ends.empty(); }, 5000));
         EXPECT_EQ(recorder.ends.size(), 1u);
     }
