@@ -22,6 +22,13 @@ constexpr pa_usec_t requestUsec = 250 * PA_USEC_PER_MSEC;
 // A client that had less than the server asked for (a stream that refills after a seek) is
 // asked again this soon: the server does not ask twice for what it asked once.
 constexpr pa_usec_t retryUsec = 10 * PA_USEC_PER_MSEC;
+// After a flush, or a run dry, the server starts once this much is queued: a decoder that
+// refills after a seek is then that far ahead of the sink. Started on its first frames, it
+// can fall behind on a busy machine, and the sound is cut off mid-wave until it catches up.
+constexpr pa_usec_t startUsec = 100 * PA_USEC_PER_MSEC;
+// Less than that is started only once the client has given nothing for this many retries:
+// it has come to its end, or cannot keep up at all.
+constexpr int dryRetriesBeforeStart = 5;
 // What was written is kept this long, more than the server's queue holds, for a fade to rewrite.
 constexpr double keptWrittenSeconds = 1.0;
 // A fade begins this far beyond the block a sink may have taken since it last told, so that it
@@ -162,7 +169,7 @@ bool PulseAudioOutput::connectStream(const AudioFormat& format)
     pa_buffer_attr buffer;
     buffer.maxlength = static_cast<std::uint32_t>(-1);
     buffer.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(targetUsec, &sampleFormat));
-    buffer.prebuf = static_cast<std::uint32_t>(-1);
+    buffer.prebuf = static_cast<std::uint32_t>(pa_usec_to_bytes(startUsec, &sampleFormat));
     buffer.minreq = static_cast<std::uint32_t>(pa_usec_to_bytes(requestUsec, &sampleFormat));
     buffer.fragsize = static_cast<std::uint32_t>(-1);
     const auto flags =
@@ -388,10 +395,12 @@ void PulseAudioOutput::writeRendered()
         } else {
             pa_stream_cancel_write(m_stream);
         }
+        m_dryRetries = filled > 0 ? 0 : m_dryRetries + 1;
         if (filled < frames) {
-            // Nothing more for now (the end, or a decoder behind): what is queued plays
-            // even if it is less than the server waits for before it starts.
-            forget(pa_stream_trigger(m_stream, nullptr, nullptr));
+            // Nothing more for now. At the end what is queued plays even if it is less than
+            // the server waits for before it starts; a decoder behind is given time first.
+            if (m_dryRetries >= dryRetriesBeforeStart)
+                forget(pa_stream_trigger(m_stream, nullptr, nullptr));
             retryWriteSoon();
             return;
         }

@@ -76,6 +76,8 @@ private:
     bool m_lost = false;
     bool m_paused = true;
     std::int64_t m_written = 0;
+    // The writes in a row that the client had nothing for.
+    int m_dryRetries = 0;
     // The last frames written, by their frame on the timeline modulo its size: what a fade
     // rewrites.
     std::vector<float> m_writtenRing;
