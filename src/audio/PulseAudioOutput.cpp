@@ -395,7 +395,8 @@ void PulseAudioOutput::writeRendered()
         } else {
             pa_stream_cancel_write(m_stream);
         }
-        m_dryRetries = filled > 0 ? 0 : m_dryRetries + 1;
+        // Counted no further than it matters: a stream may stay dry for as long as it plays.
+        m_dryRetries = filled > 0 ? 0 : std::min(m_dryRetries + 1, dryRetriesBeforeStart);
         if (filled < frames) {
             // Nothing more for now. At the end what is queued plays even if it is less than
             // the server waits for before it starts; a decoder behind is given time first.
