@@ -4,9 +4,10 @@
 #include "analysis/BassMeterFrames.h"
 #include "analysis/Mp3SampleSource.h"
 #include "analysis/SpectrumFrames.h"
-#include "analysis/TrackTitles.h"
+#include "analysis/TrackTags.h"
 #include "analysis/WaveformPeaks.h"
 #include "audio/Mp3Decoder.h"
+#include "audio/TrackTitles.h"
 
 #include <algorithm>
 #include <atomic>
@@ -55,7 +56,7 @@ bool spectrum(const Load& load)
 
 bool title(const Load& load)
 {
-    return !readableTitleForURL(load.url).isEmpty();
+    return !trackTitle(readTrackTags(load.url).title, load.url).isEmpty();
 }
 
 // The four jobs in the order a load starts them, on the pool the player uses.

@@ -42,8 +42,9 @@ TrackTags readTrackTags(const QUrl& url, const QString& coverFolder)
 {
     if (!url.isLocalFile())
         return {};
-    const std::unique_ptr<Mp3Decoder> decoder = Mp3Decoder::open(
-        url.toLocalFile(), nullptr, Mp3Decoder::Length::Estimated, Mp3Decoder::Cover::Read);
+    const auto cover = coverFolder.isEmpty() ? Mp3Decoder::Cover::Skip : Mp3Decoder::Cover::Read;
+    const std::unique_ptr<Mp3Decoder> decoder =
+        Mp3Decoder::open(url.toLocalFile(), nullptr, Mp3Decoder::Length::Estimated, cover);
     if (!decoder)
         return {};
     TrackTags tags{decoder->title(), decoder->artist(), decoder->album(), {}};

@@ -17,7 +17,7 @@ struct TrackTags
 QString coverCacheFolder();
 
 // The tags of an MP3 file; empty for a file that cannot be read. The cover goes to
-// `coverFolder` under a name made from its content, so that a cover shared by an album's
+// `coverFolder` under a name made from its content (no cover is read for an empty folder), so that a cover shared by an album's
 // tracks is written once and a file the desktop has loaded never changes under it. Opens the
 // file, so it runs on an analysis thread; safe on any thread.
 TrackTags readTrackTags(const QUrl& url, const QString& coverFolder = coverCacheFolder());

@@ -3,12 +3,12 @@
 #include "audio/AudioPlayerDelegate.h"
 #include "audio/Mp3Decoder.h"
 #include "audio/PlaybackStream.h"
+#include "audio/TrackTitles.h"
 
 #include <algorithm>
 #include <cmath>
 #include <utility>
 
-#include <QFileInfo>
 
 // The decoder and the start of its track, decoded where the file was opened.
 class Mp3AudioPlayer::DecodedStart final : public AudioPlayer::Opening
@@ -20,10 +20,8 @@ public:
         std::unique_ptr<Mp3Decoder> decoder = Mp3Decoder::open(path, error);
         if (!decoder)
             return nullptr;
-        // The mixer shows the tag's title, else the file's name, as the window does.
-        QString title = decoder->title();
-        if (title.isEmpty())
-            title = QFileInfo(path).completeBaseName();
+        // The mixer names the track as the window does.
+        QString title = trackTitle(decoder->title(), QUrl::fromLocalFile(path));
         const double duration = std::max(decoder->duration(), 0.0);
         const auto& replayGain = decoder->replayGain();
         const auto gain = static_cast<float>(replayGain ? replayGain->factor() : 1.0);

@@ -1,12 +1,12 @@
 #include "desktop/MprisPlayerAdaptor.h"
 
+#include "audio/TrackTitles.h"
 #include "desktop/MprisService.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include <QDBusMessage>
-#include <QFileInfo>
 
 namespace {
 
@@ -112,9 +112,7 @@ QVariantMap MprisPlayerAdaptor::metadata() const
     const TrackTags& tags = m_player.trackTags();
     const QUrl& file = m_player.currentFile();
     metadata.insert(QStringLiteral("mpris:length"), microseconds(m_player.duration()));
-    metadata.insert(QStringLiteral("xesam:title"),
-                    tags.title.isEmpty() ? QFileInfo(file.fileName()).completeBaseName()
-                                         : tags.title);
+    metadata.insert(QStringLiteral("xesam:title"), trackTitle(tags.title, file));
     metadata.insert(QStringLiteral("xesam:url"), file.toString(QUrl::FullyEncoded));
     if (!tags.artist.isEmpty())
         metadata.insert(QStringLiteral("xesam:artist"), QStringList{tags.artist});

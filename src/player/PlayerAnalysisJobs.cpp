@@ -12,7 +12,7 @@
 #include "analysis/FrameLookup.h"
 #include "analysis/SpectrumFrames.h"
 #include "analysis/TrackTags.h"
-#include "analysis/TrackTitles.h"
+#include "audio/TrackTitles.h"
 #include "analysis/WaveformPeaks.h"
 #include "views/ElidedLabel.h"
 #include "views/LEDMeterView.h"
@@ -87,7 +87,7 @@ void PlayerWindowController::analyzeTitleForURL(const QUrl& url, std::uint64_t g
         [url](const AnalysisGeneration&) { return readTrackTags(url); },
         [this, url](const TrackTags& tags) {
             m_trackTags = tags;
-            m_titleLabel->setText(titleForDisplay(tags.title, url));
+            m_titleLabel->setText(titleForDisplay(trackTitle(tags.title, url)));
             Q_EMIT stateChanged();
         });
 }

@@ -6,6 +6,7 @@
 #include "views/LEDMeterView.h"
 #include "views/SpectrumAnalyzerView.h"
 #include "views/TapeDeckBackgroundView.h"
+#include "views/TapeDeckGeometry.h"
 #include "views/TapeDeckLayout.h"
 #include "views/TransportButton.h"
 #include "views/WaveformView.h"
@@ -19,8 +20,7 @@
 
 namespace {
 
-constexpr QSizeF vintageContentSize(836.0, 471.0);
-constexpr double standardContentWidth = 340.0;
+constexpr QSizeF vintageContentSize(tapeDeckDesignWidth, tapeDeckDesignHeight);
 
 QColor rgb(float red, float green, float blue)
 {
@@ -35,7 +35,7 @@ QColor grey(float white)
 // The tape deck is dark whatever the desktop's look: its window, its menus and the playhead.
 QPalette vintagePalette()
 {
-    QPalette palette(rgb(0.16f, 0.165f, 0.17f), rgb(0.035f, 0.037f, 0.038f));
+    QPalette palette(rgb(0.16f, 0.165f, 0.17f), TapeDeckBackgroundView::groundColor());
     palette.setColor(QPalette::Highlight, rgb(0.0f, 0.62f, 0.70f));
     palette.setColor(QPalette::HighlightedText, Qt::white);
     return palette;

@@ -1,6 +1,6 @@
 #include "player/PlayerWindowController.h"
 
-#include "analysis/TrackTitles.h"
+#include "audio/TrackTitles.h"
 #include "player/AlertPresenter.h"
 #include "views/TapeDeckBackgroundView.h"
 #include "views/TargetAction.h"

@@ -2,7 +2,7 @@
 
 #include "analysis/BassMeterFrames.h"
 #include "analysis/SpectrumFrames.h"
-#include "analysis/TrackTitles.h"
+#include "audio/TrackTitles.h"
 #include "player/AlertPresenter.h"
 #include "player/WindowPlacement.h"
 #include "views/ElidedLabel.h"
@@ -25,7 +25,6 @@
 
 namespace {
 
-constexpr int initialContentWidth = 340;
 constexpr int initialContentHeight = 224;
 // A load's four jobs run at once; the default of one thread per core would queue them.
 constexpr int minimumAnalysisThreads = 4;
@@ -44,7 +43,7 @@ PlayerWindowController::PlayerWindowController(AudioPlayer::Factory playerFactor
     m_window = std::make_unique<QMainWindow>();
     m_window->setWindowTitle(QStringLiteral("Kassolin"));
     m_window->setCentralWidget(new TapeDeckBackgroundView(m_window.get()));
-    setWindowContentSize(QSizeF(initialContentWidth, initialContentHeight), false);
+    setWindowContentSize(QSizeF(standardContentWidth, initialContentHeight), false);
 
     m_pacedByFrames = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
     m_timer.setSingleShot(true);
@@ -239,6 +238,7 @@ void PlayerWindowController::trackOpened(TrackOpener::Opened opened, bool autopl
     if (opened.index != playlistIndex()) {
         m_state.setPlaylistIndex(opened.index);
         m_currentFile = playlist()[opened.index];
+        m_titleLabel->setText(fileTitleForURL(m_currentFile));
         autoplay = true;
     }
     showTrack(opened.opening->player(), autoplay, generation);
@@ -252,7 +252,6 @@ void PlayerWindowController::showTrack(std::unique_ptr<AudioPlayer> player, bool
     m_player->setVolume(m_volume);
     m_player->setReplayGainEnabled(m_replayGainEnabled);
     m_player->prepareToPlay();
-    m_titleLabel->setText(fileTitleForURL(m_currentFile));
     resetDisplaysForNewTrack();
     updateTimeLabels();
     if (autoplay)
@@ -276,8 +275,6 @@ void PlayerWindowController::applyPendingResume(std::uint64_t generation)
 void PlayerWindowController::clearAnalysisResults()
 {
     m_waveformView->setPeaks({});
-    m_waveformView->setLeftPeaks({});
-    m_waveformView->setRightPeaks({});
     m_spectrumFrames.clear();
     m_bassMeterFrames.clear();
 }
@@ -286,7 +283,6 @@ void PlayerWindowController::resetDisplaysForNewTrack()
 {
     const double duration = m_player->duration();
     m_waveformView->setDuration(duration);
-    clearAnalysisResults();
     m_spectrumFrameDuration = spectrumFrameDurationForDuration(duration);
     m_bassMeterFrameDuration = bassMeterFrameDurationForDuration(duration);
     m_scrubber->setValue(0.0);

@@ -64,6 +64,8 @@ class PlayerWindowController final : public PlayerInterface, private AudioPlayer
 public:
     // How far the Left and Right keys seek.
     static constexpr double keySeekSeconds = 5.0;
+    // The standard look's window is this wide whatever it shows.
+    static constexpr double standardContentWidth = 340.0;
 
     PlayerWindowController(AudioPlayer::Factory playerFactory, AlertPresenter& alerts,
                            QObject* parent = nullptr);
@@ -126,8 +128,6 @@ public:
     void setSpectrumFrames(SpectrumFrames frames);
     const BassMeterFrames& bassMeterFrames() const { return m_bassMeterFrames; }
     const SpectrumFrames& spectrumFrames() const { return m_spectrumFrames; }
-    double bassMeterFrameDuration() const { return m_bassMeterFrameDuration; }
-    double spectrumFrameDuration() const { return m_spectrumFrameDuration; }
 
     // Window construction and panel visibility
     void buildInterface();
@@ -173,19 +173,8 @@ public:
     WaveformView* waveformView() const { return m_waveformView; }
     LEDMeterView* meterView() const { return m_meterView; }
     SpectrumAnalyzerView* spectrumView() const { return m_spectrumView; }
-    TransportButton* playButton() const { return m_playButton; }
-    TransportButton* pauseButton() const { return m_pauseButton; }
-    TransportButton* stopButton() const { return m_stopButton; }
-    TransportButton* previousButton() const { return m_previousButton; }
-    TransportButton* nextButton() const { return m_nextButton; }
-    TransportButton* playlistButton() const { return m_playlistButton; }
-    TransportButton* ejectButton() const { return m_ejectButton; }
-    TransportButton* loopAButton() const { return m_loopAButton; }
-    TransportButton* loopBButton() const { return m_loopBButton; }
-    TransportButton* loopClearButton() const { return m_loopClearButton; }
     QVBoxLayout* rootStack() const { return m_rootStack; }
     QWidget* timeRow() const { return m_timeRow; }
-    QWidget* loopControlsRow() const { return m_loopControlsRow; }
 
 public Q_SLOTS:
     void playButtonPressed(QObject* sender);

@@ -25,7 +25,6 @@ public:
     float displayedLeftDB() const { return m_displayedLeftDB; }
     float displayedRightDB() const { return m_displayedRightDB; }
     float peakHoldLeftDB() const { return m_peakHoldLeftDB; }
-    float peakHoldRightDB() const { return m_peakHoldRightDB; }
 
     QColor displayBackgroundColor() const { return m_displayBackgroundColor; }
     // Shows at the next redraw; the caller requests it.

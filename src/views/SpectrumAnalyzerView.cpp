@@ -70,18 +70,6 @@ void SpectrumAnalyzerView::setDisplayBackgroundColor(const QColor& color)
     m_interior->setBackgroundOpaque(color.alpha() == 255);
 }
 
-void SpectrumAnalyzerView::setLevels(const std::vector<float>& levels)
-{
-    m_levels = levels;
-    m_shapes.clear();
-}
-
-void SpectrumAnalyzerView::setPeakHoldLevels(const std::vector<double>& peaks)
-{
-    m_peakHoldLevels = peaks;
-    m_shapes.clear();
-}
-
 const std::vector<SpectrumBarShape>& SpectrumAnalyzerView::shapes()
 {
     if (m_shapes.empty() || m_shapesSize != size()) {

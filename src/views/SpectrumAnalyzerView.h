@@ -23,10 +23,6 @@ public:
     void setSpectrumLevels(const std::vector<float>& levels);
 
     const std::vector<float>& levels() const { return m_levels; }
-    // Replace the lists without moving the caps or redrawing.
-    void setLevels(const std::vector<float>& levels);
-    const std::vector<double>& peakHoldLevels() const { return m_peakHoldLevels; }
-    void setPeakHoldLevels(const std::vector<double>& peaks);
 
     QColor displayBackgroundColor() const { return m_displayBackgroundColor; }
     // Shows at the next redraw; the caller requests it.

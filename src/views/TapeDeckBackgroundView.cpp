@@ -135,7 +135,7 @@ QImage TapeDeckBackgroundView::renderFace(const QSize& pixels, qreal ratio) cons
     face.setDevicePixelRatio(ratio);
     QPainter painter(&face);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillRect(rect(), QColor::fromRgbF(0.035f, 0.037f, 0.038f));
+    painter.fillRect(rect(), groundColor());
     if (m_panelImage) {
         // Rendered whole first: at 82 % the artwork's overlapping parts must not show through
         // one another.

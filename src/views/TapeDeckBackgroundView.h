@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include <QColor>
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
@@ -17,6 +18,9 @@ class TapeDeckBackgroundView : public QWidget
     Q_OBJECT
 
 public:
+    // The near-black ground of the deck, which the tape-deck window takes as its own colour.
+    static QColor groundColor() { return QColor::fromRgbF(0.035f, 0.037f, 0.038f); }
+
     explicit TapeDeckBackgroundView(QWidget* parent = nullptr);
     ~TapeDeckBackgroundView() override;
 
@@ -33,7 +37,6 @@ public:
     QRegion reelsArea() const;
     // The panel artwork, from the resource ":/VintageTapePanel.svg" when it exists, loaded when
     // the vintage design is first enabled unless one was set; may be null.
-    QSvgRenderer* panelImage() const { return m_panelImage.get(); }
     void setPanelImage(std::unique_ptr<QSvgRenderer> image);
 
     // The receiver of the keys' actions, e.g. `stopButtonPressed(QObject* sender)`.

@@ -25,7 +25,6 @@ public:
     bool isTransportActive() const { return m_transportActive; }
     // Redraws.
     void setTransportActive(bool active);
-    bool isVintageDesign() const { return m_vintageDesign; }
     // Stored only: the design switch redraws the whole window once.
     void setVintageDesign(bool vintage) { m_vintageDesign = vintage; }
 

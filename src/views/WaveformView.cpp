@@ -36,9 +36,8 @@ void WaveformView::setDisplayBackgroundColor(const QColor& color)
 
 void WaveformView::setPeaks(std::vector<float> peaks)
 {
-    m_peaks = std::move(peaks);
-    m_leftPeaks = m_peaks;
-    m_rightPeaks = m_peaks;
+    m_leftPeaks = peaks;
+    m_rightPeaks = std::move(peaks);
     m_lines.clear();
     m_interior->updateArea(rect());
 }

@@ -22,10 +22,9 @@ public:
 
     // The same list for both channels, as a mono analysis gives it. Redraws.
     void setPeaks(std::vector<float> peaks);
-    // One channel each; the other channel and `peaks` stay as they are. Redraw.
+    // One channel each; the other channel stays as it is. Redraw.
     void setLeftPeaks(std::vector<float> peaks);
     void setRightPeaks(std::vector<float> peaks);
-    const std::vector<float>& peaks() const { return m_peaks; }
     const std::vector<float>& leftPeaks() const { return m_leftPeaks; }
     const std::vector<float>& rightPeaks() const { return m_rightPeaks; }
 
@@ -54,7 +53,6 @@ private:
     void scrollLines(std::int64_t shift, const QRectF& playhead);
     QRectF playheadRect(const WaveformWindow& window) const;
 
-    std::vector<float> m_peaks;
     std::vector<float> m_leftPeaks;
     std::vector<float> m_rightPeaks;
     double m_duration = 0.0;

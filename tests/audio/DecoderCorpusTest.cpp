@@ -1,4 +1,4 @@
-#include "analysis/TrackTitles.h"
+#include "audio/TrackTitles.h"
 #include "audio/Mp3Decoder.h"
 #include "corpus/FileAnalyses.h"
 #include "support/FixtureFiles.h"

@@ -1,6 +1,6 @@
 #include "player/PlayerWindowController.h"
 
-#include "analysis/TrackTitles.h"
+#include "audio/TrackTitles.h"
 #include "audio/Mp3AudioPlayer.h"
 #include "audio/Mp3Decoder.h"
 #include "corpus/FileAnalyses.h"

@@ -4,9 +4,10 @@
 // carry enough digits to read back the single-precision values exactly.
 #include "analysis/BassMeterFrames.h"
 #include "analysis/SpectrumFrames.h"
-#include "analysis/TrackTitles.h"
+#include "analysis/TrackTags.h"
 #include "analysis/WaveformPeaks.h"
 #include "audio/Mp3Decoder.h"
+#include "audio/TrackTitles.h"
 
 #include <cmath>
 #include <cstdio>
@@ -96,7 +97,8 @@ void analyse(const QUrl& url, TrackAnalysis& track)
     const AnalysisGeneration generation(std::make_shared<AnalysisGeneration::Counter>(1));
     track.bassMeterFrameDuration = bassMeterFrameDurationForDuration(track.duration);
     track.spectrumFrameDuration = spectrumFrameDurationForDuration(track.duration);
-    auto title = std::async(std::launch::async, [&] { return readableTitleForURL(url); });
+    // No cover is written: the tool leaves the player's cache alone.
+    auto tags = std::async(std::launch::async, [&] { return readTrackTags(url, {}); });
     auto peaks = std::async(std::launch::async, [&] {
         return waveformPeaksForURL(url, waveformBinCountForDuration(track.duration), generation);
     });
@@ -107,7 +109,10 @@ void analyse(const QUrl& url, TrackAnalysis& track)
         return spectrumFramesForURL(url, track.spectrumFrameDuration, spectrumBandCount,
                                     generation);
     });
-    track.title = title.get();
+    const TrackTags read = tags.get();
+    track.title = titleForDisplay(trackTitle(read.title, url));
+    track.artist = read.artist;
+    track.album = read.album;
     track.peaks = peaks.get();
     track.bassMeterFrames = bass.get();
     track.spectrumFrames = spectrum.get();
@@ -166,8 +171,6 @@ int main(int argc, char** argv)
         track.format = decoder->format();
         // The player's duration: the decoder's exact length, 0 when unknown.
         track.duration = std::max(decoder->duration(), 0.0);
-        track.artist = decoder->artist();
-        track.album = decoder->album();
     }
     analyse(QUrl::fromLocalFile(path), track);
     const std::string text = json(track);

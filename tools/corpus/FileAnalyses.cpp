@@ -1,7 +1,8 @@
 #include "corpus/FileAnalyses.h"
 
 #include "analysis/AnalysisGeneration.h"
-#include "analysis/TrackTitles.h"
+#include "analysis/TrackTags.h"
+#include "audio/TrackTitles.h"
 #include "audio/Mp3Decoder.h"
 
 #include <algorithm>
@@ -26,7 +27,7 @@ FileAnalyses FileAnalyses::of(const QString& path, double duration)
         bassMeterFramesForURL(url, bassMeterFrameDurationForDuration(duration), current);
     analyses.spectrum = spectrumFramesForURL(url, spectrumFrameDurationForDuration(duration),
                                              spectrumBandCount, current);
-    analyses.title = readableTitleForURL(url);
+    analyses.title = titleForDisplay(trackTitle(readTrackTags(url, {}).title, url));
     return analyses;
 }
 
