@@ -1,23 +1,32 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, testing and benchmarking Kassolin needs, and
-# builds it. Sourced by the other scripts; installs nothing when all packages are present.
+# Installs the Debian packages that building and testing Kassolin need, and those that the
+# benchmarks and screenshots add on a desktop of their own, and builds it. Sourced by the other
+# scripts; installs nothing when all packages are present.
 set -euo pipefail
 
 KASSOLIN_PACKAGES=(
-    cmake ninja-build g++ pkg-config git ca-certificates
+    cmake ninja-build g++ pkg-config git ca-certificates ccache
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins qt6-wayland qt6-translations-l10n
     libmpg123-dev mpg123 libsdl2-dev libmp3lame-dev libtwolame-dev
     libpulse-dev pulseaudio pulseaudio-utils libfontconfig-dev
+    pipewire pipewire-pulse wireplumber
     googletest libgtest-dev clang libclang-rt-14-dev
-    xvfb xauth xdotool imagemagick fonts-dejavu-core
-    openbox x11-utils linux-perf libxcb1-dev weston
+    xvfb fonts-dejavu-core libxcb1-dev
     dbus desktop-file-utils appstream dpkg-dev
 )
+# The window manager, compositor, screen grabber and profiler of the benchmarks and screenshots.
+KASSOLIN_DESKTOP_PACKAGES=(
+    openbox weston x11-utils xauth xdotool imagemagick linux-perf
+)
 
+# kassolin_install_dependencies [desktop]: the build's and the tests' packages, and with
+# "desktop" those of the benchmarks and screenshots too.
 kassolin_install_dependencies() {
+    local wanted=("${KASSOLIN_PACKAGES[@]}")
+    [ "${1:-}" = desktop ] && wanted+=("${KASSOLIN_DESKTOP_PACKAGES[@]}")
     local missing=()
     local package
-    for package in "${KASSOLIN_PACKAGES[@]}"; do
+    for package in "${wanted[@]}"; do
         if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
             missing+=("$package")
         fi
@@ -32,18 +41,17 @@ kassolin_install_dependencies() {
         apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
-# Builds the player and the analysis tool in Release, without the tests, into build/package
-# and makes the Debian package there. ccache is used where there is one.
-kassolin_build_package() {
-    local top=$1 package="$1/build/package"
-    (cd "$top" && cmake --preset package -DCMAKE_CXX_COMPILER_LAUNCHER="$(command -v ccache || true)" &&
-        cmake --build --preset package --parallel)
-    rm -f "$package"/kassolin_*.deb
-    (cd "$package" && cpack -G DEB >/dev/null)
-}
-
-# Builds the player, the tools and the benchmark in Release into build/release.
+# Builds the player, the tools and the benchmarks in Release into build/release, the one
+# Release tree of the package, scripts/run.sh and the benchmarks.
 kassolin_build_release() {
     local top=$1
-    (cd "$top" && cmake --preset release && cmake --build --preset release --parallel)
+    (cd "$top" && cmake --preset release >/dev/null && cmake --build --preset release --parallel)
+}
+
+# The Release build, and the Debian package of what it installs, made in build/release.
+kassolin_build_package() {
+    local top=$1 release="$1/build/release"
+    kassolin_build_release "$top" || return
+    rm -f "$release"/kassolin_*.deb
+    (cd "$release" && cpack -G DEB >/dev/null)
 }

@@ -7,7 +7,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/deps.sh"
-kassolin_install_dependencies
+kassolin_install_dependencies desktop
 kassolin_build_release "$top" >/dev/null
 
 output=$(realpath -m "${1:-$top/docs}")

@@ -1,16 +1,43 @@
 #!/usr/bin/env bash
-# Builds the whole test suite with AddressSanitizer and UndefinedBehaviorSanitizer
-# and runs it headless, the way CI does.
+# Builds every tree once and runs the tests headless, the way CI does: the whole suite with
+# AddressSanitizer and UndefinedBehaviorSanitizer, the suites that run threads under
+# ThreadSanitizer. The Release tree makes the Debian package that the package test installs and
+# checks that the benchmarks compile; the fuzzer is built so that it keeps compiling. Ends with
+# the seconds of each step and the summary of each test run.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/deps.sh"
-kassolin_install_dependencies
+
+timings=()
+summaries=()
+report() {
+    local status=$?
+    printf '\nSeconds per step:\n'
+    printf '  %s\n' "${timings[@]}"
+    if [ ${#summaries[@]} -gt 0 ]; then
+        printf 'Tests:\n'
+        printf '  %s\n' "${summaries[@]}"
+    fi
+    return $status
+}
+# step NAME COMMAND...: runs the command and keeps its time for the report.
+step() {
+    local name=$1 start=$SECONDS status=0
+    shift
+    "$@" || status=$?
+    timings+=("$(printf '%-36s %5d%s' "$name" $((SECONDS - start)) "$([ $status -eq 0 ] || echo '  failed')")")
+    return $status
+}
+# tests NAME LOG COMMAND...: a test run, whose summary line goes to the report.
+tests() {
+    local name=$1 log=$2 status=0
+    shift 2
+    step "tests: $name" bash -c 'set -o pipefail; "$@" 2>&1 | tee "$0"' "$log" "$@" || status=$?
+    summaries+=("$name: $(grep -E 'tests passed|No tests were found' "$log" | tail -1)")
+    return $status
+}
 
 build="$top/build/test"
-(cd "$top" && cmake --preset test && cmake --build --preset test --parallel)
-# The Debian package comes from a build without sanitizers, whose runtimes it would depend on.
-kassolin_build_package "$top"
-
 runtime=$(mktemp -d /tmp/kassolin-runtime.XXXXXX)
 config=$(mktemp -d /tmp/kassolin-config.XXXXXX)
 cache=$(mktemp -d /tmp/kassolin-cache.XXXXXX)
@@ -20,10 +47,19 @@ pulse_pid=
 xvfb_pid=
 source "$top/scripts/private-desktop.sh"
 cleanup() {
+    report || true
     endProcesses $pulse_pid $xvfb_pid
     rm -rf "$runtime" "$config" "$cache" "$state"
 }
 trap cleanup EXIT
+
+cd "$top"
+step "dependencies" kassolin_install_dependencies
+step "build: test (ASan, UBSan)" bash -c 'cmake --preset test >/dev/null && cmake --build --preset test --parallel'
+# The package comes from a build without sanitizers, whose runtimes it would depend on.
+step "build: release, package, benchmarks" kassolin_build_package "$top"
+step "build: fuzz" bash -c 'cmake --preset fuzz >/dev/null && cmake --build --preset fuzz'
+step "build: tsan" bash -c 'cmake --preset tsan >/dev/null && cmake --build --preset tsan'
 
 # A sound server with a null sink for the sound server's tests, in a private runtime folder
 # whose socket the tests' build names. It runs as whoever runs this (root in CI), so it gets a
@@ -65,14 +101,10 @@ export LANG=C.UTF-8
 export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1
 export LSAN_OPTIONS="suppressions=$top/scripts/lsan.supp"
 export UBSAN_OPTIONS=print_stacktrace=1
-ctest --test-dir "$build" --output-on-failure --parallel 2 --timeout 300
-
-# The fuzzer, built with clang, on its regression inputs: the corpus with the fuzzer's finds.
-"$top/scripts/fuzz.sh"
-
-# The widget-free tests under ThreadSanitizer; reports from inside Qt, which is not built with
-# it, are suppressed by scripts/tsan.supp.
-cd "$top"
-cmake --preset tsan >/dev/null
-cmake --build --preset tsan
-ctest --preset tsan
+status=0
+tests "ASan and UBSan" "$runtime/test.log" \
+    ctest --test-dir "$build" --output-on-failure --parallel 2 --timeout 300 || status=$?
+# Reports from inside Qt, which is not built with ThreadSanitizer, are suppressed by
+# scripts/tsan.supp.
+tests "ThreadSanitizer" "$runtime/tsan.log" ctest --preset tsan || status=$?
+exit $status

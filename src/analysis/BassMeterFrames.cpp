@@ -11,9 +11,9 @@
 
 namespace {
 
-constexpr std::size_t frameLimit = 12000;
-constexpr double shortestFrameDuration = 1.0 / 60.0;
-constexpr double shortestTrackDuration = 0.1;
+constexpr std::size_t bassFrameLimit = 12000;
+constexpr double shortestBassFrameDuration = 1.0 / 60.0;
+constexpr double shortestBassTrackDuration = 0.1;
 constexpr double cutoffHertz = 180.0;
 
 // A peak that is not a number gives way to the next value; a value that is not a number
@@ -77,7 +77,7 @@ public:
     // The last frame of the track may be shorter than the others.
     void finish()
     {
-        if (m_framesInFrame > 0 && m_frames.size() < frameLimit)
+        if (m_framesInFrame > 0 && m_frames.size() < bassFrameLimit)
             appendFrame();
     }
 
@@ -125,7 +125,7 @@ private:
     bool completeFrame()
     {
         appendFrame();
-        if (m_frames.size() >= frameLimit)
+        if (m_frames.size() >= bassFrameLimit)
             return false;
         m_state.leftPeak = 0.0f;
         m_state.rightPeak = 0.0f;
@@ -153,8 +153,8 @@ private:
 
 double bassMeterFrameDurationForDuration(double duration)
 {
-    const double seconds = duration >= shortestTrackDuration ? duration : shortestTrackDuration;
-    return std::max(seconds / static_cast<double>(frameLimit), shortestFrameDuration);
+    const double seconds = duration >= shortestBassTrackDuration ? duration : shortestBassTrackDuration;
+    return std::max(seconds / static_cast<double>(bassFrameLimit), shortestBassFrameDuration);
 }
 
 float decibelsForAmplitude(float amplitude)

@@ -13,9 +13,9 @@
 
 namespace {
 
-constexpr std::uint64_t frameLimit = 6000;
-constexpr double shortestFrameDuration = 0.05;
-constexpr double shortestTrackDuration = 0.1;
+constexpr std::uint64_t spectrumFrameLimit = 6000;
+constexpr double shortestSpectrumFrameDuration = 0.05;
+constexpr double shortestSpectrumTrackDuration = 0.1;
 constexpr std::uint64_t shortestFrameLength = 256;
 constexpr std::uint64_t longestBlock = 1024;
 constexpr std::uint64_t shortestBlock = 32;
@@ -92,8 +92,8 @@ private:
     static std::uint64_t frameCountLimit(double trackDuration, double frameDuration)
     {
         const double seconds =
-            trackDuration >= shortestTrackDuration ? trackDuration : shortestTrackDuration;
-        return boundedCount(std::ceil(seconds / frameDuration), 1, frameLimit);
+            trackDuration >= shortestSpectrumTrackDuration ? trackDuration : shortestSpectrumTrackDuration;
+        return boundedCount(std::ceil(seconds / frameDuration), 1, spectrumFrameLimit);
     }
 
     // The block grows only as far as samples arrive, never beyond a frame.
@@ -178,8 +178,8 @@ private:
 
 double spectrumFrameDurationForDuration(double duration)
 {
-    const double seconds = duration >= shortestTrackDuration ? duration : shortestTrackDuration;
-    return std::max(seconds / static_cast<double>(frameLimit), shortestFrameDuration);
+    const double seconds = duration >= shortestSpectrumTrackDuration ? duration : shortestSpectrumTrackDuration;
+    return std::max(seconds / static_cast<double>(spectrumFrameLimit), shortestSpectrumFrameDuration);
 }
 
 SpectrumLevels emptySpectrumLevels()

@@ -1,5 +1,7 @@
 #include "desktop/SettingsPortal.h"
 
+#include "desktop/DesktopPortal.h"
+
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -9,8 +11,6 @@
 
 namespace {
 
-const QString service = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString path = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString interface = QStringLiteral("org.freedesktop.portal.Settings");
 const QString appearanceGroup = QStringLiteral("org.freedesktop.appearance");
 const QString colorSchemeKey = QStringLiteral("color-scheme");
@@ -42,7 +42,7 @@ void SettingsPortal::start()
     m_connecting = QtConcurrent::run([this, connectToBus = m_connectToBus] {
         QDBusConnection bus = connectToBus();
         if (bus.isConnected())
-            bus.connect(service, path, interface, QStringLiteral("SettingChanged"), this,
+            bus.connect(desktopPortalService, desktopPortalPath, interface, QStringLiteral("SettingChanged"), this,
                         SLOT(settingChanged(QDBusMessage)));
         return bus;
     });
@@ -60,7 +60,7 @@ void SettingsPortal::read(QDBusConnection bus)
         return;
 
     QDBusMessage request =
-        QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Read"));
+        QDBusMessage::createMethodCall(desktopPortalService, desktopPortalPath, interface, QStringLiteral("Read"));
     request << appearanceGroup << colorSchemeKey;
     auto* call = new QDBusPendingCallWatcher(bus.asyncCall(request, readTimeout), this);
     connect(call, &QDBusPendingCallWatcher::finished, this, &SettingsPortal::readDidFinish);

@@ -1,5 +1,6 @@
 #include "desktop/SleepInhibitor.h"
 
+#include "desktop/DesktopPortal.h"
 #include "player/PlayerInterface.h"
 
 #include <QDBusMessage>
@@ -8,8 +9,6 @@
 
 namespace {
 
-const QString service = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString path = QStringLiteral("/org/freedesktop/portal/desktop");
 
 // Between two tracks the player stops for a moment: a release waits this long, so that the
 // inhibition is kept through a track change.
@@ -25,7 +24,7 @@ QString requestPath(const QDBusConnection& bus, const QString& token)
 {
     QString sender = bus.baseService().mid(1);
     sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-    return path + QStringLiteral("/request/") + sender + QLatin1Char('/') + token;
+    return desktopPortalPath + QStringLiteral("/request/") + sender + QLatin1Char('/') + token;
 }
 
 } // namespace
@@ -67,7 +66,7 @@ void SleepInhibitor::request()
         return;
     const QString token = QStringLiteral("kassolin%1").arg(++m_requestCount);
     QDBusMessage inhibit = QDBusMessage::createMethodCall(
-        service, path, QStringLiteral("org.freedesktop.portal.Inhibit"), QStringLiteral("Inhibit"));
+        desktopPortalService, desktopPortalPath, QStringLiteral("org.freedesktop.portal.Inhibit"), QStringLiteral("Inhibit"));
     inhibit << QString() << suspendFlag
             << QVariantMap{{QStringLiteral("reason"), QStringLiteral("Musik wird abgespielt")},
                            {QStringLiteral("handle_token"), token}};
@@ -87,7 +86,7 @@ void SleepInhibitor::release(int timeout)
     if (m_held.isEmpty())
         return;
     const QDBusMessage close = QDBusMessage::createMethodCall(
-        service, m_held, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Close"));
+        desktopPortalService, m_held, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Close"));
     if (timeout < 0)
         m_bus.asyncCall(close);
     else

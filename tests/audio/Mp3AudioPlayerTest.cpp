@@ -306,7 +306,6 @@ TEST_F(Mp3AudioPlayerTest, ALossToldOfADeviceAlreadyReplacedLeavesItsSuccessPlay
     EXPECT_GT(speedWhileGaining(*second, 0.3), 0.8);
 }
 
-} // namespace
 
 // What was read before the error plays; then the track ends as one that cannot be read, long
 // before its end, and nothing tells of a natural end.
@@ -329,3 +328,5 @@ TEST_F(Mp3AudioPlayerTest, AReadErrorOrAFailedSeekEndsTheTrackAsUnreadable)
         EXPECT_FALSE(player->isPlaying());
     }
 }
+
+} // namespace

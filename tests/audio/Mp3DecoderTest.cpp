@@ -9,7 +9,7 @@
 
 namespace {
 
-std::vector<float> decodeAll(Mp3Decoder& decoder)
+std::vector<float> decodedSamples(Mp3Decoder& decoder)
 {
     std::vector<float> samples;
     for (auto buffer = decoder.nextBuffer(); !buffer.empty(); buffer = decoder.nextBuffer())
@@ -44,7 +44,7 @@ TEST(Mp3DecoderTest, DecodesTheEncodedLengthRateChannelsAndSamples)
         EXPECT_EQ(decoder->format().channelCount, channels);
         EXPECT_EQ(decoder->frameCount(), frames);
         EXPECT_DOUBLE_EQ(decoder->duration(), static_cast<double>(frames) / rate);
-        const std::vector<float> decoded = decodeAll(*decoder);
+        const std::vector<float> decoded = decodedSamples(*decoder);
         ASSERT_EQ(decoded.size(), sine.samples.size());
         // Sample-aligned: a shift of one sample alone would cost about 0.04.
         EXPECT_LT(rmsDifference(decoded, sine.samples), 0.02);
@@ -58,7 +58,7 @@ TEST(Mp3DecoderTest, SeekStartsTheNextBufferAtTheRequestedFrame)
     auto reference = Mp3Decoder::open(path);
     auto decoder = Mp3Decoder::open(path);
     ASSERT_TRUE(reference && decoder);
-    const std::vector<float> whole = decodeAll(*reference);
+    const std::vector<float> whole = decodedSamples(*reference);
     for (std::size_t frame : {66150u, 1u, 132299u}) {
         ASSERT_TRUE(decoder->seek(static_cast<std::int64_t>(frame)));
         const auto buffer = decoder->nextBuffer();
@@ -129,7 +129,7 @@ TEST(Mp3DecoderTest, AnEstimatedLengthDecodesTheSameAudioAndTitle)
     EXPECT_EQ(estimated->title(), QStringLiteral("Nur ID3v1"));
     // LAME's info frame states the exact length, so the estimate of its files is exact.
     EXPECT_EQ(estimated->frameCount(), 88217);
-    EXPECT_EQ(decodeAll(*estimated), decodeAll(*exact));
+    EXPECT_EQ(decodedSamples(*estimated), decodedSamples(*exact));
 }
 
 } // namespace

@@ -92,7 +92,6 @@ protected:
     const QUrl fiveSeconds = QUrl::fromLocalFile(files.writeSine("five.mp3", 5.0));
 };
 
-} // namespace
 
 TEST_F(MprisServiceTest, RegistersBothInterfacesUnderItsNameOrAnInstanceNameOnlyOnABus)
 {
@@ -201,5 +200,7 @@ TEST_F(MprisServiceTest, ShuffleIsTheMenusOwnAndVolumeTheSoundOutputsBothWays)
     EXPECT_EQ(controller().player()->volume(), 0.25f);
     EXPECT_TRUE(announced("Shuffle", false) && announced("Volume", 0.25));
 }
+
+} // namespace
 
 #include "MprisServiceTest.moc"

@@ -1,10 +1,15 @@
-// Runs the tests inside a QApplication, headless and silent unless the caller chose otherwise,
-// with the views' accessibility of the program.
+// Runs the tests headless and silent unless the caller chose otherwise: the widget suites inside
+// a QApplication with the views' accessibility of the program, the others inside a
+// QCoreApplication.
 #include <gtest/gtest.h>
 
+#ifdef KASSOLIN_TEST_WIDGETS
 #include "views/ViewAccessibility.h"
 
 #include <QApplication>
+#else
+#include <QCoreApplication>
+#endif
 
 int main(int argc, char** argv)
 {
@@ -16,7 +21,11 @@ int main(int argc, char** argv)
     // Listing needs no application, nor the X server that some tests run on.
     if (GTEST_FLAG_GET(list_tests))
         return RUN_ALL_TESTS();
+#ifdef KASSOLIN_TEST_WIDGETS
     QApplication application(argc, argv);
     installViewAccessibility(); // as the program does, before any widget
+#else
+    QCoreApplication application(argc, argv);
+#endif
     return RUN_ALL_TESTS();
 }
