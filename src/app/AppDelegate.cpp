@@ -220,3 +220,5 @@ void AppDelegate::windowDidClose()
     if (!anyWindowOpen && applicationShouldTerminateAfterLastWindowClosed())
         m_terminate();
 }
+
+#include "moc_AppDelegate.cpp"

@@ -232,3 +232,5 @@ void MprisPlayerAdaptor::OpenUri(const QString& Uri)
         this, [this, file = QUrl::fromLocalFile(url.path())] { m_requests.open({file}); },
         Qt::QueuedConnection);
 }
+
+#include "moc_MprisPlayerAdaptor.cpp"

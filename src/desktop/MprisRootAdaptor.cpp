@@ -17,3 +17,5 @@ void MprisRootAdaptor::Quit()
     QMetaObject::invokeMethod(
         this, [this] { m_requests.quit(); }, Qt::QueuedConnection);
 }
+
+#include "moc_MprisRootAdaptor.cpp"

@@ -37,3 +37,5 @@ bool MprisService::registerOn(const QDBusConnection& connection)
     bus.unregisterObject(path);
     return false;
 }
+
+#include "moc_MprisService.cpp"

@@ -45,3 +45,5 @@ void ScreenLock::setLocked(bool locked)
     m_locked = locked;
     Q_EMIT lockedChanged(locked);
 }
+
+#include "moc_ScreenLock.cpp"

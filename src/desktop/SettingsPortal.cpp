@@ -87,3 +87,5 @@ void SettingsPortal::settingChanged(const QDBusMessage& change)
     m_changeAnnounced = true;
     Q_EMIT colorSchemeChanged(prefersDark(arguments[2]));
 }
+
+#include "moc_SettingsPortal.cpp"

@@ -174,3 +174,5 @@ void SingleInstance::readRequest(QLocalSocket* sender, QTimer* deadline)
             m_openHandler(paths, reply);
     });
 }
+
+#include "moc_SingleInstance.cpp"

@@ -93,3 +93,5 @@ void SleepInhibitor::release(int timeout)
         m_bus.call(close, QDBus::Block, timeout);
     m_held.clear();
 }
+
+#include "moc_SleepInhibitor.cpp"

@@ -335,3 +335,6 @@ void PlayerWindowController::showError(const QString& message)
 {
     m_alerts.runModal({message, m_currentFile.fileName()});
 }
+
+#include "moc_PlayerInterface.cpp"
+#include "moc_PlayerWindowController.cpp"

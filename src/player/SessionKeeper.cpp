@@ -58,3 +58,5 @@ SavedSession SessionKeeper::current() const
     return {m_player.playlist(), m_player.playlistIndex(), player.currentTime(),
             m_player.isPaused()};
 }
+
+#include "moc_SessionKeeper.cpp"

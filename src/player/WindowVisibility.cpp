@@ -53,3 +53,5 @@ bool WindowVisibility::nativeEventFilter(const QByteArray& eventType, void* mess
     }
     return false;
 }
+
+#include "moc_WindowVisibility.cpp"

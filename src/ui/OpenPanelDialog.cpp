@@ -169,3 +169,5 @@ void OpenPanelDialog::activate(const QModelIndex& index)
     if (!m_model->isDir(index))
         accept();
 }
+
+#include "moc_OpenPanelDialog.cpp"

@@ -118,3 +118,5 @@ void QueueWindowController::tableViewSelectionDidChange()
     if (m_playerController)
         m_playerController->playPlaylistIndex(index);
 }
+
+#include "moc_QueueWindowController.cpp"

@@ -43,3 +43,5 @@ void ElidedLabel::paintEvent(QPaintEvent*)
     style()->drawItemText(&painter, contentsRect(), static_cast<int>(alignment()), palette(),
                           isEnabled(), displayedText(), foregroundRole());
 }
+
+#include "moc_ElidedLabel.cpp"

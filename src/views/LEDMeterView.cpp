@@ -203,3 +203,5 @@ void LEDMeterView::drawPeakMarker(QPainter& painter, const QRectF& segment)
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(segment.adjusted(1, 1, -1, -1), 1.0, 1.0);
 }
+
+#include "moc_LEDMeterView.cpp"

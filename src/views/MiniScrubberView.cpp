@@ -71,3 +71,5 @@ void MiniScrubberView::paintEvent(QPaintEvent*)
     painter.setBrush(QColor::fromRgbF(0.92f, 0.92f, 0.92f));
     painter.drawRoundedRect(shapes.knob, 2.0, 2.0);
 }
+
+#include "moc_MiniScrubberView.cpp"

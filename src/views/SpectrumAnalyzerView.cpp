@@ -133,3 +133,5 @@ void SpectrumAnalyzerView::drawBars(QPainter& painter, const QRegion& area)
         }
     }
 }
+
+#include "moc_SpectrumAnalyzerView.cpp"

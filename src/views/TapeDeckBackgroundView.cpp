@@ -201,3 +201,5 @@ void TapeDeckBackgroundView::mousePressEvent(QMouseEvent* event)
     }
     event->accept();
 }
+
+#include "moc_TapeDeckBackgroundView.cpp"

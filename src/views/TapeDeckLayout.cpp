@@ -53,3 +53,5 @@ void TapeDeckLayout::apply() const
         placement.view->setGeometry(placedFrame(placement, m_panel->size()));
     }
 }
+
+#include "moc_TapeDeckLayout.cpp"

@@ -146,3 +146,5 @@ void TransportButton::drawIcon(QPainter& painter) const
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(ring);
 }
+
+#include "moc_TransportButton.cpp"

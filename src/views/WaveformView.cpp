@@ -147,3 +147,5 @@ void WaveformView::drawLinesAndPlayhead(QPainter& painter, const QRegion& area)
     else
         painter.fillRect(playhead, color);
 }
+
+#include "moc_WaveformView.cpp"
