@@ -44,11 +44,12 @@ cache=$(mktemp -d /tmp/kassolin-cache.XXXXXX)
 state=$(mktemp -d /tmp/kassolin-state.XXXXXX)
 chmod 0700 "$runtime"
 pulse_pid=
+pipewire_pid=
 xvfb_pid=
 source "$top/scripts/private-desktop.sh"
 cleanup() {
     report || true
-    endProcesses $pulse_pid $xvfb_pid
+    endProcesses $pulse_pid $pipewire_pid $xvfb_pid
     rm -rf "$runtime" "$config" "$cache" "$state"
 }
 trap cleanup EXIT
@@ -77,6 +78,18 @@ pulse_pid=$!
 if ! await test -S "$pulse/native"; then
     echo "The sound server did not start:" >&2
     cat "$pulse/server.log" >&2
+    exit 1
+fi
+
+# PipeWire with its PulseAudio service, as most desktops now run it, for the same tests; its
+# script ends what it started when it is ended by its PID.
+pipewire="$build/pipewire"
+rm -rf "$pipewire"
+bash "$top/scripts/pipewire-server.sh" "$pipewire" 2>"$build/pipewire.log" &
+pipewire_pid=$!
+if ! await test -e "$pipewire/ready"; then
+    echo "PipeWire did not start:" >&2
+    cat "$build/pipewire.log" "$pipewire"/*.log >&2
     exit 1
 fi
 

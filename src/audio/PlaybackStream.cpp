@@ -202,6 +202,10 @@ void PlaybackStream::Core::seek(std::int64_t frame)
         frame = std::min(frame, m_frameCount);
     {
         std::lock_guard lock(m_ringMutex);
+        // Nothing handed over since it went where it is sought to: what it decoded is kept, as
+        // when a device that opened late takes over a stream that has not started.
+        if (m_timelineStart < 0 && frame == m_seekBase && !m_failed && !m_finishedState)
+            return;
         m_seekTo = frame;
         m_readIndex = 0;
         m_fillSamples = 0;

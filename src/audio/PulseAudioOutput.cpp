@@ -35,7 +35,7 @@ constexpr double keptWrittenSeconds = 1.0;
 // has not taken that yet when the fade arrives. The block is the sink's latency, which it
 // tells only roughly at first, and at least what a sink with timer-based scheduling takes.
 constexpr double fadeLeadSeconds = 0.005;
-constexpr double sinkBlockSeconds = 0.05;
+constexpr double sinkBlockSeconds = 0.1;
 
 struct ProplistDeleter
 {
@@ -214,12 +214,43 @@ void PulseAudioOutput::setPaused(bool paused)
     if (paused && !m_paused)
         timelineFrame(true); // the frame heard last is the one that holds
     m_paused = paused;
-    if (m_ready && !m_lost) {
+    // PipeWire forgets a drain that a cork interrupts, and then plays nothing more: the cork
+    // waits for the drain, which plays nothing but what was to be heard anyway.
+    if (m_ready && !m_lost && !(paused && m_draining)) {
         forget(pa_stream_cork(m_stream, paused ? 1 : 0, nullptr, nullptr));
         if (!paused)
             writeAvailable();
     }
     keepTiming();
+}
+
+// Under the loop's lock: what the server holds and has not taken yet.
+std::int64_t PulseAudioOutput::queuedFrames() const
+{
+    const pa_timing_info* timing = pa_stream_get_timing_info(m_stream);
+    if (!timing || timing->write_index_corrupt || timing->read_index_corrupt)
+        return 0;
+    return (timing->write_index - timing->read_index) / static_cast<std::int64_t>(m_frameBytes);
+}
+
+std::int64_t PulseAudioOutput::requestFrames() const
+{
+    return static_cast<std::int64_t>(requestUsec * m_sampleRate / PA_USEC_PER_SEC);
+}
+
+// Under the loop's lock.
+void PulseAudioOutput::drain()
+{
+    m_draining = true;
+    forget(pa_stream_drain(
+        m_stream,
+        [](pa_stream* stream, int, void* self) {
+            auto* output = static_cast<PulseAudioOutput*>(self);
+            output->m_draining = false;
+            if (output->m_paused && !output->m_closing)
+                forget(pa_stream_cork(stream, 1, nullptr, nullptr));
+        },
+        this));
 }
 
 // The server's queue is written again from a little beyond what its sink may have taken: the
@@ -395,13 +426,22 @@ void PulseAudioOutput::writeRendered()
         } else {
             pa_stream_cancel_write(m_stream);
         }
-        // Counted no further than it matters: a stream may stay dry for as long as it plays.
-        m_dryRetries = filled > 0 ? 0 : std::min(m_dryRetries + 1, dryRetriesBeforeStart);
+        if (filled > 0)
+            m_dryRetries = 0;
         if (filled < frames) {
             // Nothing more for now. At the end what is queued plays even if it is less than
-            // the server waits for before it starts; a decoder behind is given time first.
-            if (m_dryRetries >= dryRetriesBeforeStart)
-                forget(pa_stream_trigger(m_stream, nullptr, nullptr));
+            // the server waits for before it starts; a decoder behind, or a next track still
+            // opening, is given time first. A drain plays it on every server: PipeWire
+            // ignores a trigger for a rest smaller than it asks for at a time, and a drain
+            // while more is to follow may leave a gap there, so the rest must be that small.
+            // Once per dry spell: counted no further than it matters, as a stream may stay dry
+            // for as long as it plays.
+            if (filled == 0 && m_dryRetries < dryRetriesBeforeStart)
+                ++m_dryRetries;
+            if (m_dryRetries == dryRetriesBeforeStart && queuedFrames() < requestFrames()) {
+                drain();
+                ++m_dryRetries;
+            }
             retryWriteSoon();
             return;
         }

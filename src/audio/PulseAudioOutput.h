@@ -51,6 +51,9 @@ private:
     void writeAvailable();
     void writeRendered();
     void retryWriteSoon();
+    std::int64_t queuedFrames() const;
+    std::int64_t requestFrames() const;
+    void drain();
     void keepWritten(const float* samples, int frames);
     std::int64_t fadeStart();
     std::int64_t rewriteAsFade(std::int64_t from);
@@ -75,6 +78,7 @@ private:
     bool m_closing = false;
     bool m_lost = false;
     bool m_paused = true;
+    bool m_draining = false; // from a drain until the server has played what it held
     std::int64_t m_written = 0;
     // The writes in a row that the client had nothing for.
     int m_dryRetries = 0;

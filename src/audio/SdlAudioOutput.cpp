@@ -16,9 +16,7 @@ struct SdlLibrary
 {
     decltype(&SDL_SetHint) setHint;
     decltype(&SDL_InitSubSystem) initSubSystem;
-    decltype(&SDL_QuitSubSystem) quitSubSystem;
     decltype(&SDL_AddEventWatch) addEventWatch;
-    decltype(&SDL_DelEventWatch) delEventWatch;
     decltype(&SDL_OpenAudioDevice) openAudioDevice;
     decltype(&SDL_CloseAudioDevice) closeAudioDevice;
     decltype(&SDL_PauseAudioDevice) pauseAudioDevice;
@@ -40,9 +38,7 @@ std::optional<SdlLibrary> loadSdlLibrary()
     SdlLibrary sdl = {};
     const bool complete = resolve(library, "SDL_SetHint", sdl.setHint) &&
                           resolve(library, "SDL_InitSubSystem", sdl.initSubSystem) &&
-                          resolve(library, "SDL_QuitSubSystem", sdl.quitSubSystem) &&
                           resolve(library, "SDL_AddEventWatch", sdl.addEventWatch) &&
-                          resolve(library, "SDL_DelEventWatch", sdl.delEventWatch) &&
                           resolve(library, "SDL_OpenAudioDevice", sdl.openAudioDevice) &&
                           resolve(library, "SDL_CloseAudioDevice", sdl.closeAudioDevice) &&
                           resolve(library, "SDL_PauseAudioDevice", sdl.pauseAudioDevice);
@@ -85,13 +81,6 @@ public:
         if (m_ready)
             m_sdl->addEventWatch(&watchEvents, nullptr);
     }
-    ~SdlAudio()
-    {
-        if (m_ready) {
-            m_sdl->delEventWatch(&watchEvents, nullptr);
-            m_sdl->quitSubSystem(SDL_INIT_AUDIO | SDL_INIT_EVENTS);
-        }
-    }
     bool isReady() const { return m_ready; }
 
 private:
@@ -99,11 +88,13 @@ private:
     bool m_ready = false;
 };
 
-// SDL with its audio started, or null.
+// SDL with its audio started, or null. Started on the thread that opens devices, and never
+// stopped: a device's thread is gone with the program, and stopping SDL at the end from the
+// main thread would wait for threads that SDL started elsewhere.
 const SdlLibrary* sdlAudio()
 {
-    static const SdlAudio audio(sdlLibrary());
-    return audio.isReady() ? sdlLibrary() : nullptr;
+    static const SdlAudio* const audio = new SdlAudio(sdlLibrary());
+    return audio->isReady() ? sdlLibrary() : nullptr;
 }
 
 // 2048 frames, about 46 ms, at 44.1 kHz: short enough for a position that follows seeks

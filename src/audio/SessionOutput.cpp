@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -15,10 +17,15 @@ namespace {
 // While on the silent clock, how often the sound device is tried again during play: often
 // enough that sound is back within two seconds of a server that returns.
 constexpr int retryIntervalMs = 1000;
+// How long a new format's first frames wait for its device before they go on on the silent
+// clock: a local server answers well within it, so a track's start is heard whole.
+constexpr int deviceWaitMs = 300;
 // How long the device stays paused before it may rest: a seek pauses it for a moment only.
 constexpr int restAfterMs = 1000;
 // Cuts closer together than this are one burst.
 constexpr qint64 fadeBurstMs = 150;
+// A device that takes nothing of a tail for this long will not play the rest of it.
+constexpr int drainStallMs = 1000;
 
 template <typename Output>
 std::unique_ptr<AudioOutput> opened(const AudioFormat& format, AudioOutput::Client* client)
@@ -29,6 +36,43 @@ std::unique_ptr<AudioOutput> opened(const AudioFormat& format, AudioOutput::Clie
     return output;
 }
 
+// Opens the devices of every session, one after another, on one thread for the whole run: SDL
+// keeps data of its own for each thread that calls it, which a thread per opening would leave
+// behind every time. Never destroyed: at the end it may still wait on a server that does not
+// answer, and nothing waits for it.
+class DeviceOpeningThread
+{
+public:
+    static void run(std::function<void()> opening)
+    {
+        static auto* const thread = new DeviceOpeningThread;
+        {
+            std::lock_guard lock(thread->m_mutex);
+            thread->m_openings.push_back(std::move(opening));
+        }
+        thread->m_queued.notify_one();
+    }
+
+private:
+    DeviceOpeningThread()
+    {
+        std::thread([this] {
+            while (true) {
+                std::unique_lock lock(m_mutex);
+                m_queued.wait(lock, [this] { return !m_openings.empty(); });
+                const std::function<void()> opening = std::move(m_openings.front());
+                m_openings.pop_front();
+                lock.unlock();
+                opening();
+            }
+        }).detach();
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_queued;
+    std::deque<std::function<void()>> m_openings;
+};
+
 int millisecondsOf(std::int64_t frames, int sampleRate)
 {
     return static_cast<int>(std::max<std::int64_t>(frames, 0) * 1000 / std::max(sampleRate, 1));
@@ -36,25 +80,56 @@ int millisecondsOf(std::int64_t frames, int sampleRate)
 
 } // namespace
 
+// What the main thread shares with the threads that open devices and with the devices' own
+// threads, which may outlive the session: a device that opens, or is lost, after the session
+// has gone tells nobody.
+struct SessionOutput::Link
+{
+    // Any thread.
+    void post()
+    {
+        std::lock_guard lock(mutex);
+        if (session)
+            session->m_notice.post();
+    }
+
+    std::mutex mutex;
+    SessionOutput* session = nullptr;
+    // Devices opened (or not: a null output) that the main thread has yet to take.
+    std::vector<Device> opened;
+};
+
 // What one device renders through. Only the current device's route takes from the queue, so a
 // device that was replaced, or plays out the tail of another format, renders nothing more; and
 // a loss it reports is told apart from the loss of the device that replaced it.
 class SessionOutput::Route final : public AudioOutput::Client
 {
 public:
-    Route(SessionOutput& session, std::uint64_t serial) : m_session(session), m_serial(serial) {}
+    Route(SessionOutput& session, std::uint64_t serial)
+        : m_session(session), m_link(session.m_link), m_serial(serial)
+    {}
 
     std::uint64_t serial() const { return m_serial; }
+    // On the main thread: whether the device was lost since the last call.
+    bool takeLoss() { return m_lost.exchange(false); }
 
+    // Only a device that the session installed renders, and it goes before the session.
     int render(float* out, int frames, std::int64_t at) override
     {
         return m_session.render(*this, out, frames, at);
     }
-    void outputLost() override { m_session.routeLost(*this); }
+    void outputLost() override
+    {
+        // Each route keeps its own loss: two devices lost at once are both heard of.
+        m_lost.store(true);
+        m_link->post();
+    }
 
 private:
     SessionOutput& m_session;
+    const std::shared_ptr<Link> m_link;
     const std::uint64_t m_serial;
+    std::atomic<bool> m_lost{false};
 };
 
 SessionOutput::Device::Device(std::unique_ptr<Route> deviceRoute,
@@ -76,8 +151,13 @@ SessionOutput::Device::~Device()
 }
 
 SessionOutput::SessionOutput(DeviceOpener openDevice)
-    : m_openDevice(std::move(openDevice)), m_notice([this] { handleNotices(); })
+    : m_openDevice(std::move(openDevice)), m_link(std::make_shared<Link>()),
+      m_notice([this] { handleNotices(); })
 {
+    m_link->session = this;
+    m_deviceWait.setSingleShot(true);
+    m_deviceWait.setInterval(deviceWaitMs);
+    m_deviceWait.callOnTimeout([this] { stopWaitingForDevice(); });
     m_retryTimer.setInterval(retryIntervalMs);
     m_retryTimer.callOnTimeout([this] {
         if (!m_paused)
@@ -99,7 +179,14 @@ SessionOutput::SessionOutput(DeviceOpener openDevice)
 
 SessionOutput::~SessionOutput()
 {
-    // The devices first: once they are gone nothing renders and nothing more is posted.
+    std::vector<Device> opened;
+    {
+        std::lock_guard lock(m_link->mutex);
+        m_link->session = nullptr;
+        opened.swap(m_link->opened);
+    }
+    // The devices first: once they are gone nothing renders. A device still opening is closed
+    // by the thread that opens it; the quit does not wait for a server that does not answer.
     m_draining = {};
     m_device = {};
 }
@@ -319,20 +406,17 @@ int SessionOutput::render(const Route& route, float* out, int frames, std::int64
     return filled;
 }
 
-void SessionOutput::routeLost(const Route& route)
-{
-    m_lostRoute.store(route.serial());
-    m_notice.post();
-}
-
 void SessionOutput::handleNotices()
 {
-    const std::uint64_t lost = m_lostRoute.exchange(0);
-    if (lost != 0)
+    takeOpenedDevices();
+    const bool drainingLost = m_draining.route && m_draining.route->takeLoss();
+    const bool deviceLost = m_device.route && m_device.route->takeLoss();
+    if (drainingLost || deviceLost)
         finishCut();
-    if (m_draining.route && lost == m_draining.route->serial())
+    // The tail of the old format is gone with its device: the new format starts at once.
+    if (drainingLost)
         finishDrain();
-    else if (m_device.route && lost == m_device.route->serial())
+    if (deviceLost)
         switchToSilentClock();
     checkSounding();
 }
@@ -423,6 +507,8 @@ bool SessionOutput::isQueueEmpty()
     return m_queue.empty();
 }
 
+// The silent clock stands in at once, held at its start while the device opens, so that
+// nothing of the new format is lost to a device that opens within moments.
 void SessionOutput::openDevice(const AudioFormat& format)
 {
     retireDevice();
@@ -431,20 +517,65 @@ void SessionOutput::openDevice(const AudioFormat& format)
         m_queue.clear(); // what was queued was in the old format
     }
     m_format = format;
-    if (Device device = openSoundDevice(format); device.output)
-        install(std::move(device), false);
-    else
-        install(openSilentClock(format), true);
+    m_waitingForDevice = static_cast<bool>(m_openDevice);
+    install(openSilentClock(format), true);
+    requestSoundDevice();
     awaitDrain();
     checkSounding();
 }
 
-SessionOutput::Device SessionOutput::openSoundDevice(const AudioFormat& format)
+// Opening a device may wait on the sound server for a long time: it runs on a thread of its
+// own, and the device comes back through the notice.
+void SessionOutput::requestSoundDevice()
 {
-    Device device(std::make_unique<Route>(*this, ++m_routesMade), nullptr);
-    if (m_openDevice)
-        device.output = m_openDevice(format, device.route.get());
-    return device;
+    if (!m_openDevice)
+        return;
+    m_awaitedRoute = ++m_routesMade;
+    if (m_waitingForDevice)
+        m_deviceWait.start();
+    // The route is shared only to be carried by a copyable job; the device takes it over.
+    DeviceOpeningThread::run([link = m_link, open = m_openDevice, format = m_format,
+                              route = std::make_shared<std::unique_ptr<Route>>(
+                                  std::make_unique<Route>(*this, m_awaitedRoute))] {
+        std::unique_ptr<AudioOutput> output = open(format, route->get());
+        Device device(std::move(*route), std::move(output));
+        std::unique_lock lock(link->mutex);
+        if (link->session) {
+            link->opened.push_back(std::move(device));
+            link->session->m_notice.post();
+            return;
+        }
+        // Closed here, once nobody waits for it; not under the lock, which its loss would take.
+        lock.unlock();
+    });
+}
+
+void SessionOutput::takeOpenedDevices()
+{
+    std::vector<Device> opened;
+    {
+        std::lock_guard lock(m_link->mutex);
+        opened.swap(m_link->opened);
+    }
+    for (Device& device : opened) {
+        // One asked for before the format or the device last changed is closed unused.
+        if (device.route->serial() != m_awaitedRoute)
+            continue;
+        m_awaitedRoute = 0;
+        stopWaitingForDevice();
+        if (device.output && m_onSilentClock && m_device.output) {
+            carryStreamsOver();
+            install(std::move(device), false);
+            checkSounding();
+        }
+    }
+}
+
+void SessionOutput::stopWaitingForDevice()
+{
+    m_deviceWait.stop();
+    if (std::exchange(m_waitingForDevice, false) && m_device.output)
+        setDevicePaused(m_paused);
 }
 
 SessionOutput::Device SessionOutput::openSilentClock(const AudioFormat& format)
@@ -467,6 +598,7 @@ void SessionOutput::retireDevice()
         m_device.output && !m_onSilentClock && !m_paused && isQueueEmpty() && !m_draining.output;
     if (const std::int64_t tailEnd = mayDrain ? unheardTailEnd() : -1; tailEnd >= 0) {
         m_drainEnd = tailEnd;
+        m_drainTaken = -1;
         m_drainFormat = m_format;
         m_draining = std::move(m_device);
     }
@@ -525,6 +657,9 @@ void SessionOutput::bringBackDrainingDevice()
     m_device = std::move(m_draining);
     m_format = m_drainFormat;
     m_onSilentClock = false;
+    m_awaitedRoute = 0; // the new format's device is not wanted now
+    m_deviceWait.stop();
+    m_waitingForDevice = false;
     m_retryTimer.stop();
     {
         std::lock_guard lock(m_queueMutex);
@@ -562,29 +697,31 @@ void SessionOutput::switchToSilentClock()
 
 void SessionOutput::retrySoundDevice()
 {
-    if (!m_onSilentClock || !m_device.output)
-        return;
-    Device device = openSoundDevice(m_format);
-    if (!device.output)
-        return;
-    carryStreamsOver();
-    install(std::move(device), false);
-    checkSounding();
+    if (m_onSilentClock && m_device.output && m_awaitedRoute == 0)
+        requestSoundDevice();
 }
 
 void SessionOutput::awaitDrain()
 {
-    if (!m_draining.output || m_paused)
+    if (!m_draining.output)
         return;
+    if (m_paused) {
+        m_drainTaken = -1; // a pause is no stall
+        return;
+    }
     // The new device starts once the old one has taken its last frame on to be played, so
     // that the first frame of the new format follows the last of the old as closely as two
-    // devices allow.
-    const std::int64_t left = m_drainEnd - m_draining.output->takenFrames();
-    if (left <= 0) {
+    // devices allow. A device that takes nothing more for a while has taken all it will: it is
+    // not waited for in vain.
+    const std::int64_t taken = m_draining.output->takenFrames();
+    if (std::exchange(m_drainTaken, taken) != taken)
+        m_drainMoved.start();
+    const std::int64_t left = m_drainEnd - taken;
+    if (left <= 0 || m_drainMoved.elapsed() >= drainStallMs) {
         finishDrain();
         return;
     }
-    m_drainTimer.start(millisecondsOf(left, m_drainFormat.sampleRate) + 1);
+    m_drainTimer.start(std::min(millisecondsOf(left, m_drainFormat.sampleRate) + 1, drainStallMs));
 }
 
 void SessionOutput::finishDrain()
@@ -605,8 +742,9 @@ void SessionOutput::setDevicePaused(bool paused)
         m_restTimer.stop();
     if (m_draining.output)
         m_draining.output->setPaused(paused);
-    // The new format starts once the old one has played out.
-    m_device.output->setPaused(paused || m_draining.output);
+    // The new format starts once the old one has played out, and once its device has opened
+    // or has been waited for long enough.
+    m_device.output->setPaused(paused || m_draining.output || m_waitingForDevice);
     awaitDrain();
 }
 

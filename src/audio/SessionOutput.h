@@ -20,9 +20,11 @@ class PlaybackStream;
 // successive tracks feed in turn, so that a track change never closes it and a track that ends
 // flows into the next one without a break. It opens when the first track is prepared and
 // reopens only for another sample rate or channel count; then the old stream plays out what it
-// holds before the new one starts. Without a device, or after losing it, the audio goes on
-// silently on a real-time clock, and the device is tried again at every track and every two
-// seconds of play, until sound resumes where the clock is.
+// holds before the new one starts. Devices open on a thread of their own, so that a sound
+// server that does not answer never holds the main thread; meanwhile the silent clock stands
+// in. Without a device, or after losing it, the audio goes on silently on that real-time
+// clock, and the device is tried again at every track and every second of play, until sound
+// resumes where the clock is.
 //
 // Threads: the members are called on the main thread; render() runs on the device's thread
 // and takes the streams in the queue in order, so the next track's first frame follows the last
@@ -67,11 +69,13 @@ public:
     // has one (so the desktop's mixer shows it), else the samples.
     void setVolume(float volume);
 
+    // Also while the device opens.
     bool isOnSilentClock() const { return m_onSilentClock; }
     const AudioOutput* device() const { return m_device.output.get(); }
 
 private:
     class Route;
+    struct Link;
     // A device with the route it renders through; the device goes first.
     struct Device
     {
@@ -92,7 +96,6 @@ private:
     };
 
     int render(const Route& route, float* out, int frames, std::int64_t at);
-    void routeLost(const Route& route);
     void handleNotices();
     void checkSounding();
     AudioOutput* outputOfRoute(std::uint64_t route) const;
@@ -102,7 +105,9 @@ private:
     void forget(const PlaybackStream& stream);
     bool isQueueEmpty();
     void openDevice(const AudioFormat& format);
-    Device openSoundDevice(const AudioFormat& format);
+    void requestSoundDevice();
+    void takeOpenedDevices();
+    void stopWaitingForDevice();
     Device openSilentClock(const AudioFormat& format);
     void retireDevice();
     void carryStreamsOver();
@@ -123,10 +128,14 @@ private:
     void cutUnheard();
 
     DeviceOpener m_openDevice;
+    const std::shared_ptr<Link> m_link;
     Device m_device;
     // The device of the previous format while it plays out its tail; the current one waits.
     Device m_draining;
     std::int64_t m_drainEnd = 0;
+    // What the draining device had taken when last looked at, and since when; -1 for unknown.
+    std::int64_t m_drainTaken = -1;
+    QElapsedTimer m_drainMoved;
     AudioFormat m_drainFormat;
     AudioFormat m_format;
     bool m_onSilentClock = false;
@@ -135,6 +144,11 @@ private:
     float m_volumeOnDevice = 1.0f;
     QString m_mediaName;
     std::uint64_t m_routesMade = 0;
+    // The route of the device that opens now; 0 while none does.
+    std::uint64_t m_awaitedRoute = 0;
+    // While the silent clock holds a new format's start for its device.
+    bool m_waitingForDevice = false;
+    QTimer m_deviceWait;
     QTimer m_retryTimer;
     QTimer m_drainTimer;
     QTimer m_soundingTimer;
@@ -150,7 +164,6 @@ private:
     std::vector<Sounding> m_sounding;
     const Route* m_currentRoute = nullptr; // the route that may render
 
-    // From the device's thread: the route that lost its device.
-    std::atomic<std::uint64_t> m_lostRoute{0};
+    // Tells the main thread of ended streams and lost devices.
     MainThreadNotice m_notice;
 };

@@ -2,6 +2,7 @@
 // names; the fallback case names a socket where no server listens.
 #include "audio/PulseAudioOutput.h"
 #include "audio/SdlAudioOutput.h"
+#include "support/SoundServer.h"
 #include "support/SoundTest.h"
 
 #include <cmath>

@@ -1,6 +1,7 @@
 #include "support/MonitorRecorder.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <pulse/pulseaudio.h>
 
@@ -95,4 +96,41 @@ double MonitorRecorder::heardAt(std::size_t frame) const
         return -1.0;
     std::nth_element(starts.begin(), starts.begin() + starts.size() / 2, starts.end());
     return starts[starts.size() / 2] + static_cast<double>(frame) / 44100.0;
+}
+
+Pcm afterLeadIn(const Pcm& signal)
+{
+    Pcm track = silence(signal.sampleRate, signal.channels, signal.sampleRate / 2);
+    track.samples.insert(track.samples.end(), signal.samples.begin(), signal.samples.end());
+    return track;
+}
+
+std::vector<float> windowPeaks(const std::vector<float>& stereo)
+{
+    constexpr std::size_t windowFrames = 441;
+    std::vector<float> peaks;
+    for (std::size_t start = 0; start + 2 * windowFrames <= stereo.size();
+         start += 2 * windowFrames) {
+        float peak = 0.0f;
+        for (std::size_t i = start; i < start + 2 * windowFrames; i += 2)
+            peak = std::max(peak, std::abs(stereo[i]));
+        peaks.push_back(peak);
+    }
+    return peaks;
+}
+
+std::pair<std::vector<float>, std::size_t> audiblePart(const std::vector<float>& stereo)
+{
+    const auto loud = [](float sample) { return std::abs(sample) >= 0.001f; };
+    const auto first = std::find_if(stereo.begin(), stereo.end(), loud) - stereo.begin();
+    const auto end = stereo.rend() - std::find_if(stereo.rbegin(), stereo.rend(), loud);
+    std::vector<float> left;
+    std::size_t gap = 0;
+    std::size_t longestGap = 0;
+    for (auto i = first / 2 * 2; i + 1 < end; i += 2) {
+        gap = loud(stereo[i]) || loud(stereo[i + 1]) ? 0 : gap + 1;
+        longestGap = std::max(longestGap, gap);
+        left.push_back(stereo[i]);
+    }
+    return {left, longestGap};
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "signals/Signals.h"
+
 #include <chrono>
+#include <utility>
 #include <vector>
 
 #include <sys/time.h>
@@ -40,3 +43,12 @@ inline double steadySeconds()
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
+
+// Half a second of silence first: a sink mixes a new stream into audio that its monitor has
+// already passed on, so a recording misses the very start.
+Pcm afterLeadIn(const Pcm& signal);
+// The peak of the left channel in each 10 ms of a stereo recording at 44.1 kHz.
+std::vector<float> windowPeaks(const std::vector<float>& stereo);
+// The left channel of a stereo recording from its first to its last frame above -60 dBFS, and
+// the longest silence in between in frames.
+std::pair<std::vector<float>, std::size_t> audiblePart(const std::vector<float>& stereo);

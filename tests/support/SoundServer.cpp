@@ -8,16 +8,27 @@
 
 #include <sys/prctl.h>
 
-SoundServer::SoundServer() : m_folder(QStringLiteral("/tmp/kassolin-sound-XXXXXX"))
+namespace {
+
+// PipeWire's PulseAudio service makes its socket in a folder of its own.
+QString socketIn(const QTemporaryDir& folder, SoundServer::Kind kind)
+{
+    return folder.filePath(kind == SoundServer::Kind::PipeWire ? QStringLiteral("pulse/native")
+                                                               : QStringLiteral("native"));
+}
+
+} // namespace
+
+SoundServer::SoundServer(Kind kind)
+    : m_kind(kind), m_folder(QStringLiteral("/tmp/kassolin-sound-XXXXXX"))
 {
     // The socket is named before the server first starts: a player may look for it earlier.
-    qputenv("PULSE_SERVER", ("unix:" + m_folder.filePath(QStringLiteral("native"))).toUtf8());
+    qputenv("PULSE_SERVER", ("unix:" + socketIn(m_folder, m_kind)).toUtf8());
 }
 
 bool SoundServer::start()
 {
-    const QString socket = m_folder.filePath(QStringLiteral("native"));
-    QFile::remove(socket); // left by a daemon that was killed
+    QFile::remove(socketIn(m_folder, m_kind)); // left by a server that was killed
     QDir(m_folder.path()).mkpath(QStringLiteral("home"));
     QFile::setPermissions(m_folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -28,6 +39,24 @@ bool SoundServer::start()
     m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // It ends with the test, also when the test crashes, so that nothing waits for its output.
     m_daemon.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    return m_kind == Kind::PipeWire ? startPipeWire() : startPulseAudio();
+}
+
+// It serves once its sink is there, which it tells with a file.
+bool SoundServer::startPipeWire()
+{
+    const QString ready = m_folder.filePath(QStringLiteral("ready"));
+    QFile::remove(ready);
+    m_daemon.start(QStringLiteral("bash"),
+                   {QStringLiteral(KASSOLIN_SOURCE_DIR "/scripts/pipewire-server.sh"),
+                    m_folder.path()});
+    return m_daemon.waitForStarted(10000) &&
+           QTest::qWaitFor([&] { return QFile::exists(ready); }, 20000);
+}
+
+bool SoundServer::startPulseAudio()
+{
+    const QString socket = socketIn(m_folder, m_kind);
     m_daemon.start(
         QStringLiteral("pulseaudio"),
         {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
@@ -60,4 +89,12 @@ void SoundServer::stop()
         ::kill(static_cast<pid_t>(m_daemon.processId()), SIGKILL);
         m_daemon.waitForFinished(10000);
     }
+}
+
+QString sinkInputs()
+{
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("sink-inputs")});
+    pactl.waitForFinished();
+    return QString::fromUtf8(pactl.readAllStandardOutput());
 }

@@ -4,13 +4,20 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// A PulseAudio daemon of the test's own with a null sink of 44.1 kHz float stereo, in a private
+// A sound server of the test's own with a null sink of 44.1 kHz float stereo, in a private
 // runtime folder, that the test can end by its PID and start again on the same socket, as a
-// desktop's sound server restarts. While it lives, PULSE_SERVER names it.
+// desktop's sound server restarts: a PulseAudio daemon, or PipeWire with its session manager and
+// its PulseAudio service. While it lives, PULSE_SERVER names it.
 class SoundServer
 {
 public:
-    SoundServer();
+    enum class Kind
+    {
+        PulseAudio,
+        PipeWire,
+    };
+
+    explicit SoundServer(Kind kind = Kind::PulseAudio);
     ~SoundServer() { stop(); }
 
     SoundServer(const SoundServer&) = delete;
@@ -22,8 +29,14 @@ public:
     void stop();
 
 private:
+    bool startPulseAudio();
+    bool startPipeWire();
     static bool isAnswering();
 
+    const Kind m_kind;
     QTemporaryDir m_folder;
     QProcess m_daemon;
 };
+
+// What `pactl list sink-inputs` tells of the streams that play.
+QString sinkInputs();
