@@ -70,11 +70,9 @@ AppDelegate::AppDelegate(AudioPlayer::Factory playerFactory, AlertPresenter& ale
 
 AppDelegate::~AppDelegate()
 {
-    m_quitting = true;
+    m_scans->cut();
     qApp->removeEventFilter(this);
     m_session.reset();
-    // The controller supersedes its analyses and then waits for the whole pool, this object's
-    // scans included: a scan posts to this object, so it must not outlive it.
     m_playerWindow.reset();
 }
 

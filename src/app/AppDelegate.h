@@ -2,6 +2,7 @@
 
 #include "app/FolderEnumerator.h"
 #include "audio/AudioPlayer.h"
+#include "audio/ReceiverLink.h"
 #include "desktop/MprisRequests.h"
 
 #include <atomic>
@@ -174,8 +175,8 @@ private:
     // Counts hand-overs, so that work resumed after a modal alert sees whether a newer request
     // was opened while the alert was up.
     quint64 m_handOvers = 0;
-    // Set when the delegate goes, so that a running scan stops instead of holding up the quit.
-    std::atomic<bool> m_quitting{false};
+    // Cut when the delegate goes: a running scan stops, and posts nothing to a delegate gone.
+    const std::shared_ptr<ReceiverLink> m_scans = std::make_shared<ReceiverLink>(this);
 
     // The menu items whose check marks and enabled states change; owned by their menus.
     QAction* m_ledMenuItem = nullptr;

@@ -85,12 +85,11 @@ bool AppDelegate::acceptDrop(QDropEvent* event)
 void AppDelegate::scanSelection(const QList<QUrl>& selection)
 {
     m_loadingSelection = true;
-    QThreadPool::globalInstance()->start([this, selection] {
+    QThreadPool::globalInstance()->start([this, selection, scans = m_scans] {
         bool hitLimit = false;
-        const QList<QUrl> urls = playlistURLsFromSelection(selection, &hitLimit, &m_quitting);
-        QMetaObject::invokeMethod(
-            this, [this, urls, hitLimit] { selectionScanDidFinish(urls, hitLimit); },
-            Qt::QueuedConnection);
+        const QList<QUrl> urls =
+            playlistURLsFromSelection(selection, &hitLimit, &scans->isCut());
+        scans->post([this, urls, hitLimit] { selectionScanDidFinish(urls, hitLimit); });
     });
 }
 

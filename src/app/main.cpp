@@ -17,7 +17,9 @@
 #include "ui/OpenPanelDialog.h"
 #include "views/ViewAccessibility.h"
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -100,6 +102,21 @@ private:
     std::unique_ptr<OpenPanelDialog> m_panel;
 };
 
+// Once the event loop has ended, the session has been written (or given up on, on a disk that
+// does not answer) and nothing else is worth waiting for; but a track opening, an analysis or a
+// folder scan may still wait on such a disk, and the application's end waits for its thread
+// pool. The process ends by this time whatever is left.
+constexpr std::chrono::milliseconds quitDeadline(400);
+
+void endWithin(std::chrono::milliseconds deadline, int status)
+{
+    std::thread([deadline, status] {
+        std::this_thread::sleep_for(deadline);
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }).detach();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -176,5 +193,6 @@ int main(int argc, char** argv)
     });
     const int status = QApplication::exec();
     instance.reset(); // no request may reach the delegate once it is gone
+    endWithin(quitDeadline, status);
     return status;
 }

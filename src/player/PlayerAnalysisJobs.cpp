@@ -2,9 +2,9 @@
 //
 // A load starts four jobs on the global thread pool. Each carries the generation of its load;
 // the decoding stops once that generation is superseded, and the result is applied on the main
-// thread only while it is still current. The controller drains the pool before it is
-// destroyed, so a job always posts to a live controller; a result still queued when the
-// controller goes is discarded with it.
+// thread only while it is still current. The controller does not wait for its jobs when it
+// goes, as a job may wait on a disk that does not answer: a job posts its result only while the
+// controller lives, and a result still queued when it goes is discarded with it.
 #include "player/PlayerWindowController.h"
 
 #include "analysis/AnalysisGeneration.h"
@@ -54,26 +54,24 @@ void returnFreedMemory()
     malloc_trim(0);
 }
 
+} // namespace
+
 template <typename Result>
-void runAnalysisJob(PlayerWindowController* controller, const AnalysisGeneration& generation,
-                    std::function<Result(const AnalysisGeneration&)> work,
-                    std::function<void(Result)> apply)
+void PlayerWindowController::runAnalysisJob(std::uint64_t generation,
+                                            std::function<Result(const AnalysisGeneration&)> work,
+                                            std::function<void(Result)> apply)
 {
-    QThreadPool::globalInstance()->start([=] {
+    const AnalysisGeneration current(m_analysisGeneration, generation);
+    QThreadPool::globalInstance()->start([=, jobs = m_analysisJobs] {
         yieldToInteractiveThreads();
-        Result result = work(generation);
+        Result result = work(current);
         returnFreedMemory();
-        QMetaObject::invokeMethod(
-            controller,
-            [=] {
-                if (generation.isCurrent())
-                    apply(result);
-            },
-            Qt::QueuedConnection);
+        jobs->post([=] {
+            if (current.isCurrent())
+                apply(result);
+        });
     });
 }
-
-} // namespace
 
 bool PlayerWindowController::isAnalysisGenerationCurrent(std::uint64_t generation) const
 {
@@ -83,8 +81,7 @@ bool PlayerWindowController::isAnalysisGenerationCurrent(std::uint64_t generatio
 void PlayerWindowController::analyzeTitleForURL(const QUrl& url, std::uint64_t generation)
 {
     runAnalysisJob<TrackTags>(
-        this, AnalysisGeneration(m_analysisGeneration, generation),
-        [url](const AnalysisGeneration&) { return readTrackTags(url); },
+        generation, [url](const AnalysisGeneration&) { return readTrackTags(url); },
         [this, url](const TrackTags& tags) {
             m_trackTags = tags;
             m_titleLabel->setText(titleForDisplay(trackTitle(tags.title, url)));
@@ -96,7 +93,7 @@ void PlayerWindowController::analyzeWaveformForURL(const QUrl& url, double durat
                                                    std::uint64_t generation)
 {
     runAnalysisJob<WaveformPeaks>(
-        this, AnalysisGeneration(m_analysisGeneration, generation),
+        generation,
         [url, duration](const AnalysisGeneration& current) {
             return waveformPeaksForURL(url, waveformBinCountForDuration(duration), current);
         },
@@ -110,7 +107,7 @@ void PlayerWindowController::analyzeBassMeterForURL(const QUrl& url, double fram
                                                     std::uint64_t generation)
 {
     runAnalysisJob<BassMeterFrames>(
-        this, AnalysisGeneration(m_analysisGeneration, generation),
+        generation,
         [url, frameDuration](const AnalysisGeneration& current) {
             return bassMeterFramesForURL(url, frameDuration, current);
         },
@@ -121,7 +118,7 @@ void PlayerWindowController::analyzeSpectrumForURL(const QUrl& url, double frame
                                                    std::uint64_t generation)
 {
     runAnalysisJob<SpectrumFrames>(
-        this, AnalysisGeneration(m_analysisGeneration, generation),
+        generation,
         [url, frameDuration](const AnalysisGeneration& current) {
             return spectrumFramesForURL(url, frameDuration, spectrumBandCount, current);
         },

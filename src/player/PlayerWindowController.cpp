@@ -54,9 +54,10 @@ PlayerWindowController::PlayerWindowController(AudioPlayer::Factory playerFactor
 
 PlayerWindowController::~PlayerWindowController()
 {
-    // Supersede every running job and wait for them: none may outlive the controller.
+    // The jobs and openings still running are forgotten, not waited for: a disk that does not
+    // answer must not hold the quit.
     ++*m_analysisGeneration;
-    QThreadPool::globalInstance()->waitForDone();
+    m_analysisJobs->cut();
     m_opener.reset();
     m_timer.stop();
     m_nextPlayer.reset();

@@ -5,6 +5,7 @@
 #include "analysis/TrackTags.h"
 #include "audio/AudioPlayer.h"
 #include "audio/AudioPlayerDelegate.h"
+#include "audio/ReceiverLink.h"
 #include "player/PlayerInterface.h"
 #include "player/PlayerState.h"
 #include "player/SavedSession.h"
@@ -17,6 +18,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -31,6 +33,7 @@
 #include <QUrl>
 
 class AlertPresenter;
+class AnalysisGeneration;
 class ElidedLabel;
 class LEDMeterView;
 class MiniScrubberView;
@@ -207,6 +210,10 @@ private:
     void analyzeBassMeterForURL(const QUrl& url, double frameDuration, std::uint64_t generation);
     void analyzeSpectrumForURL(const QUrl& url, double frameDuration, std::uint64_t generation);
     bool isAnalysisGenerationCurrent(std::uint64_t generation) const;
+    template <typename Result>
+    void runAnalysisJob(std::uint64_t generation,
+                        std::function<Result(const AnalysisGeneration&)> work,
+                        std::function<void(Result)> apply);
     void updateMeters();
     void updateSpectrumForTime(double time);
     void applyVintageLayout();
@@ -322,8 +329,9 @@ private:
     double m_spectrumFrameDuration = 0.0;
     BassMeterFrames m_bassMeterFrames;
     double m_bassMeterFrameDuration = 0.0;
-    // Shared with the background jobs, which may outlive a load but never the pool's drain.
+    // Shared with the background jobs, which may outlive a load and the controller.
     std::shared_ptr<std::atomic<std::uint64_t>> m_analysisGeneration;
+    const std::shared_ptr<ReceiverLink> m_analysisJobs = std::make_shared<ReceiverLink>(this);
     float m_volume = 1.0f;
     bool m_replayGainEnabled = false;
     bool m_advancingTrack = false;

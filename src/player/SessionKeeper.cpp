@@ -2,37 +2,68 @@
 
 #include "player/PlayerWindowController.h"
 
-SessionKeeper::SessionKeeper(PlayerWindowController& player, QString path, QObject* parent)
-    : QObject(parent), m_player(player), m_path(std::move(path))
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+struct SessionKeeper::Writer
 {
-    m_writer.setMaxThreadCount(1);
+    explicit Writer(QString sessionPath) : path(std::move(sessionPath)) {}
+
+    // On the writing thread, which ends when nothing is left to write.
+    void writeAll()
+    {
+        std::unique_lock lock(mutex);
+        while (pending) {
+            const SavedSession session = *std::exchange(pending, std::nullopt);
+            lock.unlock();
+            const bool written = session.write(path);
+            lock.lock();
+            failed = failed || !written;
+        }
+        writing = false;
+        idle.notify_all();
+    }
+
+    const QString path;
+    std::mutex mutex;
+    std::condition_variable idle;
+    std::optional<SavedSession> pending;
+    bool writing = false;
+    bool failed = false;
+};
+
+SessionKeeper::SessionKeeper(PlayerWindowController& player, QString path, QObject* parent)
+    : QObject(parent), m_player(player), m_writer(std::make_shared<Writer>(std::move(path)))
+{
     m_whilePlaying.setInterval(playingSaveIntervalMs);
     connect(&m_whilePlaying, &QTimer::timeout, this, [this] { writeInBackground(current()); });
     connect(&player, &PlayerInterface::stateChanged, this, &SessionKeeper::playerChanged);
 }
 
-SessionKeeper::~SessionKeeper()
-{
-    m_writer.waitForDone();
-}
+// A write still under way goes on on its thread, which holds what it needs.
+SessionKeeper::~SessionKeeper() = default;
 
 void SessionKeeper::save()
 {
     writeInBackground(current());
-    m_writer.waitForDone();
+    std::unique_lock lock(m_writer->mutex);
+    m_writer->idle.wait_for(lock, std::chrono::milliseconds(saveWaitMs),
+                            [this] { return !m_writer->writing; });
 }
 
 void SessionKeeper::writeInBackground(SavedSession session)
 {
-    if (m_lastWriteFailed.exchange(false))
+    std::lock_guard lock(m_writer->mutex);
+    if (std::exchange(m_writer->failed, false))
         m_written.reset();
     if (session.playlist.isEmpty() || session == m_written)
         return;
     m_written = session;
-    m_writer.start([this, session = std::move(session)] {
-        if (!session.write(m_path))
-            m_lastWriteFailed = true;
-    });
+    m_writer->pending = std::move(session);
+    if (!std::exchange(m_writer->writing, true))
+        std::thread([writer = m_writer] { writer->writeAll(); }).detach();
 }
 
 // The player reports changes often and at times when nothing changed; while a track plays, the

@@ -7,16 +7,15 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
-#include <vector>
 
 #include <QList>
 #include <QString>
-#include <QThreadPool>
 
 // Opens the entries of a playlist for playing. A factory that reads the disk is called on
-// worker threads, so that a disk that blocks (a hung network mount) never blocks the window;
-// one that does not is called at once.
+// threads of their own, so that a disk that blocks (a hung network mount) never blocks the
+// window, nor the quit: the opener gives the openings still running a moment to end when it
+// goes, and forgets one that waits longer; what that opens at last is closed on its thread. A
+// factory that does not read the disk is called at once.
 class TrackOpener final
 {
 public:
@@ -33,7 +32,6 @@ public:
     using Done = std::function<void(Opened)>;
 
     explicit TrackOpener(AudioPlayer::Factory factory);
-    // Waits for the openings still running.
     ~TrackOpener();
 
     TrackOpener(const TrackOpener&) = delete;
@@ -45,15 +43,19 @@ public:
     bool isOpening() const { return !m_waiting.empty(); }
 
 private:
-    Opened openFirst(const QList<Candidate>& candidates) const;
+    // What the opening threads share with the opener, which may go before they end.
+    struct Shared;
+    // Counts the openings under way.
+    struct Running;
+
+    static Opened openFirst(const AudioPlayer::Factory& factory,
+                            const QList<Candidate>& candidates);
+    static void deliverFrom(std::shared_ptr<Shared> shared, std::uint64_t id, Opened opened);
     void deliver();
 
-    const AudioPlayer::Factory m_factory;
+    std::shared_ptr<Shared> m_shared;
+    const std::shared_ptr<Running> m_running;
     std::uint64_t m_openingsMade = 0;
     std::map<std::uint64_t, Done> m_waiting;
-
-    std::mutex m_resultsMutex;
-    std::vector<std::pair<std::uint64_t, Opened>> m_results;
     MainThreadNotice m_notice{[this] { deliver(); }};
-    QThreadPool m_pool;
 };

@@ -6,9 +6,6 @@
 #include <tuple>
 
 #include <QCoreApplication>
-#include <QSemaphore>
-#include <QTest>
-#include <QTimer>
 
 namespace {
 
@@ -60,45 +57,6 @@ TEST_F(PlayerLoadingTest, ATrackThatCannotBeReadOnIsSkippedLikeOneThatDoesNotOpe
     ASSERT_EQ(alerts.alerts.size(), 1u);
     EXPECT_EQ(alerts.alerts[0].informativeText, "b.mp3");
     EXPECT_FALSE(controller.player());
-}
-
-// Opens on a worker thread, and for a file named "hung" only once the test lets it.
-struct HangingFactory
-{
-    AudioPlayer::Factory factory()
-    {
-        return {[this](const QString& path, QString*) {
-                    if (path.contains(QLatin1String("hung")))
-                        released.acquire();
-                    return AudioPlayer::opened(std::make_unique<FakeAudioPlayer>(path, 60.0));
-                },
-                true};
-    }
-    QSemaphore released;
-};
-
-// A file whose disk hangs keeps neither the window nor a next choice waiting, and when it opens
-// at last it is not played over the one chosen since.
-TEST_F(PlayerLoadingTest, AHungOpenBlocksNeitherTheEventLoopNorTheNextTrack)
-{
-    HangingFactory hanging;
-    PlayerWindowController slow(hanging.factory(), alerts);
-    slow.loadPlaylist({QUrl::fromLocalFile("/no/hung.mp3"), QUrl::fromLocalFile("/no/fine.mp3")}, 0,
-                      true);
-    EXPECT_TRUE(slow.isOpeningTrack());
-    bool loopRan = false;
-    QTimer::singleShot(0, [&] { loopRan = true; });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return loopRan; }, 1000));
-    EXPECT_EQ(slow.titleLabel()->text(), "hung");
-
-    slow.playPlaylistIndex(1);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return slow.player() != nullptr; }, 10000));
-    AudioPlayer* fine = slow.player();
-    hanging.released.release();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !slow.isOpeningTrack(); }, 10000));
-    EXPECT_EQ(slow.player(), fine);
-    EXPECT_EQ(slow.playlistIndex(), 1);
-    EXPECT_TRUE(fine->isPlaying());
 }
 
 } // namespace

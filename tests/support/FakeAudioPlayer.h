@@ -6,6 +6,7 @@
 #include <memory>
 
 #include <QFileInfo>
+#include <QSemaphore>
 #include <QStringList>
 
 // An audio player whose clock the test sets by hand.
@@ -73,4 +74,23 @@ struct FakePlayerFactory
 
     QStringList attempts;
     double duration = 200.0;
+};
+
+// Opens on a worker thread, as the real player does, and for a file named "hung" only once the
+// test lets it, as a disk that does not answer.
+struct HangingFactory
+{
+    AudioPlayer::Factory factory()
+    {
+        return {[this](const QString& path, QString*) {
+                    if (path.contains(QLatin1String("hung")))
+                        released.acquire();
+                    auto opening = AudioPlayer::opened(std::make_unique<FakeAudioPlayer>(path, 60.0));
+                    opened.release();
+                    return opening;
+                },
+                true};
+    }
+    QSemaphore released;
+    QSemaphore opened; // one for each file opened
 };
