@@ -70,7 +70,7 @@ AppDelegate::AppDelegate(AudioPlayer::Factory playerFactory, AlertPresenter& ale
 
 AppDelegate::~AppDelegate()
 {
-    m_scans->cut();
+    m_scans.cut();
     qApp->removeEventFilter(this);
     m_session.reset();
     m_playerWindow.reset();

@@ -176,7 +176,7 @@ private:
     // was opened while the alert was up.
     quint64 m_handOvers = 0;
     // Cut when the delegate goes: a running scan stops, and posts nothing to a delegate gone.
-    const std::shared_ptr<ReceiverLink> m_scans = std::make_shared<ReceiverLink>(this);
+    ReceiverLink m_scans;
 
     // The menu items whose check marks and enabled states change; owned by their menus.
     QAction* m_ledMenuItem = nullptr;

@@ -85,7 +85,7 @@ bool AppDelegate::acceptDrop(QDropEvent* event)
 void AppDelegate::scanSelection(const QList<QUrl>& selection)
 {
     m_loadingSelection = true;
-    QThreadPool::globalInstance()->start([this, selection, scans = m_scans] {
+    QThreadPool::globalInstance()->start([this, selection, scans = m_scans.inbox()] {
         bool hitLimit = false;
         const QList<QUrl> urls =
             playlistURLsFromSelection(selection, &hitLimit, &scans->isCut());

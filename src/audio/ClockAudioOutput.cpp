@@ -8,7 +8,8 @@ constexpr auto wakeInterval = std::chrono::milliseconds(100);
 // Taken ahead of the audible point: more than one wake-up's worth, so the audible point never
 // has to wait for audio.
 constexpr double leadSeconds = 0.2;
-constexpr int maxChunkFrames = 4096;
+// A pause waits for no more than one chunk to be rendered.
+constexpr int maxChunkFrames = 1024;
 
 } // namespace
 
@@ -44,6 +45,7 @@ void ClockAudioOutput::setPaused(bool paused)
     else
         m_resumedAt = Clock::now();
     m_paused = paused;
+    m_pausing = paused;
     m_changed.notify_all();
     // Like a sound device: once paused, no render call is running or will start.
     m_changed.wait(lock, [this] { return !m_paused || !m_rendering; });
@@ -96,7 +98,7 @@ void ClockAudioOutput::run()
 
 void ClockAudioOutput::renderUpTo(std::int64_t frame)
 {
-    while (m_taken.load() < frame) {
+    while (m_taken.load() < frame && !m_pausing) {
         const int frames =
             static_cast<int>(std::min<std::int64_t>(frame - m_taken.load(), maxChunkFrames));
         m_client->render(m_scratch.data(), frames, m_taken.load());

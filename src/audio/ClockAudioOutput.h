@@ -37,6 +37,8 @@ private:
     Client* m_client = nullptr;
     std::vector<float> m_scratch;
     std::atomic<std::int64_t> m_taken{0};
+    // Set with m_paused, read by the rendering thread between chunks.
+    std::atomic<bool> m_pausing{true};
 
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;

@@ -1,44 +1,50 @@
 #pragma once
 
+#include "audio/MainThreadNotice.h"
+
 #include <atomic>
+#include <deque>
+#include <functional>
+#include <memory>
 #include <mutex>
-#include <utility>
 
-#include <QObject>
-
-// The object that work on other threads hands its results to, for as long as it lives. Each
-// job holds the link; the receiver cuts it as it goes instead of waiting for the jobs, which
-// may wait on a disk that does not answer. A job that ends after the cut posts nothing. Posting
-// and cutting take one lock, so nothing is ever posted to an object that is being destroyed.
+// Hands the results of work on other threads to the thread that owns the link, for as long as
+// the link lives. Each job holds the link's inbox; the owner cuts the link as it goes instead of
+// waiting for the jobs, which may wait on a disk that does not answer. A call posted after the
+// cut is dropped where it was posted. The calls travel under a lock of the inbox's own, so that
+// ThreadSanitizer sees every hand-over.
 class ReceiverLink final
 {
 public:
-    explicit ReceiverLink(QObject* receiver) : m_receiver(receiver) {}
+    class Inbox
+    {
+    public:
+        // Any thread: queues `call` to run on the owner's thread, unless the link is cut.
+        void post(std::function<void()> call);
+        // Set once cut: long work polls it to stop early.
+        const std::atomic<bool>& isCut() const { return m_cut; }
+
+    private:
+        friend class ReceiverLink;
+
+        std::mutex m_mutex;
+        std::deque<std::function<void()>> m_calls;
+        MainThreadNotice* m_notice = nullptr; // null once cut
+        std::atomic<bool> m_cut{false};
+    };
+
+    ReceiverLink();
+    ~ReceiverLink() { cut(); }
 
     ReceiverLink(const ReceiverLink&) = delete;
     ReceiverLink& operator=(const ReceiverLink&) = delete;
 
-    // Any thread: queues `call` to run on the receiver's thread, unless the link is cut.
-    template <typename Call> void post(Call&& call)
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_receiver)
-            QMetaObject::invokeMethod(m_receiver, std::forward<Call>(call), Qt::QueuedConnection);
-    }
-
-    // Set once cut: long work polls it to stop early.
-    const std::atomic<bool>& isCut() const { return m_cut; }
-
-    // On the receiver's thread, as it goes.
-    void cut()
-    {
-        m_cut = true;
-        std::lock_guard lock(m_mutex);
-        m_receiver = nullptr;
-    }
+    std::shared_ptr<Inbox> inbox() const { return m_inbox; }
+    void cut();
 
 private:
-    std::mutex m_mutex;
-    QObject* m_receiver;
-    std::atomic<bool> m_cut{false};
+    void runPosted();
+
+    const std::shared_ptr<Inbox> m_inbox = std::make_shared<Inbox>();
+    MainThreadNotice m_notice{[this] { runPosted(); }};
 };

@@ -12,8 +12,9 @@
 #include "analysis/FrameLookup.h"
 #include "analysis/SpectrumFrames.h"
 #include "analysis/TrackTags.h"
-#include "audio/TrackTitles.h"
 #include "analysis/WaveformPeaks.h"
+#include "audio/PoolHandOff.h"
+#include "audio/TrackTitles.h"
 #include "views/ElidedLabel.h"
 #include "views/LEDMeterView.h"
 #include "views/SpectrumAnalyzerView.h"
@@ -62,7 +63,8 @@ void PlayerWindowController::runAnalysisJob(std::uint64_t generation,
                                             std::function<void(Result)> apply)
 {
     const AnalysisGeneration current(m_analysisGeneration, generation);
-    QThreadPool::globalInstance()->start([=, jobs = m_analysisJobs] {
+    QRunnable* job = QRunnable::create([=, jobs = m_analysisJobs.inbox()] {
+        PoolHandOff::take();
         yieldToInteractiveThreads();
         Result result = work(current);
         returnFreedMemory();
@@ -71,6 +73,8 @@ void PlayerWindowController::runAnalysisJob(std::uint64_t generation,
                 apply(result);
         });
     });
+    PoolHandOff::handOver();
+    QThreadPool::globalInstance()->start(job);
 }
 
 bool PlayerWindowController::isAnalysisGenerationCurrent(std::uint64_t generation) const

@@ -57,7 +57,7 @@ PlayerWindowController::~PlayerWindowController()
     // The jobs and openings still running are forgotten, not waited for: a disk that does not
     // answer must not hold the quit.
     ++*m_analysisGeneration;
-    m_analysisJobs->cut();
+    m_analysisJobs.cut();
     m_opener.reset();
     m_timer.stop();
     m_nextPlayer.reset();

@@ -331,7 +331,7 @@ private:
     double m_bassMeterFrameDuration = 0.0;
     // Shared with the background jobs, which may outlive a load and the controller.
     std::shared_ptr<std::atomic<std::uint64_t>> m_analysisGeneration;
-    const std::shared_ptr<ReceiverLink> m_analysisJobs = std::make_shared<ReceiverLink>(this);
+    ReceiverLink m_analysisJobs;
     float m_volume = 1.0f;
     bool m_replayGainEnabled = false;
     bool m_advancingTrack = false;

@@ -208,12 +208,12 @@ TEST_F(Mp3AudioPlayerTest, TheNaturalEndIsReportedOnceAndLeavesPositionZero)
 
 TEST_F(Mp3AudioPlayerTest, AStoppedOrDestroyedPlayerReportsNoEnd)
 {
-    auto stopped = open(track(0.6, "stopped.mp3"));
-    auto destroyed = open(track(0.6, "destroyed.mp3"));
+    // Each on a silent clock of its own, which needs no event to start.
+    auto stopped = open(track(0.6, "stopped.mp3"), std::make_shared<SessionOutput>(nullptr));
+    auto destroyed = open(track(0.6, "destroyed.mp3"), std::make_shared<SessionOutput>(nullptr));
     ASSERT_TRUE(stopped && destroyed);
     stopped->play();
     destroyed->play();
-    ASSERT_TRUE(reachesDevice(*stopped));
     // Both hand their last frame over on the output's thread while the main thread handles no
     // events; they are stopped before their tails are heard.
     const auto deadline = std::chrono::steady_clock::now() + 5s;

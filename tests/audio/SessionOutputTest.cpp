@@ -82,18 +82,33 @@ std::unique_ptr<Mp3AudioPlayer> opened(const QString& path, std::shared_ptr<Sess
     return player;
 }
 
-// The longest the event loop went without handling a timer due every 10 ms, while `running`.
-qint64 longestStall(const std::function<bool()>& running, int timeoutMs)
+// The window must answer within a tenth of a second. ThreadSanitizer holds every thread while it
+// reads the stacks of a report that it then suppresses (libpulse's own locking), which takes a
+// quarter of a second.
+#if defined(__SANITIZE_THREAD__)
+constexpr qint64 longestStallMs = 400;
+#else
+constexpr qint64 longestStallMs = 100;
+#endif
+
+// The longest the event loop went without handling a timer due every 10 ms, from `action` on
+// while `running`.
+qint64 longestStall(const std::function<void()>& action, const std::function<bool()>& running,
+                    int timeoutMs)
 {
     QElapsedTimer sinceLast;
-    qint64 longest = 0;
+    qint64 longest = -1; // from the first tick on: the timer's own start is no stall
     QTimer probe;
     probe.setInterval(10);
     QObject::connect(&probe, &QTimer::timeout, [&] {
-        longest = std::max(longest, sinceLast.restart());
+        const qint64 since = sinceLast.restart();
+        longest = longest < 0 ? 0 : std::max(longest, since);
     });
     sinceLast.start();
     probe.start();
+    if (!QTest::qWaitFor([&] { return longest >= 0; }, timeoutMs))
+        return timeoutMs;
+    action();
     static_cast<void>(QTest::qWaitFor([&] { return !running(); }, timeoutMs));
     return std::max(longest, sinceLast.elapsed());
 }
@@ -107,12 +122,15 @@ TEST(SessionOutputTest, AServerThatNeverAnswersHoldsNeitherTheEventLoopNorTheClo
                          counter);
     ASSERT_TRUE(player);
     QElapsedTimer clock;
-    clock.start();
-    player->play();
     // Until the server is given up on and the sound device stands in, the track plays on.
-    const qint64 stall = longestStall([&] { return clock.elapsed() < 2500; }, 5000);
+    const qint64 stall = longestStall(
+        [&] {
+            clock.start();
+            player->play();
+        },
+        [&] { return clock.elapsed() < 2500; }, 5000);
     std::printf("longest the event loop stood still: %lld ms\n", static_cast<long long>(stall));
-    EXPECT_LT(stall, 100);
+    EXPECT_LT(stall, longestStallMs);
     EXPECT_GT(player->currentTime(), 1.5);
     EXPECT_TRUE(player->isPlaying());
 }
