@@ -62,36 +62,24 @@ step "build: release, package, benchmarks" kassolin_build_package "$top"
 step "build: fuzz" bash -c 'cmake --preset fuzz >/dev/null && cmake --build --preset fuzz'
 step "build: tsan" bash -c 'cmake --preset tsan >/dev/null && cmake --build --preset tsan'
 
-# A sound server with a null sink for the sound server's tests, in a private runtime folder
-# whose socket the tests' build names. It runs as whoever runs this (root in CI), so it gets a
-# home of its own; it is ended by its PID.
-pulse="$build/pulse"
-rm -rf "$pulse"
-mkdir -p "$pulse/home"
-chmod 0700 "$pulse"
-HOME="$pulse/home" XDG_RUNTIME_DIR="$pulse" pulseaudio -n --daemonize=no --exit-idle-time=-1 \
-    --use-pid-file=no --log-target=stderr \
-    --load="module-null-sink sink_name=kassolin_test format=float32le rate=44100 channels=2" \
-    --load="module-native-protocol-unix socket=$pulse/native auth-anonymous=1" \
-    2>"$pulse/server.log" &
+# The sound servers of the sound server's tests, each with a null sink, in a private runtime
+# folder whose socket the tests' build names: PulseAudio, and PipeWire with its PulseAudio
+# service, as most desktops now run it. They run as whoever runs this (root in CI), so each gets a
+# home of its own; each script ends what it started when it is ended by its PID.
+startSoundServer() {
+    local kind=$1 runtime="$build/$1"
+    rm -rf "$runtime"
+    bash "$top/scripts/$kind-server.sh" "$runtime" 2>"$build/$kind.log" &
+    if ! await test -e "$runtime/ready"; then
+        echo "The $kind server did not start:" >&2
+        cat "$build/$kind.log" "$runtime"/*.log >&2
+        return 1
+    fi
+}
+startSoundServer pulseaudio
 pulse_pid=$!
-if ! await test -S "$pulse/native"; then
-    echo "The sound server did not start:" >&2
-    cat "$pulse/server.log" >&2
-    exit 1
-fi
-
-# PipeWire with its PulseAudio service, as most desktops now run it, for the same tests; its
-# script ends what it started when it is ended by its PID.
-pipewire="$build/pipewire"
-rm -rf "$pipewire"
-bash "$top/scripts/pipewire-server.sh" "$pipewire" 2>"$build/pipewire.log" &
+startSoundServer pipewire
 pipewire_pid=$!
-if ! await test -e "$pipewire/ready"; then
-    echo "PipeWire did not start:" >&2
-    cat "$build/pipewire.log" "$pipewire"/*.log >&2
-    exit 1
-fi
 
 # An X server without a window manager, for the tests of what only X tells; every other test
 # draws offscreen.

@@ -1,7 +1,6 @@
 // Runs against a sound server with a null sink that the test command starts and PULSE_SERVER
-// names; the fallback case names a socket where no server listens.
+// names.
 #include "audio/PulseAudioOutput.h"
-#include "audio/SdlAudioOutput.h"
 #include "support/SoundServer.h"
 #include "support/SoundTest.h"
 
@@ -69,14 +68,6 @@ TEST_F(PulseAudioOutputTest, TheHalvesOfOneSignalFollowEachOtherWithoutSilence)
     EXPECT_FALSE(controller.player()->isPlaying());
     EXPECT_EQ(controller.player()->currentTime(), 0.0);
     EXPECT_TRUE(alerts.alerts.empty());
-}
-
-TEST_F(PulseAudioOutputTest, WithNoServerTheSoundDevicePlays)
-{
-    qputenv("PULSE_SERVER", "unix:/nonexistent/kassolin-no-sound-server");
-    playThrough({mp3("sine.mp3", sineWave(440, 0.5, 44100, 2, 22050))}, nullptr);
-    EXPECT_TRUE(dynamic_cast<const SdlAudioOutput*>(output->device()));
-    EXPECT_FALSE(output->isOnSilentClock());
 }
 
 } // namespace

@@ -69,7 +69,7 @@ TEST_F(PlayerAnalysisFeedTest,
     controller.loadPlaylist(
         {QUrl::fromLocalFile(files.writeMp3("2.mp3", silence(44100, 2, 441000), second))}, 0,
         false);
-    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
     // Silence: 60 bass and 20 spectrum frames a second, at -60 dB and level 0. The second
     // track's own results may already be in; nothing of the loud first one may be.
     const BassMeterFrames secondBass(600, {-60.0f, -60.0f});

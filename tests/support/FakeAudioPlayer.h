@@ -76,8 +76,7 @@ struct FakePlayerFactory
     double duration = 200.0;
 };
 
-// Opens on a worker thread, as the real player does, and for a file named "hung" only once the
-// test lets it, as a disk that does not answer.
+// Opens on a worker thread, and a file named "hung" only once the test lets it.
 struct HangingFactory
 {
     AudioPlayer::Factory factory()

@@ -29,10 +29,6 @@ public:
     void stop();
 
 private:
-    bool startPulseAudio();
-    bool startPipeWire();
-    static bool isAnswering();
-
     const Kind m_kind;
     QTemporaryDir m_folder;
     QProcess m_daemon;

@@ -1,6 +1,5 @@
-// Runs the tests headless and silent unless the caller chose otherwise: the widget suites inside
-// a QApplication with the views' accessibility of the program, the others inside a
-// QCoreApplication.
+// Runs the tests headless and silent unless the caller chose otherwise, the widget suites as the
+// program runs its windows.
 #include <gtest/gtest.h>
 
 #ifdef KASSOLIN_TEST_WIDGETS

@@ -14,9 +14,9 @@ inline bool loadAndOpen(PlayerWindowController& controller, const QList<QUrl>& u
     return QTest::qWaitFor([&] { return !controller.isOpeningTrack(); }, 10000);
 }
 
-// Every job of the loads so far has finished and its result has been handled.
+// Every job of the loads so far has finished and its result, sent back by a notice, is handled.
 inline void finishJobs()
 {
     QThreadPool::globalInstance()->waitForDone();
-    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
 }

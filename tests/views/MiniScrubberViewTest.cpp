@@ -42,13 +42,6 @@ TEST(MiniScrubberViewTest, ClicksAndDragsReportEveryEventClampedToZeroToOne)
     sendMouse(scrubber, QEvent::MouseButtonPress, {150.0, 5.0});
     EXPECT_EQ(recorder->calls.size(), reports);
     EXPECT_DOUBLE_EQ(scrubber.value(), 0.75);
-    // The knob, 4 wide and light grey, stands at the value over the full height.
-    const QImage image = renderWidget(scrubber, {200, 10});
-    const QColor knob = QColor::fromRgbF(0.92f, 0.92f, 0.92f);
-    for (const QPoint at : {QPoint(148, 5), QPoint(151, 5), QPoint(149, 1), QPoint(150, 8)})
-        EXPECT_TRUE(colorNear(image.pixelColor(at), knob)) << at.x() << "," << at.y();
-    EXPECT_FALSE(colorNear(image.pixelColor(146, 5), knob) ||
-                 colorNear(image.pixelColor(153, 5), knob));
     recorder.reset();
     EXPECT_EQ(scrubber.target(), nullptr);
     // Without width or a number for the position, a click means 0.

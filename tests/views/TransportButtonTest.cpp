@@ -24,10 +24,6 @@ TEST(TransportButtonTest, LitTakesTheActiveColoursEvenWhenDisabledAndAClickSends
         EXPECT_TRUE(colorNear(renderWidget(button, {34, 28}).pixelColor(17, 14),
                               lit ? Qt::yellow : Qt::gray));
     }
-    // The vintage key lights its icon in its own colour.
-    button.setVintageDesign(true);
-    EXPECT_TRUE(colorNear(renderWidget(button, {34, 28}).pixelColor(17, 14),
-                          QColor::fromRgbF(0.74f, 0.94f, 0.96f)));
     // A type outside the list draws the stop square (11, 8) to (23, 20) rather than nothing.
     TransportButton unknown(TransportIconType(std::int64_t{1} << 40), nullptr, {});
     EXPECT_TRUE(colorNear(renderWidget(unknown, {34, 28}).pixelColor(12, 9),
