@@ -237,10 +237,11 @@ private:
     std::deque<ScannedLength> m_lengths;
 };
 
+// Never destroyed: an analysis that still decodes as the program ends looks its file up here.
 ScannedLengths& scannedLengths()
 {
-    static ScannedLengths lengths;
-    return lengths;
+    static auto* const lengths = new ScannedLengths;
+    return *lengths;
 }
 
 Mp3Decoder::FileStamp stampOf(const struct stat& info)

@@ -4,11 +4,10 @@
 #include "audio/PlaybackStream.h"
 #include "audio/PulseAudioOutput.h"
 #include "audio/SdlAudioOutput.h"
+#include "audio/WorkQueue.h"
 
 #include <algorithm>
 #include <cmath>
-#include <condition_variable>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -38,40 +37,12 @@ std::unique_ptr<AudioOutput> opened(const AudioFormat& format, AudioOutput::Clie
 
 // Opens the devices of every session, one after another, on one thread for the whole run: SDL
 // keeps data of its own for each thread that calls it, which a thread per opening would leave
-// behind every time. Never destroyed: at the end it may still wait on a server that does not
-// answer, and nothing waits for it.
-class DeviceOpeningThread
+// behind every time.
+WorkQueue& deviceOpenings()
 {
-public:
-    static void run(std::function<void()> opening)
-    {
-        static auto* const thread = new DeviceOpeningThread;
-        {
-            std::lock_guard lock(thread->m_mutex);
-            thread->m_openings.push_back(std::move(opening));
-        }
-        thread->m_queued.notify_one();
-    }
-
-private:
-    DeviceOpeningThread()
-    {
-        std::thread([this] {
-            while (true) {
-                std::unique_lock lock(m_mutex);
-                m_queued.wait(lock, [this] { return !m_openings.empty(); });
-                const std::function<void()> opening = std::move(m_openings.front());
-                m_openings.pop_front();
-                lock.unlock();
-                opening();
-            }
-        }).detach();
-    }
-
-    std::mutex m_mutex;
-    std::condition_variable m_queued;
-    std::deque<std::function<void()>> m_openings;
-};
+    static auto* const openings = new WorkQueue(1);
+    return *openings;
+}
 
 int millisecondsOf(std::int64_t frames, int sampleRate)
 {
@@ -534,9 +505,9 @@ void SessionOutput::requestSoundDevice()
     if (m_waitingForDevice)
         m_deviceWait.start();
     // The route is shared only to be carried by a copyable job; the device takes it over.
-    DeviceOpeningThread::run([link = m_link, open = m_openDevice, format = m_format,
-                              route = std::make_shared<std::unique_ptr<Route>>(
-                                  std::make_unique<Route>(*this, m_awaitedRoute))] {
+    deviceOpenings().run([link = m_link, open = m_openDevice, format = m_format,
+                          route = std::make_shared<std::unique_ptr<Route>>(
+                              std::make_unique<Route>(*this, m_awaitedRoute))] {
         std::unique_ptr<AudioOutput> output = open(format, route->get());
         Device device(std::move(*route), std::move(output));
         std::unique_lock lock(link->mutex);

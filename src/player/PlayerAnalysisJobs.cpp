@@ -1,6 +1,6 @@
 // The controller's background analyses and the feed of their frames to the displays.
 //
-// A load starts four jobs on the global thread pool. Each carries the generation of its load;
+// A load starts four jobs on the analysis queue. Each carries the generation of its load;
 // the decoding stops once that generation is superseded, and the result is applied on the main
 // thread only while it is still current. The controller does not wait for its jobs when it
 // goes, as a job may wait on a disk that does not answer: a job posts its result only while the
@@ -13,17 +13,16 @@
 #include "analysis/SpectrumFrames.h"
 #include "analysis/TrackTags.h"
 #include "analysis/WaveformPeaks.h"
-#include "audio/PoolHandOff.h"
 #include "audio/TrackTitles.h"
 #include "views/ElidedLabel.h"
 #include "views/LEDMeterView.h"
 #include "views/SpectrumAnalyzerView.h"
 #include "views/WaveformView.h"
 
+#include <algorithm>
 #include <functional>
 #include <mutex>
-
-#include <QThreadPool>
+#include <thread>
 
 #include <malloc.h>
 #include <sys/resource.h>
@@ -33,9 +32,12 @@ namespace {
 
 // The nice value of a thread that analyses: it yields to the window and the sound feed.
 constexpr int analysisNiceness = 10;
+// A load's four jobs run at once also on a machine with fewer cores: one thread per core would
+// queue them.
+constexpr int minimumAnalysisThreads = 4;
 
 // Decoding a whole track four times over would otherwise take the cores from a launch and the
-// window's frames on a machine with few of them. Linux keeps a nice value per thread; the pool's
+// window's frames on a machine with few of them. Linux keeps a nice value per thread; the queue's
 // threads do background work only, so they keep it.
 void yieldToInteractiveThreads()
 {
@@ -63,8 +65,7 @@ void PlayerWindowController::runAnalysisJob(std::uint64_t generation,
                                             std::function<void(Result)> apply)
 {
     const AnalysisGeneration current(m_analysisGeneration, generation);
-    QRunnable* job = QRunnable::create([=, jobs = m_analysisJobs.inbox()] {
-        PoolHandOff::take();
+    analysisQueue().run([=, jobs = m_analysisJobs.inbox()] {
         yieldToInteractiveThreads();
         Result result = work(current);
         returnFreedMemory();
@@ -73,8 +74,13 @@ void PlayerWindowController::runAnalysisJob(std::uint64_t generation,
                 apply(result);
         });
     });
-    PoolHandOff::handOver();
-    QThreadPool::globalInstance()->start(job);
+}
+
+WorkQueue& PlayerWindowController::analysisQueue()
+{
+    static auto* const queue = new WorkQueue(
+        std::max(static_cast<int>(std::thread::hardware_concurrency()), minimumAnalysisThreads));
+    return *queue;
 }
 
 bool PlayerWindowController::isAnalysisGenerationCurrent(std::uint64_t generation) const

@@ -20,14 +20,11 @@
 #include <QMainWindow>
 #include <QRandomGenerator>
 #include <QScreen>
-#include <QThreadPool>
 #include <QWindow>
 
 namespace {
 
 constexpr int initialContentHeight = 224;
-// A load's four jobs run at once; the default of one thread per core would queue them.
-constexpr int minimumAnalysisThreads = 4;
 
 } // namespace
 
@@ -37,9 +34,6 @@ PlayerWindowController::PlayerWindowController(AudioPlayer::Factory playerFactor
       m_alerts(alerts), m_state(QRandomGenerator::system()->generate64()),
       m_analysisGeneration(std::make_shared<std::atomic<std::uint64_t>>(0))
 {
-    QThreadPool* pool = QThreadPool::globalInstance();
-    pool->setMaxThreadCount(std::max(pool->maxThreadCount(), minimumAnalysisThreads));
-
     m_window = std::make_unique<QMainWindow>();
     m_window->setWindowTitle(QStringLiteral("Kassolin"));
     m_window->setCentralWidget(new TapeDeckBackgroundView(m_window.get()));

@@ -14,7 +14,6 @@
 #include <QFile>
 #include <QSettings>
 #include <QTest>
-#include <QThreadPool>
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "player/PlayerTestFixture.h"
 
-#include "support/FixtureFiles.h"
 #include "support/EventCount.h"
+#include "support/FixtureFiles.h"
 #include "support/TrackLoading.h"
 #include "views/ElidedLabel.h"
 #include "views/LEDMeterView.h"
@@ -14,7 +14,6 @@
 #include <QCoreApplication>
 #include <QMainWindow>
 #include <QScreen>
-#include <QThreadPool>
 
 namespace {
 
@@ -65,7 +64,7 @@ TEST_F(PlayerAnalysisFeedTest,
         0, false);
     // The first track's results wait in the queue and arrive while the second's ten seconds
     // are still being decoded: they must change nothing.
-    QThreadPool::globalInstance()->waitForDone();
+    PlayerWindowController::analysisQueue().waitForDone();
     controller.loadPlaylist(
         {QUrl::fromLocalFile(files.writeMp3("2.mp3", silence(44100, 2, 441000), second))}, 0,
         false);

@@ -9,7 +9,6 @@
 
 #include <QElapsedTimer>
 #include <QTest>
-#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -55,7 +54,7 @@ TEST(PlayerThreadsTest, AHungOpeningHoldsNeitherTheWindowNorTheNextTrackNorTheQu
     EXPECT_LT(clock.elapsed(), 1000);
     hanging.released.release();
     ASSERT_TRUE(hanging.opened.tryAcquire(1, 10000));
-    QThreadPool::globalInstance()->waitForDone();
+    PlayerWindowController::analysisQueue().waitForDone();
     QCoreApplication::sendPostedEvents();
 }
 

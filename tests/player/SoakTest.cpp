@@ -1,8 +1,8 @@
 #include "player/PlayerWindowController.h"
 
-#include "audio/TrackTitles.h"
 #include "audio/Mp3AudioPlayer.h"
 #include "audio/Mp3Decoder.h"
+#include "audio/TrackTitles.h"
 #include "corpus/FileAnalyses.h"
 #include "support/FixtureFiles.h"
 #include "support/RecordingAlertPresenter.h"
@@ -16,7 +16,6 @@
 
 #include <QCoreApplication>
 #include <QTest>
-#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -106,12 +105,8 @@ protected:
     // Every job has ended and posted its result, and every result has been handled.
     bool settles()
     {
-        const bool idle = QTest::qWaitFor(
-            [&] {
-                return QThreadPool::globalInstance()->activeThreadCount() == 0 &&
-                       !controller.isOpeningTrack();
-            },
-            60000);
+        const bool idle = QTest::qWaitFor([&] { return !controller.isOpeningTrack(); }, 60000);
+        PlayerWindowController::analysisQueue().waitForDone();
         QCoreApplication::sendPostedEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return idle;

@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QTest>
-#include <QThreadPool>
 
 // Loads the list and waits until its track has opened, or failed to, off the main thread.
 inline bool loadAndOpen(PlayerWindowController& controller, const QList<QUrl>& urls,
@@ -17,6 +16,6 @@ inline bool loadAndOpen(PlayerWindowController& controller, const QList<QUrl>& u
 // Every job of the loads so far has finished and its result, sent back by a notice, is handled.
 inline void finishJobs()
 {
-    QThreadPool::globalInstance()->waitForDone();
+    PlayerWindowController::analysisQueue().waitForDone();
     QCoreApplication::processEvents();
 }
