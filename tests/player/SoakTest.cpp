@@ -106,8 +106,7 @@ protected:
     bool settles()
     {
         const bool idle = QTest::qWaitFor([&] { return !controller.isOpeningTrack(); }, 60000);
-        PlayerWindowController::analysisQueue().waitForDone();
-        QCoreApplication::sendPostedEvents();
+        finishJobs();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return idle;
     }
