@@ -63,16 +63,17 @@ step "build: fuzz" bash -c 'cmake --preset fuzz >/dev/null && cmake --build --pr
 step "build: tsan" bash -c 'cmake --preset tsan >/dev/null && cmake --build --preset tsan'
 
 # The sound servers of the sound server's tests, each with a null sink, in a private runtime
-# folder whose socket the tests' build names: PulseAudio, and PipeWire with its PulseAudio
+# folder whose socket the tests of every tree name: PulseAudio, and PipeWire with its PulseAudio
 # service, as most desktops now run it. They run as whoever runs this (root in CI), so each gets a
 # home of its own; each script ends what it started when it is ended by its PID.
 startSoundServer() {
-    local kind=$1 runtime="$build/$1"
+    local kind=$1 runtime="$top/build/sound-servers/$1"
     rm -rf "$runtime"
-    bash "$top/scripts/$kind-server.sh" "$runtime" 2>"$build/$kind.log" &
+    mkdir -p "$top/build/sound-servers"
+    bash "$top/scripts/$kind-server.sh" "$runtime" 2>"$runtime.log" &
     if ! await test -e "$runtime/ready"; then
         echo "The $kind server did not start:" >&2
-        cat "$build/$kind.log" "$runtime"/*.log >&2
+        cat "$runtime.log" "$runtime"/*.log >&2
         return 1
     fi
 }
