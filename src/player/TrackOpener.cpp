@@ -5,17 +5,6 @@
 #include <mutex>
 #include <thread>
 #include <utility>
-#include <vector>
-
-struct TrackOpener::Shared
-{
-    explicit Shared(AudioPlayer::Factory openingFactory) : factory(std::move(openingFactory)) {}
-
-    const AudioPlayer::Factory factory;
-    std::mutex mutex;
-    MainThreadNotice* notice = nullptr; // null once the opener has gone
-    std::vector<std::pair<std::uint64_t, Opened>> results;
-};
 
 namespace {
 
@@ -33,27 +22,21 @@ struct TrackOpener::Running
 };
 
 TrackOpener::TrackOpener(AudioPlayer::Factory factory)
-    : m_shared(std::make_shared<Shared>(std::move(factory))), m_running(std::make_shared<Running>())
-{
-    m_shared->notice = &m_notice;
-}
+    : m_factory(std::make_shared<const AudioPlayer::Factory>(std::move(factory))),
+      m_running(std::make_shared<Running>())
+{}
 
 TrackOpener::~TrackOpener()
 {
-    {
-        std::vector<std::pair<std::uint64_t, Opened>> results;
-        std::lock_guard lock(m_shared->mutex);
-        m_shared->notice = nullptr;
-        results.swap(m_shared->results);
-    }
+    m_openings.cut();
     std::unique_lock lock(m_running->mutex);
     m_running->ended.wait_for(lock, lastOpeningsWait, [this] { return m_running->count == 0; });
 }
 
 void TrackOpener::open(QList<Candidate> candidates, Done done)
 {
-    if (!m_shared->factory.readsDisk) {
-        done(openFirst(m_shared->factory, candidates));
+    if (!m_factory->readsDisk) {
+        done(openFirst(*m_factory, candidates));
         return;
     }
     const std::uint64_t id = ++m_openingsMade;
@@ -62,25 +45,20 @@ void TrackOpener::open(QList<Candidate> candidates, Done done)
         std::lock_guard lock(m_running->mutex);
         ++m_running->count;
     }
-    std::thread([shared = m_shared, running = m_running, id,
+    std::thread([this, factory = m_factory, running = m_running, openings = m_openings.inbox(), id,
                  candidates = std::move(candidates)]() mutable {
-        Opened opened = openFirst(shared->factory, candidates);
-        deliverFrom(std::move(shared), id, std::move(opened));
+        // Shared only to be carried by a copyable call. What opened after the opener has gone
+        // is closed here, with the call that is dropped.
+        auto opened = std::make_shared<Opened>(openFirst(*factory, candidates));
+        openings->post([this, id, opened] { deliver(id, std::move(*opened)); });
+        opened.reset();
+        openings.reset();
+        factory.reset();
         // Counted out once nothing of the opener is held here any more.
         std::lock_guard lock(running->mutex);
         --running->count;
         running->ended.notify_all();
     }).detach();
-}
-
-// On the opening's thread; what opened is closed there when the opener has gone.
-void TrackOpener::deliverFrom(std::shared_ptr<Shared> shared, std::uint64_t id, Opened opened)
-{
-    std::lock_guard lock(shared->mutex);
-    if (shared->notice) {
-        shared->results.emplace_back(id, std::move(opened));
-        shared->notice->post();
-    }
 }
 
 TrackOpener::Opened TrackOpener::openFirst(const AudioPlayer::Factory& factory,
@@ -94,19 +72,12 @@ TrackOpener::Opened TrackOpener::openFirst(const AudioPlayer::Factory& factory,
     return {};
 }
 
-void TrackOpener::deliver()
+void TrackOpener::deliver(std::uint64_t id, Opened opened)
 {
-    std::vector<std::pair<std::uint64_t, Opened>> results;
-    {
-        std::lock_guard lock(m_shared->mutex);
-        results.swap(m_shared->results);
-    }
-    for (auto& [id, opened] : results) {
-        const auto waiting = m_waiting.find(id);
-        if (waiting == m_waiting.end())
-            continue;
-        const Done done = std::move(waiting->second);
-        m_waiting.erase(waiting);
-        done(std::move(opened));
-    }
+    const auto waiting = m_waiting.find(id);
+    if (waiting == m_waiting.end())
+        return;
+    const Done done = std::move(waiting->second);
+    m_waiting.erase(waiting);
+    done(std::move(opened));
 }

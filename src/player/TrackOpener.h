@@ -1,7 +1,7 @@
 #pragma once
 
 #include "audio/AudioPlayer.h"
-#include "audio/MainThreadNotice.h"
+#include "audio/ReceiverLink.h"
 
 #include <cstdint>
 #include <functional>
@@ -43,19 +43,17 @@ public:
     bool isOpening() const { return !m_waiting.empty(); }
 
 private:
-    // What the opening threads share with the opener, which may go before they end.
-    struct Shared;
     // Counts the openings under way.
     struct Running;
 
     static Opened openFirst(const AudioPlayer::Factory& factory,
                             const QList<Candidate>& candidates);
-    static void deliverFrom(std::shared_ptr<Shared> shared, std::uint64_t id, Opened opened);
-    void deliver();
+    void deliver(std::uint64_t id, Opened opened);
 
-    std::shared_ptr<Shared> m_shared;
+    // Shared with the opening threads, so that it goes on the main thread when it can.
+    const std::shared_ptr<const AudioPlayer::Factory> m_factory;
     const std::shared_ptr<Running> m_running;
     std::uint64_t m_openingsMade = 0;
     std::map<std::uint64_t, Done> m_waiting;
-    MainThreadNotice m_notice{[this] { deliver(); }};
+    ReceiverLink m_openings;
 };
