@@ -174,7 +174,7 @@ void PlayerWindowController::advanceReels()
     if (rotation > 2 * std::numbers::pi)
         rotation -= 2 * std::numbers::pi;
     m_backgroundView->setReelRotation(rotation);
-    m_backgroundView->update(m_backgroundView->reelsArea());
+    m_backgroundView->updateReels();
 }
 
 void PlayerWindowController::scrubberValueChanged(QObject* sender)

@@ -1,6 +1,9 @@
 #include "views/DisplayInterior.h"
 
+#include "views/DevicePixels.h"
+
 #include <algorithm>
+#include <cmath>
 
 #include <QEvent>
 #include <QPaintEvent>
@@ -16,8 +19,9 @@ DisplayInterior::DisplayInterior(QWidget* display, int inset, Paint paint)
     fitDisplay();
 }
 
-void DisplayInterior::updateArea(const QRegion& area)
+void DisplayInterior::updateArea(const QRegion& given)
 {
+    const QRegion area = deviceCover(given);
     if (isHidden()) {
         parentWidget()->update(area);
         return;
@@ -26,6 +30,18 @@ void DisplayInterior::updateArea(const QRegion& area)
         update(inBand.translated(-pos()));
     if (const QRegion outside = area - band(); !outside.isEmpty())
         parentWidget()->update(outside);
+}
+
+// At a fractional ratio the device pixels cut by the area's edges, which its drawing touches.
+QRegion DisplayInterior::deviceCover(const QRegion& area) const
+{
+    const qreal ratio = devicePixelRatioF();
+    if (ratio == std::floor(ratio))
+        return area;
+    QRegion cover;
+    for (const QRect& rect : area)
+        cover += devicePixelCover(rect, ratio);
+    return cover & parentWidget()->rect();
 }
 
 void DisplayInterior::paintEvent(QPaintEvent* event)

@@ -1,5 +1,6 @@
 #include "views/LEDMeterView.h"
 
+#include "views/DevicePixels.h"
 #include "views/LEDMeterBallistics.h"
 #include "views/LEDMeterScale.h"
 #include "views/Limits.h"
@@ -102,7 +103,7 @@ void LEDMeterView::setLeftDB(float left, float right)
                            changedSegments(rowRect(1), segmentWidth, rightBefore,
                                            rowPicture(m_displayedRightDB, m_peakHoldRightDB));
     if (!changed.isEmpty())
-        update(changed.toAlignedRect());
+        update(devicePixelCover(changed, devicePixelRatioF()));
 }
 
 void LEDMeterView::paintEvent(QPaintEvent*)

@@ -1,5 +1,6 @@
 #include "views/SpectrumAnalyzerView.h"
 
+#include "views/DevicePixels.h"
 #include "views/DisplayInterior.h"
 #include "views/SpectrumGeometry.h"
 #include "views/SpectrumPeakHold.h"
@@ -27,28 +28,27 @@ QRect capRect(const QLineF& cap)
     return QRectF(cap.x1(), cap.y1() - 0.5, cap.dx(), 1.0).toAlignedRect();
 }
 
-// What changes on screen when a bar goes from `a` to `b`, near enough: the rows from the higher
-// to the lower top and through the rounded corners below it (down to the bottom for a bar too
-// low for its corners), and the rows of the old and the new cap. Empty when the tops and the
-// caps stay on their rows of device pixels.
+// What changes on screen when a bar goes from `a` to `b`: the rows from the higher to the lower
+// top and through the rounded corners below it (down to the bottom for a bar too low for its
+// corners), and the rows of the old and the new cap, in the device pixels they touch. A top that
+// moves by a fraction of a pixel changes how much of its row it covers, so any move counts.
 QRect changedArea(const SpectrumBarShape& a, const SpectrumBarShape& b, qreal ratio)
 {
-    const auto row = [ratio](double y) { return std::round(y * ratio); };
     QRectF area;
-    if (row(a.bar.top()) != row(b.bar.top())) {
+    if (a.bar != b.bar) {
         const double top = std::min(a.bar.top(), b.bar.top());
         double end = std::max(a.bar.top(), b.bar.top()) + barRadius;
         if (end > b.bar.bottom() - barRadius)
             end = b.bar.bottom();
         area = QRectF(b.bar.left(), top, b.bar.width(), end - top);
     }
-    if (a.cap.has_value() != b.cap.has_value() || (a.cap && row(a.cap->y1()) != row(b.cap->y1()))) {
+    if (a.cap != b.cap) {
         for (const SpectrumBarShape* shape : {&a, &b}) {
             if (shape->cap)
-                area |= capRect(*shape->cap);
+                area |= QRectF(capRect(*shape->cap));
         }
     }
-    return area.toAlignedRect();
+    return devicePixelCover(area, ratio);
 }
 
 } // namespace
@@ -58,8 +58,9 @@ SpectrumAnalyzerView::SpectrumAnalyzerView(QWidget* parent) : QWidget(parent)
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     m_interior =
         new DisplayInterior(this, cornerRows, [this](QPainter& painter, const QRegion& area) {
-            // The painter is clipped to the area: one fill covers all its rectangles.
-            painter.fillRect(area.boundingRect(), m_displayBackgroundColor);
+            // The painter is clipped to the area: one fill covers all its rectangles, and the
+            // device pixels that their edges cut at a fractional ratio.
+            painter.fillRect(area.boundingRect().adjusted(-1, -1, 1, 1), m_displayBackgroundColor);
             drawBars(painter, area);
         });
 }
@@ -120,7 +121,9 @@ void SpectrumAnalyzerView::drawBars(QPainter& painter, const QRegion& area)
     const std::vector<SpectrumBarShape>& bars = shapes();
     const QColor capColor = QColor::fromRgbF(0.92f, 0.98f, 0.72f, 0.82f);
     for (std::size_t bar = 0; bar < bars.size(); ++bar) {
-        if (area.intersects(bars[bar].bar.toAlignedRect())) {
+        // A pixel more on every side: at a fractional ratio the area's device pixels reach
+        // into the next logical one.
+        if (area.intersects(bars[bar].bar.toAlignedRect().adjusted(-1, -1, 1, 1))) {
             painter.setBrush(QColor::fromHsvF(static_cast<float>(spectrumBarHue(bar, bars.size())),
                                               0.64f, 0.82f, 0.82f));
             painter.drawRoundedRect(bars[bar].bar, barRadius, barRadius);
@@ -128,7 +131,7 @@ void SpectrumAnalyzerView::drawBars(QPainter& painter, const QRegion& area)
         // The cap is a line of width 1 on a pixel row between whole columns: filling that
         // row lights the same pixels.
         if (const std::optional<QLineF>& cap = bars[bar].cap; cap) {
-            if (const QRect row = capRect(*cap); area.intersects(row))
+            if (const QRect row = capRect(*cap); area.intersects(row.adjusted(-1, -1, 1, 1)))
                 painter.fillRect(row, capColor);
         }
     }

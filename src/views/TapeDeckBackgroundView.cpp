@@ -1,5 +1,6 @@
 #include "views/TapeDeckBackgroundView.h"
 
+#include "views/DevicePixels.h"
 #include "views/Limits.h"
 #include "views/TapeDeckGeometry.h"
 #include "views/TargetAction.h"
@@ -111,6 +112,14 @@ QRegion TapeDeckBackgroundView::reelsArea() const
     return area;
 }
 
+void TapeDeckBackgroundView::updateReels()
+{
+    QRegion area;
+    for (const QRect& square : reelsArea())
+        area += devicePixelCover(square, devicePixelRatioF());
+    update(area);
+}
+
 void TapeDeckBackgroundView::drawFace(QPainter& painter, const QRegion& area)
 {
     const qreal ratio = deviceScale(painter);
@@ -120,12 +129,13 @@ void TapeDeckBackgroundView::drawFace(QPainter& painter, const QRegion& area)
     if (m_faceCache.size() != pixels || m_faceCache.devicePixelRatio() != ratio)
         m_faceCache = renderFace(pixels, ratio);
     // Rectangle by rectangle: clipped to a region of several, an image is drawn pixel by pixel.
-    const QSizeF scale(pixels.width() / qreal(width()), pixels.height() / qreal(height()));
-    const QRegion inView = area & rect();
-    for (const QRect& part : inView) {
-        const QRectF source(part.x() * scale.width(), part.y() * scale.height(),
-                            part.width() * scale.width(), part.height() * scale.height());
-        painter.drawImage(QRectF(part), m_faceCache, source);
+    // Each covers the device pixels that its rectangle touches, copied one to one: at a
+    // fractional ratio a logical edge cuts a device pixel, which a repaint must redraw whole, as
+    // drawing the view whole does, the last row and column of the window's pixels included.
+    for (const QRect& part : area & rect()) {
+        const QRectF source = QRectF(touchedDevicePixels(part, ratio)) & QRectF(m_faceCache.rect());
+        painter.drawImage(QRectF(source.topLeft() / ratio, source.size() / ratio), m_faceCache,
+                          source);
     }
 }
 

@@ -35,6 +35,8 @@ public:
     void setReelRotation(double rotation) { m_reelRotation = rotation; }
     // The squares the turning spokes cover: all that a new angle redraws.
     QRegion reelsArea() const;
+    // Redraws the reels' squares, and the device pixels that their edges cut.
+    void updateReels();
     // The panel artwork, from the resource ":/VintageTapePanel.svg" when it exists, loaded when
     // the vintage design is first enabled unless one was set; may be null.
     void setPanelImage(std::unique_ptr<QSvgRenderer> image);

@@ -28,12 +28,14 @@ TEST(PaintOnChangeTest, ViewsRepaintOnlyWhenTheirPixelsChange)
         view->resize(size);
         view->show();
     }
+    // The scrubber's width in device pixels, where its knob stands.
+    const double pixels = 200 * scrubber.devicePixelRatioF();
     const auto bands = [](float level) { return std::vector<float>(16, level); };
     // change, whether it repaints
     const std::tuple<const char*, std::function<void()>, bool> steps[] = {
         {"scrubber", [&] { scrubber.setValue(0.5); }, true},
-        {"knob 0.4 px on", [&] { scrubber.setValue(0.502); }, false},
-        {"knob 1 px on", [&] { scrubber.setValue(0.505); }, true},
+        {"knob 0.4 device pixels on", [&] { scrubber.setValue(0.5 + 0.4 / pixels); }, false},
+        {"knob 1 device pixel on", [&] { scrubber.setValue(0.5 + 1.0 / pixels); }, true},
         {"meter", [&] { meter.setLeftDB(-10.0f, -10.0f); }, true},
         {"level and peak within a segment", [&] { meter.setLeftDB(-10.3f, -10.3f); }, false},
         {"next segment", [&] { meter.setLeftDB(-8.0f, -10.3f); }, true},
