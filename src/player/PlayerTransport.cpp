@@ -32,6 +32,12 @@ void PlayerWindowController::vintagePlayPausePressed(QObject*)
 
 void PlayerWindowController::pause()
 {
+    if (!m_player && m_playWhenOpened) {
+        m_playWhenOpened = false;
+        m_state.setPaused(true);
+        updateTransportState();
+        return;
+    }
     if (!m_player || !m_player->isPlaying())
         return;
     m_player->pause();
@@ -44,7 +50,7 @@ void PlayerWindowController::pause()
 
 void PlayerWindowController::togglePlayPause()
 {
-    if (m_player && m_player->isPlaying())
+    if (isPlaying() || m_playWhenOpened.value_or(false))
         pause();
     else
         startPlayback();
@@ -52,6 +58,12 @@ void PlayerWindowController::togglePlayPause()
 
 void PlayerWindowController::startPlayback()
 {
+    if (!m_player && m_playWhenOpened) {
+        m_playWhenOpened = true;
+        m_state.setPaused(false);
+        updateTransportState();
+        return;
+    }
     if (!m_player)
         return;
     m_player->play();
@@ -75,6 +87,11 @@ void PlayerWindowController::stop()
 void PlayerWindowController::stopPlaybackAndReset(bool rewind)
 {
     discardNextPlayer();
+    if (m_playWhenOpened) {
+        // Stopped while it opens: it stays at its start, also when a session would resume it.
+        m_playWhenOpened = false;
+        m_pendingResume.reset();
+    }
     if (m_player) {
         m_player->stop();
         if (rewind)
@@ -185,12 +202,13 @@ void PlayerWindowController::handlePlaybackFinished()
         stopPlaybackAndReset(true);
 }
 
-// A read error ended the track: it is skipped like an entry that cannot be opened.
+// A read error ended the track: the list goes on as at its natural end, in order or shuffled;
+// at the last entry the error is reported.
 void PlayerWindowController::handleTrackThatCannotBeRead()
 {
     m_player.reset();
     if (m_state.hasEntryAfterCurrent())
-        changeTrack(playlistIndex() + 1);
+        playNextTrack();
     else
         reportLoadFailure();
 }
@@ -283,7 +301,7 @@ std::vector<UpcomingTrackItem> PlayerWindowController::upcomingTrackItems() cons
 
 void PlayerWindowController::updateTransportState()
 {
-    m_playButton->setTransportActive(m_player && m_player->isPlaying());
+    m_playButton->setTransportActive(isPlaying() || m_playWhenOpened.value_or(false));
     m_pauseButton->setTransportActive(m_state.isPaused());
     m_loopAButton->setTransportActive(m_state.hasLoopStart());
     m_loopBButton->setTransportActive(m_state.hasLoopEnd());

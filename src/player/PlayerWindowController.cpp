@@ -149,6 +149,7 @@ void PlayerWindowController::loadFile(const QUrl& url, bool autoplay)
 {
     if (!url.isEmpty())
         m_state.setPlaylist({url}, 0);
+    m_consecutiveLoadFailures = 0;
     loadCurrentURL(url, autoplay);
 }
 
@@ -157,6 +158,7 @@ void PlayerWindowController::loadPlaylist(const QList<QUrl>& urls, qint64 startI
     if (urls.isEmpty())
         return;
     m_state.setPlaylist(urls, startIndex);
+    m_consecutiveLoadFailures = 0;
     loadCurrentURL(playlist()[playlistIndex()], autoplay);
 }
 
@@ -176,14 +178,23 @@ void PlayerWindowController::loadCurrentURL(const QUrl& url, bool autoplay)
     std::unique_ptr<AudioPlayer> started = leaveCurrentTrack(url);
     const std::uint64_t generation = *m_analysisGeneration;
     if (started) {
+        m_consecutiveLoadFailures = 0;
         showTrack(std::move(started), autoplay, generation);
         return;
     }
-    m_opener->open(candidatesFrom(url, autoplay),
-                   [this, autoplay, generation](TrackOpener::Opened opened) {
-                       if (isAnalysisGenerationCurrent(generation))
-                           trackOpened(std::move(opened), autoplay, generation);
-                   });
+    m_playWhenOpened = autoplay;
+    updateTransportState();
+    QList<TrackOpener::Candidate> candidates = candidatesFrom(url, autoplay);
+    const qint64 lastTried = candidates.isEmpty() ? playlistIndex() : candidates.back().index;
+    const qint64 tried = candidates.size();
+    m_opener->open(std::move(candidates), [this, lastTried, tried,
+                                           generation](TrackOpener::Opened opened) {
+        if (!isAnalysisGenerationCurrent(generation))
+            return;
+        m_consecutiveLoadFailures = opened.opening ? 0 : m_consecutiveLoadFailures + tried;
+        const bool play = std::exchange(m_playWhenOpened, std::nullopt).value();
+        trackOpened(std::move(opened), lastTried, play, generation);
+    });
 }
 
 // Stops the track that plays and makes `url` current; gives its player when it was started
@@ -192,11 +203,13 @@ std::unique_ptr<AudioPlayer> PlayerWindowController::leaveCurrentTrack(const QUr
 {
     m_currentFile = url;
     m_trackTags = {};
+    m_playWhenOpened.reset();
     m_state.enterTrack();
     ++*m_analysisGeneration;
     std::unique_ptr<AudioPlayer> started = takeNextPlayer(url);
     stopPlaybackAndReset(true);
     m_player.reset(); // the old player leaves the output before the next one joins it
+    updateTimeLabels(); // nothing of the old track's times while the next one opens
     m_titleLabel->setText(fileTitleForURL(url));
     clearAnalysisResults();
     return started;
@@ -211,20 +224,22 @@ QList<TrackOpener::Candidate> PlayerWindowController::candidatesFrom(const QUrl&
     if (!autoplay)
         return candidates;
     const QList<QUrl>& entries = playlist();
-    for (qint64 index = playlistIndex() + 1; index < entries.size(); ++index) {
+    const qint64 tries = std::max<qint64>(entries.size() - m_consecutiveLoadFailures, 1);
+    for (qint64 index = playlistIndex() + 1; index < entries.size() && candidates.size() < tries;
+         ++index) {
         if (entries[index].isLocalFile())
             candidates.append({index, entries[index].toLocalFile()});
     }
     return candidates;
 }
 
-void PlayerWindowController::trackOpened(TrackOpener::Opened opened, bool autoplay,
+void PlayerWindowController::trackOpened(TrackOpener::Opened opened, qint64 lastTried, bool play,
                                          std::uint64_t generation)
 {
     if (!opened.opening) {
         // The last entry tried is the one reported.
-        if (autoplay && m_state.hasEntryAfterCurrent()) {
-            m_state.setPlaylistIndex(playlist().size() - 1);
+        if (lastTried != playlistIndex()) {
+            m_state.setPlaylistIndex(lastTried);
             m_currentFile = playlist()[playlistIndex()];
         }
         reportLoadFailure();
@@ -234,9 +249,8 @@ void PlayerWindowController::trackOpened(TrackOpener::Opened opened, bool autopl
         m_state.setPlaylistIndex(opened.index);
         m_currentFile = playlist()[opened.index];
         m_titleLabel->setText(fileTitleForURL(m_currentFile));
-        autoplay = true;
     }
-    showTrack(opened.opening->player(), autoplay, generation);
+    showTrack(opened.opening->player(), play, generation);
 }
 
 void PlayerWindowController::showTrack(std::unique_ptr<AudioPlayer> player, bool autoplay,
@@ -249,10 +263,10 @@ void PlayerWindowController::showTrack(std::unique_ptr<AudioPlayer> player, bool
     m_player->prepareToPlay();
     resetDisplaysForNewTrack();
     updateTimeLabels();
-    if (autoplay)
-        startPlayback();
     startAnalyses(m_currentFile, generation);
     applyPendingResume(generation);
+    if (autoplay)
+        startPlayback();
     Q_EMIT stateChanged();
 }
 
@@ -262,7 +276,8 @@ void PlayerWindowController::applyPendingResume(std::uint64_t generation)
     if (!resume || resume->generation != generation)
         return;
     seekToTime(std::min(resume->position, m_player->duration()));
-    m_state.setPaused(resume->paused);
+    // A Pause given while it opened holds too.
+    m_state.setPaused(resume->paused || m_state.isPaused());
     updateTransportState();
 }
 

@@ -164,7 +164,9 @@ public:
     std::uint64_t analysisGeneration() const override { return m_analysisGeneration->load(); }
     bool isPaused() const override { return m_state.isPaused(); }
     // True while a track is being opened, off the main thread.
-    bool isOpeningTrack() const { return m_opener->isOpening(); }
+    // Whether a track is opening, off the main thread: the current entry, or one that was
+    // current or comes next.
+    bool isOpeningTrack() const { return m_playWhenOpened || m_opener->isOpening(); }
     // The window of the upcoming tracks, made by `factory` when the playlist key first asks
     // for it; none is made without a factory.
     void setQueueWindowFactory(UpcomingTracksWindow::Factory factory);
@@ -239,7 +241,8 @@ private:
     void enableLoop();
     std::unique_ptr<AudioPlayer> leaveCurrentTrack(const QUrl& url);
     QList<TrackOpener::Candidate> candidatesFrom(const QUrl& url, bool autoplay) const;
-    void trackOpened(TrackOpener::Opened opened, bool autoplay, std::uint64_t generation);
+    void trackOpened(TrackOpener::Opened opened, qint64 lastTried, bool play,
+                     std::uint64_t generation);
     void showTrack(std::unique_ptr<AudioPlayer> player, bool autoplay, std::uint64_t generation);
     void applyPendingResume(std::uint64_t generation);
     void nextTrackOpened(TrackOpener::Opened opened, const AudioPlayer* current,
@@ -338,6 +341,12 @@ private:
     float m_volume = 1.0f;
     bool m_replayGainEnabled = false;
     bool m_advancingTrack = false;
+    // While the current entry opens: whether it plays once it has, as the load asked or as a
+    // Play, Pause or Stop given meanwhile decided.
+    std::optional<bool> m_playWhenOpened;
+    // The entries that failed to open one after another since the last that opened or the
+    // last new list: a chain of skips ends once it has tried as many as the list holds.
+    qint64 m_consecutiveLoadFailures = 0;
     // The place a resumed session goes to when the load of its generation has opened.
     struct PendingResume
     {

@@ -93,6 +93,7 @@ TEST(AppDelegateTest, LaunchPlaysTheCommandLineFileOrShowsThePanelUnlessTheDeskt
         // The cancelled first panel ends the program; every other launch shows the window.
         EXPECT_EQ(app.terminations, panels);
         EXPECT_EQ(app.player().window()->isVisible(), panels == 0);
+        EXPECT_TRUE(app.opened());
         EXPECT_EQ(app.player().player() && app.player().player()->isPlaying(), !playlist.isEmpty());
     }
 }
@@ -110,6 +111,7 @@ TEST(AppDelegateTest, ThePlaceIsKeptAtEveryLoadPauseStopAndQuitAndALaunchWithout
         return QTest::qWaitFor([&] { return stored() == expected; }, 10000);
     };
     const auto player = [](AppHarness& app) {
+        EXPECT_TRUE(app.opened());
         return static_cast<FakeAudioPlayer*>(app.player().player());
     };
     app.delegate.openURLs(urls);
@@ -150,6 +152,7 @@ TEST(AppDelegateTest, ThePlaceIsKeptAtEveryLoadPauseStopAndQuitAndALaunchWithout
         EXPECT_EQ(next.playlist() == QStringList{tree.filePath("b.mp3")}, resumed);
         if (!resumed)
             continue;
+        EXPECT_TRUE(next.opened());
         EXPECT_TRUE(next.player().window()->isVisible() && next.player().isPaused());
         EXPECT_EQ(player(next)->currentTime(), 42.0);
         next.player().startPlayback();
@@ -170,6 +173,7 @@ TEST(AppDelegateTest, OpenRequestsPlayOnlyTheirMP3sAndAreAnsweredBeforeAnyAlert)
              {{"/m/broken.mp3"}, {"/m/broken.mp3"}}}) {
         const QStringList before = app.playlist();
         app.delegate.openFiles(paths, [&](int status) { reply = status; });
+        EXPECT_TRUE(app.opened());
         EXPECT_EQ(reply == AppDelegate::replySuccess, !playlist.isEmpty());
         EXPECT_EQ(app.playlist(), playlist.isEmpty() ? before : playlist);
     }

@@ -67,6 +67,7 @@ TEST_F(PlayerAnalysisFeedTest,
         0, false);
     // The first track's results wait in the queue and arrive while the second's ten seconds
     // are still being decoded: they must change nothing.
+    opened();
     PlayerWindowController::analysisQueue().waitForDone();
     controller.loadPlaylist(
         {QUrl::fromLocalFile(files.writeMp3("2.mp3", silence(44100, 2, 441000), second))}, 0,

@@ -45,6 +45,7 @@ TEST_F(PlayerClockTest, TheTimeTextsFollowEachSecondAndLayTheWindowOutOnlyForMor
     };
     players.duration = 7200.0;
     controller.loadPlaylist(tracks({"a", "broken"}), 0, false);
+    opened();
     controller.showWindow();
     settleLayout(*controller.window());
     const int width = controller.elapsedLabel()->width();
@@ -55,6 +56,7 @@ TEST_F(PlayerClockTest, TheTimeTextsFollowEachSecondAndLayTheWindowOutOnlyForMor
     EXPECT_GT(controller.elapsedLabel()->width(), width);
     shown(0.0);
     controller.playPlaylistIndex(1); // cannot be opened: no time, then the same seconds again
+    opened();
     EXPECT_EQ(controller.elapsedLabel()->text() + controller.remainingLabel()->text(),
               "00:00-00:00");
     controller.loadPlaylist(tracks({"a"}), 0, false);

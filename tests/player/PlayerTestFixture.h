@@ -2,9 +2,11 @@
 
 #include "player/PlayerWindowController.h"
 #include "support/FakeAudioPlayer.h"
+#include "support/TrackLoading.h"
 #include "support/RecordingAlertPresenter.h"
 
 #include <QStringList>
+#include <QTest>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -24,7 +26,23 @@ protected:
             urls << track(name);
         return urls;
     }
-    FakeAudioPlayer* current() const { return static_cast<FakeAudioPlayer*>(controller.player()); }
+    // The current entry's player, once the opening under way, on a worker thread as every real
+    // one, has ended.
+    FakeAudioPlayer* current()
+    {
+        opened();
+        return static_cast<FakeAudioPlayer*>(controller.player());
+    }
+    void opened()
+    {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !controller.isOpeningTrack(); }, 10000));
+    }
+    // The opening has ended, and the jobs it started have handed in their results.
+    void finishJobs()
+    {
+        opened();
+        ::finishJobs();
+    }
 
     FakePlayerFactory players;
     RecordingAlertPresenter alerts;

@@ -66,6 +66,7 @@ TEST_F(PlayerTransportTest,
         QCoreApplication::sendPostedEvents();
     };
     controller.nextButtonPressed(nullptr);
+    opened();
     EXPECT_EQ(controller.currentFile(), track("y"));
     EXPECT_TRUE(current() && current()->isPlaying());
 }

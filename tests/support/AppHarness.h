@@ -49,6 +49,11 @@ struct AppHarness
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     PlayerWindowController& player() const { return *delegate.playerWindow(); }
+    // Whether the track that opens, on a worker thread as every real one, has opened or failed.
+    bool opened() const
+    {
+        return QTest::qWaitFor([this] { return !player().isOpeningTrack(); }, 10000);
+    }
     QStringList playlist() const
     {
         return QUrl::toStringList(player().playlist(), QUrl::PreferLocalFile);

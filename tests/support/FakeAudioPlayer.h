@@ -3,9 +3,12 @@
 #include "audio/AudioPlayer.h"
 #include "audio/AudioPlayerDelegate.h"
 
+#include <atomic>
 #include <memory>
+#include <utility>
 
 #include <QFileInfo>
+#include <QMutex>
 #include <QSemaphore>
 #include <QStringList>
 
@@ -55,25 +58,39 @@ struct FakeAudioPlayer final : AudioPlayer
 };
 
 // Makes fake players of `duration` seconds and records the name of every file tried; a file
-// whose name starts with "broken" cannot be opened.
+// whose name starts with "broken" cannot be opened. Like the real player's, its openings run on a
+// worker thread, unless a test needs them within the call.
 struct FakePlayerFactory
 {
-    // Opens at once: it reads no disk.
     AudioPlayer::Factory factory()
     {
         return {
             [this](const QString& path, QString* error) -> std::unique_ptr<AudioPlayer::Opening> {
-                attempts << QFileInfo(path).fileName();
-                if (!attempts.constLast().startsWith(QLatin1String("broken")))
+                const QString name = QFileInfo(path).fileName();
+                {
+                    const QMutexLocker locked(&mutex);
+                    triedNames << name;
+                }
+                if (!name.startsWith(QLatin1String("broken")))
                     return AudioPlayer::opened(std::make_unique<FakeAudioPlayer>(path, duration));
                 *error = QStringLiteral("kaputt");
                 return nullptr;
             },
-            false};
+            !opensAtOnce};
+    }
+    // The names of the files tried, in order, and forgotten.
+    QStringList takeAttempts()
+    {
+        const QMutexLocker locked(&mutex);
+        return std::exchange(triedNames, {});
     }
 
-    QStringList attempts;
-    double duration = 200.0;
+    std::atomic<double> duration = 200.0;
+    bool opensAtOnce = false;
+
+private:
+    QMutex mutex;
+    QStringList triedNames;
 };
 
 // Opens on a worker thread, and a file named "hung" only once the test lets it.

@@ -49,6 +49,7 @@ void launch(AppHarness& app)
     app.delegate.applicationWillFinishLaunching();
     app.delegate.openFiles({"/m/a.mp3", "/m/b.mp3"});
     app.delegate.applicationDidFinishLaunching();
+    EXPECT_TRUE(app.opened());
 }
 
 void pressKey(QWidget* window, char key)
