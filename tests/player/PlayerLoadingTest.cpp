@@ -3,6 +3,7 @@
 #include "player/AlertPresenter.h"
 #include "views/ElidedLabel.h"
 
+#include <set>
 #include <tuple>
 
 #include <QCoreApplication>
@@ -46,19 +47,31 @@ TEST_F(PlayerLoadingTest, UnopenableEntriesAreSkippedSilentlyWhilePlayingOnAndTh
     EXPECT_TRUE(alerts.alerts.back().informativeText.isEmpty());
 }
 
-TEST_F(PlayerLoadingTest, ATrackThatCannotBeReadOnIsSkippedLikeOneThatDoesNotOpen)
+// A read error ends the track as its end would: the list goes on, shuffled or in order, and at
+// its last entry stops there with an alert that names the file.
+TEST_F(PlayerLoadingTest, ATrackThatCannotBeReadOnGoesOnAsAtItsEnd)
 {
-    controller.loadPlaylist(tracks({"a", "b"}), 0, true);
-    current()->failReading();
-    QCoreApplication::sendPostedEvents();
-    EXPECT_EQ(controller.playlistIndex(), 1);
-    EXPECT_TRUE(current() && current()->isPlaying());
-    EXPECT_TRUE(alerts.alerts.empty());
+    std::set<qint64> reached;
+    for (int run = 0; run < 20; ++run) {
+        controller.setShuffleEnabled(run > 0);
+        controller.loadPlaylist(tracks({"a", "b", "c", "d", "e", "f", "g", "h"}), run > 0 ? 0 : 6,
+                                true);
+        current()->failReading();
+        QCoreApplication::sendPostedEvents();
+        ASSERT_TRUE(current() && current()->isPlaying());
+        EXPECT_TRUE(alerts.alerts.empty());
+        reached.insert(controller.playlistIndex());
+    }
+    EXPECT_GT(reached.size(), 3u); // of 1 to 7, at random
+    EXPECT_TRUE(reached.contains(7)); // in order, from the sixth
+    controller.loadPlaylist(tracks({"a", "b", "c", "d", "e", "f", "g", "h"}), 7, true);
     current()->failReading();
     QCoreApplication::sendPostedEvents();
     ASSERT_EQ(alerts.alerts.size(), 1u);
-    EXPECT_EQ(alerts.alerts[0].informativeText, "b.mp3");
-    EXPECT_FALSE(controller.player());
+    EXPECT_EQ(alerts.alerts[0].messageText, "Die MP3-Datei konnte nicht geöffnet werden.");
+    EXPECT_EQ(alerts.alerts[0].informativeText, "h.mp3");
+    EXPECT_EQ(controller.playlistIndex(), 7);
+    EXPECT_EQ(controller.playlist().size(), 8);
 }
 
 } // namespace

@@ -1,11 +1,13 @@
 #include "player/PlayerTestFixture.h"
 
 #include "views/TapeDeckBackgroundView.h"
+#include "views/TransportButton.h"
 
 #include <array>
 #include <tuple>
 
 #include <QCoreApplication>
+#include <QMainWindow>
 
 namespace {
 
@@ -36,6 +38,74 @@ TEST_F(PlayerTransportTest, PlayPauseAndStopDriveThePlayerTheClockAndTheReels)
                   state);
         EXPECT_EQ(current()->currentTime(), press == stop ? 0.0 : 42.0);
     }
+}
+
+// On a slow disk a track takes seconds to open: what the user asks meanwhile counts, and the
+// keys and times show the track that opens.
+TEST_F(PlayerTransportTest, StopPauseAndPlayGivenWhileATrackOpensHoldOnceItHasOpened)
+{
+    const auto lit = [&](TransportIconType type) {
+        for (const TransportButton* button : controller.window()->findChildren<TransportButton*>())
+            if (button->iconType() == type)
+                return button->isTransportActive();
+        return false;
+    };
+    controller.loadPlaylist(tracks({"old"}), 0, true);
+    current()->time = 50.0;
+    // Autoplay, the commands; then playing and paused once it has opened.
+    const std::tuple<bool, std::vector<void (PlayerWindowController::*)()>, bool, bool> cases[] = {
+        {true, {&PlayerWindowController::stop}, false, false},
+        {true, {&PlayerWindowController::pause}, false, true},
+        {true, {&PlayerWindowController::togglePlayPause}, false, true},
+        {false, {&PlayerWindowController::startPlayback}, true, false},
+        {false, {&PlayerWindowController::togglePlayPause}, true, false},
+        {true, {&PlayerWindowController::pause, &PlayerWindowController::togglePlayPause}, true,
+         false},
+        {true, {&PlayerWindowController::startPlayback, &PlayerWindowController::stop}, false,
+         false}};
+    for (const auto& [autoplay, commands, playing, paused] : cases) {
+        SCOPED_TRACE(testing::Message() << autoplay << " then " << commands.size() << " commands");
+        players.holding = true;
+        controller.loadPlaylist(tracks({"slow"}), 0, autoplay);
+        for (const auto command : commands)
+            (controller.*command)();
+        EXPECT_EQ(std::pair(lit(TransportIconType::Play), lit(TransportIconType::Pause)),
+                  std::pair(playing, paused));
+        EXPECT_EQ(controller.elapsedLabel()->text() + controller.remainingLabel()->text(),
+                  "00:00-00:00");
+        players.holding = false;
+        players.released.release();
+        ASSERT_TRUE(current());
+        EXPECT_EQ(std::tuple(current()->isPlaying(), controller.isPaused(),
+                             controller.isTimerRunning(), current()->currentTime()),
+                  std::tuple(playing, paused, playing, 0.0));
+        EXPECT_EQ(std::pair(lit(TransportIconType::Play), lit(TransportIconType::Pause)),
+                  std::pair(playing, paused));
+    }
+}
+
+// Previous goes one entry back, or to the track's start beyond its third second; after a chain
+// of entries that would not open, one back from where the chain ended, which tries that entry
+// alone.
+TEST_F(PlayerTransportTest, PreviousGoesBackAnEntryOrToTheStartAfterThreeSeconds)
+{
+    // Time into the track; the entry then.
+    for (const auto& [time, index] : {std::pair(2.9, 3), std::pair(3.1, 4)}) {
+        controller.loadPlaylist(tracks({"t0", "t1", "t2", "t3", "t4"}), 4, true);
+        current()->time = time;
+        controller.previousButtonPressed(nullptr);
+        EXPECT_EQ(controller.playlistIndex(), index) << time;
+        EXPECT_TRUE(current()->isPlaying());
+        EXPECT_EQ(current()->currentTime(), 0.0);
+    }
+    controller.loadPlaylist(tracks({"broken0", "broken1", "broken2"}), 0, true);
+    opened();
+    controller.previousButtonPressed(nullptr);
+    opened();
+    EXPECT_EQ(controller.playlistIndex(), 1);
+    ASSERT_EQ(alerts.alerts.size(), 2u);
+    EXPECT_EQ(alerts.alerts[0].informativeText, "broken2.mp3");
+    EXPECT_EQ(alerts.alerts[1].informativeText, "broken1.mp3");
 }
 
 TEST_F(PlayerTransportTest,
@@ -79,7 +149,8 @@ TEST_F(PlayerTransportTest, UpcomingItemsListTheLaterEntriesByFileTitle)
         return std::unique_ptr<UpcomingTracksWindow>();
     });
     controller.loadPlaylist(tracks({"t0", "t1", "t2", "t3", "t4"}), 1, false);
-    EXPECT_EQ(controller.upcomingTrackItems().size(), 3u); // the queue's test reads them
+    EXPECT_EQ(controller.upcomingTrackItems(),
+              (std::vector<UpcomingTrackItem>{{2, "t2"}, {3, "t3"}, {4, "t4"}}));
     controller.playPlaylistIndex(4);
     EXPECT_TRUE(controller.upcomingTrackItems().empty());
     controller.showUpcomingTracks();

@@ -40,6 +40,8 @@ struct FakeAudioPlayer final : AudioPlayer
         time = 0.0;
         delegate->audioPlayerDidFinishPlaying(this, true);
     }
+    // What a real player says when its last frames have been handed to the output.
+    void willFinish() { delegate->audioPlayerWillFinishPlaying(this); }
     // What a real player does when its file fails to read on.
     void failReading()
     {
@@ -66,6 +68,8 @@ struct FakePlayerFactory
     {
         return {
             [this](const QString& path, QString* error) -> std::unique_ptr<AudioPlayer::Opening> {
+                if (holding)
+                    released.acquire();
                 const QString name = QFileInfo(path).fileName();
                 {
                     const QMutexLocker locked(&mutex);
@@ -87,6 +91,9 @@ struct FakePlayerFactory
 
     std::atomic<double> duration = 200.0;
     bool opensAtOnce = false;
+    // While set, each opening waits for a release, as on a slow disk.
+    std::atomic<bool> holding = false;
+    QSemaphore released;
 
 private:
     QMutex mutex;
