@@ -12,8 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QTimer>
+#include <QShortcut>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -37,7 +36,6 @@ OpenPanelDialog::OpenPanelDialog(QWidget* parent) : QDialog(parent)
     m_model->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
     m_model->setNameFilters({QStringLiteral("*.mp3")});
     m_model->setNameFilterDisables(false);
-    m_model->setRootPath(QDir::rootPath());
 
     m_treeView = new QTreeView(this);
     m_treeView->setModel(m_model);
@@ -47,15 +45,11 @@ OpenPanelDialog::OpenPanelDialog(QWidget* parent) : QDialog(parent)
     m_treeView->setColumnWidth(0, nameColumnWidth);
     m_treeView->hideColumn(typeColumn);
     connect(m_treeView, &QTreeView::activated, this, &OpenPanelDialog::activate);
-    // The model lists folders in the background, so the folder to show moves while the rows
-    // of the folders above it come in: it is scrolled to again each time, until the user acts.
-    connect(m_model, &QFileSystemModel::directoryLoaded, this, [this](const QString& folder) {
-        if (!m_shownFolder.isEmpty() && m_shownFolder.startsWith(folder))
-            QTimer::singleShot(0, this, [this] { scrollToShownFolder(); });
-    });
-    connect(m_treeView, &QTreeView::pressed, this, [this] { m_shownFolder.clear(); });
-    connect(m_treeView->verticalScrollBar(), &QScrollBar::actionTriggered, this,
-            [this] { m_shownFolder.clear(); });
+    // Backspace goes up from the tree, where it edits nothing; Alt+Up from anywhere.
+    connect(new QShortcut(Qt::Key_Backspace, m_treeView, nullptr, nullptr, Qt::WidgetShortcut),
+            &QShortcut::activated, this, &OpenPanelDialog::showParentFolder);
+    connect(new QShortcut(Qt::ALT | Qt::Key_Up, this), &QShortcut::activated, this,
+            &OpenPanelDialog::showParentFolder);
 
     auto* browser = new QHBoxLayout;
     browser->addWidget(buildPlacesList());
@@ -75,14 +69,13 @@ QLayout* OpenPanelDialog::buildLocationRow()
         if (QFileInfo(m_location->text()).isDir())
             showFolder(m_location->text());
     });
-    connect(m_treeView->selectionModel(), &QItemSelectionModel::currentChanged, m_location,
-            [this](const QModelIndex& current) {
-                m_location->setText(m_model->isDir(current) ? m_model->filePath(current)
-                                                            : m_model->filePath(current.parent()));
-            });
+    m_upButton = new QPushButton(QStringLiteral("Übergeordneter Ordner"), this);
+    m_upButton->setAutoDefault(false);
+    connect(m_upButton, &QPushButton::clicked, this, &OpenPanelDialog::showParentFolder);
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(QStringLiteral("Ort:"), this));
     row->addWidget(m_location, 1);
+    row->addWidget(m_upButton);
     return row;
 }
 
@@ -147,26 +140,34 @@ QList<QUrl> OpenPanelDialog::selectedURLs() const
     return urls;
 }
 
+// The folder becomes the tree's top: its entries are the tree's first level.
 void OpenPanelDialog::showFolder(const QString& path)
 {
-    m_shownFolder = QDir::cleanPath(path);
-    const QModelIndex folder = m_model->index(m_shownFolder);
-    m_treeView->expand(folder);
-    m_treeView->setCurrentIndex(folder);
+    const QString folder = QDir::cleanPath(path);
+    m_model->setRootPath(folder);
+    m_treeView->setRootIndex(m_model->index(folder));
     m_treeView->clearSelection();
-    scrollToShownFolder();
+    m_location->setText(folder);
+    m_upButton->setEnabled(!QDir(folder).isRoot());
 }
 
-void OpenPanelDialog::scrollToShownFolder()
+QString OpenPanelDialog::shownFolder() const
 {
-    if (!m_shownFolder.isEmpty())
-        m_treeView->scrollTo(m_model->index(m_shownFolder), QAbstractItemView::PositionAtTop);
+    return m_model->filePath(m_treeView->rootIndex());
+}
+
+void OpenPanelDialog::showParentFolder()
+{
+    if (QDir folder(shownFolder()); folder.cdUp())
+        showFolder(folder.path());
 }
 
 void OpenPanelDialog::activate(const QModelIndex& index)
 {
-    // Double-clicking a file opens it; a folder opens in the tree instead.
-    if (!m_model->isDir(index))
+    // Double-clicking a file opens it; a folder is gone into.
+    if (m_model->isDir(index))
+        showFolder(m_model->filePath(index));
+    else
         accept();
 }
 

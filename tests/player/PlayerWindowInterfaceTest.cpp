@@ -1,10 +1,8 @@
 #include "player/PlayerTestFixture.h"
 
 #include "support/WidgetRendering.h"
-#include "views/ElidedLabel.h"
 
 #include <QMainWindow>
-#include <QTest>
 #include <QVBoxLayout>
 
 namespace {
@@ -18,39 +16,8 @@ protected:
         settle();
     }
 
-    QSize contentSize() const { return controller.window()->centralWidget()->size(); }
-    int windowTop() const { return controller.window()->geometry().top(); }
     void settle() const { settleLayout(*controller.window()); }
 };
-
-TEST_F(PlayerWindowInterfaceTest, HidingADisplayShrinksTheWindowUnderItsTopEdge)
-{
-    controller.resizeWindowToFitContentAnimated(false);
-    settle();
-    const QSize fitted = contentSize();
-    const int top = windowTop();
-
-    controller.setWaveformVisible(false);
-    settle();
-    EXPECT_LT(contentSize().height(), fitted.height());
-    EXPECT_EQ(windowTop(), top);
-
-    controller.setWaveformVisible(true);
-    controller.setWaveformVisible(true); // already shown: the fit changes nothing
-    settle();
-    EXPECT_EQ(contentSize(), fitted);
-}
-
-TEST_F(PlayerWindowInterfaceTest, ALongTitleIsCutInTheMiddleWithoutWideningTheWindow)
-{
-    const QSize before = controller.window()->size();
-    controller.titleLabel()->setText(QString(35, QLatin1Char('W')));
-    settle();
-    EXPECT_EQ(controller.window()->size(), before);
-    EXPECT_LE(controller.titleLabel()->width(), 308);
-    const QString shown = controller.titleLabel()->displayedText();
-    EXPECT_TRUE(shown.contains(QChar(0x2026)) && shown.startsWith('W') && shown.endsWith('W'));
-}
 
 TEST_F(PlayerWindowInterfaceTest, EveryRowShowsWholeWhenATrackLoadsIntoTheFittedWindow)
 {

@@ -57,32 +57,39 @@ TEST(OpenPanelDialogTest, ListsHomeTheUserFoldersThatExistAndTheVolumesAndStarts
     EXPECT_EQ(openPanelStartFolder(""), desktop.path("home"));
 }
 
-TEST(OpenPanelDialogTest, APlaceOrATypedFolderIsShownAndFoldersAndFilesAreChosenTogether)
+// The folder shown is the tree's top: a place, a typed path, a double-click and the way up move
+// it, and what it holds is chosen, folders and files together.
+TEST(OpenPanelDialogTest, TheShownFolderIsTheTreesTopAndFoldersAndFilesAreChosenTogether)
 {
     const Desktop desktop;
     OpenPanelDialog panel;
-    const QString album = desktop.path("home/Musik/Album");
-    const auto currentPath = [&] {
-        return panel.model()->filePath(panel.treeView()->currentIndex());
-    };
+    const QString music = desktop.path("home/Musik"), album = music + "/Album";
     QTimer::singleShot(0, &panel, [&] {
-        EXPECT_EQ(currentPath(), desktop.path("home/Musik"));
+        EXPECT_EQ(panel.shownFolder(), music);
+        QTreeView* tree = panel.treeView();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return panel.model()->rowCount(tree->rootIndex()); }));
+        EXPECT_EQ(panel.model()->filePath(panel.model()->index(0, 0, tree->rootIndex())), album);
         QListWidget* places = panel.placesList();
         Q_EMIT places->itemClicked(places->findItems("Schreibtisch", Qt::MatchExactly).value(0));
-        EXPECT_EQ(currentPath(), desktop.path("home/Schreibtisch"));
+        EXPECT_EQ(panel.shownFolder(), desktop.path("home/Schreibtisch"));
         panel.locationField()->setText(album);
         Q_EMIT panel.locationField()->returnPressed();
-        EXPECT_EQ(currentPath(), album);
+        EXPECT_EQ(panel.shownFolder(), album);
+        QTest::keyClick(tree, Qt::Key_Backspace);
+        EXPECT_EQ(std::pair(panel.shownFolder(), panel.locationField()->text()),
+                  std::pair(music, music));
+        Q_EMIT tree->activated(panel.model()->index(album)); // a double-click
+        EXPECT_EQ(panel.shownFolder(), album);
+        QTest::keyClick(&panel, Qt::Key_Up, Qt::AltModifier);
+        EXPECT_EQ(panel.shownFolder(), music);
         const QModelIndex file = panel.model()->index(album + "/eins.mp3");
         ASSERT_TRUE(QTest::qWaitFor([&] { return panel.model()->rowCount(file.parent()) > 0; }));
-        panel.treeView()->selectionModel()->select(file, QItemSelectionModel::Select |
-                                                             QItemSelectionModel::Rows);
-        panel.treeView()->selectionModel()->select(
-            panel.model()->index(desktop.path("home/Schreibtisch")),
-            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        for (const QModelIndex& chosen : {file, panel.model()->index(album)})
+            tree->selectionModel()->select(chosen, QItemSelectionModel::Select |
+                                                       QItemSelectionModel::Rows);
         panel.accept(); // as Öffnen does
     });
     const QList<QUrl> chosen = panel.runModal("MP3 öffnen");
     EXPECT_EQ(chosen, QList<QUrl>({QUrl::fromLocalFile(album + "/eins.mp3"),
-                                   QUrl::fromLocalFile(desktop.path("home/Schreibtisch"))}));
+                                   QUrl::fromLocalFile(album)}));
 }

@@ -38,9 +38,6 @@ TEST(TapeDeckBackgroundViewTest, KeysSendOnMouseDownToALiveTargetInTheVintageDes
         EXPECT_EQ(recorder->calls,
                   (action ? ActionRecorder::Calls{{action, &view}} : ActionRecorder::Calls{}));
     }
-    // The standard design shows the window's colour, the vintage one its dark ground.
-    EXPECT_EQ(renderWidget(view, {1000, 200}).pixelColor(500, 20),
-              view.palette().color(QPalette::Window));
     view.setVintageEnabled(true);
     recorder.reset(); // a target that is gone is forgotten
     EXPECT_FALSE(sendMouse(view, QEvent::MouseButtonPress, QPointF(590, 180)));

@@ -24,10 +24,6 @@ TEST(TransportButtonTest, LitTakesTheActiveColoursEvenWhenDisabledAndAClickSends
         EXPECT_TRUE(colorNear(renderWidget(button, {34, 28}).pixelColor(17, 14),
                               lit ? Qt::yellow : Qt::gray));
     }
-    // A type outside the list draws the stop square (11, 8) to (23, 20) rather than nothing.
-    TransportButton unknown(TransportIconType(std::int64_t{1} << 40), nullptr, {});
-    EXPECT_TRUE(colorNear(renderWidget(unknown, {34, 28}).pixelColor(12, 9),
-                          unknown.palette().color(QPalette::WindowText)));
 }
 
 } // namespace
