@@ -126,6 +126,8 @@ TEST(AppDelegateTest, ThePlaceIsKeptAtEveryLoadPauseStopAndQuitAndALaunchWithout
     player(app)->time = 42.0;
     app.player().setShuffleEnabled(true);
     EXPECT_TRUE(storedSoon((SavedSession{urls, 1, 0.0, false})));
+    const SavedSession ticked{urls, 1, 42.0, false}; // by the timer, every ten seconds
+    EXPECT_TRUE(QTest::qWaitFor([&] { return stored() == ticked; }, 25000));
     // A write that failed is made again at the next chance, even with nothing changed since.
     QFile::remove(app.sessionPath);
     QDir().mkdir(app.sessionPath);

@@ -302,8 +302,8 @@ TEST_F(Mp3AudioPlayerTest, AServerThatNeverAnswersHoldsNeitherTheEventLoopNorThe
     EXPECT_TRUE(player->isPlaying() && !player->isOnSilentClock()); // the sound device
 }
 
-// A rate change's drain, when the server dies: the old device and the new one both report
-// their loss before the main thread runs.
+// A rate change opens a device at the new rate after the drain. When the server dies during
+// it, the old device and the new one both report their loss before the main thread runs.
 TEST_F(Mp3AudioPlayerTest, BothDevicesLostDuringARateChangeEndTheDrainAndTheNextTrackPlaysOn)
 {
     LosableDevices devices;
@@ -330,6 +330,8 @@ TEST_F(Mp3AudioPlayerTest, BothDevicesLostDuringARateChangeEndTheDrainAndTheNext
     EXPECT_GT(speedWhileGaining(*second, 0.8), 0.6);
     EXPECT_TRUE(QTest::qWaitFor([&] { return devices.at(2) != nullptr; }, 3000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return recorder.ends.size() == 2; }, 3000));
+    // Each device at the rate of the track it was opened for.
+    EXPECT_EQ(devices.openedRates(), (std::vector<int>{44100, 48000, 48000}));
 }
 
 // What was read before the error plays; then the track ends as one that cannot be read, long

@@ -129,16 +129,4 @@ TEST_F(PlaybackStreamTest, TheNaturalEndIsReportedOnceWhenTheLastFrameIsHandedOv
     EXPECT_EQ(finishedCalls, 2);
 }
 
-TEST_F(PlaybackStreamTest, VolumeScalesTheSamples)
-{
-    auto stream = streamOf(sineWave(440, 0.5, 44100, 1, 8000));
-    ASSERT_TRUE(stream);
-    const std::vector<float> full = renderFrames(*stream, 4000, 1);
-    seekAndRefill(*stream, 0);
-    stream->setVolume(0.25f);
-    const std::vector<float> quiet = renderFrames(*stream, 4000, 1);
-    for (std::size_t i : {300u, 1000u, 3999u}) // past the ramp after the seek
-        EXPECT_FLOAT_EQ(quiet[i], 0.25f * full[i]) << i;
-}
-
 } // namespace

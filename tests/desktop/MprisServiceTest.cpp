@@ -167,7 +167,8 @@ TEST_F(MprisServiceTest, EveryJumpIsAnnouncedWithItsNewPositionAndAStaleTrackIsN
     // What is done, and the positions announced for it, in microseconds.
     const std::vector<std::pair<std::function<void()>, std::vector<qlonglong>>> jumps{
         {[&] {
-             call("SetPosition", {stale, 2000000LL}), call("SetPosition", {current, 1000000LL});
+             call("SetPosition", {stale, 2000000LL}), call("SetPosition", {current, 9000000LL});
+             call("SetPosition", {current, 1000000LL}); // past the end: not moved
          },
          {1000000}},
         {[&] { call("Seek", {500000LL}); }, {1500000}},
@@ -187,6 +188,30 @@ TEST_F(MprisServiceTest, EveryJumpIsAnnouncedWithItsNewPositionAndAStaleTrackIsN
         EXPECT_EQ(heard.seeks, positions);
         EXPECT_EQ(property("Position"), positions.back());
     }
+}
+
+// Each call acts as its key or menu item does; a file of another host is not taken.
+TEST_F(MprisServiceTest, StopPreviousOpenUriRaiseAndQuitActAsTheirKeysAndItems)
+{
+    const QString second = files.writeSine("second.mp3", 5.0);
+    ASSERT_TRUE(loadAndOpen(controller(), {fiveSeconds, QUrl::fromLocalFile(second)}, 1, true));
+    call("Previous");
+    EXPECT_TRUE(eventually([&] { return controller().playlistIndex() == 0; }));
+    EXPECT_TRUE(announced("PlaybackStatus", "Playing"));
+    call("Stop");
+    EXPECT_TRUE(announced("PlaybackStatus", "Stopped"));
+    const QStringList both = app.playlist();
+    call("OpenUri", {"file://elsewhere" + second});
+    QCoreApplication::processEvents(); // where the request would be taken
+    EXPECT_EQ(app.playlist(), both);
+    call("OpenUri", {QUrl::fromLocalFile(second).toString()});
+    EXPECT_TRUE(eventually([&] { return app.playlist() == QStringList{second}; }));
+    controller().window()->hide();
+    const QString root = QStringLiteral("org.mpris.MediaPlayer2");
+    call("Raise", {}, root);
+    EXPECT_TRUE(eventually([&] { return controller().window()->isVisible(); }));
+    call("Quit", {}, root);
+    EXPECT_TRUE(eventually([&] { return app.terminations == 1; }));
 }
 
 TEST_F(MprisServiceTest, ShuffleIsTheMenusOwnAndVolumeTheSoundOutputsBothWays)

@@ -3,8 +3,11 @@
 #include "support/AppHarness.h"
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+
+#include <functional>
 
 #include <QLocalSocket>
 #include <QProcess>
@@ -93,4 +96,35 @@ TEST(SingleInstanceTest, BadSendersAreDroppedWithoutAnAnswerAndOpenNothing)
         EXPECT_TRUE(sender.readAll().isEmpty() && player.app.player().playlist().isEmpty())
             << bytes.toStdString();
     }
+}
+
+// Without a runtime folder the socket lies in a folder of the temporary one that only the user
+// may enter: one that others may, one of another user, or a link in its place is not used.
+TEST(SingleInstanceTest, WithoutARuntimeFolderTheSocketLiesInAFolderOfTheUsersOwn)
+{
+    const QTemporaryDir temp;
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR"), tmp = qgetenv("TMPDIR");
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", QFile::encodeName(temp.path()));
+    const QString folder = temp.filePath(QStringLiteral("kassolin-%1").arg(::getuid()));
+    const QByteArray path = QFile::encodeName(folder);
+    EXPECT_EQ(SingleInstance::socketPathForUser(), folder + "/kassolin.socket");
+    struct stat status = {};
+    ASSERT_EQ(::lstat(path.constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0077, 0u);
+    // Each makes the folder unsafe, if this user can.
+    const std::function<bool()> unsafe[] = {
+        [&] { return ::chmod(path.constData(), 0750) == 0; },
+        [&] { return ::rmdir(path.constData()) == 0 && ::symlink("/tmp", path.constData()) == 0; },
+        [&] {
+            return ::unlink(path.constData()) == 0 && ::mkdir(path.constData(), 0700) == 0 &&
+                   ::chown(path.constData(), 65534, -1) == 0;
+        }};
+    for (const auto& makeUnsafe : unsafe) {
+        if (makeUnsafe()) {
+            EXPECT_EQ(SingleInstance::socketPathForUser(), QString());
+        }
+    }
+    qputenv("XDG_RUNTIME_DIR", runtime);
+    tmp.isEmpty() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", tmp);
 }

@@ -108,6 +108,25 @@ TEST_F(PlayerTransportTest, PreviousGoesBackAnEntryOrToTheStartAfterThreeSeconds
     EXPECT_EQ(alerts.alerts[1].informativeText, "broken1.mp3");
 }
 
+// The next entry opens behind the track that is about to end and takes over at its end without
+// opening again; one opened for the order then in force is dropped when shuffle changes it.
+TEST_F(PlayerTransportTest, TheNextTrackOpensBehindTheEndingOneUnlessShuffleChangesTheOrder)
+{
+    for (const bool shuffled : {false, true}) {
+        controller.setShuffleEnabled(false);
+        controller.loadPlaylist(tracks({"a", "b"}), 0, true);
+        current()->willFinish();
+        opened();
+        EXPECT_EQ(players.takeAttempts(), QStringList({"a.mp3", "b.mp3"}));
+        controller.setShuffleEnabled(shuffled);
+        current()->finishNaturally();
+        QCoreApplication::sendPostedEvents();
+        EXPECT_EQ(controller.currentFile(), track("b"));
+        EXPECT_TRUE(current() && current()->isPlaying());
+        EXPECT_EQ(players.takeAttempts(), shuffled ? QStringList{"b.mp3"} : QStringList{});
+    }
+}
+
 TEST_F(PlayerTransportTest,
        TheNaturalEndAdvancesOnceAfterThePlayersCallHasReturnedAndOnlyAStaleOneNot)
 {

@@ -45,8 +45,14 @@ struct LosableDevices
         std::lock_guard lock(mutex);
         return index < opened.size() ? opened[index] : nullptr;
     }
+    std::vector<int> openedRates()
+    {
+        std::lock_guard lock(mutex);
+        return rates;
+    }
     std::mutex mutex;
     std::vector<LosableDevice*> opened;
+    std::vector<int> rates; // the sample rate each was opened at
 };
 
 // A session output whose devices are LosableDevices.
@@ -58,6 +64,7 @@ inline std::shared_ptr<SessionOutput> losableOutput(LosableDevices& devices)
             device->open(format, client);
             std::lock_guard lock(devices.mutex);
             devices.opened.push_back(device.get());
+            devices.rates.push_back(format.sampleRate);
             return std::unique_ptr<AudioOutput>(std::move(device));
         });
 }

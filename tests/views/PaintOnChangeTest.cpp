@@ -3,7 +3,6 @@
 #include "views/LEDMeterView.h"
 #include "views/MiniScrubberView.h"
 #include "views/SpectrumAnalyzerView.h"
-#include "views/TapeDeckBackgroundView.h"
 #include "views/WaveformView.h"
 
 #include <functional>
@@ -49,34 +48,6 @@ TEST(PaintOnChangeTest, ViewsRepaintOnlyWhenTheirPixelsChange)
     for (const auto& [name, change, repaints] : steps) {
         change();
         EXPECT_EQ(paints.settle() > 0, repaints) << name;
-    }
-}
-
-TEST(PaintOnChangeTest, TurningReelsChangeNothingOutsideTheirArea)
-{
-    TapeDeckBackgroundView deck;
-    deck.setVintageEnabled(true);
-    deck.setReelsAnimating(true);
-    // The design size, and a view of other proportions whose radius follows the lower factor.
-    for (const QSize size : {QSize(836, 471), QSize(400, 400)}) {
-        QImage before = renderWidget(deck, size);
-        // Not even the area's outermost pixels change: no spoke is cut off at its edge.
-        QRegion area;
-        for (const QRect& square : deck.reelsArea())
-            area += square.adjusted(1, 1, -1, -1);
-        for (const double rotation : {0.5, 1.0, 1.5, 2.0}) {
-            deck.setReelRotation(rotation);
-            const QImage after = renderWidget(deck, size);
-            int inside = 0;
-            int outside = 0;
-            for (int y = 0; y < size.height(); ++y)
-                for (int x = 0; x < size.width(); ++x)
-                    (area.contains(QPoint(x, y)) ? inside : outside) +=
-                        before.pixel(x, y) != after.pixel(x, y);
-            EXPECT_GT(inside, 0) << rotation;
-            EXPECT_EQ(outside, 0) << size.width() << " at " << rotation;
-            before = after;
-        }
     }
 }
 
