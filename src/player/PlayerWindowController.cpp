@@ -187,14 +187,14 @@ void PlayerWindowController::loadCurrentURL(const QUrl& url, bool autoplay)
     QList<TrackOpener::Candidate> candidates = candidatesFrom(url, autoplay);
     const qint64 lastTried = candidates.isEmpty() ? playlistIndex() : candidates.back().index;
     const qint64 tried = candidates.size();
-    m_opener->open(std::move(candidates), [this, lastTried, tried,
-                                           generation](TrackOpener::Opened opened) {
-        if (!isAnalysisGenerationCurrent(generation))
-            return;
-        m_consecutiveLoadFailures = opened.opening ? 0 : m_consecutiveLoadFailures + tried;
-        const bool play = std::exchange(m_playWhenOpened, std::nullopt).value();
-        trackOpened(std::move(opened), lastTried, play, generation);
-    });
+    m_opener->open(
+        std::move(candidates), [this, lastTried, tried, generation](TrackOpener::Opened opened) {
+            if (!isAnalysisGenerationCurrent(generation))
+                return;
+            m_consecutiveLoadFailures = opened.opening ? 0 : m_consecutiveLoadFailures + tried;
+            const bool play = std::exchange(m_playWhenOpened, std::nullopt).value();
+            trackOpened(std::move(opened), lastTried, play, generation);
+        });
 }
 
 // Stops the track that plays and makes `url` current; gives its player when it was started
@@ -208,7 +208,7 @@ std::unique_ptr<AudioPlayer> PlayerWindowController::leaveCurrentTrack(const QUr
     ++*m_analysisGeneration;
     std::unique_ptr<AudioPlayer> started = takeNextPlayer(url);
     stopPlaybackAndReset(true);
-    m_player.reset(); // the old player leaves the output before the next one joins it
+    m_player.reset();   // the old player leaves the output before the next one joins it
     updateTimeLabels(); // nothing of the old track's times while the next one opens
     m_titleLabel->setText(fileTitleForURL(url));
     clearAnalysisResults();

@@ -50,8 +50,8 @@ QRect reelSquare(const ReelGeometry& reel)
 {
     // The shadows reach past the spokes' outer ends by their offset, half their width and a
     // pixel of smoothing.
-    const double reach = QLineF(reel.centre, reel.spokes[0].p2()).length() + shadowOffset +
-                         shadowWidth / 2 + 1.0;
+    const double reach =
+        QLineF(reel.centre, reel.spokes[0].p2()).length() + shadowOffset + shadowWidth / 2 + 1.0;
     return QRectF(reel.centre - QPointF(reach, reach), reel.centre + QPointF(reach, reach))
         .toAlignedRect();
 }
@@ -132,7 +132,7 @@ void TapeDeckBackgroundView::drawFace(QPainter& painter, const QRegion& area)
     // Each covers the device pixels that its rectangle touches, copied one to one: at a
     // fractional ratio a logical edge cuts a device pixel, which a repaint must redraw whole, as
     // drawing the view whole does, the last row and column of the window's pixels included.
-    for (const QRect& part : area & rect()) {
+    for (const QRect& part : area& rect()) {
         const QRectF source = QRectF(touchedDevicePixels(part, ratio)) & QRectF(m_faceCache.rect());
         painter.drawImage(QRectF(source.topLeft() / ratio, source.size() / ratio), m_faceCache,
                           source);

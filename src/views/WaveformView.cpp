@@ -128,8 +128,8 @@ void WaveformView::paintBand(QPainter& painter, const QRegion& area)
     }
     // At a fractional ratio the copies' edges cut device pixels, which must hold the ground.
     const qreal ratio = devicePixelRatioF();
-    const QRegion unfilled = ratio == std::floor(ratio) ? WaveformLineCache::copiedArea(size())
-                                                        : QRegion();
+    const QRegion unfilled =
+        ratio == std::floor(ratio) ? WaveformLineCache::copiedArea(size()) : QRegion();
     for (const QRect& rect : QRegion(fill.adjusted(-1, -1, 1, 1)) - unfilled)
         painter.fillRect(rect, m_displayBackgroundColor);
     painter.setRenderHint(QPainter::Antialiasing);

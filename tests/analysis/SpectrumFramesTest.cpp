@@ -6,7 +6,6 @@
 #include <cmath>
 #include <complex>
 #include <numbers>
-#include <random>
 
 #include <gtest/gtest.h>
 
@@ -39,24 +38,6 @@ void expectDirectLevels(const SpectrumLevels& levels, const float* block, std::u
             sum += std::abs(bin) / n;
         }
         EXPECT_NEAR(levels[i], layout[i].level(sum / 3.0), 1e-6) << "band " << i << " of " << bands;
-    }
-}
-
-TEST(SpectrumFramesTest, EqualADirectEvaluationOfTheBandMeasureOnTheMiddleOfTheBlock)
-{
-    std::mt19937 random(20240611);
-    std::uniform_real_distribution<float> amplitude(0.01f, 1.0f);
-    for (const int rate : {8000, 22050, 44100, 48000, 96000}) {
-        for (const std::uint64_t count : {32u, 33u, 66u, 100u, 1022u, 1023u, 1024u, 2205u, 4410u}) {
-            for (const std::uint64_t bands : {16u, 1u, 5u, 40u}) {
-                SCOPED_TRACE(::testing::Message() << rate << " Hz, " << count << " samples");
-                const Pcm noise = whiteNoise(amplitude(random), rate, 1, count, random());
-                const std::uint64_t n = std::min<std::uint64_t>(count, 1024);
-                expectDirectLevels(
-                    spectrumLevelsForSamples(noise.samples.data(), count, bands, rate),
-                    noise.samples.data() + (count - n) / 2, n, bands, rate);
-            }
-        }
     }
 }
 

@@ -94,7 +94,6 @@ protected:
     const QUrl fiveSeconds = QUrl::fromLocalFile(files.writeSine("five.mp3", 5.0));
 };
 
-
 TEST_F(MprisServiceTest, RegistersBothInterfacesUnderItsNameOrAnInstanceNameOnlyOnABus)
 {
     EXPECT_EQ(service.serviceName(), "org.mpris.MediaPlayer2.kassolin");
@@ -122,7 +121,8 @@ TEST_F(MprisServiceTest, PlayPauseStartsAndPausesTheTrackAndAnnouncesTheStatus)
     EXPECT_TRUE(announced("PlaybackStatus", "Paused"));
     // Paused, it tells where the track stands, in microseconds.
     EXPECT_GT(controller().player()->currentTime(), 0.0);
-    EXPECT_EQ(property("Position").toLongLong(), std::llround(controller().player()->currentTime() * 1e6));
+    EXPECT_EQ(property("Position").toLongLong(),
+              std::llround(controller().player()->currentTime() * 1e6));
 }
 
 TEST_F(MprisServiceTest, NextAnnouncesTheNextTracksMetadataWithArtistAlbumAndCover)

@@ -1,9 +1,7 @@
 #include "player/PlayerTestFixture.h"
 
 #include "support/EventCount.h"
-#include "support/FixtureFiles.h"
 #include "support/TrackLoading.h"
-#include "views/ElidedLabel.h"
 #include "views/LEDMeterView.h"
 #include "views/SpectrumAnalyzerView.h"
 #include "views/WaveformView.h"
@@ -16,7 +14,6 @@
 #include <QBackingStore>
 #include <QCoreApplication>
 #include <QMainWindow>
-#include <QScreen>
 
 namespace {
 
@@ -53,40 +50,6 @@ TEST_F(PlayerAnalysisFeedTest, TheDisplaysShowTheFramesOfThePositionTheMeterOnly
     controller.updateTimeLabels();
     EXPECT_EQ(std::pair(controller.meterView()->leftDB(), controller.spectrumView()->levels()),
               std::pair(-60.0f, emptySpectrumLevels()));
-}
-
-TEST_F(PlayerAnalysisFeedTest,
-       OnlyTheResultsOfTheCurrentLoadReachTheDisplaysEvenWhenStaleOnesComeFirst)
-{
-    FixtureFiles files;
-    players.duration = 2.0; // fake players, real files: the analyses decode the fixtures
-    const Mp3Options first{.id3v2Title = "Erstes Stück", .id3v1Title = {}};
-    const Mp3Options second{.id3v2Title = "Grüße", .id3v1Title = {}};
-    controller.loadPlaylist(
-        {QUrl::fromLocalFile(files.writeMp3("1.mp3", sineWave(1000, 0.9, 44100, 2, 88200), first))},
-        0, false);
-    // The first track's results wait in the queue and arrive while the second's ten seconds
-    // are still being decoded: they must change nothing.
-    opened();
-    PlayerWindowController::analysisQueue().waitForDone();
-    controller.loadPlaylist(
-        {QUrl::fromLocalFile(files.writeMp3("2.mp3", silence(44100, 2, 441000), second))}, 0,
-        false);
-    QCoreApplication::processEvents();
-    // Silence: 60 bass and 20 spectrum frames a second, at -60 dB and level 0. The second
-    // track's own results may already be in; nothing of the loud first one may be.
-    const BassMeterFrames secondBass(600, {-60.0f, -60.0f});
-    const SpectrumFrames secondSpectrum(200, emptySpectrumLevels());
-    const std::vector<float>& peaks = controller.waveformView()->leftPeaks();
-    EXPECT_TRUE(controller.bassMeterFrames().empty() || controller.bassMeterFrames() == secondBass);
-    EXPECT_TRUE(controller.spectrumFrames().empty() ||
-                controller.spectrumFrames() == secondSpectrum);
-    EXPECT_TRUE(std::all_of(peaks.begin(), peaks.end(), [](float peak) { return peak == 0; }));
-    EXPECT_NE(controller.titleLabel()->text(), QStringLiteral("Erstes Stück"));
-    finishJobs();
-    EXPECT_EQ(controller.titleLabel()->text(), QStringLiteral("Grüße"));
-    EXPECT_EQ(controller.bassMeterFrames(), secondBass);
-    EXPECT_EQ(controller.spectrumFrames(), secondSpectrum);
 }
 
 TEST_F(PlayerAnalysisFeedTest, NothingRepaintsWhilePaused)

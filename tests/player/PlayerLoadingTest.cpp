@@ -62,7 +62,7 @@ TEST_F(PlayerLoadingTest, ATrackThatCannotBeReadOnGoesOnAsAtItsEnd)
         EXPECT_TRUE(alerts.alerts.empty());
         reached.insert(controller.playlistIndex());
     }
-    EXPECT_GT(reached.size(), 3u); // of 1 to 7, at random
+    EXPECT_GT(reached.size(), 3u);    // of 1 to 7, at random
     EXPECT_TRUE(reached.contains(7)); // in order, from the sixth
     controller.loadPlaylist(tracks({"a", "b", "c", "d", "e", "f", "g", "h"}), 7, true);
     current()->failReading();

@@ -2,8 +2,8 @@
 
 #include "player/PlayerWindowController.h"
 #include "support/FakeAudioPlayer.h"
-#include "support/TrackLoading.h"
 #include "support/RecordingAlertPresenter.h"
+#include "support/TrackLoading.h"
 
 #include <QStringList>
 #include <QTest>

@@ -27,7 +27,8 @@ QList<QUrl> files(const QStringList& paths)
 TEST(PlayerThreadsTest, AHungOpeningHoldsNeitherTheWindowNorTheNextTrackNorTheQuit)
 {
     FixtureFiles fixtures;
-    HangingFactory hanging;
+    FakePlayerFactory hanging;
+    hanging.heldName = "hung";
     RecordingAlertPresenter alerts;
     auto controller = std::make_unique<PlayerWindowController>(hanging.factory(), alerts);
     controller->loadPlaylist(
@@ -63,7 +64,7 @@ TEST(PlayerThreadsTest, TheSessionFileHoldsTheLastOfManyChangesAfterTheSave)
 {
     FixtureFiles fixtures;
     const QString path = fixtures.path(QStringLiteral("session.json"));
-    HangingFactory factory;
+    FakePlayerFactory factory;
     RecordingAlertPresenter alerts;
     PlayerWindowController controller(factory.factory(), alerts);
     SessionKeeper keeper(controller, path);

@@ -50,6 +50,7 @@ TEST_F(PlayerTransportTest, StopPauseAndPlayGivenWhileATrackOpensHoldOnceItHasOp
                 return button->isTransportActive();
         return false;
     };
+    players.heldName = "slow";
     controller.loadPlaylist(tracks({"old"}), 0, true);
     current()->time = 50.0;
     // Autoplay, the commands; then playing and paused once it has opened.
@@ -59,13 +60,16 @@ TEST_F(PlayerTransportTest, StopPauseAndPlayGivenWhileATrackOpensHoldOnceItHasOp
         {true, {&PlayerWindowController::togglePlayPause}, false, true},
         {false, {&PlayerWindowController::startPlayback}, true, false},
         {false, {&PlayerWindowController::togglePlayPause}, true, false},
-        {true, {&PlayerWindowController::pause, &PlayerWindowController::togglePlayPause}, true,
+        {true,
+         {&PlayerWindowController::pause, &PlayerWindowController::togglePlayPause},
+         true,
          false},
-        {true, {&PlayerWindowController::startPlayback, &PlayerWindowController::stop}, false,
+        {true,
+         {&PlayerWindowController::startPlayback, &PlayerWindowController::stop},
+         false,
          false}};
     for (const auto& [autoplay, commands, playing, paused] : cases) {
         SCOPED_TRACE(testing::Message() << autoplay << " then " << commands.size() << " commands");
-        players.holding = true;
         controller.loadPlaylist(tracks({"slow"}), 0, autoplay);
         for (const auto command : commands)
             (controller.*command)();
@@ -73,7 +77,6 @@ TEST_F(PlayerTransportTest, StopPauseAndPlayGivenWhileATrackOpensHoldOnceItHasOp
                   std::pair(playing, paused));
         EXPECT_EQ(controller.elapsedLabel()->text() + controller.remainingLabel()->text(),
                   "00:00-00:00");
-        players.holding = false;
         players.released.release();
         ASSERT_TRUE(current());
         EXPECT_EQ(std::tuple(current()->isPlaying(), controller.isPaused(),

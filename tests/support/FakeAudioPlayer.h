@@ -68,13 +68,14 @@ struct FakePlayerFactory
     {
         return {
             [this](const QString& path, QString* error) -> std::unique_ptr<AudioPlayer::Opening> {
-                if (holding)
-                    released.acquire();
                 const QString name = QFileInfo(path).fileName();
+                if (!heldName.isEmpty() && name.contains(heldName))
+                    released.acquire();
                 {
                     const QMutexLocker locked(&mutex);
                     triedNames << name;
                 }
+                opened.release();
                 if (!name.startsWith(QLatin1String("broken")))
                     return AudioPlayer::opened(std::make_unique<FakeAudioPlayer>(path, duration));
                 *error = QStringLiteral("kaputt");
@@ -91,29 +92,13 @@ struct FakePlayerFactory
 
     std::atomic<double> duration = 200.0;
     bool opensAtOnce = false;
-    // While set, each opening waits for a release, as on a slow disk.
-    std::atomic<bool> holding = false;
+    // Files whose name holds it wait for a release before they open, as on a slow disk; it is
+    // set before the first load.
+    QString heldName;
     QSemaphore released;
+    QSemaphore opened; // one for each file tried
 
 private:
     QMutex mutex;
     QStringList triedNames;
-};
-
-// Opens on a worker thread, and a file named "hung" only once the test lets it.
-struct HangingFactory
-{
-    AudioPlayer::Factory factory()
-    {
-        return {[this](const QString& path, QString*) {
-                    if (path.contains(QLatin1String("hung")))
-                        released.acquire();
-                    auto opening = AudioPlayer::opened(std::make_unique<FakeAudioPlayer>(path, 60.0));
-                    opened.release();
-                    return opening;
-                },
-                true};
-    }
-    QSemaphore released;
-    QSemaphore opened; // one for each file opened
 };

@@ -85,11 +85,11 @@ TEST(OpenPanelDialogTest, TheShownFolderIsTheTreesTopAndFoldersAndFilesAreChosen
         const QModelIndex file = panel.model()->index(album + "/eins.mp3");
         ASSERT_TRUE(QTest::qWaitFor([&] { return panel.model()->rowCount(file.parent()) > 0; }));
         for (const QModelIndex& chosen : {file, panel.model()->index(album)})
-            tree->selectionModel()->select(chosen, QItemSelectionModel::Select |
-                                                       QItemSelectionModel::Rows);
+            tree->selectionModel()->select(chosen,
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
         panel.accept(); // as Öffnen does
     });
     const QList<QUrl> chosen = panel.runModal("MP3 öffnen");
-    EXPECT_EQ(chosen, QList<QUrl>({QUrl::fromLocalFile(album + "/eins.mp3"),
-                                   QUrl::fromLocalFile(album)}));
+    EXPECT_EQ(chosen,
+              QList<QUrl>({QUrl::fromLocalFile(album + "/eins.mp3"), QUrl::fromLocalFile(album)}));
 }
