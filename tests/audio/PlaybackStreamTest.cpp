@@ -47,20 +47,4 @@ TEST_F(PlaybackStreamTest, PositionFollowsTheAudiblePointOfTheOutputsTimeline)
         EXPECT_EQ(stream->position(played), position) << played;
 }
 
-TEST_F(PlaybackStreamTest, RenderingInOddSizesDeliversTheSamplesInOrder)
-{
-    const Pcm sine = sineWave(1000, 0.5, 44100, 2, 20000);
-    auto stream = streamOf(sine);
-    ASSERT_TRUE(stream);
-    std::vector<float> played;
-    for (int size : {1, 3, 1000, 7, 4096, 1, 513}) {
-        const std::vector<float> out = renderFrames(*stream, size);
-        played.insert(played.end(), out.begin(), out.end());
-    }
-    double error = 0.0;
-    for (std::size_t i = 0; i < played.size(); ++i)
-        error = std::max(error, std::abs(static_cast<double>(played[i] - sine.samples[i])));
-    EXPECT_LT(error, 0.05);
-}
-
 } // namespace

@@ -102,28 +102,22 @@ TEST_F(PlayerAnalysisFeedTest, AFrameDrawnTickByTickIsTheFrameDrawnWhole)
     EventCount paints;
     controller.startPlayback();
     QWidget* window = controller.window();
-    // The window's pixels as the window system has them, in device pixels: under the offscreen
-    // platform the backing store is an image.
-    const auto shown = [window] {
+    // The pixels differing between the window as the window system has them (under the
+    // offscreen platform the backing store is an image) and the window drawn whole afresh.
+    const auto staleness = [window] {
         QPaintDevice* store = window->backingStore()->paintDevice();
-        return store->devType() == QInternal::Image ? static_cast<QImage*>(store)->copy()
-                                                    : QImage();
-    };
-    const auto staleness = [&] {
-        const QImage ticked = shown();
+        const QImage ticked =
+            store->devType() == QInternal::Image ? *static_cast<QImage*>(store) : QImage();
         const QImage whole = window->grab().toImage().convertToFormat(ticked.format());
-        int stale = 0;
-        for (int y = 0; y < std::min(ticked.height(), whole.height()); ++y)
-            for (int x = 0; x < std::min(ticked.width(), whole.width()); ++x)
+        int stale = ticked.size() == whole.size() ? 0 : -1;
+        for (int y = 0; y < ticked.height() && stale >= 0; ++y)
+            for (int x = 0; x < ticked.width(); ++x)
                 stale += ticked.pixel(x, y) != whole.pixel(x, y);
-        return ticked.size() == whole.size() ? stale : -1;
+        return stale;
     };
     // Things a user does between ticks, one every 40 ticks.
     const std::function<void()> actions[] = {
-        [&] {
-            controller.stop();
-            controller.startPlayback();
-        },
+        [&] { controller.stop(), controller.startPlayback(); },
         [&] { controller.setSpectrumVisible(false); },
         [&] { controller.setSpectrumVisible(true); },
         [&] { controller.seekToTime(80.0); },
