@@ -20,12 +20,11 @@ public:
     };
 
     // Opens files. `open` gives null, with the reason in `error`, when the file cannot be
-    // played. One that reads the disk may block on it: it is called on a worker thread, and
-    // is safe there; one that does not is called where the player is wanted.
+    // played. It reads the disk and may block on it: it is called on a worker thread, and is
+    // safe there.
     struct Factory
     {
         std::function<std::unique_ptr<Opening>(const QString& path, QString* error)> open;
-        bool readsDisk = true;
     };
 
     // An opening of a player made already.

@@ -9,7 +9,6 @@
 #include <cmath>
 #include <utility>
 
-
 // The decoder and the start of its track, decoded where the file was opened.
 class Mp3AudioPlayer::DecodedStart final : public AudioPlayer::Opening
 {
@@ -62,9 +61,8 @@ std::unique_ptr<Mp3AudioPlayer> Mp3AudioPlayer::open(const QString& path, QStrin
 AudioPlayer::Factory Mp3AudioPlayer::factory(std::shared_ptr<SessionOutput> output)
 {
     return {[output](const QString& path, QString* error) -> std::unique_ptr<Opening> {
-                return DecodedStart::open(path, error, output);
-            },
-            true};
+        return DecodedStart::open(path, error, output);
+    }};
 }
 
 Mp3AudioPlayer::Mp3AudioPlayer(std::unique_ptr<PlaybackStream> stream, QString title,

@@ -35,10 +35,6 @@ TrackOpener::~TrackOpener()
 
 void TrackOpener::open(QList<Candidate> candidates, Done done)
 {
-    if (!m_factory->readsDisk) {
-        done(openFirst(*m_factory, candidates));
-        return;
-    }
     const std::uint64_t id = ++m_openingsMade;
     m_waiting.emplace(id, std::move(done));
     {

@@ -11,11 +11,10 @@
 #include <QList>
 #include <QString>
 
-// Opens the entries of a playlist for playing. A factory that reads the disk is called on
-// threads of their own, so that a disk that blocks (a hung network mount) never blocks the
-// window, nor the quit: the opener gives the openings still running a moment to end when it
-// goes, and forgets one that waits longer; what that opens at last is closed on its thread. A
-// factory that does not read the disk is called at once.
+// Opens the entries of a playlist for playing. The factory is called on threads of their own,
+// so that a disk that blocks (a hung network mount) never blocks the window, nor the quit: the
+// opener gives the openings still running a moment to end when it goes, and forgets one that
+// waits longer; what that opens at last is closed on its thread.
 class TrackOpener final
 {
 public:
@@ -37,8 +36,8 @@ public:
     TrackOpener(const TrackOpener&) = delete;
     TrackOpener& operator=(const TrackOpener&) = delete;
 
-    // Tries the candidates in order and hands the first that opens to `done`, on the main
-    // thread: later for a factory that reads the disk, within this call for one that does not.
+    // Tries the candidates in order and hands the first that opens to `done`, later, on the
+    // main thread.
     void open(QList<Candidate> candidates, Done done);
     bool isOpening() const { return !m_waiting.empty(); }
 

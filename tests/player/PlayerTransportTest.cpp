@@ -1,5 +1,6 @@
 #include "player/PlayerTestFixture.h"
 
+#include "ui/QueueWindowController.h"
 #include "views/TapeDeckBackgroundView.h"
 #include "views/TransportButton.h"
 
@@ -116,7 +117,7 @@ TEST_F(PlayerTransportTest, TheNextTrackOpensBehindTheEndingOneUnlessShuffleChan
     for (const bool shuffled : {false, true}) {
         controller.setShuffleEnabled(false);
         controller.loadPlaylist(tracks({"a", "b"}), 0, true);
-        current()->willFinish();
+        current()->delegate->audioPlayerWillFinishPlaying(current()); // the last frames handed over
         opened();
         EXPECT_EQ(players.takeAttempts(), QStringList({"a.mp3", "b.mp3"}));
         controller.setShuffleEnabled(shuffled);
@@ -164,16 +165,13 @@ TEST_F(PlayerTransportTest,
 // The queue window's test reads the later entries; without any, an alert says so.
 TEST_F(PlayerTransportTest, WithoutALaterEntryTheQueueIsAnAlert)
 {
-    controller.setQueueWindowFactory(
-        [](PlayerWindowController*) -> std::unique_ptr<UpcomingTracksWindow> {
-            ADD_FAILURE() << "a queue window was made";
-            return nullptr;
-        });
+    controller.setQueueWindowFactory(QueueWindowController::factory());
     controller.loadPlaylist(tracks({"t0", "t1"}), 1, false);
     controller.showUpcomingTracks();
     ASSERT_EQ(alerts.alerts.size(), 1u);
     EXPECT_EQ(alerts.alerts[0].messageText + '|' + alerts.alerts[0].informativeText,
               "Warteschlange|Keine weiteren Titel in der Liste.");
+    EXPECT_FALSE(controller.queueWindow());
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <QMutex>
 #include <QSemaphore>
 #include <QStringList>
+#include <QTest>
 
 // An audio player whose clock the test sets by hand.
 struct FakeAudioPlayer final : AudioPlayer
@@ -40,8 +41,6 @@ struct FakeAudioPlayer final : AudioPlayer
         time = 0.0;
         delegate->audioPlayerDidFinishPlaying(this, true);
     }
-    // What a real player says when its last frames have been handed to the output.
-    void willFinish() { delegate->audioPlayerWillFinishPlaying(this); }
     // What a real player does when its file fails to read on.
     void failReading()
     {
@@ -61,27 +60,26 @@ struct FakeAudioPlayer final : AudioPlayer
 
 // Makes fake players of `duration` seconds and records the name of every file tried; a file
 // whose name starts with "broken" cannot be opened. Like the real player's, its openings run on a
-// worker thread, unless a test needs them within the call.
+// worker thread.
 struct FakePlayerFactory
 {
     AudioPlayer::Factory factory()
     {
-        return {
-            [this](const QString& path, QString* error) -> std::unique_ptr<AudioPlayer::Opening> {
-                const QString name = QFileInfo(path).fileName();
-                if (!heldName.isEmpty() && name.contains(heldName))
-                    released.acquire();
-                {
-                    const QMutexLocker locked(&mutex);
-                    triedNames << name;
-                }
-                opened.release();
-                if (!name.startsWith(QLatin1String("broken")))
-                    return AudioPlayer::opened(std::make_unique<FakeAudioPlayer>(path, duration));
+        return {[this](const QString& path,
+                       QString* error) -> std::unique_ptr<AudioPlayer::Opening> {
+            const QString name = QFileInfo(path).fileName();
+            if (!heldName.isEmpty() && name.contains(heldName))
+                released.acquire();
+            std::unique_ptr<AudioPlayer::Opening> opening;
+            if (!name.startsWith(QLatin1String("broken")))
+                opening = AudioPlayer::opened(std::make_unique<FakeAudioPlayer>(path, duration));
+            else
                 *error = QStringLiteral("kaputt");
-                return nullptr;
-            },
-            !opensAtOnce};
+            // The last the opening does here: whoever has seen its name may let this go.
+            const QMutexLocker locked(&mutex);
+            triedNames << name;
+            return opening;
+        }};
     }
     // The names of the files tried, in order, and forgotten.
     QStringList takeAttempts()
@@ -89,14 +87,17 @@ struct FakePlayerFactory
         const QMutexLocker locked(&mutex);
         return std::exchange(triedNames, {});
     }
+    // Whether `count` more files are tried within ten seconds; their names are forgotten.
+    bool tried(qsizetype count)
+    {
+        return QTest::qWaitFor([&] { return (count -= takeAttempts().size()) <= 0; }, 10000);
+    }
 
     std::atomic<double> duration = 200.0;
-    bool opensAtOnce = false;
     // Files whose name holds it wait for a release before they open, as on a slow disk; it is
     // set before the first load.
     QString heldName;
     QSemaphore released;
-    QSemaphore opened; // one for each file tried
 
 private:
     QMutex mutex;
