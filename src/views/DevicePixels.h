@@ -4,6 +4,13 @@
 
 #include <QRect>
 #include <QRectF>
+#include <QRegion>
+
+// Whether logical pixels are whole device pixels at `ratio` device pixels per logical one.
+inline bool isWholeRatio(double ratio)
+{
+    return ratio >= 1.0 && ratio == std::floor(ratio);
+}
 
 // The device pixels that `area`, in logical pixels, touches at `ratio` device pixels per
 // logical one.
@@ -24,5 +31,16 @@ inline QRect devicePixelCover(const QRectF& area, double ratio)
         return {};
     const QRectF device = touchedDevicePixels(area, ratio);
     const QRect cover = QRectF(device.topLeft() / ratio, device.size() / ratio).toAlignedRect();
-    return ratio == std::floor(ratio) ? cover : cover.adjusted(-1, -1, 1, 1);
+    return isWholeRatio(ratio) ? cover : cover.adjusted(-1, -1, 1, 1);
+}
+
+// The same for every rectangle of `area`; at a whole ratio, `area` itself.
+inline QRegion devicePixelCover(const QRegion& area, double ratio)
+{
+    if (isWholeRatio(ratio))
+        return area;
+    QRegion cover;
+    for (const QRect& rect : area)
+        cover += devicePixelCover(QRectF(rect), ratio);
+    return cover;
 }

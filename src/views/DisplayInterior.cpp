@@ -3,7 +3,6 @@
 #include "views/DevicePixels.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include <QEvent>
 #include <QPaintEvent>
@@ -21,7 +20,7 @@ DisplayInterior::DisplayInterior(QWidget* display, int inset, Paint paint)
 
 void DisplayInterior::updateArea(const QRegion& given)
 {
-    const QRegion area = deviceCover(given);
+    const QRegion area = devicePixelCover(given, devicePixelRatioF()) & parentWidget()->rect();
     if (isHidden()) {
         parentWidget()->update(area);
         return;
@@ -30,18 +29,6 @@ void DisplayInterior::updateArea(const QRegion& given)
         update(inBand.translated(-pos()));
     if (const QRegion outside = area - band(); !outside.isEmpty())
         parentWidget()->update(outside);
-}
-
-// At a fractional ratio the device pixels cut by the area's edges, which its drawing touches.
-QRegion DisplayInterior::deviceCover(const QRegion& area) const
-{
-    const qreal ratio = devicePixelRatioF();
-    if (ratio == std::floor(ratio))
-        return area;
-    QRegion cover;
-    for (const QRect& rect : area)
-        cover += devicePixelCover(rect, ratio);
-    return cover & parentWidget()->rect();
 }
 
 void DisplayInterior::paintEvent(QPaintEvent* event)

@@ -37,7 +37,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QRegion deviceCover(const QRegion& area) const;
     void fitDisplay();
 
     int m_inset;

@@ -114,10 +114,7 @@ QRegion TapeDeckBackgroundView::reelsArea() const
 
 void TapeDeckBackgroundView::updateReels()
 {
-    QRegion area;
-    for (const QRect& square : reelsArea())
-        area += devicePixelCover(square, devicePixelRatioF());
-    update(area);
+    update(devicePixelCover(reelsArea(), devicePixelRatioF()));
 }
 
 void TapeDeckBackgroundView::drawFace(QPainter& painter, const QRegion& area)
@@ -132,7 +129,8 @@ void TapeDeckBackgroundView::drawFace(QPainter& painter, const QRegion& area)
     // Each covers the device pixels that its rectangle touches, copied one to one: at a
     // fractional ratio a logical edge cuts a device pixel, which a repaint must redraw whole, as
     // drawing the view whole does, the last row and column of the window's pixels included.
-    for (const QRect& part : area& rect()) {
+    const QRegion inView = area & rect();
+    for (const QRect& part : inView) {
         const QRectF source = QRectF(touchedDevicePixels(part, ratio)) & QRectF(m_faceCache.rect());
         painter.drawImage(QRectF(source.topLeft() / ratio, source.size() / ratio), m_faceCache,
                           source);

@@ -1,5 +1,6 @@
 #include "views/WaveformView.h"
 
+#include "views/DevicePixels.h"
 #include "views/DisplayInterior.h"
 #include "views/Limits.h"
 #include "views/WaveformGeometry.h"
@@ -84,8 +85,7 @@ void WaveformView::scrollLines(std::int64_t shift, const QRectF& playhead)
     // Whole columns are whole device pixels only at a whole ratio; a translucent background
     // is drawn by the display itself, which cannot scroll.
     const qreal ratio = m_lines.ratio();
-    if (m_interior->isHidden() || std::abs(shift) >= lines.width() || ratio < 1.0 ||
-        ratio != std::floor(ratio)) {
+    if (m_interior->isHidden() || std::abs(shift) >= lines.width() || !isWholeRatio(ratio)) {
         m_interior->updateArea(waveformLinesArea(size()));
         return;
     }
@@ -127,9 +127,8 @@ void WaveformView::paintBand(QPainter& painter, const QRegion& area)
         return;
     }
     // At a fractional ratio the copies' edges cut device pixels, which must hold the ground.
-    const qreal ratio = devicePixelRatioF();
     const QRegion unfilled =
-        ratio == std::floor(ratio) ? WaveformLineCache::copiedArea(size()) : QRegion();
+        isWholeRatio(devicePixelRatioF()) ? WaveformLineCache::copiedArea(size()) : QRegion();
     for (const QRect& rect : QRegion(fill.adjusted(-1, -1, 1, 1)) - unfilled)
         painter.fillRect(rect, m_displayBackgroundColor);
     painter.setRenderHint(QPainter::Antialiasing);
