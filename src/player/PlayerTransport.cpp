@@ -33,9 +33,7 @@ void PlayerWindowController::vintagePlayPausePressed(QObject*)
 void PlayerWindowController::pause()
 {
     if (!m_player && m_playWhenOpened) {
-        m_playWhenOpened = false;
-        m_state.setPaused(true);
-        updateTransportState();
+        decideWhileOpening(false);
         return;
     }
     if (!m_player || !m_player->isPlaying())
@@ -50,7 +48,7 @@ void PlayerWindowController::pause()
 
 void PlayerWindowController::togglePlayPause()
 {
-    if (isPlaying() || m_playWhenOpened.value_or(false))
+    if (isPlayingOrToPlay())
         pause();
     else
         startPlayback();
@@ -59,9 +57,7 @@ void PlayerWindowController::togglePlayPause()
 void PlayerWindowController::startPlayback()
 {
     if (!m_player && m_playWhenOpened) {
-        m_playWhenOpened = true;
-        m_state.setPaused(false);
-        updateTransportState();
+        decideWhileOpening(true);
         return;
     }
     if (!m_player)
@@ -72,6 +68,20 @@ void PlayerWindowController::startPlayback()
     startTimer();
     updateTransportState();
     updateTimeLabels();
+}
+
+// A Play or Pause given while the track opens: it plays, or stays paused, once it has opened.
+void PlayerWindowController::decideWhileOpening(bool play)
+{
+    m_playWhenOpened = play;
+    m_state.setPaused(!play);
+    updateTransportState();
+}
+
+// Playing, or opening to play.
+bool PlayerWindowController::isPlayingOrToPlay() const
+{
+    return isPlaying() || m_playWhenOpened.value_or(false);
 }
 
 void PlayerWindowController::stopButtonPressed(QObject*)
@@ -301,7 +311,7 @@ std::vector<UpcomingTrackItem> PlayerWindowController::upcomingTrackItems() cons
 
 void PlayerWindowController::updateTransportState()
 {
-    m_playButton->setTransportActive(isPlaying() || m_playWhenOpened.value_or(false));
+    m_playButton->setTransportActive(isPlayingOrToPlay());
     m_pauseButton->setTransportActive(m_state.isPaused());
     m_loopAButton->setTransportActive(m_state.hasLoopStart());
     m_loopBButton->setTransportActive(m_state.hasLoopEnd());

@@ -206,6 +206,8 @@ private:
     void loadCurrentURL(const QUrl& url, bool autoplay);
     void showError(const QString& message);
     void stopPlaybackAndReset(bool rewind);
+    void decideWhileOpening(bool play);
+    bool isPlayingOrToPlay() const;
     void handlePlaybackFinished();
     void updateTransportState();
     void startTimer();
