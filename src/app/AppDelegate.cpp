@@ -128,6 +128,18 @@ void AppDelegate::openFiles(const QStringList& paths, const Reply& reply)
     });
 }
 
+void AppDelegate::enqueueFiles(const QStringList& paths, const Reply& reply)
+{
+    m_openedStartupFile = true;
+    QList<QUrl> selection;
+    for (const QString& path : paths) {
+        if (const QUrl url = fileURLWithPath(path); !url.isEmpty())
+            selection << url;
+    }
+    // A request is answered, not alerted, also when nobody waits for the answer.
+    scanSelection(selection, {.append = true, .reply = reply ? reply : Reply([](int) {})});
+}
+
 void AppDelegate::openURLs(const QList<QUrl>& urls)
 {
     m_openedStartupFile = true;

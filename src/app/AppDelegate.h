@@ -4,7 +4,9 @@
 #include "audio/AudioPlayer.h"
 #include "audio/ReceiverLink.h"
 #include "desktop/MprisRequests.h"
+#include "player/PlayerState.h"
 
+#include <array>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -45,8 +47,8 @@ public:
     // The answers to a desktop open request.
     static constexpr int replySuccess = 0;
     static constexpr int replyFailure = 2;
-    // The most tracks a selection gives.
-    static constexpr qsizetype playlistLimit = 500;
+    // The most tracks a selection gives, and a list holds.
+    static constexpr qsizetype playlistLimit = PlayerState::playlistLimit;
 
     using Reply = std::function<void(int status)>;
 
@@ -76,6 +78,9 @@ public:
     // the load can show an alert.
     void openFiles(const QStringList& paths, const Reply& reply = {});
     void openURLs(const QList<QUrl>& urls);
+    // Adds the MP3s among the paths, and those in folders among them, to the end of the list;
+    // `reply` as for openFiles, once the folders have been scanned.
+    void enqueueFiles(const QStringList& paths, const Reply& reply = {});
     bool openURLsFromFinder(const QList<QUrl>& urls, const std::function<void(bool)>& decided = {});
     void openPlayerWithFile(const QUrl& url, bool autoplay);
     void openPlaylist(const QList<QUrl>& urls, qint64 startIndex, bool autoplay);
@@ -130,7 +135,9 @@ public Q_SLOTS:
     void toggleLoopControls(QObject* sender);
     void toggleShuffle(QObject* sender);
     void toggleResumeOnLaunch(QObject* sender);
-    void toggleReplayGain(QObject* sender);
+    void selectReplayGainMode(QObject* sender);
+    void toggleStopAfterCurrentTrack(QObject* sender);
+    void addToPlaylist(QObject* sender);
     void toggleVintageDesign(QObject* sender);
     void selectStandardAppearanceSystem(QObject* sender);
     void selectStandardAppearanceLight(QObject* sender);
@@ -147,14 +154,25 @@ private:
                          const char* action, bool checkable = false);
     void toggleDisplay(const DisplayPreference& display);
     void restoreStoredDisplays();
+    ReplayGainMode storedReplayGainMode() const;
+    void showReplayGainMode(ReplayGainMode mode);
     void storePreference(const QString& key, const QVariant& value);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Files dropped on the player window are a selection like the open panel's.
     bool acceptDrop(QDropEvent* event);
-    void scanSelection(const QList<QUrl>& selection);
+    // What a scanned selection becomes: the list, or more of it. A request from the desktop
+    // or another launch is answered by `reply` instead of an alert when it holds no MP3.
+    struct SelectionUse
+    {
+        bool append;
+        Reply reply;
+    };
+    void scanSelection(const QList<QUrl>& selection, const SelectionUse& use = {});
     void windowDidClose();
-    void selectionScanDidFinish(const QList<QUrl>& urls, bool hitLimit);
+    void selectionScanDidFinish(const QList<QUrl>& urls, bool hitLimit, const SelectionUse& use);
+    void appendScannedSelection(const QList<QUrl>& urls, bool hitLimit, bool fromRequest);
+    void alertNoMP3Found();
     void terminateUnlessPlayerWindowVisible();
     // Brings back the last session when the switch is on and a file of it is left.
     bool resumeSavedSession();
@@ -190,7 +208,9 @@ private:
     QAction* m_appearanceDarkMenuItem = nullptr;
     QAction* m_shuffleMenuItem = nullptr;
     QAction* m_resumeMenuItem = nullptr;
-    QAction* m_replayGainMenuItem = nullptr;
+    // Off, track, album and automatic, in the order of ReplayGainMode.
+    std::array<QAction*, 4> m_replayGainMenuItems{};
+    QAction* m_stopAfterMenuItem = nullptr;
     // The appearance in force, and the desktop's preference that "system" follows.
     QString m_appliedAppearance;
     bool m_desktopPrefersDark = false;

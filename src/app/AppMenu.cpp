@@ -6,6 +6,7 @@
 #include "views/TargetAction.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -32,6 +33,21 @@ template <typename Parent> QMenu* addMenu(Parent* parent, const QString& title)
     menu->setAttribute(Qt::WA_WindowPropagation);
     parent->addMenu(menu);
     return menu;
+}
+
+QString replayGainTitle(ReplayGainMode mode)
+{
+    switch (mode) {
+    case ReplayGainMode::Off:
+        return QStringLiteral("Aus");
+    case ReplayGainMode::Track:
+        return QStringLiteral("Titel");
+    case ReplayGainMode::Album:
+        return QStringLiteral("Album");
+    case ReplayGainMode::Automatic:
+        break;
+    }
+    return QStringLiteral("Automatisch");
 }
 
 } // namespace
@@ -63,6 +79,8 @@ void AppDelegate::buildMenu()
 
     QMenu* fileMenu = addMenu(menuBar, QStringLiteral("Ablage"));
     addMenuItem(fileMenu, QStringLiteral("MP3 öffnen..."), ctrl(Qt::Key_O), "chooseFile");
+    addMenuItem(fileMenu, QStringLiteral("Zur Wiedergabeliste hinzufügen..."),
+                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), "addToPlaylist");
     m_resumeMenuItem = addMenuItem(fileMenu, QStringLiteral("Beim Start fortsetzen"), {},
                                    "toggleResumeOnLaunch", true);
 
@@ -91,9 +109,21 @@ void AppDelegate::buildMenu()
     QMenu* playbackMenu = addMenu(menuBar, QStringLiteral("Wiedergabe"));
     m_shuffleMenuItem = addMenuItem(playbackMenu, QStringLiteral("Shuffle"), ctrl(Qt::Key_R),
                                     "toggleShuffle", true);
-    m_replayGainMenuItem =
-        addMenuItem(playbackMenu, QStringLiteral("Lautstärke angleichen (ReplayGain)"), {},
-                    "toggleReplayGain", true);
+    m_stopAfterMenuItem = addMenuItem(playbackMenu, QStringLiteral("Nach diesem Titel anhalten"),
+                                      ctrl(Qt::Key_M), "toggleStopAfterCurrentTrack", true);
+    // The mark clears itself when it has stopped the player.
+    connect(m_playerWindow.get(), &PlayerWindowController::stateChanged, m_stopAfterMenuItem,
+            [this] { m_stopAfterMenuItem->setChecked(m_playerWindow->stopsAfterCurrentTrack()); });
+    QMenu* replayGainMenu = addMenu(playbackMenu, QStringLiteral("Lautstärke angleichen"));
+    auto* replayGainChoices = new QActionGroup(replayGainMenu);
+    for (const ReplayGainMode mode : {ReplayGainMode::Off, ReplayGainMode::Track,
+                                      ReplayGainMode::Album, ReplayGainMode::Automatic}) {
+        QAction* item =
+            addMenuItem(replayGainMenu, replayGainTitle(mode), {}, "selectReplayGainMode", true);
+        item->setData(static_cast<int>(mode));
+        replayGainChoices->addAction(item);
+        m_replayGainMenuItems.at(static_cast<std::size_t>(mode)) = item;
+    }
     playbackMenu->addSeparator();
     addMenuItem(playbackMenu, QStringLiteral("A-Punkt setzen"), ctrl(Qt::Key_BracketLeft),
                 "setLoopStart");
@@ -119,7 +149,9 @@ void AppDelegate::showAbout(QObject*)
     const QString date = QLocale(QLocale::German, QLocale::Germany)
                              .toString(m_now().date(), QStringLiteral("d. MMMM yyyy"));
     m_alerts.runModal(
-        {QStringLiteral("Kassolin"), QStringLiteral("Version " KASSOLIN_VERSION "\n") + date,
+        {QStringLiteral("Kassolin"),
+         QStringLiteral("Version " KASSOLIN_VERSION "\nLizenz: GNU GPL, Version 3 oder später\n") +
+             date,
          QApplication::windowIcon().pixmap(aboutIconSize), QStringLiteral("Über Kassolin")});
 }
 

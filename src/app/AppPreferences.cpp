@@ -8,6 +8,10 @@
 #include "ui/AppearancePalettes.h"
 #include "ui/StoredBoolean.h"
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
 #include <QAction>
 #include <QApplication>
 #include <QMainWindow>
@@ -18,6 +22,13 @@ namespace {
 const QString systemAppearance = QStringLiteral("system");
 const QString lightAppearance = QStringLiteral("light");
 const QString darkAppearance = QStringLiteral("dark");
+
+// The stored names of the ReplayGain modes.
+constexpr std::pair<ReplayGainMode, const char*> replayGainModeNames[] = {
+    {ReplayGainMode::Off, "off"},
+    {ReplayGainMode::Track, "track"},
+    {ReplayGainMode::Album, "album"},
+    {ReplayGainMode::Automatic, "auto"}};
 
 } // namespace
 
@@ -53,9 +64,9 @@ void AppDelegate::applyDisplayPreferences()
     m_playerWindow->setShuffleEnabled(shuffle);
     m_playerWindow->setVintageDesignEnabled(vintage);
     m_shuffleMenuItem->setChecked(shuffle);
-    const bool replayGain = boolPreferenceForKey(QStringLiteral("ReplayGainEnabled"), false);
-    m_playerWindow->setReplayGainEnabled(replayGain);
-    m_replayGainMenuItem->setChecked(replayGain);
+    const ReplayGainMode replayGain = storedReplayGainMode();
+    m_playerWindow->setReplayGainMode(replayGain);
+    showReplayGainMode(replayGain);
     m_resumeMenuItem->setChecked(boolPreferenceForKey(QStringLiteral("ResumeOnLaunch"), true));
     m_vintageDesignMenuItem->setChecked(vintage);
     updateStandardAppearanceMenuForValue(appearance);
@@ -179,12 +190,40 @@ void AppDelegate::setShuffleEnabled(bool enabled)
         m_shuffleMenuItem->setChecked(enabled);
 }
 
-void AppDelegate::toggleReplayGain(QObject*)
+// The mode stored, else the switch stored before there were modes: on was the track's gain.
+ReplayGainMode AppDelegate::storedReplayGainMode() const
 {
-    const bool enabled = !m_playerWindow->isReplayGainEnabled();
-    m_playerWindow->setReplayGainEnabled(enabled);
-    storePreference(QStringLiteral("ReplayGainEnabled"), enabled);
-    m_replayGainMenuItem->setChecked(enabled);
+    const QString stored = m_preferences->value(QStringLiteral("ReplayGainMode")).toString();
+    for (const auto& [mode, name] : replayGainModeNames) {
+        if (stored == name)
+            return mode;
+    }
+    return boolPreferenceForKey(QStringLiteral("ReplayGainEnabled"), false) ? ReplayGainMode::Track
+                                                                            : ReplayGainMode::Off;
+}
+
+void AppDelegate::showReplayGainMode(ReplayGainMode mode)
+{
+    for (QAction* item : m_replayGainMenuItems)
+        item->setChecked(item->data().toInt() == static_cast<int>(mode));
+}
+
+void AppDelegate::selectReplayGainMode(QObject* sender)
+{
+    const auto* item = qobject_cast<const QAction*>(sender);
+    const auto chosen = std::ranges::find_if(replayGainModeNames, [item](const auto& choice) {
+        return item && item->data().toInt() == static_cast<int>(choice.first);
+    });
+    if (chosen == std::end(replayGainModeNames))
+        return;
+    m_playerWindow->setReplayGainMode(chosen->first);
+    storePreference(QStringLiteral("ReplayGainMode"), QString::fromLatin1(chosen->second));
+    showReplayGainMode(chosen->first);
+}
+
+void AppDelegate::toggleStopAfterCurrentTrack(QObject*)
+{
+    m_playerWindow->setStopAfterCurrentTrack(!m_playerWindow->stopsAfterCurrentTrack());
 }
 
 void AppDelegate::toggleResumeOnLaunch(QObject*)

@@ -67,6 +67,15 @@ void AppDelegate::chooseFile(QObject*)
         scanSelection(selection);
 }
 
+void AppDelegate::addToPlaylist(QObject*)
+{
+    const QList<QUrl> selection =
+        m_openPanel.runModal(QStringLiteral("Zur Wiedergabeliste hinzufügen"));
+    if (!selection.isEmpty())
+        scanSelection(selection, {.append = true, .reply = {}});
+}
+
+// Held Ctrl adds the dropped files to the list instead of replacing it.
 bool AppDelegate::acceptDrop(QDropEvent* event)
 {
     QList<QUrl> selection;
@@ -78,29 +87,33 @@ bool AppDelegate::acceptDrop(QDropEvent* event)
         return false;
     event->acceptProposedAction();
     if (event->type() == QEvent::Drop)
-        scanSelection(selection);
+        scanSelection(selection,
+                      {.append = event->modifiers().testFlag(Qt::ControlModifier), .reply = {}});
     return true;
 }
 
-void AppDelegate::scanSelection(const QList<QUrl>& selection)
+void AppDelegate::scanSelection(const QList<QUrl>& selection, const SelectionUse& use)
 {
     m_loadingSelection = true;
-    QThreadPool::globalInstance()->start([this, selection, scans = m_scans.inbox()] {
+    QThreadPool::globalInstance()->start([this, selection, use, scans = m_scans.inbox()] {
         bool hitLimit = false;
-        const QList<QUrl> urls =
-            playlistURLsFromSelection(selection, &hitLimit, &scans->isCut());
-        scans->post([this, urls, hitLimit] { selectionScanDidFinish(urls, hitLimit); });
+        const QList<QUrl> urls = playlistURLsFromSelection(selection, &hitLimit, &scans->isCut());
+        scans->post([this, urls, hitLimit, use] { selectionScanDidFinish(urls, hitLimit, use); });
     });
 }
 
-void AppDelegate::selectionScanDidFinish(const QList<QUrl>& urls, bool hitLimit)
+void AppDelegate::selectionScanDidFinish(const QList<QUrl>& urls, bool hitLimit,
+                                         const SelectionUse& use)
 {
     m_loadingSelection = false;
+    if (use.reply)
+        use.reply(urls.isEmpty() ? replyFailure : replySuccess);
+    if (use.append) {
+        appendScannedSelection(urls, hitLimit, bool(use.reply));
+        return;
+    }
     if (urls.isEmpty()) {
-        m_alerts.runModal(
-            {QStringLiteral("Keine MP3-Dateien gefunden."),
-             QStringLiteral("Bitte wähle eine MP3-Datei oder einen Ordner mit MP3-Dateien aus.")});
-        terminateUnlessPlayerWindowVisible();
+        alertNoMP3Found();
         return;
     }
     if (hitLimit) {
@@ -113,6 +126,34 @@ void AppDelegate::selectionScanDidFinish(const QList<QUrl>& urls, bool hitLimit)
             return;
     }
     openPlaylist(urls, 0, true);
+}
+
+// What plays goes on; only what does not fit in the list is left out, and the user learns how
+// much was taken.
+void AppDelegate::appendScannedSelection(const QList<QUrl>& urls, bool hitLimit, bool fromRequest)
+{
+    if (urls.isEmpty()) {
+        if (!fromRequest)
+            alertNoMP3Found();
+        return;
+    }
+    const qsizetype added = m_playerWindow->appendToPlaylist(urls);
+    if (!m_playerWindow->window()->isVisible())
+        m_playerWindow->showWindow();
+    if (added == urls.size() && !hitLimit)
+        return;
+    m_alerts.runModal({QStringLiteral("Warteschlange begrenzt"),
+                       added == 1
+                           ? QStringLiteral("Es wurde 1 MP3-Datei hinzugefügt.")
+                           : QStringLiteral("Es wurden %1 MP3-Dateien hinzugefügt.").arg(added)});
+}
+
+void AppDelegate::alertNoMP3Found()
+{
+    m_alerts.runModal(
+        {QStringLiteral("Keine MP3-Dateien gefunden."),
+         QStringLiteral("Bitte wähle eine MP3-Datei oder einen Ordner mit MP3-Dateien aus.")});
+    terminateUnlessPlayerWindowVisible();
 }
 
 void AppDelegate::terminateUnlessPlayerWindowVisible()

@@ -3,6 +3,7 @@
 //
 // kassolin [FILE.mp3]       plays the first MP3 named, or shows the open panel
 // kassolin --open FILE...   the desktop's open request: every argument after --open
+// kassolin --enqueue FILE... adds the files, and the MP3s in folders among them, to the list
 // kassolin --help | --version
 #include "app/AppDelegate.h"
 #include "audio/Mp3AudioPlayer.h"
@@ -17,6 +18,7 @@
 #include "ui/OpenPanelDialog.h"
 #include "views/ViewAccessibility.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -40,17 +42,25 @@ namespace {
 
 constexpr char usage[] =
     "Aufruf: kassolin [MP3-DATEI]\n"
-    "        kassolin --open DATEI...\n\n"
+    "        kassolin --open DATEI...\n"
+    "        kassolin --enqueue DATEI|ORDNER...\n\n"
     "Ohne Datei zeigt Kassolin das Fenster zum Öffnen von MP3-Dateien und Ordnern.\n"
     "--open öffnet Dateien, wie es der Desktop tut: Die MP3-Dateien darunter werden die\n"
-    "Wiedergabeliste, in einem schon laufenden Kassolin. Rückgabewert 0, wenn etwas\n"
-    "geöffnet wurde, sonst 2.\n";
+    "Wiedergabeliste, in einem schon laufenden Kassolin.\n"
+    "--enqueue hängt die MP3-Dateien darunter und die in Ordnern darunter an die\n"
+    "Wiedergabeliste an, ohne zu unterbrechen, was spielt.\n"
+    "Rückgabewert 0, wenn etwas geöffnet oder angehängt wurde, sonst 2.\n";
 
-// --help and --version are answered before anything else starts, and only before --open,
-// after which every argument is a file.
+bool startsFileRequest(const char* argument)
+{
+    return std::strcmp(argument, "--open") == 0 || std::strcmp(argument, "--enqueue") == 0;
+}
+
+// --help and --version are answered before anything else starts, and only before --open or
+// --enqueue, after which every argument is a file.
 bool answeredInformationRequest(int argc, char** argv)
 {
-    for (int index = 1; index < argc && std::strcmp(argv[index], "--open") != 0; ++index) {
+    for (int index = 1; index < argc && !startsFileRequest(argv[index]); ++index) {
         if (std::strcmp(argv[index], "--help") == 0)
             std::fputs(usage, stdout);
         else if (std::strcmp(argv[index], "--version") == 0)
@@ -62,23 +72,46 @@ bool answeredInformationRequest(int argc, char** argv)
     return false;
 }
 
-// The files after --open, made absolute: a running player does not share our folder.
-std::optional<QStringList> openRequest(const QStringList& arguments)
+// The files after --open or --enqueue, the first of them, made absolute: a running player does
+// not share our folder.
+struct FileRequest
 {
-    const qsizetype open = arguments.indexOf(QStringLiteral("--open"));
-    if (open < 0)
-        return std::nullopt;
+    SingleInstance::Request kind;
     QStringList paths;
-    for (const QString& path : arguments.mid(open + 1))
-        paths << QFileInfo(path).absoluteFilePath();
-    return paths;
+    qsizetype argumentIndex;
+};
+
+std::optional<FileRequest> fileRequest(const QStringList& arguments)
+{
+    const auto found = std::ranges::find_if(arguments, [](const QString& argument) {
+        return startsFileRequest(argument.toLocal8Bit().constData());
+    });
+    if (found == arguments.end())
+        return std::nullopt;
+    const qsizetype index = found - arguments.begin();
+    FileRequest request{*found == QLatin1String("--enqueue") ? SingleInstance::Request::Enqueue
+                                                             : SingleInstance::Request::Open,
+                        {},
+                        index};
+    for (const QString& path : arguments.mid(index + 1))
+        request.paths << QFileInfo(path).absoluteFilePath();
+    return request;
+}
+
+void deliver(AppDelegate& delegate, SingleInstance::Request kind, const QStringList& paths,
+             const AppDelegate::Reply& reply = {})
+{
+    if (kind == SingleInstance::Request::Enqueue)
+        delegate.enqueueFiles(paths, reply);
+    else
+        delegate.openFiles(paths, reply);
 }
 
 // The running player's answer is this process's exit status; a terminal user also learns why
 // nothing was opened.
-int forwardOpenRequest(SingleInstance& instance, const QStringList& paths)
+int forwardFileRequest(SingleInstance& instance, const FileRequest& request)
 {
-    const std::optional<int> answer = instance.forward(paths);
+    const std::optional<int> answer = instance.forward(request.paths, request.kind);
     if (!answer)
         std::fputs("Kassolin: Der laufende Player antwortet nicht.\n", stderr);
     else if (*answer != AppDelegate::replySuccess)
@@ -145,11 +178,11 @@ int main(int argc, char** argv)
     installViewAccessibility();
 
     const QStringList arguments = QApplication::arguments();
-    const std::optional<QStringList> request = openRequest(arguments);
+    const std::optional<FileRequest> request = fileRequest(arguments);
     auto instance = std::make_unique<SingleInstance>(SingleInstance::socketPathForUser());
     if (instance->start() == SingleInstance::Role::Secondary) {
         if (request)
-            return forwardOpenRequest(*instance, *request);
+            return forwardFileRequest(*instance, *request);
         instance.reset(); // a plain launch starts a player of its own beside the running one
     }
 
@@ -169,12 +202,12 @@ int main(int argc, char** argv)
     QObject::connect(&settingsPortal, &SettingsPortal::colorSchemeChanged, &delegate,
                      &AppDelegate::setDesktopPrefersDark);
     settingsPortal.start();
-    delegate.setArguments(arguments.mid(0, arguments.indexOf(QStringLiteral("--open"))));
+    delegate.setArguments(arguments.mid(0, request ? request->argumentIndex : -1));
     if (instance) {
-        instance->setOpenHandler(
-            [&delegate](const QStringList& paths, const AppDelegate::Reply& reply) {
-                delegate.openFiles(paths, reply);
-            });
+        instance->setOpenHandler([&delegate](SingleInstance::Request kind, const QStringList& paths,
+                                             const AppDelegate::Reply& reply) {
+            deliver(delegate, kind, paths, reply);
+        });
     }
     // The desktop's media keys and controls; without a session bus the player runs without them.
     MprisService mpris(*delegate.playerWindow(), delegate.desktopRequests());
@@ -188,7 +221,7 @@ int main(int argc, char** argv)
     QTimer::singleShot(0, &delegate, [&delegate, &request] {
         delegate.applicationWillFinishLaunching();
         if (request)
-            delegate.openFiles(*request);
+            deliver(delegate, request->kind, request->paths);
         delegate.applicationDidFinishLaunching();
     });
     const int status = QApplication::exec();

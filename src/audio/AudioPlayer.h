@@ -1,5 +1,7 @@
 #pragma once
 
+#include "audio/ReplayGains.h"
+
 #include <functional>
 #include <memory>
 
@@ -49,8 +51,8 @@ public:
     virtual bool isPlaying() const = 0;
     virtual float volume() const = 0;
     virtual void setVolume(float volume) = 0;
-    // Whether the file's ReplayGain is applied to what is heard; off at first.
-    virtual void setReplayGainEnabled(bool) {}
+    // Which of the file's ReplayGains is applied to what is heard; none at first.
+    virtual void setReplayGainMode(ReplayGainMode) {}
 };
 
 inline std::unique_ptr<AudioPlayer::Opening>

@@ -22,11 +22,10 @@ public:
         // The mixer names the track as the window does.
         QString title = trackTitle(decoder->title(), QUrl::fromLocalFile(path));
         const double duration = std::max(decoder->duration(), 0.0);
-        const auto& replayGain = decoder->replayGain();
-        const auto gain = static_cast<float>(replayGain ? replayGain->factor() : 1.0);
+        const ReplayGains gains = decoder->replayGains();
         return std::unique_ptr<DecodedStart>(
             new DecodedStart(std::make_unique<PlaybackStream>(std::move(decoder)), std::move(title),
-                             duration, gain, std::move(output)));
+                             duration, gains, std::move(output)));
     }
 
     std::unique_ptr<AudioPlayer> player() override { return madePlayer(); }
@@ -34,20 +33,20 @@ public:
     std::unique_ptr<Mp3AudioPlayer> madePlayer()
     {
         return std::unique_ptr<Mp3AudioPlayer>(new Mp3AudioPlayer(
-            std::move(m_stream), std::move(m_title), m_duration, m_gain, std::move(m_output)));
+            std::move(m_stream), std::move(m_title), m_duration, m_gains, std::move(m_output)));
     }
 
 private:
-    DecodedStart(std::unique_ptr<PlaybackStream> stream, QString title, double duration, float gain,
-                 std::shared_ptr<SessionOutput> output)
+    DecodedStart(std::unique_ptr<PlaybackStream> stream, QString title, double duration,
+                 const ReplayGains& gains, std::shared_ptr<SessionOutput> output)
         : m_stream(std::move(stream)), m_title(std::move(title)), m_duration(duration),
-          m_gain(gain), m_output(std::move(output))
+          m_gains(gains), m_output(std::move(output))
     {}
 
     std::unique_ptr<PlaybackStream> m_stream;
     QString m_title;
     double m_duration;
-    float m_gain;
+    ReplayGains m_gains;
     std::shared_ptr<SessionOutput> m_output;
 };
 
@@ -66,10 +65,10 @@ AudioPlayer::Factory Mp3AudioPlayer::factory(std::shared_ptr<SessionOutput> outp
 }
 
 Mp3AudioPlayer::Mp3AudioPlayer(std::unique_ptr<PlaybackStream> stream, QString title,
-                               double duration, float replayGain,
+                               double duration, const ReplayGains& replayGains,
                                std::shared_ptr<SessionOutput> output)
     : m_output(std::move(output)), m_stream(std::move(stream)), m_title(std::move(title)),
-      m_duration(duration), m_replayGain(replayGain)
+      m_duration(duration), m_replayGains(replayGains)
 {
     m_stream->setEndHandlers([this] { handedToEnd(); }, [this] { heardToEnd(); });
 }
@@ -143,9 +142,9 @@ void Mp3AudioPlayer::setVolume(float volume)
 
 // Applied to this track's stream alone: the output's volume is the whole session's, and the
 // analyses read the file unchanged.
-void Mp3AudioPlayer::setReplayGainEnabled(bool enabled)
+void Mp3AudioPlayer::setReplayGainMode(ReplayGainMode mode)
 {
-    m_stream->setGain(enabled ? m_replayGain : 1.0f);
+    m_stream->setGain(static_cast<float>(m_replayGains.factor(mode)));
 }
 
 std::uint64_t Mp3AudioPlayer::underrunCount() const

@@ -2,6 +2,7 @@
 
 #include "audio/AudioPlayer.h"
 #include "audio/MainThreadNotice.h"
+#include "audio/ReplayGains.h"
 #include "audio/SessionOutput.h"
 
 #include <atomic>
@@ -44,7 +45,7 @@ public:
     bool isPlaying() const override { return m_playing; }
     float volume() const override { return m_volume; }
     void setVolume(float volume) override;
-    void setReplayGainEnabled(bool enabled) override;
+    void setReplayGainMode(ReplayGainMode mode) override;
 
     std::uint64_t underrunCount() const;
     bool isOnSilentClock() const;
@@ -53,7 +54,7 @@ private:
     class DecodedStart;
 
     Mp3AudioPlayer(std::unique_ptr<PlaybackStream> stream, QString title, double duration,
-                   float replayGain, std::shared_ptr<SessionOutput> output);
+                   const ReplayGains& replayGains, std::shared_ptr<SessionOutput> output);
 
     void handedToEnd();
     void deliverHandedToEnd();
@@ -67,8 +68,8 @@ private:
     QString m_title;
     double m_duration = 0.0;
     float m_volume = 1.0f;
-    // The factor of the file's ReplayGain; 1 for a file without one.
-    float m_replayGain = 1.0f;
+    // The file's ReplayGain for the track and for its album.
+    ReplayGains m_replayGains;
     bool m_playing = false;
     bool m_heardToEnd = false;
     // Counts play and stop calls, so that a hand-over told for an earlier run is recognised.

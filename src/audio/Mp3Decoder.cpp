@@ -153,10 +153,28 @@ QByteArray coverOf(const mpg123_id3v2* tags)
                       static_cast<qsizetype>(cover->size));
 }
 
-// libmpg123 reads the gain of a LAME header only into its own volume, which it applies when
-// its gain mode is on: a handle of its own takes it from there, so that the decoding handle
-// never scales what it decodes.
-std::optional<ReplayGain> headerGain(int fd, std::int64_t fileSize)
+// The gain of the handle's gain mode, and the peak the library holds it under.
+std::optional<ReplayGain> gainOfHandle(mpg123_handle* handle)
+{
+    double volume = 1.0;
+    double applied = 1.0;
+    double gainDB = 0.0;
+    // Setting the volume again applies the gain mode in force.
+    if (mpg123_getvolume(handle, &volume, nullptr, nullptr) != MPG123_OK ||
+        mpg123_volume(handle, volume) != MPG123_OK ||
+        mpg123_getvolume(handle, &volume, &applied, &gainDB) != MPG123_OK || gainDB == 0.0 ||
+        !(applied > 0.0) || !(volume > 0.0))
+        return std::nullopt;
+    const double factor = applied / volume;
+    const bool peakHeld = factor < ReplayGain{gainDB, 0.0}.factor() * 0.999;
+    return ReplayGain::checked(gainDB, peakHeld ? 1.0 / factor : 0.0);
+}
+
+// libmpg123 reads the gains of a LAME header only into its own volume, which it applies when
+// its gain mode is on: a handle of its own takes them from there, so that the decoding handle
+// never scales what it decodes. Its album mode gives the track's gain when the header holds no
+// album gain, so only an album gain that differs counts as one.
+ReplayGains headerGains(int fd, std::int64_t fileSize)
 {
     const std::unique_ptr<mpg123_handle, decltype(&mpg123_delete)> handle(
         newHandle(Mp3Decoder::Cover::Skip), &mpg123_delete);
@@ -164,20 +182,18 @@ std::optional<ReplayGain> headerGain(int fd, std::int64_t fileSize)
     long rate = 0;
     int channels = 0;
     int encoding = 0;
-    double volume = 1.0;
-    double applied = 1.0;
-    double gainDB = 0.0;
     // Reading the format parses the tags and the header.
     if (!handle || mpg123_param(handle.get(), MPG123_RVA, MPG123_RVA_MIX, 0.0) != MPG123_OK ||
         mpg123_open_handle(handle.get(), &input) != MPG123_OK ||
-        mpg123_getformat(handle.get(), &rate, &channels, &encoding) != MPG123_OK ||
-        mpg123_getvolume(handle.get(), &volume, &applied, &gainDB) != MPG123_OK || gainDB == 0.0 ||
-        !(applied > 0.0) || !(volume > 0.0))
-        return std::nullopt;
-    const double factor = applied / volume;
-    // The library holds the gain down where the header's peak would clip.
-    const bool peakHeld = factor < ReplayGain{gainDB, 0.0}.factor() * 0.999;
-    return ReplayGain::checked(gainDB, peakHeld ? 1.0 / factor : 0.0);
+        mpg123_getformat(handle.get(), &rate, &channels, &encoding) != MPG123_OK)
+        return {};
+    const std::optional<ReplayGain> track = gainOfHandle(handle.get());
+    std::optional<ReplayGain> album;
+    if (mpg123_param(handle.get(), MPG123_RVA, MPG123_RVA_ALBUM, 0.0) == MPG123_OK)
+        album = gainOfHandle(handle.get());
+    if (album && track && album->gainDB == track->gainDB)
+        album.reset();
+    return {track, album};
 }
 
 std::string textOf(const mpg123_string& text)
@@ -185,22 +201,19 @@ std::string textOf(const mpg123_string& text)
     return text.p ? std::string(text.p, strnlen(text.p, text.fill)) : std::string();
 }
 
-// The REPLAYGAIN_TRACK_GAIN and _PEAK of the TXXX frames; the description in any case.
-std::optional<ReplayGain> extraGain(const mpg123_id3v2* tags)
+// The REPLAYGAIN_ gains of the TXXX frames; the description in any case.
+ReplayGains extraGains(const mpg123_id3v2* tags)
 {
     if (!tags)
-        return std::nullopt;
-    std::string gain;
-    std::string peak;
+        return {};
+    std::vector<std::string> descriptions;
+    std::vector<std::pair<std::string_view, std::string>> items;
+    descriptions.reserve(tags->extras);
     for (const mpg123_text& extra : std::span(tags->extra, tags->extras)) {
-        const QByteArray description =
-            QByteArray::fromStdString(textOf(extra.description)).toUpper();
-        if (description == "REPLAYGAIN_TRACK_GAIN")
-            gain = textOf(extra.text);
-        else if (description == "REPLAYGAIN_TRACK_PEAK")
-            peak = textOf(extra.text);
+        descriptions.push_back(textOf(extra.description));
+        items.emplace_back(descriptions.back(), textOf(extra.text));
     }
-    return ReplayGain::fromTexts(gain, peak);
+    return ReplayGains::fromItems(items);
 }
 
 // The exact lengths of the files scanned last, and where a joined part in another format begins.
@@ -292,10 +305,11 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString& path, QString* error
     if (!found)
         return fail(QStringLiteral("Keine MPEG-Audiodaten gefunden."));
     decoder->readTags();
-    if (!decoder->m_replayGain)
-        decoder->m_replayGain = decoder->apeGain();
-    if (!decoder->m_replayGain && length == Length::Exact)
-        decoder->m_replayGain = headerGain(decoder->m_fd, info.st_size);
+    ReplayGains& gains = decoder->m_replayGains;
+    if (!gains.track || !gains.album)
+        gains.complete(decoder->apeGains());
+    if ((!gains.track || !gains.album) && length == Length::Exact)
+        gains.complete(headerGains(decoder->m_fd, info.st_size));
     return decoder;
 }
 
@@ -453,11 +467,11 @@ void Mp3Decoder::readTags()
     m_artist = tagText(v2 ? v2->artist : nullptr, v1 ? v1->artist : nullptr, width);
     m_album = tagText(v2 ? v2->album : nullptr, v1 ? v1->album : nullptr, width);
     m_cover = coverOf(v2);
-    m_replayGain = extraGain(v2);
+    m_replayGains = extraGains(v2);
 }
 
 // The file's end is read twice: its last bytes for the tag's footer, then the whole tag.
-std::optional<ReplayGain> Mp3Decoder::apeGain() const
+ReplayGains Mp3Decoder::apeGains() const
 {
     const auto readEnd = [this](std::size_t length) {
         std::vector<unsigned char> end(std::min<std::size_t>(length, m_input.size()));
@@ -468,8 +482,8 @@ std::optional<ReplayGain> Mp3Decoder::apeGain() const
     };
     const std::size_t tagLength = apeTagLength(readEnd(apeTagEndLength));
     if (tagLength == 0)
-        return std::nullopt;
-    return apeReplayGain(readEnd(tagLength));
+        return {};
+    return apeReplayGains(readEnd(tagLength));
 }
 
 std::span<const float> Mp3Decoder::nextBuffer()

@@ -2,7 +2,7 @@
 
 #include "audio/AudioFormat.h"
 #include "audio/Mp3FileInput.h"
-#include "audio/ReplayGain.h"
+#include "audio/ReplayGains.h"
 
 #include <cstdint>
 #include <limits>
@@ -67,9 +67,10 @@ public:
     // The image data of the ID3v2 front cover, else of the first picture that is not an icon;
     // empty when there is none or the cover was skipped.
     const QByteArray& cover() const { return m_cover; }
-    // The track's ReplayGain from an ID3v2 TXXX frame, else an APEv2 tag, else the LAME header;
-    // the header is read only for a decoder of the exact length, which plays the track.
-    const std::optional<ReplayGain>& replayGain() const { return m_replayGain; }
+    // The track's and the album's ReplayGain, each from an ID3v2 TXXX frame, else an APEv2 tag,
+    // else the LAME header; the header is read only for a decoder of the exact length, which
+    // plays the track.
+    const ReplayGains& replayGains() const { return m_replayGains; }
 
     // The next decoded samples; valid until the next call. Empty at the end of the data, which
     // after a scan comes after exactly frameCount() frames.
@@ -96,7 +97,7 @@ private:
     bool openStream(Length length, const FileStamp& file);
     bool scanLength(std::int64_t announced);
     void readTags();
-    std::optional<ReplayGain> apeGain() const;
+    ReplayGains apeGains() const;
     bool reopen();
     bool scanMayDiffer(std::int64_t announced) const;
     std::int64_t countDecodedFrames();
@@ -129,7 +130,7 @@ private:
     QString m_artist;
     QString m_album;
     QByteArray m_cover;
-    std::optional<ReplayGain> m_replayGain;
+    ReplayGains m_replayGains;
     std::span<const float> m_firstBuffer;
     bool m_firstBufferPending = false;
     bool m_ended = false;

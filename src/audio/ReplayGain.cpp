@@ -1,10 +1,13 @@
 #include "audio/ReplayGain.h"
 
+#include "audio/ReplayGains.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -31,37 +34,32 @@ std::uint32_t littleEndian32(std::span<const unsigned char> bytes)
     return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
 }
 
-bool sameKey(std::string_view key, std::string_view wanted)
-{
-    return key.size() == wanted.size() &&
-           std::equal(key.begin(), key.end(), wanted.begin(), [](char a, char b) {
-               return std::toupper(static_cast<unsigned char>(a)) == b;
-           });
-}
-
 // The items of an APEv2 tag (without its header), each a value size, flags, a key ending in
 // a NUL and the value.
-std::optional<ReplayGain> gainOfItems(std::span<const unsigned char> items, std::uint32_t count)
+ReplayGains gainsOfItems(std::span<const unsigned char> items, std::uint32_t count)
 {
-    std::string gain;
-    std::string peak;
+    std::vector<std::pair<std::string_view, std::string>> texts;
     for (std::uint32_t item = 0; item < count && items.size() >= 9; ++item) {
         const std::size_t valueSize = littleEndian32(items.first(4));
         const auto key = items.subspan(8);
         const auto keyEnd = std::ranges::find(key, 0);
         const auto keyLength = static_cast<std::size_t>(keyEnd - key.begin());
         if (keyEnd == key.end() || valueSize > key.size() - keyLength - 1)
-            return std::nullopt;
-        const std::string_view name(reinterpret_cast<const char*>(key.data()), keyLength);
-        const std::string value(reinterpret_cast<const char*>(key.data()) + keyLength + 1,
-                                valueSize);
-        if (sameKey(name, "REPLAYGAIN_TRACK_GAIN"))
-            gain = value;
-        else if (sameKey(name, "REPLAYGAIN_TRACK_PEAK"))
-            peak = value;
+            return {};
+        texts.emplace_back(
+            std::string_view(reinterpret_cast<const char*>(key.data()), keyLength),
+            std::string(reinterpret_cast<const char*>(key.data()) + keyLength + 1, valueSize));
         items = key.subspan(keyLength + 1 + valueSize);
     }
-    return ReplayGain::fromTexts(gain, peak);
+    return ReplayGains::fromItems(texts);
+}
+
+bool sameKey(std::string_view key, std::string_view wanted)
+{
+    return key.size() == wanted.size() &&
+           std::equal(key.begin(), key.end(), wanted.begin(), [](char a, char b) {
+               return std::toupper(static_cast<unsigned char>(a)) == b;
+           });
 }
 
 struct Footer
@@ -114,14 +112,45 @@ std::size_t apeTagLength(std::span<const unsigned char> end)
     return size >= apeFooterSize && size <= apeTagReadLimit ? size + after : 0;
 }
 
-std::optional<ReplayGain> apeReplayGain(std::span<const unsigned char> tail)
+ReplayGains apeReplayGains(std::span<const unsigned char> tail)
 {
     const auto [footer, after] = footerOf(tail);
     if (footer.empty())
-        return std::nullopt;
+        return {};
     const std::size_t size = littleEndian32(footer.subspan(12, 4));
     if (size < apeFooterSize || size + after > tail.size())
-        return std::nullopt;
-    return gainOfItems(tail.first(tail.size() - after).last(size).first(size - apeFooterSize),
-                       littleEndian32(footer.subspan(16, 4)));
+        return {};
+    return gainsOfItems(tail.first(tail.size() - after).last(size).first(size - apeFooterSize),
+                        littleEndian32(footer.subspan(16, 4)));
+}
+
+void ReplayGains::complete(const ReplayGains& lower)
+{
+    if (!track)
+        track = lower.track;
+    if (!album)
+        album = lower.album;
+}
+
+double ReplayGains::factor(ReplayGainMode mode) const
+{
+    if (mode == ReplayGainMode::Off)
+        return 1.0;
+    const std::optional<ReplayGain>& heard = mode == ReplayGainMode::Album && album ? album : track;
+    return heard ? heard->factor() : 1.0;
+}
+
+ReplayGains
+ReplayGains::fromItems(const std::vector<std::pair<std::string_view, std::string>>& items)
+{
+    std::string texts[4];
+    constexpr std::string_view names[4] = {"REPLAYGAIN_TRACK_GAIN", "REPLAYGAIN_TRACK_PEAK",
+                                           "REPLAYGAIN_ALBUM_GAIN", "REPLAYGAIN_ALBUM_PEAK"};
+    for (const auto& [name, text] : items) {
+        const auto* named = std::ranges::find_if(
+            names, [&name](std::string_view wanted) { return sameKey(name, wanted); });
+        if (named != std::end(names))
+            texts[named - names] = text;
+    }
+    return {ReplayGain::fromTexts(texts[0], texts[1]), ReplayGain::fromTexts(texts[2], texts[3])};
 }

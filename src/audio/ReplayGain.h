@@ -4,6 +4,8 @@
 #include <span>
 #include <string_view>
 
+struct ReplayGains;
+
 // A track's ReplayGain: the gain that brings it to the reference loudness, and its peak
 // sample (1 is full scale; 0 when unknown).
 struct ReplayGain
@@ -32,6 +34,6 @@ constexpr std::size_t apeTagEndLength = 32 + 128;
 // than apeTagReadLimit.
 std::size_t apeTagLength(std::span<const unsigned char> end);
 
-// The track gain of the APEv2 tag in the last apeTagLength() bytes of a file. Nothing when there
-// is no such tag or it holds no gain.
-std::optional<ReplayGain> apeReplayGain(std::span<const unsigned char> tail);
+// The track and album gains of the APEv2 tag in the last apeTagLength() bytes of a file; none
+// when there is no such tag.
+ReplayGains apeReplayGains(std::span<const unsigned char> tail);

@@ -13,7 +13,8 @@
 
 namespace {
 
-constexpr char requestMagic[] = "KSO1";
+constexpr char openMagic[] = "KSO1";
+constexpr char enqueueMagic[] = "KSE1";
 constexpr qint64 headerBytes = 8;
 // Senders connected at once; more are turned away until one has finished.
 constexpr int maximumSenders = 8;
@@ -69,12 +70,12 @@ QString SingleInstance::socketPathForUser()
     return folder + QStringLiteral("/kassolin.socket");
 }
 
-QByteArray SingleInstance::encodeRequest(const QStringList& paths)
+QByteArray SingleInstance::encodeRequest(const QStringList& paths, Request kind)
 {
     QByteArray payload;
     for (const QString& path : paths)
         payload += QFile::encodeName(path) + '\0';
-    QByteArray request(requestMagic, 4);
+    QByteArray request(kind == Request::Enqueue ? enqueueMagic : openMagic, 4);
     const quint32 size = qToBigEndian(static_cast<quint32>(payload.size()));
     request.append(reinterpret_cast<const char*>(&size), sizeof size);
     return request + payload;
@@ -106,11 +107,11 @@ SingleInstance::Role SingleInstance::start()
     return m_server.listen(m_socketPath) ? Role::Primary : Role::Alone;
 }
 
-std::optional<int> SingleInstance::forward(const QStringList& paths)
+std::optional<int> SingleInstance::forward(const QStringList& paths, Request request)
 {
     if (!m_connection)
         return std::nullopt;
-    m_connection->write(encodeRequest(paths));
+    m_connection->write(encodeRequest(paths, request));
     while (m_connection->bytesToWrite() > 0) {
         if (!m_connection->waitForBytesWritten(answerTimeoutMs))
             return std::nullopt;
@@ -150,7 +151,8 @@ void SingleInstance::readRequest(QLocalSocket* sender, QTimer* deadline)
         return;
     const QByteArray header = sender->peek(headerBytes);
     const qint64 size = qFromBigEndian<quint32>(header.constData() + 4);
-    if (!header.startsWith(requestMagic) || size > maximumPayloadBytes)
+    const bool enqueue = header.startsWith(enqueueMagic);
+    if (!(enqueue || header.startsWith(openMagic)) || size > maximumPayloadBytes)
         return drop(sender);
     if (available < headerBytes + size)
         return;
@@ -163,16 +165,18 @@ void SingleInstance::readRequest(QLocalSocket* sender, QTimer* deadline)
     deadline->stop();
     // Handled from the event loop, not from inside the sender's signal: opening may run an
     // alert's event loop, in which the sender can go away.
-    QTimer::singleShot(0, this, [this, sender = QPointer<QLocalSocket>(sender), paths = *paths] {
-        const Reply reply = [sender](int status) {
-            if (!sender || sender->state() != QLocalSocket::ConnectedState)
-                return;
-            sender->putChar(static_cast<char>(status));
-            sender->disconnectFromServer();
-        };
-        if (m_openHandler)
-            m_openHandler(paths, reply);
-    });
+    const Request request = enqueue ? Request::Enqueue : Request::Open;
+    QTimer::singleShot(0, this,
+                       [this, sender = QPointer<QLocalSocket>(sender), paths = *paths, request] {
+                           const Reply reply = [sender](int status) {
+                               if (!sender || sender->state() != QLocalSocket::ConnectedState)
+                                   return;
+                               sender->putChar(static_cast<char>(status));
+                               sender->disconnectFromServer();
+                           };
+                           if (m_openHandler)
+                               m_openHandler(request, paths, reply);
+                       });
 }
 
 #include "moc_SingleInstance.cpp"

@@ -17,11 +17,11 @@ class QTimer;
 // One player per user. A later launch that has files to open hands them to the running player
 // over a local socket that only this user can reach, and exits with the player's answer.
 //
-// A request is the four bytes "KSO1", the payload's size as a 32-bit big-endian number, and
-// the payload: absolute paths, each ended by a NUL byte (the one byte no path holds). The
-// answer is one byte, the status the receiver passes to its reply. A request larger than
-// maximumPayloadBytes, malformed, followed by more bytes, or not complete within the sender
-// timeout is dropped without an answer, and nothing is opened.
+// A request is the four bytes "KSO1" (open) or "KSE1" (add to the list), the payload's size as a
+// 32-bit big-endian number, and the payload: absolute paths, each ended by a NUL byte (the one byte
+// no path holds). The answer is one byte, the status the receiver passes to its reply. A request
+// larger than maximumPayloadBytes, malformed, followed by more bytes, or not complete within the
+// sender timeout is dropped without an answer, and nothing is opened.
 class SingleInstance final : public QObject
 {
     Q_OBJECT
@@ -34,8 +34,16 @@ public:
         Alone      // neither: no private place for the socket, or something else has its name
     };
 
+    // What the files are for: a new playlist, or more of the one that plays.
+    enum class Request
+    {
+        Open,
+        Enqueue
+    };
+
     using Reply = std::function<void(int status)>;
-    using OpenHandler = std::function<void(const QStringList& paths, const Reply& reply)>;
+    using OpenHandler =
+        std::function<void(Request request, const QStringList& paths, const Reply& reply)>;
 
     static constexpr qint64 maximumPayloadBytes = 1 << 20;
 
@@ -46,13 +54,13 @@ public:
     // folder of our own with mode 0700 in the temporary folder. Empty when that folder exists
     // but is not a private folder of this user.
     static QString socketPathForUser();
-    static QByteArray encodeRequest(const QStringList& paths);
+    static QByteArray encodeRequest(const QStringList& paths, Request request = Request::Open);
 
     // Connects first: a running player makes this one Secondary. A socket that refuses the
     // connection is stale and is replaced; a live one is never taken over.
     Role start();
     // Secondary only: sends the paths and waits for the answer; nothing when none comes.
-    std::optional<int> forward(const QStringList& paths);
+    std::optional<int> forward(const QStringList& paths, Request request = Request::Open);
 
     void setOpenHandler(OpenHandler handler) { m_openHandler = std::move(handler); }
     void setSenderTimeout(std::chrono::milliseconds timeout) { m_senderTimeout = timeout; }

@@ -10,6 +10,14 @@ void PlayerState::setPlaylist(const QList<QUrl>& urls, qint64 startIndex)
     m_playlistIndex = std::clamp<qint64>(startIndex, 0, urls.size() - 1);
 }
 
+qsizetype PlayerState::append(const QList<QUrl>& urls)
+{
+    const qsizetype added =
+        std::min(std::max<qsizetype>(playlistLimit - m_playlist.size(), 0), urls.size());
+    m_playlist += urls.first(added);
+    return added;
+}
+
 void PlayerState::setPlaylistIndex(qint64 index)
 {
     if (containsIndex(index))

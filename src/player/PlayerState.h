@@ -12,6 +12,9 @@
 class PlayerState
 {
 public:
+    // The most entries a list holds.
+    static constexpr qsizetype playlistLimit = 500;
+
     // `seed` picks the shuffle's order; the controller seeds from the system.
     explicit PlayerState(std::uint64_t seed) : m_shuffleRandom(seed) {}
 
@@ -21,6 +24,9 @@ public:
     // The list and its current entry, a start outside the list clamped into it. An empty list
     // leaves the state as it was.
     void setPlaylist(const QList<QUrl>& urls, qint64 startIndex);
+    // Appends what fits below playlistLimit, in order, and gives how many that was; the current
+    // entry stays as it is.
+    qsizetype append(const QList<QUrl>& urls);
     // An index outside the list is ignored.
     void setPlaylistIndex(qint64 index);
     bool containsIndex(qint64 index) const { return index >= 0 && index < m_playlist.size(); }

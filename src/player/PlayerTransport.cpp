@@ -165,6 +165,7 @@ void PlayerWindowController::setShuffleEnabled(bool enabled)
     if (enabled != m_state.isShuffleEnabled())
         discardNextPlayer(); // chosen by the other rule
     m_state.setShuffleEnabled(enabled);
+    applyReplayGainMode(); // under Automatic, the order decides the gain
     Q_EMIT stateChanged();
 }
 
@@ -174,12 +175,32 @@ void PlayerWindowController::playPlaylistIndex(qint64 index)
         changeTrack(index);
 }
 
-void PlayerWindowController::changeTrack(qint64 index)
+void PlayerWindowController::changeTrack(qint64 index, bool autoplay)
 {
     m_advancingTrack = true;
     m_state.setPlaylistIndex(index);
-    loadCurrentURL(playlist()[index], true);
+    loadCurrentURL(playlist()[index], autoplay);
     m_advancingTrack = false;
+}
+
+void PlayerWindowController::setStopAfterCurrentTrack(bool stop)
+{
+    m_stopAfterCurrentTrack = stop;
+    if (stop)
+        discardNextPlayer(); // nothing may follow the track without a break
+    Q_EMIT stateChanged();
+}
+
+// The mark is used up: the next entry waits at its start for Play; after the last, the list
+// ends as it always does.
+void PlayerWindowController::stopAtNextEntry()
+{
+    m_stopAfterCurrentTrack = false;
+    if (m_state.hasEntryAfterCurrent())
+        changeTrack(m_state.nextIndex(), false);
+    else
+        stopPlaybackAndReset(true);
+    Q_EMIT stateChanged();
 }
 
 void PlayerWindowController::audioPlayerDidFinishPlaying(AudioPlayer* player, bool successfully)
@@ -206,7 +227,9 @@ void PlayerWindowController::handlePlaybackFinished()
 {
     if (m_advancingTrack)
         return;
-    if (m_state.hasEntryAfterCurrent())
+    if (m_stopAfterCurrentTrack)
+        stopAtNextEntry();
+    else if (m_state.hasEntryAfterCurrent())
         playNextTrack();
     else
         stopPlaybackAndReset(true);
@@ -226,7 +249,7 @@ void PlayerWindowController::handleTrackThatCannotBeRead()
 void PlayerWindowController::audioPlayerWillFinishPlaying(AudioPlayer* player)
 {
     if (player == m_player.get() && m_nextPlayerIndex < 0 && !m_state.isLoopEnabled() &&
-        m_state.hasEntryAfterCurrent())
+        !m_stopAfterCurrentTrack && m_state.hasEntryAfterCurrent())
         startNextTrackBehindThisOne();
 }
 
@@ -259,7 +282,7 @@ void PlayerWindowController::nextTrackOpened(TrackOpener::Opened opened, const A
     std::unique_ptr<AudioPlayer> next = opened.opening->player();
     next->setDelegate(this);
     next->setVolume(m_volume);
-    next->setReplayGainEnabled(m_replayGainEnabled);
+    next->setReplayGainMode(heardReplayGainMode());
     next->prepareToPlay();
     next->play();
     m_nextPlayer = std::move(next);

@@ -162,6 +162,25 @@ void PlayerWindowController::loadPlaylist(const QList<QUrl>& urls, qint64 startI
     loadCurrentURL(playlist()[playlistIndex()], autoplay);
 }
 
+qsizetype PlayerWindowController::appendToPlaylist(const QList<QUrl>& urls)
+{
+    // Stopped at the list's end: the last entry has ended, or has been stopped, or failed.
+    const bool idle = !m_state.hasEntryAfterCurrent() && !isPlayingOrToPlay() &&
+                      !m_state.isPaused() && !isOpeningTrack();
+    const qint64 firstAdded = playlist().size();
+    const qsizetype added = m_state.append(urls);
+    if (added == 0)
+        return 0;
+    if (m_queueWindow)
+        m_queueWindow->reload();
+    if (idle) {
+        m_consecutiveLoadFailures = 0;
+        changeTrack(firstAdded);
+    }
+    Q_EMIT stateChanged();
+    return added;
+}
+
 void PlayerWindowController::resumeSession(const SavedSession& session)
 {
     // The load about to start is the next generation.
@@ -259,7 +278,7 @@ void PlayerWindowController::showTrack(std::unique_ptr<AudioPlayer> player, bool
     m_player = std::move(player);
     m_player->setDelegate(this);
     m_player->setVolume(m_volume);
-    m_player->setReplayGainEnabled(m_replayGainEnabled);
+    m_player->setReplayGainMode(heardReplayGainMode());
     m_player->prepareToPlay();
     resetDisplaysForNewTrack();
     updateTimeLabels();
@@ -333,12 +352,24 @@ void PlayerWindowController::setVolume(float volume)
     Q_EMIT stateChanged();
 }
 
-void PlayerWindowController::setReplayGainEnabled(bool enabled)
+void PlayerWindowController::setReplayGainMode(ReplayGainMode mode)
 {
-    m_replayGainEnabled = enabled;
+    m_replayGainMode = mode;
+    applyReplayGainMode();
+}
+
+ReplayGainMode PlayerWindowController::heardReplayGainMode() const
+{
+    if (m_replayGainMode != ReplayGainMode::Automatic)
+        return m_replayGainMode;
+    return isShuffleEnabled() ? ReplayGainMode::Track : ReplayGainMode::Album;
+}
+
+void PlayerWindowController::applyReplayGainMode()
+{
     for (AudioPlayer* player : {m_player.get(), m_nextPlayer.get()})
         if (player)
-            player->setReplayGainEnabled(enabled);
+            player->setReplayGainMode(heardReplayGainMode());
 }
 
 void PlayerWindowController::showError(const QString& message)

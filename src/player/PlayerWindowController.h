@@ -90,6 +90,9 @@ public:
     // Loading
     void loadFile(const QUrl& url, bool autoplay = false);
     void loadPlaylist(const QList<QUrl>& urls, qint64 startIndex, bool autoplay);
+    // Adds the tracks to the end of the list, as many as fit, and gives their number. What plays
+    // goes on; with nothing to play (no list, or stopped at its end) the first added starts.
+    qsizetype appendToPlaylist(const QList<QUrl>& urls);
     // Loads the session's entry without playing it and, once it has opened, goes to its
     // position; a track left playing comes back paused there.
     void resumeSession(const SavedSession& session);
@@ -102,6 +105,10 @@ public:
     void playNextTrack() override;
     void playPreviousTrack() override;
     void playPlaylistIndex(qint64 index);
+    // While set, the natural end of a track stops playback, with the next entry current at its
+    // start; it then clears itself. It holds across track changes by hand.
+    void setStopAfterCurrentTrack(bool stop);
+    bool stopsAfterCurrentTrack() const { return m_stopAfterCurrentTrack; }
     void showUpcomingTracks();
     std::vector<UpcomingTrackItem> upcomingTrackItems() const;
     void setShuffleEnabled(bool enabled);
@@ -109,9 +116,11 @@ public:
     // 0 … 1, kept from track to track.
     void setVolume(float volume) override;
     float volume() const override { return m_volume; }
-    // Whether each track plays at its ReplayGain; the analyses and displays read it unchanged.
-    void setReplayGainEnabled(bool enabled);
-    bool isReplayGainEnabled() const { return m_replayGainEnabled; }
+    // Which ReplayGain each track plays at; the analyses and displays read it unchanged.
+    void setReplayGainMode(ReplayGainMode mode);
+    ReplayGainMode replayGainMode() const { return m_replayGainMode; }
+    // The gain heard: under Automatic the album's in order, the track's shuffled.
+    ReplayGainMode heardReplayGainMode() const;
 
     // Position clock
     bool isTimerRunning() const { return m_timer.isActive(); }
@@ -238,6 +247,7 @@ private:
     void audioPlayerDidFinishPlaying(AudioPlayer* player, bool successfully) override;
     void audioPlayerWillFinishPlaying(AudioPlayer* player) override;
     void startNextTrackBehindThisOne();
+    void applyReplayGainMode();
     std::unique_ptr<AudioPlayer> takeNextPlayer(const QUrl& url);
     void discardNextPlayer();
     void enableLoop();
@@ -260,7 +270,8 @@ private:
     void seekBy(double seconds);
     void startAnalyses(const QUrl& url, std::uint64_t generation);
     void reportLoadFailure();
-    void changeTrack(qint64 index);
+    void changeTrack(qint64 index, bool autoplay = true);
+    void stopAtNextEntry();
     void setReelsAnimating(bool animating);
     void tick();
     void refresh(bool showPosition);
@@ -341,8 +352,9 @@ private:
     std::shared_ptr<std::atomic<std::uint64_t>> m_analysisGeneration;
     ReceiverLink m_analysisJobs;
     float m_volume = 1.0f;
-    bool m_replayGainEnabled = false;
+    ReplayGainMode m_replayGainMode = ReplayGainMode::Off;
     bool m_advancingTrack = false;
+    bool m_stopAfterCurrentTrack = false;
     // While the current entry opens: whether it plays once it has, as the load asked or as a
     // Play, Pause or Stop given meanwhile decided.
     std::optional<bool> m_playWhenOpened;

@@ -19,4 +19,6 @@ public:
     virtual QWidget* window() const = 0;
     // Takes a fresh snapshot of the upcoming tracks and shows the window.
     virtual void reloadAndShow() = 0;
+    // Takes a fresh snapshot, shown or not.
+    virtual void reload() = 0;
 };

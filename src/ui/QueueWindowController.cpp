@@ -65,9 +65,7 @@ void QueueWindowController::buildInterface()
 
 void QueueWindowController::reloadAndShow()
 {
-    m_items = m_playerController ? m_playerController->upcomingTrackItems()
-                                 : std::vector<UpcomingTrackItem>{};
-    reloadTable();
+    reload();
     m_tableView->clearSelection();
     // No current row either: otherwise focusing the list would make the first row current and
     // the first arrow-key press would skip it.
@@ -78,8 +76,10 @@ void QueueWindowController::reloadAndShow()
     m_window->activateWindow();
 }
 
-void QueueWindowController::reloadTable()
+void QueueWindowController::reload()
 {
+    m_items = m_playerController ? m_playerController->upcomingTrackItems()
+                                 : std::vector<UpcomingTrackItem>{};
     const QSignalBlocker quiet(m_tableView); // rebuilding the rows is not a choice
     m_tableView->clear();
     for (const UpcomingTrackItem& item : m_items) {

@@ -32,10 +32,10 @@ public:
     const std::vector<UpcomingTrackItem>& items() const { return m_items; }
 
     void reloadAndShow() override;
+    void reload() override;
 
 private:
     void buildInterface();
-    void reloadTable();
     void placeUnderPlayerWindow();
     void tableViewSelectionDidChange();
 

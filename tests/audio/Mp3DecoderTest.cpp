@@ -90,30 +90,48 @@ TEST(Mp3DecoderTest, TheTitleComesFromTheTagsID3v2First)
     }
 }
 
-TEST(Mp3DecoderTest, TheReplayGainComesFromID3v2ThenAPEv2ThenTheLameHeader)
+TEST(Mp3DecoderTest, EachReplayGainComesFromID3v2ThenAPEv2ThenTheLameHeader)
 {
     using Texts = std::vector<std::pair<std::string, std::string>>;
     const Texts id3Gain{{"REPLAYGAIN_TRACK_GAIN", "-6.02 dB"}, {"REPLAYGAIN_TRACK_PEAK", "0.5"}};
-    const Texts apeGain{{"Replaygain_Track_Gain", "-2 dB"}, {"REPLAYGAIN_TRACK_PEAK", "0.25"}};
+    const Texts apeGain{{"Replaygain_Track_Gain", "-2 dB"},
+                        {"REPLAYGAIN_TRACK_PEAK", "0.25"},
+                        {"REPLAYGAIN_ALBUM_GAIN", "-5 dB"}};
     // Gains beyond what a tagger writes, and no numbers, are passed over.
     const Texts bad{{"REPLAYGAIN_TRACK_GAIN", "1e308 dB"}, {"REPLAYGAIN_TRACK_PEAK", "nan"}};
     FixtureFiles files;
-    for (const auto& [options, gainDB, peak] :
-         std::vector<std::tuple<Mp3Options, std::optional<double>, double>>{
-             {{}, std::nullopt, 0.0},
-             {{.id3v2Extras = id3Gain}, -6.02, 0.5},
-             {{.id3v2Extras = {{"replaygain_track_gain", "+3.5 dB"}}}, 3.5, 0.0},
-             {{.id3v1Title = "Alt", .apeItems = apeGain}, -2.0, 0.25},
-             {{.id3v2Extras = id3Gain, .apeItems = apeGain, .lameReplayGain = true}, -6.02, 0.5},
-             {{.apeItems = apeGain, .lameReplayGain = true}, -2.0, 0.25},
-             {{.id3v2Extras = bad, .apeItems = bad}, std::nullopt, 0.0}}) {
+    using Gain = std::optional<std::pair<double, double>>;
+    for (const auto& [options, track, album] : std::vector<std::tuple<Mp3Options, Gain, Gain>>{
+             {{}, std::nullopt, std::nullopt},
+             {{.id3v2Extras = id3Gain}, std::pair(-6.02, 0.5), std::nullopt},
+             {{.id3v2Extras = {{"replaygain_track_gain", "+3.5 dB"}}},
+              std::pair(3.5, 0.0),
+              std::nullopt},
+             {{.id3v1Title = "Alt", .apeItems = apeGain},
+              std::pair(-2.0, 0.25),
+              std::pair(-5.0, 0.0)},
+             {{.id3v2Extras = {{"REPLAYGAIN_ALBUM_GAIN", "-4 dB"},
+                               {"REPLAYGAIN_ALBUM_PEAK", "0.9"}},
+             .apeItems = apeGain},
+              std::pair(-2.0, 0.25),
+              std::pair(-4.0, 0.9)},
+             {{.id3v2Extras = id3Gain, .apeItems = apeGain, .lameReplayGain = true},
+              std::pair(-6.02, 0.5),
+              std::pair(-5.0, 0.0)},
+             {{.id3v2Extras = bad, .apeItems = bad}, std::nullopt, std::nullopt}}) {
         auto decoder = Mp3Decoder::open(
             files.writeMp3("gain.mp3", sineWave(440, 0.5, 44100, 2, 4410), options));
         ASSERT_TRUE(decoder);
-        const auto& found = decoder->replayGain();
-        EXPECT_EQ(found ? std::optional(std::pair(found->gainDB, found->peak)) : std::nullopt,
-                  gainDB ? std::optional(std::pair(*gainDB, peak)) : std::nullopt);
+        const auto measured = [](const std::optional<ReplayGain>& gain) {
+            return gain ? Gain(std::pair(gain->gainDB, gain->peak)) : std::nullopt;
+        };
+        EXPECT_EQ(measured(decoder->replayGains().track), track);
+        EXPECT_EQ(measured(decoder->replayGains().album), album);
     }
+    // LAME writes a track gain alone: the library's album gain that falls back to it is none.
+    const auto lame = Mp3Decoder::open(
+        files.writeMp3("lame.mp3", sineWave(440, 0.5, 44100, 2, 4410), {.lameReplayGain = true}));
+    EXPECT_TRUE(lame && lame->replayGains().track && !lame->replayGains().album);
 }
 
 TEST(Mp3DecoderTest, AnEstimatedLengthDecodesTheSameAudioAndTitle)

@@ -81,36 +81,45 @@ TEST(SdlDiskOutputTest, WritesTheSineThatWasPlayedAndNothingWhilePaused)
     EXPECT_NEAR(crossings, 880 * seconds, 0.05 * 880);
 }
 
-TEST(SdlDiskOutputTest, WithReplayGainOnEachTrackIsHeardAtItsGainHeldBelowClipping)
+TEST(SdlDiskOutputTest, EachTrackIsHeardAtTheGainOfItsModeHeldBelowClipping)
 {
     FixtureFiles files;
-    const auto level = [&](double amplitude, const Mp3Options& options, bool replayGain) {
+    const auto level = [&](double amplitude, const Mp3Options& options, ReplayGainMode mode) {
         auto player = Mp3AudioPlayer::open(
             files.writeMp3("gain.mp3", sineWave(440, amplitude, 44100, 2, 22050), options));
         // Not a number when nothing was heard: near no level, not even another such one.
         if (!player)
             return std::nan("");
-        player->setReplayGainEnabled(replayGain);
+        player->setReplayGainMode(mode);
         const bool played =
             player->play() && QTest::qWaitFor([&] { return !player->isPlaying(); }, 10000);
         player.reset(); // the device closes: the file holds this track alone
         return played ? 20 * std::log10(rms(heardLeftChannel()) * std::sqrt(2.0)) : std::nan("");
     };
+    using enum ReplayGainMode;
     // A file without gain plays at its own level, which the fade-in lowers a little.
-    const double own = level(0.5, {}, true);
+    const double own = level(0.5, {}, Track);
     EXPECT_NEAR(own, -6.02, 0.6);
     const Mp3Options quieter{.id3v2Extras = {{"REPLAYGAIN_TRACK_GAIN", "-6 dB"}}};
-    EXPECT_NEAR(level(0.5, quieter, false), own, 0.2);
-    EXPECT_NEAR(level(0.5, quieter, true), own - 6.0, 0.2);
-    EXPECT_NEAR(level(0.5, {.apeItems = {{"REPLAYGAIN_TRACK_GAIN", "-6 dB"}}}, true), own - 6.0,
+    EXPECT_NEAR(level(0.5, quieter, Off), own, 0.2);
+    EXPECT_NEAR(level(0.5, quieter, Track), own - 6.0, 0.2);
+    EXPECT_NEAR(level(0.5, {.apeItems = {{"REPLAYGAIN_TRACK_GAIN", "-6 dB"}}}, Track), own - 6.0,
                 0.2);
+    // Two tracks of one album, of different track gains, sound at the album's level; a track
+    // without an album gain at its own.
+    for (const char* trackGain : {"-3 dB", "-9 dB"}) {
+        const Mp3Options ofTheAlbum{.id3v2Extras = {{"REPLAYGAIN_TRACK_GAIN", trackGain},
+                                                    {"REPLAYGAIN_ALBUM_GAIN", "-6 dB"}}};
+        EXPECT_NEAR(level(0.5, ofTheAlbum, Album), own - 6.0, 0.2) << trackGain;
+    }
+    EXPECT_NEAR(level(0.5, quieter, Album), own - 6.0, 0.2);
     // +12 dB would clip a peak of 0.5: the gain stops at twice the level, full scale.
     const Mp3Options louder{
         .id3v2Extras = {{"REPLAYGAIN_TRACK_GAIN", "+12 dB"}, {"REPLAYGAIN_TRACK_PEAK", "0.5"}}};
-    EXPECT_NEAR(level(0.5, louder, true), own + 6.02, 0.2);
+    EXPECT_NEAR(level(0.5, louder, Track), own + 6.02, 0.2);
     // LAME's measure brings a loud and a quiet sine to one loudness.
-    EXPECT_NEAR(level(0.5, {.lameReplayGain = true}, true),
-                level(0.125, {.lameReplayGain = true}, true), 0.5);
+    EXPECT_NEAR(level(0.5, {.lameReplayGain = true}, Track),
+                level(0.125, {.lameReplayGain = true}, Track), 0.5);
 }
 
 } // namespace

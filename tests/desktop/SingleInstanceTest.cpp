@@ -9,6 +9,7 @@
 
 #include <functional>
 
+#include <QDir>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -24,8 +25,12 @@ struct RunningPlayer
 {
     RunningPlayer() : server(runtime.filePath("kassolin.socket"))
     {
-        server.setOpenHandler([this](const QStringList& paths, const SingleInstance::Reply& reply) {
-            app.delegate.openFiles(paths, reply);
+        server.setOpenHandler([this](SingleInstance::Request request, const QStringList& paths,
+                                     const SingleInstance::Reply& reply) {
+            if (request == SingleInstance::Request::Enqueue)
+                app.delegate.enqueueFiles(paths, reply);
+            else
+                app.delegate.openFiles(paths, reply);
         });
     }
 
@@ -70,6 +75,18 @@ TEST(SingleInstanceTest, SecondLaunchHandsItsFilesToTheRunningPlayerAndExitsWith
     EXPECT_EQ(player.app.playlist(),
               QStringList({music.filePath("b.mp3"), music.filePath("sub/a.mp3")}));
     EXPECT_EQ(player.runKassolin({"--open", "notes.txt"}, music.path()), AppDelegate::replyFailure);
+    // Added to the list, the folder's MP3s too, while the track plays on.
+    ASSERT_TRUE(player.app.opened());
+    const AudioPlayer* playing = player.app.player().player();
+    QDir(music.path()).mkpath("album");
+    QFile(music.filePath("album/c.mp3")).open(QIODevice::WriteOnly);
+    EXPECT_EQ(player.runKassolin({"--enqueue", "album", "notes.txt"}, music.path()), 0);
+    EXPECT_EQ(player.app.playlist(),
+              QStringList({music.filePath("b.mp3"), music.filePath("sub/a.mp3"),
+                           music.filePath("album/c.mp3")}));
+    EXPECT_EQ(player.app.player().player(), playing);
+    EXPECT_EQ(player.runKassolin({"--enqueue", "notes.txt"}, music.path()),
+              AppDelegate::replyFailure);
 }
 
 TEST(SingleInstanceTest, BadSendersAreDroppedWithoutAnAnswerAndOpenNothing)

@@ -4,7 +4,8 @@
 kassolin_installed_files() {
     printf '%s\n' bin/kassolin bin/kassolin-analyze share/applications/org.kassolin.Kassolin.desktop \
         share/metainfo/org.kassolin.Kassolin.metainfo.xml \
-        share/icons/hicolor/scalable/apps/org.kassolin.Kassolin.svg share/doc/kassolin/index.html
+        share/icons/hicolor/scalable/apps/org.kassolin.Kassolin.svg share/doc/kassolin/index.html \
+        share/doc/kassolin/copyright
 }
 
 # Prints the files of the list that are missing under the prefix, and those there that the

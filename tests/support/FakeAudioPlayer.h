@@ -33,6 +33,7 @@ struct FakeAudioPlayer final : AudioPlayer
     bool isPlaying() const override { return playing; }
     float volume() const override { return 1.0f; }
     void setVolume(float) override {}
+    void setReplayGainMode(ReplayGainMode mode) override { replayGainMode = mode; }
 
     // What a real player does at the natural end: it stops, rewinds and tells its delegate.
     void finishNaturally()
@@ -55,6 +56,7 @@ struct FakeAudioPlayer final : AudioPlayer
     // A player that does not move when told to: its position stays where it was.
     bool ignoresSeeks = false;
     int seekCount = 0;
+    ReplayGainMode replayGainMode = ReplayGainMode::Off;
     AudioPlayerDelegate* delegate = nullptr;
 };
 

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QMenuBar>
+#include <QRegularExpression>
 
 #include <tuple>
 
@@ -73,15 +74,17 @@ TEST(AppMenuTest, TheMenusHoldTheirItemsInOrderAndALaunchShowsTheStoreWritingNot
     EXPECT_EQ(
         titles.join(" | "),
         "Kassolin | Über Kassolin | — | Kassolin beendenCtrl+Q | Ablage | "
-        "MP3 öffnen...Ctrl+O | Beim Start fortsetzen | Ansicht | LED-PegelanzeigeCtrl+L | "
+        "MP3 öffnen...Ctrl+O | Zur Wiedergabeliste hinzufügen...Ctrl+Shift+O | "
+        "Beim Start fortsetzen | Ansicht | LED-PegelanzeigeCtrl+L | "
         "Waveform-AnzeigeCtrl+W | SpektrumanalyzerCtrl+S | Loop-SteuerungCtrl+U | — | "
         "Standard-Design | System gesteuert | Hell Modus | Dunkel Modus | — | "
-        "Vintage-DesignCtrl+D | Wiedergabe | ShuffleCtrl+R | Lautstärke angleichen (ReplayGain) | "
+        "Vintage-DesignCtrl+D | Wiedergabe | ShuffleCtrl+R | Nach diesem Titel anhaltenCtrl+M | "
+        "Lautstärke angleichen | Aus | Titel | Album | Automatisch | "
         "— | A-Punkt setzenCtrl+[ | "
         "B-Punkt setzenCtrl+] | A/B-Loop löschenCtrl+\\ | Hilfe | Dokumentation");
     EXPECT_EQ(checkedItems(fresh),
               QStringList({"Beim Start fortsetzen", "LED-Pegelanzeige", "Waveform-Anzeige",
-                           "Spektrumanalyzer", "System gesteuert"}));
+                           "Spektrumanalyzer", "System gesteuert", "Aus"}));
     EXPECT_TRUE(disabledItems(fresh).isEmpty());
     EXPECT_EQ(fresh.storedPreferences(), "");
 
@@ -92,8 +95,9 @@ TEST(AppMenuTest, TheMenusHoldTheirItemsInOrderAndALaunchShowsTheStoreWritingNot
     EXPECT_EQ(checkedItems(stored),
               QStringList({"Beim Start fortsetzen", "LED-Pegelanzeige", "Waveform-Anzeige",
                            "Spektrumanalyzer", "System gesteuert", "Vintage-Design", "Shuffle",
-                           "Lautstärke angleichen (ReplayGain)"}));
-    EXPECT_TRUE(stored.player().isReplayGainEnabled());
+                           "Titel"}));
+    // The switch stored before there were modes was the track's gain.
+    EXPECT_EQ(stored.player().replayGainMode(), ReplayGainMode::Track);
     EXPECT_EQ(disabledItems(stored),
               QStringList({"LED-Pegelanzeige", "Waveform-Anzeige", "Spektrumanalyzer",
                            "Loop-Steuerung", "System gesteuert", "Hell Modus", "Dunkel Modus"}));
@@ -152,9 +156,8 @@ TEST(AppMenuTest, InTheTapeDeckOnlyShuffleAndTheDesignKeysActAndLeavingItRestore
 
     pressKey(window, 'R');
     pressKey(window, 'D');
-    EXPECT_EQ(checkedItems(app),
-              QStringList({"Beim Start fortsetzen", "Spektrumanalyzer", "System gesteuert",
-                           "Lautstärke angleichen (ReplayGain)"}));
+    EXPECT_EQ(checkedItems(app), QStringList({"Beim Start fortsetzen", "Spektrumanalyzer",
+                                              "System gesteuert", "Titel"}));
     EXPECT_TRUE(disabledItems(app).isEmpty());
     EXPECT_FALSE(app.player().isLEDVisible() || app.player().isWaveformVisible());
     EXPECT_EQ(app.storedPreferences(),
@@ -197,9 +200,14 @@ TEST(AppMenuTest, TheItemsWithoutKeysColourEveryWindowShowAboutAndFindTheManualB
     EXPECT_EQ(app.storedPreferences(), "[General]\nStandardAppearance=system\n");
     trigger(app, "Beim Start fortsetzen");
     EXPECT_FALSE(checkedItems(app).contains("Beim Start fortsetzen"));
-    trigger(app, "Lautstärke angleichen (ReplayGain)");
-    EXPECT_TRUE(app.player().isReplayGainEnabled());
-    EXPECT_EQ(app.storedPreferences(), "[General]\nReplayGainEnabled=true\nResumeOnLaunch=false\n"
+    trigger(app, "Automatisch");
+    EXPECT_EQ(app.player().replayGainMode(), ReplayGainMode::Automatic);
+    EXPECT_EQ(checkedItems(app).filter(QRegularExpression("^(Aus|Titel|Album|Automatisch)$")),
+              QStringList{"Automatisch"});
+    // Stopping after the track is for this track alone: it is not stored.
+    trigger(app, "Nach diesem Titel anhalten");
+    EXPECT_TRUE(app.player().stopsAfterCurrentTrack());
+    EXPECT_EQ(app.storedPreferences(), "[General]\nReplayGainMode=auto\nResumeOnLaunch=false\n"
                                        "StandardAppearance=system\n");
 
     app.delegate.setClock([] { return QDateTime(QDate(2026, 12, 6), QTime(23, 59)); });
@@ -209,7 +217,8 @@ TEST(AppMenuTest, TheItemsWithoutKeysColourEveryWindowShowAboutAndFindTheManualB
     trigger(app, "Dokumentation");
     const AlertPresenter::Alert& about = app.alerts.alerts.at(0);
     EXPECT_EQ(about.title + '|' + about.messageText + '|' + about.informativeText,
-              "Über Kassolin|Kassolin|Version " KASSOLIN_VERSION "\n6. Dezember 2026");
+              "Über Kassolin|Kassolin|Version " KASSOLIN_VERSION
+              "\nLizenz: GNU GPL, Version 3 oder später\n6. Dezember 2026");
     EXPECT_FALSE(about.icon.isNull());
     EXPECT_EQ(opened, QList{QUrl::fromLocalFile(QDir(KASSOLIN_BINARY_DIR).canonicalPath() +
                                                 "/share/doc/kassolin/index.html")});
