@@ -46,13 +46,14 @@ struct FolderTree : QTemporaryDir
 
 // Drags the files onto the shown player window and drops them there, as the desktop delivers
 // them: through the window, to the widget under the point.
-bool dropOnPlayerWindow(AppHarness& app, const QList<QUrl>& urls, QPoint point)
+bool dropOnPlayerWindow(AppHarness& app, const QList<QUrl>& urls, QPoint point,
+                        Qt::KeyboardModifiers keys = Qt::NoModifier)
 {
     app.player().showWindow();
     QMimeData dragged;
     dragged.setUrls(urls);
-    QDragEnterEvent enter(point, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
-    QDropEvent drop(point, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(point, Qt::CopyAction, &dragged, Qt::LeftButton, keys);
+    QDropEvent drop(point, Qt::CopyAction, &dragged, Qt::LeftButton, keys);
     QCoreApplication::sendEvent(app.player().window()->windowHandle(), &enter);
     QCoreApplication::sendEvent(app.player().window()->windowHandle(), &drop);
     return enter.isAccepted() && drop.isAccepted();
@@ -250,7 +251,7 @@ TEST(AppDelegateTest, SelectionTakesTheFirst500FoundSortedAndAlertsUnlessAReques
     }
 }
 
-TEST(AppDelegateTest, AFolderAndAFileDroppedOnEitherLookBecomeThePlaylist)
+TEST(AppDelegateTest, AFolderAndAFileDroppedOnEitherLookBecomeThePlaylistOrWithCtrlJoinIt)
 {
     const FolderTree tree({"d/b.mp3", "d/a.mp3", "d/notes.txt", "c.mp3", "e.txt"});
     for (const bool vintage : {false, true}) {
@@ -259,8 +260,35 @@ TEST(AppDelegateTest, AFolderAndAFileDroppedOnEitherLookBecomeThePlaylist)
         const QPoint middle = app.player().window()->rect().center();
         EXPECT_TRUE(dropOnPlayerWindow(app, tree.urls({"d", "c.mp3", "e.txt"}), middle));
         ASSERT_TRUE(app.scanFinishes());
-        EXPECT_EQ(app.player().playlist(), tree.urls({"d/a.mp3", "d/b.mp3", "c.mp3"})) << vintage;
+        EXPECT_TRUE(dropOnPlayerWindow(app, tree.urls({"c.mp3"}), middle, Qt::ControlModifier));
+        ASSERT_TRUE(app.scanFinishes());
+        EXPECT_EQ(app.player().playlist(), tree.urls({"d/a.mp3", "d/b.mp3", "c.mp3", "c.mp3"}))
+            << vintage;
     }
+}
+
+// Added from the menu, files follow the list while its track plays on; what does not fit in 500
+// entries is left out, and the alert says how many were added.
+TEST(AppDelegateTest, FilesAddedFromTheMenuFollowTheListUpTo500Entries)
+{
+    AppHarness app;
+    app.delegate.openFiles({"/m/x.mp3"});
+    ASSERT_TRUE(app.opened());
+    const AudioPlayer* playing = app.player().player();
+    QList<QUrl> more;
+    for (int track = 0; track < 600; ++track)
+        more << QUrl::fromLocalFile(QStringLiteral("/m/%1.mp3").arg(track));
+    app.panel.choices = {more.first(3), more};
+    for (int choice = 0; choice < 2; ++choice) {
+        app.delegate.addToPlaylist(nullptr);
+        ASSERT_TRUE(app.scanFinishes());
+    }
+    EXPECT_EQ(app.player().playlist(),
+              QList{QUrl::fromLocalFile("/m/x.mp3")} + more.first(3) + more.first(496));
+    EXPECT_TRUE(app.player().player() == playing && playing->isPlaying());
+    ASSERT_EQ(app.alerts.alerts.size(), 1u);
+    EXPECT_EQ(app.alerts.alerts[0].messageText + '|' + app.alerts.alerts[0].informativeText,
+              "Warteschlange begrenzt|Es wurden 496 MP3-Dateien hinzugefügt.");
 }
 
 TEST(AppDelegateTest, ClosingTheLastWindowEndsTheProgramUnlessASelectionIsScanned)

@@ -139,8 +139,9 @@ TEST_P(SoundServerTest, EveryRateChangeIsHeardWholeAndTheListPlaysToItsEnd)
     // In 10 ms windows: 40 of each track.
     const std::vector<float> peaks = windowPeaks(recording);
     EXPECT_NEAR(std::ranges::count_if(peaks, [](float peak) { return peak > 0.45f; }), 120, 6);
-    EXPECT_NEAR(std::ranges::count_if(peaks, [](float peak) { return peak > 0.15f && peak < 0.35f; }),
-                120, 6);
+    EXPECT_NEAR(
+        std::ranges::count_if(peaks, [](float peak) { return peak > 0.15f && peak < 0.35f; }), 120,
+        6);
     const std::size_t gap = audiblePart(recording).second;
     std::printf("longest silence between the tracks: %.1f ms\n",
                 1000.0 * static_cast<double>(gap) / sinkRate);
@@ -227,6 +228,33 @@ TEST_P(SoundServerTest, TheNextTrackBecomesCurrentWhenItsFirstFrameIsHeard)
     std::printf("the second track became current %.1f ms after it was heard\n",
                 1000.0 * (changedAt - heardAt));
     EXPECT_NEAR(changedAt, heardAt, 0.05);
+}
+
+// A track added while one plays follows it: the position runs on and the sound has no break.
+// Added once the list has ended, the first added starts.
+TEST_P(SoundServerTest, TracksAddedWhileOnePlaysFollowItWithoutABreak)
+{
+    ASSERT_TRUE(server.start());
+    MonitorRecorder monitor;
+    const QUrl added = mp3("added.mp3", sineWave(440, 0.25, 44100, 2, 44100));
+    playThrough({mp3("ramp.mp3", ramp(2.0))}, &monitor, [&] {
+        const double before = controller.player()->currentTime();
+        if (controller.playlist().size() == 1 && before > 1.0) {
+            EXPECT_EQ(controller.appendToPlaylist({added}), 1);
+            EXPECT_GE(controller.player()->currentTime(), before);
+        }
+    });
+    // The ramp rises without a drop or a hole into the added track, which is heard whole.
+    const std::vector<float> peaks = windowPeaks(monitor.stop());
+    const auto first = std::find_if(peaks.begin(), peaks.end(), [](float p) { return p > 0.04f; });
+    const auto next = std::find_if(first, peaks.end(), [](float p) { return p > 0.23f; });
+    EXPECT_NEAR(std::distance(first, next), 2 * 100, 3);
+    ASSERT_NEAR(std::count_if(next, peaks.end(), [](float p) { return p > 0.23f; }), 100, 3);
+    for (auto window = first + 1; window < next + 10; ++window)
+        EXPECT_GT(*window, std::max(0.04f, 0.9f * window[-1])) << window - first;
+    controller.appendToPlaylist({mp3("third.mp3", sineWave(440, 0.25, 44100, 2, 44100))});
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return controller.playlistIndex() == 2 && controller.isTimerRunning(); }, 5000));
 }
 
 TEST_P(SoundServerTest, ALoopEndingJustBeforeTheTracksEndJumpsBackEveryTime)

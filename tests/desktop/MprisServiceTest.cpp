@@ -155,6 +155,8 @@ TEST_F(MprisServiceTest, NextAnnouncesTheNextTracksMetadataWithArtistAlbumAndCov
         EXPECT_TRUE(image.open(QIODevice::ReadOnly) && image.readAll() == cover.c_str()) << title;
     }
     EXPECT_TRUE(announced("CanGoNext", false));
+    controller().appendToPlaylist({urls[0]});
+    EXPECT_TRUE(announced("CanGoNext", true));
 }
 
 TEST_F(MprisServiceTest, EveryJumpIsAnnouncedWithItsNewPositionAndAStaleTrackIsNotMoved)

@@ -112,19 +112,23 @@ TEST_F(PlayerTransportTest, PreviousGoesBackAnEntryOrToTheStartAfterThreeSeconds
 
 // The next entry opens behind the track that is about to end and takes over at its end without
 // opening again; one opened for the order then in force is dropped when shuffle changes it.
+// Under "Automatisch" the order decides the gain too: the album's in order, the track's shuffled.
 TEST_F(PlayerTransportTest, TheNextTrackOpensBehindTheEndingOneUnlessShuffleChangesTheOrder)
 {
+    controller.setReplayGainMode(ReplayGainMode::Automatic);
     for (const bool shuffled : {false, true}) {
+        const ReplayGainMode gain = shuffled ? ReplayGainMode::Track : ReplayGainMode::Album;
         controller.setShuffleEnabled(false);
         controller.loadPlaylist(tracks({"a", "b"}), 0, true);
         current()->delegate->audioPlayerWillFinishPlaying(current()); // the last frames handed over
         opened();
         EXPECT_EQ(players.takeAttempts(), QStringList({"a.mp3", "b.mp3"}));
         controller.setShuffleEnabled(shuffled);
+        EXPECT_EQ(current()->replayGainMode, gain);
         current()->finishNaturally();
         QCoreApplication::sendPostedEvents();
         EXPECT_EQ(controller.currentFile(), track("b"));
-        EXPECT_TRUE(current() && current()->isPlaying());
+        EXPECT_TRUE(current() && current()->isPlaying() && current()->replayGainMode == gain);
         EXPECT_EQ(players.takeAttempts(), shuffled ? QStringList{"b.mp3"} : QStringList{});
     }
 }

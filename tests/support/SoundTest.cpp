@@ -16,7 +16,8 @@ void SoundTest::playThrough(const QList<QUrl>& tracks, const MonitorRecorder* mo
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             whilePlaying();
-            return controller.playlistIndex() == tracks.size() - 1 && !controller.isTimerRunning();
+            return controller.playlistIndex() == controller.playlist().size() - 1 &&
+                   !controller.isTimerRunning();
         },
         15000));
     if (!monitor)

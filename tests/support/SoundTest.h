@@ -19,7 +19,8 @@ class SoundTest : public ::testing::Test
 {
 protected:
     QUrl mp3(const char* name, const Pcm& pcm, const Mp3Options& options = {});
-    // Plays the tracks until the controller has stopped after the last and, with a monitor,
+    // Plays the tracks until the controller has stopped after the last of the list (which may
+    // have grown meanwhile) and, with a monitor,
     // until the monitor has recorded a tenth of a second of silence after its tail.
     void playThrough(
         const QList<QUrl>& tracks, const MonitorRecorder* monitor,

@@ -35,6 +35,8 @@ TEST_F(QueueWindowControllerTest, ListsTheLaterTracksWithNothingSelectedUnderOrE
     const QListWidget& list = *queue->tableView();
     EXPECT_EQ(QStringList({list.item(0)->text(), list.item(2)->text()}), QStringList({"t2", "t4"}));
     EXPECT_TRUE(list.count() == 3 && list.selectedItems().isEmpty());
+    controller.appendToPlaylist(tracks({"t5"})); // the list follows at once
+    EXPECT_EQ(list.item(3)->text(), "t5");
     // Centred 8 points under the player where it fits on the screen, 8 above it where not.
     const QRect area = controller.window()->screen()->availableGeometry();
     for (const bool atTop : {true, false}) {
