@@ -72,8 +72,8 @@ bool answeredInformationRequest(int argc, char** argv)
     return false;
 }
 
-// The files after --open or --enqueue, the first of them, made absolute: a running player does
-// not share our folder.
+// What the first --open or --enqueue asks for: the files after it, made absolute, as a running
+// player does not share our folder.
 struct FileRequest
 {
     SingleInstance::Request kind;

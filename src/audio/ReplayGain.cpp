@@ -146,11 +146,11 @@ ReplayGains::fromItems(const std::vector<std::pair<std::string_view, std::string
     std::string texts[4];
     constexpr std::string_view names[4] = {"REPLAYGAIN_TRACK_GAIN", "REPLAYGAIN_TRACK_PEAK",
                                            "REPLAYGAIN_ALBUM_GAIN", "REPLAYGAIN_ALBUM_PEAK"};
-    for (const auto& [name, text] : items) {
+    for (const auto& item : items) {
         const auto* named = std::ranges::find_if(
-            names, [&name](std::string_view wanted) { return sameKey(name, wanted); });
+            names, [&item](std::string_view wanted) { return sameKey(item.first, wanted); });
         if (named != std::end(names))
-            texts[named - names] = text;
+            texts[named - names] = item.second;
     }
     return {ReplayGain::fromTexts(texts[0], texts[1]), ReplayGain::fromTexts(texts[2], texts[3])};
 }
