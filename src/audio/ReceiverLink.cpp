@@ -25,13 +25,24 @@ void ReceiverLink::cut()
     dropped.swap(m_inbox->m_calls);
 }
 
+// One call at a time, each taken from the inbox as it runs: a call that runs an event loop of
+// its own (a modal alert) leaves the later ones to that loop, which the notice, posted again,
+// wakes for them. Taken all at once, they would wait for the alert to close. A call may end the
+// link's owner, and the link with it: the inbox is held here, and a cut one holds no calls.
 void ReceiverLink::runPosted()
 {
-    std::deque<std::function<void()>> calls;
-    {
-        std::lock_guard lock(m_inbox->m_mutex);
-        calls.swap(m_inbox->m_calls);
-    }
-    for (const std::function<void()>& call : calls)
+    const std::shared_ptr<Inbox> inbox = m_inbox;
+    for (;;) {
+        std::function<void()> call;
+        {
+            std::lock_guard lock(inbox->m_mutex);
+            if (inbox->m_calls.empty())
+                return;
+            call = std::move(inbox->m_calls.front());
+            inbox->m_calls.pop_front();
+            if (!inbox->m_calls.empty())
+                inbox->m_notice->post();
+        }
         call();
+    }
 }
