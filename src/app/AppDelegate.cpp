@@ -26,6 +26,14 @@ QUrl fileURLWithPath(const QString& path)
     return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
 }
 
+QList<QUrl> fileURLsWithPaths(const QStringList& paths)
+{
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << fileURLWithPath(path);
+    return urls;
+}
+
 // A "file://" argument names a file of this machine only with an empty or "localhost" host.
 QUrl fileURLFromArgument(const QString& argument)
 {
@@ -118,11 +126,8 @@ bool AppDelegate::openFile(const QString& path)
 
 void AppDelegate::openFiles(const QStringList& paths, const Reply& reply)
 {
-    QList<QUrl> urls;
-    for (const QString& path : paths)
-        urls << fileURLWithPath(path);
     m_openedStartupFile = true;
-    openURLsFromFinder(urls, [&reply](bool opened) {
+    openURLsFromFinder(fileURLsWithPaths(paths), [&reply](bool opened) {
         if (reply)
             reply(opened ? replySuccess : replyFailure);
     });
@@ -131,13 +136,9 @@ void AppDelegate::openFiles(const QStringList& paths, const Reply& reply)
 void AppDelegate::enqueueFiles(const QStringList& paths, const Reply& reply)
 {
     m_openedStartupFile = true;
-    QList<QUrl> selection;
-    for (const QString& path : paths) {
-        if (const QUrl url = fileURLWithPath(path); !url.isEmpty())
-            selection << url;
-    }
     // A request is answered, not alerted, also when nobody waits for the answer.
-    scanSelection(selection, {.append = true, .reply = reply ? reply : Reply([](int) {})});
+    scanSelection(fileURLsWithPaths(paths),
+                  {.append = true, .reply = reply ? reply : Reply([](int) {})});
 }
 
 void AppDelegate::openURLs(const QList<QUrl>& urls)

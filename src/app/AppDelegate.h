@@ -149,6 +149,14 @@ public Q_SLOTS:
 private:
     struct DisplayPreference;
     static const DisplayPreference displayPreferences[4];
+    // A ReplayGain mode: its stored name and its menu item's title.
+    struct ReplayGainChoice
+    {
+        ReplayGainMode mode;
+        const char* stored;
+        const char* title;
+    };
+    static const ReplayGainChoice replayGainChoices[4];
 
     QAction* addMenuItem(QMenu* menu, const QString& title, const QKeySequence& key,
                          const char* action, bool checkable = false);
@@ -208,7 +216,7 @@ private:
     QAction* m_appearanceDarkMenuItem = nullptr;
     QAction* m_shuffleMenuItem = nullptr;
     QAction* m_resumeMenuItem = nullptr;
-    // Off, track, album and automatic, in the order of ReplayGainMode.
+    // In the order of replayGainChoices.
     std::array<QAction*, 4> m_replayGainMenuItems{};
     QAction* m_stopAfterMenuItem = nullptr;
     // The appearance in force, and the desktop's preference that "system" follows.

@@ -35,21 +35,6 @@ template <typename Parent> QMenu* addMenu(Parent* parent, const QString& title)
     return menu;
 }
 
-QString replayGainTitle(ReplayGainMode mode)
-{
-    switch (mode) {
-    case ReplayGainMode::Off:
-        return QStringLiteral("Aus");
-    case ReplayGainMode::Track:
-        return QStringLiteral("Titel");
-    case ReplayGainMode::Album:
-        return QStringLiteral("Album");
-    case ReplayGainMode::Automatic:
-        break;
-    }
-    return QStringLiteral("Automatisch");
-}
-
 } // namespace
 
 // Items send their action, a slot of the delegate taking the item, by name. Their keys work from
@@ -115,14 +100,13 @@ void AppDelegate::buildMenu()
     connect(m_playerWindow.get(), &PlayerWindowController::stateChanged, m_stopAfterMenuItem,
             [this] { m_stopAfterMenuItem->setChecked(m_playerWindow->stopsAfterCurrentTrack()); });
     QMenu* replayGainMenu = addMenu(playbackMenu, QStringLiteral("Lautstärke angleichen"));
-    auto* replayGainChoices = new QActionGroup(replayGainMenu);
-    for (const ReplayGainMode mode : {ReplayGainMode::Off, ReplayGainMode::Track,
-                                      ReplayGainMode::Album, ReplayGainMode::Automatic}) {
+    auto* exclusive = new QActionGroup(replayGainMenu);
+    for (std::size_t choice = 0; choice < m_replayGainMenuItems.size(); ++choice) {
         QAction* item =
-            addMenuItem(replayGainMenu, replayGainTitle(mode), {}, "selectReplayGainMode", true);
-        item->setData(static_cast<int>(mode));
-        replayGainChoices->addAction(item);
-        m_replayGainMenuItems.at(static_cast<std::size_t>(mode)) = item;
+            addMenuItem(replayGainMenu, QString::fromUtf8(replayGainChoices[choice].title), {},
+                        "selectReplayGainMode", true);
+        exclusive->addAction(item);
+        m_replayGainMenuItems[choice] = item;
     }
     playbackMenu->addSeparator();
     addMenuItem(playbackMenu, QStringLiteral("A-Punkt setzen"), ctrl(Qt::Key_BracketLeft),

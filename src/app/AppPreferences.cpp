@@ -9,8 +9,6 @@
 #include "ui/StoredBoolean.h"
 
 #include <algorithm>
-#include <iterator>
-#include <utility>
 
 #include <QAction>
 #include <QApplication>
@@ -22,13 +20,6 @@ namespace {
 const QString systemAppearance = QStringLiteral("system");
 const QString lightAppearance = QStringLiteral("light");
 const QString darkAppearance = QStringLiteral("dark");
-
-// The stored names of the ReplayGain modes.
-constexpr std::pair<ReplayGainMode, const char*> replayGainModeNames[] = {
-    {ReplayGainMode::Off, "off"},
-    {ReplayGainMode::Track, "track"},
-    {ReplayGainMode::Album, "album"},
-    {ReplayGainMode::Automatic, "auto"}};
 
 } // namespace
 
@@ -51,6 +42,12 @@ const AppDelegate::DisplayPreference AppDelegate::displayPreferences[4] = {
      &PlayerWindowController::setSpectrumVisible, &AppDelegate::m_spectrumMenuItem},
     {"LoopControlsVisible", false, &PlayerWindowController::areLoopControlsVisible,
      &PlayerWindowController::setLoopControlsVisible, &AppDelegate::m_loopControlsMenuItem}};
+
+const AppDelegate::ReplayGainChoice AppDelegate::replayGainChoices[4] = {
+    {ReplayGainMode::Off, "off", "Aus"},
+    {ReplayGainMode::Track, "track", "Titel"},
+    {ReplayGainMode::Album, "album", "Album"},
+    {ReplayGainMode::Automatic, "auto", "Automatisch"}};
 
 void AppDelegate::applyDisplayPreferences()
 {
@@ -194,9 +191,9 @@ void AppDelegate::setShuffleEnabled(bool enabled)
 ReplayGainMode AppDelegate::storedReplayGainMode() const
 {
     const QString stored = m_preferences->value(QStringLiteral("ReplayGainMode")).toString();
-    for (const auto& [mode, name] : replayGainModeNames) {
-        if (stored == name)
-            return mode;
+    for (const ReplayGainChoice& choice : replayGainChoices) {
+        if (stored == QLatin1String(choice.stored))
+            return choice.mode;
     }
     return boolPreferenceForKey(QStringLiteral("ReplayGainEnabled"), false) ? ReplayGainMode::Track
                                                                             : ReplayGainMode::Off;
@@ -204,21 +201,19 @@ ReplayGainMode AppDelegate::storedReplayGainMode() const
 
 void AppDelegate::showReplayGainMode(ReplayGainMode mode)
 {
-    for (QAction* item : m_replayGainMenuItems)
-        item->setChecked(item->data().toInt() == static_cast<int>(mode));
+    for (std::size_t choice = 0; choice < m_replayGainMenuItems.size(); ++choice)
+        m_replayGainMenuItems[choice]->setChecked(replayGainChoices[choice].mode == mode);
 }
 
 void AppDelegate::selectReplayGainMode(QObject* sender)
 {
-    const auto* item = qobject_cast<const QAction*>(sender);
-    const auto chosen = std::ranges::find_if(replayGainModeNames, [item](const auto& choice) {
-        return item && item->data().toInt() == static_cast<int>(choice.first);
-    });
-    if (chosen == std::end(replayGainModeNames))
+    const auto item = std::ranges::find(m_replayGainMenuItems, sender);
+    if (item == m_replayGainMenuItems.end())
         return;
-    m_playerWindow->setReplayGainMode(chosen->first);
-    storePreference(QStringLiteral("ReplayGainMode"), QString::fromLatin1(chosen->second));
-    showReplayGainMode(chosen->first);
+    const ReplayGainChoice& chosen = replayGainChoices[item - m_replayGainMenuItems.begin()];
+    m_playerWindow->setReplayGainMode(chosen.mode);
+    storePreference(QStringLiteral("ReplayGainMode"), QString::fromLatin1(chosen.stored));
+    showReplayGainMode(chosen.mode);
 }
 
 void AppDelegate::toggleStopAfterCurrentTrack(QObject*)
