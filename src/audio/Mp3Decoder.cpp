@@ -206,13 +206,9 @@ ReplayGains extraGains(const mpg123_id3v2* tags)
 {
     if (!tags)
         return {};
-    std::vector<std::string> descriptions;
-    std::vector<std::pair<std::string_view, std::string>> items;
-    descriptions.reserve(tags->extras);
-    for (const mpg123_text& extra : std::span(tags->extra, tags->extras)) {
-        descriptions.push_back(textOf(extra.description));
-        items.emplace_back(descriptions.back(), textOf(extra.text));
-    }
+    std::vector<std::pair<std::string, std::string>> items;
+    for (const mpg123_text& extra : std::span(tags->extra, tags->extras))
+        items.emplace_back(textOf(extra.description), textOf(extra.text));
     return ReplayGains::fromItems(items);
 }
 

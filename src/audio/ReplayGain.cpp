@@ -38,7 +38,7 @@ std::uint32_t littleEndian32(std::span<const unsigned char> bytes)
 // a NUL and the value.
 ReplayGains gainsOfItems(std::span<const unsigned char> items, std::uint32_t count)
 {
-    std::vector<std::pair<std::string_view, std::string>> texts;
+    std::vector<std::pair<std::string, std::string>> texts;
     for (std::uint32_t item = 0; item < count && items.size() >= 9; ++item) {
         const std::size_t valueSize = littleEndian32(items.first(4));
         const auto key = items.subspan(8);
@@ -46,9 +46,9 @@ ReplayGains gainsOfItems(std::span<const unsigned char> items, std::uint32_t cou
         const auto keyLength = static_cast<std::size_t>(keyEnd - key.begin());
         if (keyEnd == key.end() || valueSize > key.size() - keyLength - 1)
             return {};
-        texts.emplace_back(
-            std::string_view(reinterpret_cast<const char*>(key.data()), keyLength),
-            std::string(reinterpret_cast<const char*>(key.data()) + keyLength + 1, valueSize));
+        const auto* text = reinterpret_cast<const char*>(key.data());
+        texts.emplace_back(std::string(text, keyLength),
+                           std::string(text + keyLength + 1, valueSize));
         items = key.subspan(keyLength + 1 + valueSize);
     }
     return ReplayGains::fromItems(texts);
@@ -140,8 +140,7 @@ double ReplayGains::factor(ReplayGainMode mode) const
     return heard ? heard->factor() : 1.0;
 }
 
-ReplayGains
-ReplayGains::fromItems(const std::vector<std::pair<std::string_view, std::string>>& items)
+ReplayGains ReplayGains::fromItems(const std::vector<std::pair<std::string, std::string>>& items)
 {
     std::string texts[4];
     constexpr std::string_view names[4] = {"REPLAYGAIN_TRACK_GAIN", "REPLAYGAIN_TRACK_PEAK",

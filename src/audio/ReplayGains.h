@@ -4,7 +4,6 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -32,6 +31,5 @@ struct ReplayGains
 
     // From tag items, each a name and its text: REPLAYGAIN_TRACK_GAIN, _TRACK_PEAK, _ALBUM_GAIN
     // and _ALBUM_PEAK, in any case; other items are passed over.
-    static ReplayGains
-    fromItems(const std::vector<std::pair<std::string_view, std::string>>& items);
+    static ReplayGains fromItems(const std::vector<std::pair<std::string, std::string>>& items);
 };
