@@ -200,7 +200,6 @@ void PlayerWindowController::stopAtNextEntry()
         changeTrack(m_state.nextIndex(), false);
     else
         stopPlaybackAndReset(true);
-    Q_EMIT stateChanged();
 }
 
 void PlayerWindowController::audioPlayerDidFinishPlaying(AudioPlayer* player, bool successfully)
