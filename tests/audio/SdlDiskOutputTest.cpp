@@ -1,11 +1,10 @@
 // Runs in its own process with SDL's disk driver, which writes what would be heard to a file.
 #include "audio/Mp3AudioPlayer.h"
-#include "support/FixtureFiles.h"
 #include "support/SoundTest.h"
 #include "support/TrackLoading.h"
 
+#include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <numeric>
 
 #include <QElapsedTimer>
@@ -24,7 +23,8 @@ std::vector<float> heardLeftChannel()
     QFile file(qEnvironmentVariable("SDL_DISKAUDIOFILE"));
     const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     std::vector<float> written(static_cast<std::size_t>(bytes.size()) / sizeof(float));
-    std::memcpy(written.data(), bytes.data(), written.size() * sizeof(float));
+    std::copy_n(bytes.constData(), written.size() * sizeof(float),
+                reinterpret_cast<char*>(written.data())); // nothing to an empty vector's null
     return audiblePart(written).first;
 }
 
@@ -34,13 +34,14 @@ double rms(const std::vector<float>& samples)
     return std::sqrt(energy / static_cast<double>(std::max<std::size_t>(samples.size(), 1)));
 }
 
-TEST(SdlDiskOutputTest, WritesTheSineThatWasPlayedAndNothingWhilePaused)
+using SdlDiskOutputTest = SoundTest;
+
+TEST_F(SdlDiskOutputTest, WritesTheSineThatWasPlayedAndNothingWhilePaused)
 {
     const QString output = qEnvironmentVariable("SDL_DISKAUDIOFILE");
     ASSERT_TRUE(qEnvironmentVariable("SDL_AUDIODRIVER") == "disk" && !output.isEmpty());
     QFile::remove(output);
 
-    FixtureFiles files;
     double resumedAt = 0.0;
     const QString path = files.writeMp3("sine.mp3", sineWave(440, 0.5, 44100, 2, 2 * 44100));
     {
@@ -82,9 +83,8 @@ TEST(SdlDiskOutputTest, WritesTheSineThatWasPlayedAndNothingWhilePaused)
     EXPECT_NEAR(crossings, 880 * seconds, 0.05 * 880);
 }
 
-TEST(SdlDiskOutputTest, EachTrackIsHeardAtTheGainOfItsModeHeldBelowClipping)
+TEST_F(SdlDiskOutputTest, EachTrackIsHeardAtTheGainOfItsModeHeldBelowClipping)
 {
-    FixtureFiles files;
     const auto level = [&](double amplitude, const Mp3Options& options, ReplayGainMode mode) {
         auto player = Mp3AudioPlayer::open(
             files.writeMp3("gain.mp3", sineWave(440, amplitude, 44100, 2, 22050), options));
@@ -121,19 +121,16 @@ TEST(SdlDiskOutputTest, EachTrackIsHeardAtTheGainOfItsModeHeldBelowClipping)
                 level(0.125, {.lameReplayGain = true}, Track), 0.5);
 }
 
-// Marked to stop after the track that plays, and changed by hand to the next, the device plays
-// that one to its last sample and nothing of the one after it, which waits at its start.
-TEST(SdlDiskOutputTest, StopAfterThisTrackEndsAtItsLastSampleAndStartsNothing)
+// A track marked, then changed to by hand, plays to its last sample; the next waits at its start.
+TEST_F(SdlDiskOutputTest, StopAfterThisTrackEndsAtItsLastSampleAndStartsNothing)
 {
-    FixtureFiles files;
-    RecordingAlertPresenter alerts;
-    PlayerWindowController controller(Mp3AudioPlayer::factory(), alerts);
-    const QList<QUrl> tracks{
-        QUrl::fromLocalFile(files.writeMp3("silent.mp3", silence(44100, 2, 5 * 44100))),
-        QUrl::fromLocalFile(files.writeSine("marked.mp3", 1.0)),
-        QUrl::fromLocalFile(files.writeMp3("next.mp3", sineWave(880, 0.9, 44100, 2, 44100)))};
+    const QList<QUrl> tracks{mp3("silent.mp3", silence(44100, 2, 5 * 44100)),
+                             mp3("marked.mp3", sineWave(440, 0.5, 44100, 2, 44100)),
+                             mp3("next.mp3", sineWave(880, 0.9, 44100, 2, 44100))};
     QFile::remove(qEnvironmentVariable("SDL_DISKAUDIOFILE"));
     ASSERT_TRUE(loadAndOpen(controller, tracks, 0, true));
+    // The silence plays on until the device has opened, which a loaded machine may delay.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !output->isOnSilentClock(); }, 5000));
     controller.setStopAfterCurrentTrack(true);
     controller.playNextTrack();
     ASSERT_TRUE(QTest::qWaitFor(
