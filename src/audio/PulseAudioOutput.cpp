@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 
 #include <pulse/pulseaudio.h>
@@ -26,9 +27,13 @@ constexpr pa_usec_t retryUsec = 10 * PA_USEC_PER_MSEC;
 // refills after a seek is then that far ahead of the sink. Started on its first frames, it
 // can fall behind on a busy machine, and the sound is cut off mid-wave until it catches up.
 constexpr pa_usec_t startUsec = 100 * PA_USEC_PER_MSEC;
-// Less than that is started only once the client has given nothing for this many retries:
-// it has come to its end, or cannot keep up at all.
-constexpr int dryRetriesBeforeStart = 5;
+// Once the client has given nothing for this many retries (it has come to its end, or its
+// next track still opens) and the server is about to take the last of what it holds, silence
+// is written behind it: the server then plays all that it holds, and the next audio is written
+// over that silence as far as the server has not taken it. A drain would do the first, but
+// PipeWire ends a drain's last block with zeros and moves its read point a whole block on, so
+// audio written after it would follow a hole.
+constexpr int dryRetriesBeforeSilence = 5;
 // What was written is kept this long, more than the server's queue holds, for a fade to rewrite.
 constexpr double keptWrittenSeconds = 1.0;
 // A fade begins this far beyond the block a sink may have taken since it last told, so that it
@@ -214,23 +219,26 @@ void PulseAudioOutput::setPaused(bool paused)
     if (paused && !m_paused)
         timelineFrame(true); // the frame heard last is the one that holds
     m_paused = paused;
-    // PipeWire forgets a drain that a cork interrupts, and then plays nothing more: the cork
-    // waits for the drain, which plays nothing but what was to be heard anyway.
-    if (m_ready && !m_lost && !(paused && m_draining)) {
+    if (m_ready && !m_lost) {
         forget(pa_stream_cork(m_stream, paused ? 1 : 0, nullptr, nullptr));
+        // Once all that was played has been heard, the silence behind it would only delay
+        // the next start.
+        if (paused && holdsOnlySilenceUnheard())
+            dropQueued();
         if (!paused)
             writeAvailable();
     }
     keepTiming();
 }
 
-// Under the loop's lock: what the server holds and has not taken yet.
-std::int64_t PulseAudioOutput::queuedFrames() const
+// Under the loop's lock: whether the server is about to take the last of what it holds, so
+// that audio written after that would be late. Counted from what was written and where the
+// server's reading has come to by now: its read index itself is told only now and then. Until
+// then audio that comes follows what was written without a break.
+bool PulseAudioOutput::isNearlyDry()
 {
-    const pa_timing_info* timing = pa_stream_get_timing_info(m_stream);
-    if (!timing || timing->write_index_corrupt || timing->read_index_corrupt)
-        return 0;
-    return (timing->write_index - timing->read_index) / static_cast<std::int64_t>(m_frameBytes);
+    const auto retry = static_cast<std::int64_t>(2 * retryUsec * m_sampleRate / PA_USEC_PER_SEC);
+    return fadeStart() + retry >= m_written;
 }
 
 std::int64_t PulseAudioOutput::requestFrames() const
@@ -238,19 +246,11 @@ std::int64_t PulseAudioOutput::requestFrames() const
     return static_cast<std::int64_t>(requestUsec * m_sampleRate / PA_USEC_PER_SEC);
 }
 
-// Under the loop's lock.
-void PulseAudioOutput::drain()
+// A block beyond the last audio, as the sink may play that a block later than it tells.
+bool PulseAudioOutput::holdsOnlySilenceUnheard()
 {
-    m_draining = true;
-    forget(pa_stream_drain(
-        m_stream,
-        [](pa_stream* stream, int, void* self) {
-            auto* output = static_cast<PulseAudioOutput*>(self);
-            output->m_draining = false;
-            if (output->m_paused && !output->m_closing)
-                forget(pa_stream_cork(stream, 1, nullptr, nullptr));
-        },
-        this));
+    return m_silenceFrom >= 0 &&
+           timelineFrame(true) >= m_silenceFrom + std::llround(sinkBlockSeconds * m_sampleRate);
 }
 
 // The server's queue is written again from a little beyond what its sink may have taken: the
@@ -303,12 +303,12 @@ std::int64_t PulseAudioOutput::rewriteAsFade(std::int64_t from)
     return from;
 }
 
-void PulseAudioOutput::keepWritten(const float* samples, int frames)
+void PulseAudioOutput::keepWritten(std::int64_t at, const float* samples, std::int64_t frames)
 {
     const auto channels = static_cast<std::size_t>(m_channelCount);
     const std::size_t keptFrames = m_writtenRing.size() / channels;
-    for (int frame = 0; frame < frames; ++frame) {
-        const std::size_t kept = static_cast<std::size_t>(m_written + frame) % keptFrames;
+    for (std::int64_t frame = 0; frame < frames; ++frame) {
+        const std::size_t kept = static_cast<std::size_t>(at + frame) % keptFrames;
         std::copy_n(samples + static_cast<std::size_t>(frame) * channels, channels,
                     m_writtenRing.begin() + static_cast<std::ptrdiff_t>(kept * channels));
     }
@@ -318,8 +318,16 @@ void PulseAudioOutput::flush()
 {
     LoopLock lock(m_mainloop);
     if (m_ready && !m_lost)
-        forget(pa_stream_flush(m_stream, nullptr, nullptr));
+        dropQueued();
     keepTiming();
+}
+
+// Under the loop's lock. The server's write index goes back to its read index, while the
+// timeline goes on from what was written: the frames dropped are skipped.
+void PulseAudioOutput::dropQueued()
+{
+    forget(pa_stream_flush(m_stream, nullptr, nullptr));
+    m_silenceFrom = -1;
 }
 
 std::int64_t PulseAudioOutput::playedFrames()
@@ -410,42 +418,75 @@ void PulseAudioOutput::writeAvailable()
 
 void PulseAudioOutput::writeRendered()
 {
+    const auto channels = static_cast<std::size_t>(m_channelCount);
     while (true) {
-        std::size_t bytes = pa_stream_writable_size(m_stream);
-        void* data = nullptr;
-        if (bytes == static_cast<std::size_t>(-1) || bytes < m_frameBytes ||
-            pa_stream_begin_write(m_stream, &data, &bytes) < 0 || !data)
+        const std::size_t writable = pa_stream_writable_size(m_stream);
+        if (writable == static_cast<std::size_t>(-1) || writable < m_frameBytes)
             return;
-        const auto frames = static_cast<int>(bytes / m_frameBytes);
-        const int filled = m_client->render(static_cast<float*>(data), frames, m_written);
+        const std::int64_t at = landingFrame();
+        const std::int64_t frames =
+            static_cast<std::int64_t>(writable / m_frameBytes) + (m_written - at);
+        if (m_rendered.size() < static_cast<std::size_t>(frames) * channels)
+            m_rendered.resize(static_cast<std::size_t>(frames) * channels);
+        const int filled = m_client->render(
+            m_rendered.data(),
+            static_cast<int>(std::min<std::int64_t>(frames, std::numeric_limits<int>::max())), at);
         if (filled > 0) {
-            keepWritten(static_cast<const float*>(data), filled);
-            pa_stream_write(m_stream, data, static_cast<std::size_t>(filled) * m_frameBytes,
-                            nullptr, 0, PA_SEEK_RELATIVE);
-            m_written += filled;
-        } else {
-            pa_stream_cancel_write(m_stream);
-        }
-        if (filled > 0)
+            writeAt(at, filled, frames);
             m_dryRetries = 0;
+        } else if (m_dryRetries < dryRetriesBeforeSilence) {
+            ++m_dryRetries;
+        }
         if (filled < frames) {
-            // Nothing more for now. At the end what is queued plays even if it is less than
-            // the server waits for before it starts; a decoder behind, or a next track still
-            // opening, is given time first. A drain plays it on every server: PipeWire
-            // ignores a trigger for a rest smaller than it asks for at a time, and a drain
-            // while more is to follow may leave a gap there, so the rest must be that small.
-            // Once per dry spell: counted no further than it matters, as a stream may stay dry
-            // for as long as it plays.
-            if (filled == 0 && m_dryRetries < dryRetriesBeforeStart)
-                ++m_dryRetries;
-            if (m_dryRetries == dryRetriesBeforeStart && queuedFrames() < requestFrames()) {
-                drain();
-                ++m_dryRetries;
-            }
+            if (m_dryRetries == dryRetriesBeforeSilence && isNearlyDry())
+                writeSilence();
             retryWriteSoon();
             return;
         }
     }
+}
+
+// Where audio rendered now lands: behind what was written, or over the silence written while
+// the client was dry, as far ahead of the server's reading as a fade would begin, so that the
+// server has not taken it yet.
+std::int64_t PulseAudioOutput::landingFrame()
+{
+    if (m_silenceFrom < 0)
+        return m_written;
+    return std::min(std::max(fadeStart(), m_silenceFrom), m_written);
+}
+
+// Writes the `filled` frames rendered to land at `at`; where they end before the silence
+// written earlier does, the rest of that silence is written again behind them, so that what
+// the server holds ends where it ended.
+void PulseAudioOutput::writeAt(std::int64_t at, int filled, std::int64_t rendered)
+{
+    const auto channels = static_cast<std::size_t>(m_channelCount);
+    const std::int64_t end = std::max(at + filled, m_written);
+    const std::int64_t frames = std::min(end - at, rendered);
+    std::fill(m_rendered.begin() + static_cast<std::ptrdiff_t>(filled * channels),
+              m_rendered.begin() + static_cast<std::ptrdiff_t>(frames * channels), 0.0f);
+    keepWritten(at, m_rendered.data(), frames);
+    pa_stream_write(m_stream, m_rendered.data(), static_cast<std::size_t>(frames) * m_frameBytes,
+                    nullptr, -(m_written - at) * static_cast<std::int64_t>(m_frameBytes),
+                    PA_SEEK_RELATIVE);
+    m_silenceFrom = at + filled < end ? at + filled : -1;
+    m_written = end;
+}
+
+// A request's worth of silence behind what was written.
+void PulseAudioOutput::writeSilence()
+{
+    const auto channels = static_cast<std::size_t>(m_channelCount);
+    const std::int64_t frames = requestFrames();
+    m_rendered.assign(std::max(m_rendered.size(), static_cast<std::size_t>(frames) * channels),
+                      0.0f);
+    keepWritten(m_written, m_rendered.data(), frames);
+    pa_stream_write(m_stream, m_rendered.data(), static_cast<std::size_t>(frames) * m_frameBytes,
+                    nullptr, 0, PA_SEEK_RELATIVE);
+    if (m_silenceFrom < 0)
+        m_silenceFrom = m_written;
+    m_written += frames;
 }
 
 // Until the stream is paused: its queue may have more by then.

@@ -50,11 +50,15 @@ private:
     template <typename Ready, typename Failed> bool waitFor(Ready ready, Failed failed);
     void writeAvailable();
     void writeRendered();
+    std::int64_t landingFrame();
+    void writeAt(std::int64_t at, int filled, std::int64_t rendered);
+    void writeSilence();
+    void dropQueued();
+    bool holdsOnlySilenceUnheard();
     void retryWriteSoon();
-    std::int64_t queuedFrames() const;
+    bool isNearlyDry();
     std::int64_t requestFrames() const;
-    void drain();
-    void keepWritten(const float* samples, int frames);
+    void keepWritten(std::int64_t at, const float* samples, std::int64_t frames);
     std::int64_t fadeStart();
     std::int64_t rewriteAsFade(std::int64_t from);
     void keepTiming();
@@ -78,8 +82,12 @@ private:
     bool m_closing = false;
     bool m_lost = false;
     bool m_paused = true;
-    bool m_draining = false; // from a drain until the server has played what it held
     std::int64_t m_written = 0;
+    // Where the silence written while the client had nothing begins, on the timeline; -1 for
+    // none. The audio that comes next is written over it, as far as the server has not taken it.
+    std::int64_t m_silenceFrom = -1;
+    // What the client renders into before it is written; grown, never shrunk.
+    std::vector<float> m_rendered;
     // The writes in a row that the client had nothing for.
     int m_dryRetries = 0;
     // The last frames written, by their frame on the timeline modulo its size: what a fade

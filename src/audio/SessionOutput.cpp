@@ -25,6 +25,10 @@ constexpr int restAfterMs = 1000;
 constexpr qint64 fadeBurstMs = 150;
 // A device that takes nothing of a tail for this long will not play the rest of it.
 constexpr int drainStallMs = 1000;
+// After the last track is heard, the device pauses this much later: a sink that takes audio
+// in large blocks (PipeWire's, up to 2048 frames) plays the last of it somewhat later than its
+// timing tells, and until the pause it plays only the silence written behind the audio.
+constexpr int idlePauseDelayMs = 250;
 
 template <typename Output>
 std::unique_ptr<AudioOutput> opened(const AudioFormat& format, AudioOutput::Client* client)
@@ -138,6 +142,12 @@ SessionOutput::SessionOutput(DeviceOpener openDevice)
     m_drainTimer.callOnTimeout([this] { awaitDrain(); });
     m_soundingTimer.setSingleShot(true);
     m_soundingTimer.callOnTimeout([this] { checkSounding(); });
+    m_idleTimer.setSingleShot(true);
+    m_idleTimer.setInterval(idlePauseDelayMs);
+    m_idleTimer.callOnTimeout([this] {
+        if (m_device.output && !m_paused && m_fadeFrom < 0 && isIdle())
+            setDevicePaused(true);
+    });
     m_cutTimer.setSingleShot(true);
     m_cutTimer.callOnTimeout([this] { awaitFadeEnd(); });
     m_restTimer.setSingleShot(true);
@@ -417,8 +427,8 @@ void SessionOutput::checkSounding()
     }
     if (nextCheckMs >= 0 && !m_paused)
         m_soundingTimer.start(nextCheckMs);
-    if (idle && m_device.output && !m_paused && m_fadeFrom < 0)
-        setDevicePaused(true);
+    if (idle && m_device.output && !m_paused && m_fadeFrom < 0 && !m_idleTimer.isActive())
+        m_idleTimer.start();
     for (const PlaybackStream* stream : ended)
         stream->heardToEnd();
 }
@@ -470,6 +480,12 @@ void SessionOutput::forget(const PlaybackStream& stream)
     std::lock_guard lock(m_queueMutex);
     std::erase(m_queue, &stream);
     std::erase_if(m_sounding, [&](const Sounding& sounding) { return sounding.stream == &stream; });
+}
+
+bool SessionOutput::isIdle()
+{
+    std::lock_guard lock(m_queueMutex);
+    return m_queue.empty() && m_sounding.empty();
 }
 
 bool SessionOutput::isQueueEmpty()

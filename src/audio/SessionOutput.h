@@ -104,6 +104,7 @@ private:
     bool holdsAudioOf(const PlaybackStream& stream);
     void forget(const PlaybackStream& stream);
     bool isQueueEmpty();
+    bool isIdle();
     void openDevice(const AudioFormat& format);
     void requestSoundDevice();
     void takeOpenedDevices();
@@ -152,6 +153,7 @@ private:
     QTimer m_retryTimer;
     QTimer m_drainTimer;
     QTimer m_soundingTimer;
+    QTimer m_idleTimer;
     QTimer m_restTimer;
     QTimer m_cutTimer;
     QElapsedTimer m_lastFade;

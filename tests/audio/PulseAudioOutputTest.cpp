@@ -4,9 +4,59 @@
 #include "support/SoundServer.h"
 #include "support/SoundTest.h"
 
+#include <QTest>
+
+#include <atomic>
+#include <chrono>
 #include <cmath>
 
 namespace {
+
+// A second of 441 Hz after a lead-in of silence, then nothing for a while, as while a slow next
+// track opens, then the wave goes on where it stopped.
+class SineWithAPause final : public AudioOutput::Client
+{
+public:
+    static constexpr int rate = 44100;
+    static constexpr std::int64_t leadIn = rate / 2;
+    static constexpr std::int64_t pauseAt = leadIn + rate;
+    static constexpr std::int64_t end = pauseAt + rate;
+
+    explicit SineWithAPause(std::chrono::milliseconds pause) : m_pause(pause) {}
+
+    static float sample(std::int64_t frame)
+    {
+        return frame < leadIn ? 0.0f
+                              : 0.5f * static_cast<float>(std::sin(
+                                           2.0 * M_PI * 441.0 * static_cast<double>(frame - leadIn) /
+                                           rate));
+    }
+    bool isDone() const { return m_given.load() == end; }
+
+    int render(float* out, int frames, std::int64_t) override
+    {
+        const std::int64_t given = m_given.load();
+        if (given == pauseAt) {
+            const auto now = std::chrono::steady_clock::now();
+            if (m_pausedSince == std::chrono::steady_clock::time_point{})
+                m_pausedSince = now;
+            if (now - m_pausedSince < m_pause)
+                return 0;
+        }
+        const std::int64_t limit = given < pauseAt ? pauseAt : end;
+        const auto count = static_cast<int>(std::min<std::int64_t>(frames, limit - given));
+        for (int frame = 0; frame < count; ++frame)
+            out[2 * frame] = out[2 * frame + 1] = sample(given + frame);
+        m_given.store(given + count);
+        return count;
+    }
+    void outputLost() override {}
+
+private:
+    const std::chrono::milliseconds m_pause;
+    std::chrono::steady_clock::time_point m_pausedSince{};
+    std::atomic<std::int64_t> m_given{0};
+};
 
 class PulseAudioOutputTest : public SoundTest
 {};
@@ -68,6 +118,58 @@ TEST_F(PulseAudioOutputTest, TheHalvesOfOneSignalFollowEachOtherWithoutSilence)
     EXPECT_FALSE(controller.player()->isPlaying());
     EXPECT_EQ(controller.player()->currentTime(), 0.0);
     EXPECT_TRUE(alerts.alerts.empty());
+}
+
+} // namespace
+
+namespace {
+
+// Nothing to write for a quarter second, less than the server holds: the wave goes on after
+// the silence that filled in, exactly where it stopped, with no hole at the join (on PipeWire, a
+// drain sent while waiting left one), and the output's end is heard to its last frame.
+TEST(PulseAudioOutputJoinTest, AudioThatComesLateFollowsWithoutAHoleAndTheEndIsHeard)
+{
+    MonitorRecorder monitor;
+    SineWithAPause client(std::chrono::milliseconds(250));
+    PulseAudioOutput output;
+    ASSERT_TRUE(output.open({SineWithAPause::rate, 2}, &client));
+    output.setPaused(false);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const std::vector<float> peaks = windowPeaks(monitor.recorded());
+            // Two seconds of the wave in 10 ms windows, then a tenth of a second of silence.
+            return client.isDone() &&
+                   std::count_if(peaks.begin(), peaks.end(), [](float p) { return p > 0.1f; }) >=
+                       195 &&
+                   std::all_of(peaks.end() - 10, peaks.end(), [](float p) { return p < 1e-3f; });
+        },
+        10000));
+    const std::vector<float> recording = monitor.stop();
+
+    const auto loud = [](float sample) { return std::abs(sample) >= 0.001f; };
+    const auto firstLoud = static_cast<std::int64_t>(
+        std::find_if(recording.begin(), recording.end(), loud) - recording.begin()) / 2;
+    const auto last = static_cast<std::int64_t>(
+        recording.rend() - std::find_if(recording.rbegin(), recording.rend(), loud) - 1) / 2;
+    // The largest difference from the wave over `frames` from `from`, with the wave's first frame
+    // heard at `start`.
+    const auto deviation = [&](std::int64_t start, std::int64_t from, std::int64_t frames) {
+        float worst = 0.0f;
+        for (std::int64_t frame = from; frame < std::min(from + frames, last); ++frame)
+            worst = std::max(worst, std::abs(recording[static_cast<std::size_t>(2 * frame)] -
+                                             SineWithAPause::sample(frame - start +
+                                                                    SineWithAPause::leadIn)));
+        return worst;
+    };
+    // A sink may ease a new stream in over its first frames: the start is where the wave fits.
+    std::int64_t start = firstLoud;
+    for (std::int64_t candidate = firstLoud - 8; candidate <= firstLoud + 8; ++candidate) {
+        if (deviation(candidate, firstLoud + 441, 4410) < deviation(start, firstLoud + 441, 4410))
+            start = candidate;
+    }
+    EXPECT_NEAR(static_cast<double>(last - start), 2.0 * 44100, 8.0);
+    // Off by a frame, the wave differs by 0.03.
+    EXPECT_LT(deviation(start, start + 44100 - 4410, 2 * 4410), 0.02f);
 }
 
 } // namespace

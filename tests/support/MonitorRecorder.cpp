@@ -31,9 +31,11 @@ MonitorRecorder::MonitorRecorder()
             static_cast<MonitorRecorder*>(self)->readAvailable();
         },
         this);
-    // Small fragments, so that each read is placed in time closely.
+    // Fragments of 40 ms: each read is still placed in time by the stream's timing, and PipeWire
+    // runs its whole graph in blocks as small as the smallest a client asks for, which on a
+    // busy virtual machine now and then comes too late and leaves a hole in what the sink plays.
     const pa_buffer_attr buffer{~0u, 0, 0, 0,
-                                static_cast<std::uint32_t>(pa_usec_to_bytes(5000, &sampleFormat))};
+                                static_cast<std::uint32_t>(pa_usec_to_bytes(40000, &sampleFormat))};
     pa_stream_connect_record(m_stream, "@DEFAULT_MONITOR@", &buffer, PA_STREAM_AUTO_TIMING_UPDATE);
     while (pa_stream_get_state(m_stream) == PA_STREAM_CREATING)
         pa_threaded_mainloop_wait(m_mainloop);
