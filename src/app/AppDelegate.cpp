@@ -70,6 +70,7 @@ AppDelegate::AppDelegate(AudioPlayer::Factory playerFactory, AlertPresenter& ale
         m_session->save();
         terminate();
     };
+    connect(&m_terminationSignals, &TerminationSignals::received, this, [this] { quit(); });
     // Qt's own rule counts dialogs and knows nothing of a running scan; ours is
     // applicationShouldTerminateAfterLastWindowClosed(), applied when a window closes.
     QApplication::setQuitOnLastWindowClosed(false);

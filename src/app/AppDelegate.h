@@ -4,6 +4,7 @@
 #include "audio/AudioPlayer.h"
 #include "audio/ReceiverLink.h"
 #include "desktop/MprisRequests.h"
+#include "desktop/TerminationSignals.h"
 #include "player/PlayerState.h"
 
 #include <array>
@@ -193,6 +194,8 @@ private:
     std::unique_ptr<PlayerWindowController> m_playerWindow;
     const QString m_sessionPath;
     std::unique_ptr<SessionKeeper> m_session;
+    // A logout, a closed terminal or a stop quits as the menu does.
+    TerminationSignals m_terminationSignals;
     std::function<QDateTime()> m_now = &QDateTime::currentDateTime;
     std::function<void(const QUrl&)> m_openURL;
     QStringList m_arguments;

@@ -7,6 +7,8 @@
 
 #include <sys/stat.h>
 
+#include <csignal>
+
 #include <map>
 #include <set>
 #include <tuple>
@@ -160,6 +162,24 @@ TEST(AppDelegateTest, ThePlaceIsKeptAtEveryLoadPauseStopAndQuitAndALaunchWithout
         EXPECT_EQ(player(next)->currentTime(), 42.0);
         next.player().startPlayback();
         EXPECT_TRUE(player(next)->isPlaying() && player(next)->currentTime() == 42.0);
+    }
+}
+
+TEST(AppDelegateTest, TermHangUpAndInterruptQuitAsTheMenuDoesKeepingThePlace)
+{
+    const FolderTree tree({"a.mp3"});
+    const QList<QUrl> urls = tree.urls({"a.mp3"});
+    for (const int signalNumber : {SIGTERM, SIGHUP, SIGINT}) {
+        AppHarness app;
+        app.delegate.openURLs(urls);
+        ASSERT_TRUE(app.opened());
+        static_cast<FakeAudioPlayer*>(app.player().player())->time = 12.5;
+        // Sent to this process, as a logout or a closed terminal sends it.
+        ::raise(signalNumber);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return app.terminations == 1; }, 10000)) << signalNumber;
+        QString problem;
+        EXPECT_EQ(SavedSession::read(app.sessionPath, &problem).value_or(SavedSession{}),
+                  (SavedSession{urls, 0, 12.5, false}));
     }
 }
 
