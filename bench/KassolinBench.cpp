@@ -5,7 +5,7 @@
 #include "PaintBench.h"
 #include "app/AppDelegate.h"
 #include "audio/Mp3AudioPlayer.h"
-#include "audio/Mp3Decoder.h"
+#include "decoder/Mp3Decoder.h"
 #include "folders/CollectionTree.h"
 #include "player/SavedSession.h"
 #include "signals/Mp3Encoder.h"

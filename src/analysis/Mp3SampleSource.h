@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/SampleSource.h"
-#include "audio/Mp3Decoder.h"
+#include "decoder/Mp3Decoder.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #include "analysis/TrackTags.h"
 
-#include "audio/Mp3Decoder.h"
+#include "decoder/Mp3Decoder.h"
 
 #include <QCryptographicHash>
 #include <QDir>

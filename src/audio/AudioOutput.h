@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audio/AudioFormat.h"
+#include "decoder/AudioFormat.h"
 
 #include <cstdint>
 

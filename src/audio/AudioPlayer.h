@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audio/ReplayGains.h"
+#include "decoder/ReplayGains.h"
 
 #include <functional>
 #include <memory>

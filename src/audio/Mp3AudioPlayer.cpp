@@ -1,9 +1,9 @@
 #include "audio/Mp3AudioPlayer.h"
 
 #include "audio/AudioPlayerDelegate.h"
-#include "audio/Mp3Decoder.h"
 #include "audio/PlaybackStream.h"
-#include "audio/TrackTitles.h"
+#include "decoder/Mp3Decoder.h"
+#include "decoder/TrackTitles.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,8 +2,8 @@
 
 #include "audio/AudioPlayer.h"
 #include "audio/MainThreadNotice.h"
-#include "audio/ReplayGains.h"
 #include "audio/SessionOutput.h"
+#include "decoder/ReplayGains.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "audio/AudioOutput.h"
-#include "audio/Mp3Decoder.h"
+#include "decoder/Mp3Decoder.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "desktop/MprisPlayerAdaptor.h"
 
-#include "audio/TrackTitles.h"
+#include "decoder/TrackTitles.h"
 #include "desktop/MprisService.h"
 
 #include <algorithm>

@@ -13,7 +13,7 @@
 #include "analysis/SpectrumFrames.h"
 #include "analysis/TrackTags.h"
 #include "analysis/WaveformPeaks.h"
-#include "audio/TrackTitles.h"
+#include "decoder/TrackTitles.h"
 #include "views/ElidedLabel.h"
 #include "views/LEDMeterView.h"
 #include "views/SpectrumAnalyzerView.h"

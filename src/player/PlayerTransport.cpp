@@ -1,6 +1,6 @@
 #include "player/PlayerWindowController.h"
 
-#include "audio/TrackTitles.h"
+#include "decoder/TrackTitles.h"
 #include "player/AlertPresenter.h"
 #include "views/TapeDeckBackgroundView.h"
 #include "views/TargetAction.h"

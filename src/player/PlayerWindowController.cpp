@@ -2,7 +2,7 @@
 
 #include "analysis/BassMeterFrames.h"
 #include "analysis/SpectrumFrames.h"
-#include "audio/TrackTitles.h"
+#include "decoder/TrackTitles.h"
 #include "player/AlertPresenter.h"
 #include "player/WindowPlacement.h"
 #include "views/ElidedLabel.h"

@@ -1,7 +1,7 @@
 #include "player/PlayerWindowController.h"
 
 #include "audio/Mp3AudioPlayer.h"
-#include "audio/Mp3Decoder.h"
+#include "decoder/Mp3Decoder.h"
 #include "support/FixtureFiles.h"
 #include "support/PcmSampleSource.h"
 #include "support/RecordingAlertPresenter.h"

@@ -1,9 +1,9 @@
 #include "player/PlayerWindowController.h"
 
 #include "audio/Mp3AudioPlayer.h"
-#include "audio/Mp3Decoder.h"
-#include "audio/TrackTitles.h"
 #include "corpus/FileAnalyses.h"
+#include "decoder/Mp3Decoder.h"
+#include "decoder/TrackTitles.h"
 #include "support/FixtureFiles.h"
 #include "support/RecordingAlertPresenter.h"
 #include "support/TrackLoading.h"

@@ -6,8 +6,8 @@
 #include "analysis/SpectrumFrames.h"
 #include "analysis/TrackTags.h"
 #include "analysis/WaveformPeaks.h"
-#include "audio/Mp3Decoder.h"
-#include "audio/TrackTitles.h"
+#include "decoder/Mp3Decoder.h"
+#include "decoder/TrackTitles.h"
 
 #include <cmath>
 #include <cstdio>

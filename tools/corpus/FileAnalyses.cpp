@@ -2,8 +2,8 @@
 
 #include "analysis/AnalysisGeneration.h"
 #include "analysis/TrackTags.h"
-#include "audio/TrackTitles.h"
-#include "audio/Mp3Decoder.h"
+#include "decoder/Mp3Decoder.h"
+#include "decoder/TrackTitles.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 // -DKASSOLIN_FUZZ=ON (clang and libFuzzer); run by hand from the seeds that kassolin-corpus
 // writes: scripts/fuzz.sh.
 #include "corpus/FileAnalyses.h"
-#include "audio/Mp3Decoder.h"
+#include "decoder/Mp3Decoder.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "audio/AudioFormat.h"
-#include "audio/Mp3FileInput.h"
-#include "audio/ReplayGains.h"
+#include "decoder/AudioFormat.h"
+#include "decoder/Mp3FileInput.h"
+#include "decoder/ReplayGains.h"
 
 #include <cstdint>
 #include <limits>

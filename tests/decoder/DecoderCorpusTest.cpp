@@ -1,6 +1,6 @@
-#include "audio/TrackTitles.h"
-#include "audio/Mp3Decoder.h"
 #include "corpus/FileAnalyses.h"
+#include "decoder/Mp3Decoder.h"
+#include "decoder/TrackTitles.h"
 #include "support/FixtureFiles.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "audio/ReplayGain.h"
+#include "decoder/ReplayGain.h"
 
-#include "audio/ReplayGains.h"
+#include "decoder/ReplayGains.h"
 
 #include <algorithm>
 #include <charconv>

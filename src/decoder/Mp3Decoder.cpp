@@ -1,4 +1,4 @@
-#include "audio/Mp3Decoder.h"
+#include "decoder/Mp3Decoder.h"
 
 #include <algorithm>
 #include <array>

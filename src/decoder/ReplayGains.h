@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audio/ReplayGain.h"
+#include "decoder/ReplayGain.h"
 
 #include <optional>
 #include <string>

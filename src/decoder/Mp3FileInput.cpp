@@ -1,4 +1,4 @@
-#include "audio/Mp3FileInput.h"
+#include "decoder/Mp3FileInput.h"
 
 #include <algorithm>
 #include <cerrno>

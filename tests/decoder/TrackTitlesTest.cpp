@@ -1,4 +1,4 @@
-#include "audio/TrackTitles.h"
+#include "decoder/TrackTitles.h"
 
 #include <tuple>
 
