@@ -87,6 +87,7 @@ void PlayerWindowController::tick()
     const bool unseen = isWindowUnseen();
     m_displaysBehind = m_displaysBehind || unseen;
     refresh(!unseen);
+    prepareNextTrackNearTheEnd();
     // Paint what the tick changed in this wake-up rather than in another pass of the event loop.
     QCoreApplication::sendPostedEvents(m_window.get(), QEvent::UpdateRequest);
 }
@@ -189,6 +190,7 @@ void PlayerWindowController::seekToTime(double seconds)
     if (!m_player || !(m_player->duration() > 0.0))
         return;
     m_player->setCurrentTime(seconds);
-    Q_EMIT positionJumped(); // before the refresh, which may jump again in the loop
+    m_currentHandedToEnd = false; // its last frame is handed again, later
+    Q_EMIT positionJumped();      // before the refresh, which may jump again in the loop
     updateTimeLabels();
 }

@@ -12,6 +12,10 @@ namespace {
 
 // A track further in than this restarts on "previous" instead of going back a track.
 constexpr double previousRestartsAfterSeconds = 3.0;
+// The next entry is opened this long before the current one ends (at once in a shorter track),
+// so that a file that is slow to open (a disk waking up, a network share) still follows
+// without a break.
+constexpr double prepareNextTrackSeconds = 10.0;
 
 } // namespace
 
@@ -97,6 +101,7 @@ void PlayerWindowController::stop()
 void PlayerWindowController::stopPlaybackAndReset(bool rewind)
 {
     discardNextPlayer();
+    m_currentHandedToEnd = false;
     if (m_playWhenOpened) {
         // Stopped while it opens: it stays at its start, also when a session would resume it.
         m_playWhenOpened = false;
@@ -139,8 +144,8 @@ void PlayerWindowController::playNextTrack()
 {
     if (playlist().isEmpty())
         return;
-    if (m_nextPlayer)
-        changeTrack(m_nextPlayerIndex);
+    if (m_nextPlayerIndex >= 0)
+        changeTrack(m_nextPlayerIndex); // the entry already chosen, shuffled or not
     else if (m_state.hasEntryAfterCurrent())
         changeTrack(m_state.nextIndex());
     else
@@ -247,16 +252,35 @@ void PlayerWindowController::handleTrackThatCannotBeRead()
 
 void PlayerWindowController::audioPlayerWillFinishPlaying(AudioPlayer* player)
 {
-    if (player == m_player.get() && m_nextPlayerIndex < 0 && !m_state.isLoopEnabled() &&
-        !m_stopAfterCurrentTrack && m_state.hasEntryAfterCurrent())
-        startNextTrackBehindThisOne();
+    if (player != m_player.get())
+        return;
+    m_currentHandedToEnd = true;
+    prepareNextTrack(); // at once, where it was not prepared yet
+    startPreparedTrack();
 }
 
-// The next entry plays right behind the tail of the current one, so that the change is without
-// a break; the window, the queue and the desktop learn of it when its first frame is heard.
-// One that cannot be opened is left to the change at the end, which reports it.
-void PlayerWindowController::startNextTrackBehindThisOne()
+// Whether the next entry may follow the current one without a break: the loop jumps back
+// before the end, and "stop after this track" waits for Play.
+bool PlayerWindowController::mayFollowWithoutBreak() const
 {
+    return !m_state.isLoopEnabled() && !m_stopAfterCurrentTrack && m_state.hasEntryAfterCurrent();
+}
+
+void PlayerWindowController::prepareNextTrackNearTheEnd()
+{
+    if (m_player && m_player->isPlaying() &&
+        m_player->duration() - m_player->currentTime() <= prepareNextTrackSeconds)
+        prepareNextTrack();
+}
+
+// Opens the entry that comes next by the list's rule, in order or shuffled; it is started
+// once the current track has handed its last frame to the sound output, so that it plays
+// right behind its tail, and the window, the queue and the desktop learn of it when its first
+// frame is heard. One that cannot be opened is left to the change at the end, which reports it.
+void PlayerWindowController::prepareNextTrack()
+{
+    if (m_nextPlayerIndex >= 0 || !m_player || !mayFollowWithoutBreak())
+        return;
     const qint64 index = m_state.nextIndex();
     const QUrl& url = playlist()[index];
     if (!url.isLocalFile())
@@ -270,15 +294,22 @@ void PlayerWindowController::startNextTrackBehindThisOne()
                    });
 }
 
-// Started only while it is still wanted: for the same track, not discarded since, and not
-// taken over by the change at the end, which opened it itself.
+// Kept only while it is still wanted: for the same track, and not discarded since.
 void PlayerWindowController::nextTrackOpened(TrackOpener::Opened opened, const AudioPlayer* current,
                                              std::uint64_t generation)
 {
     if (!opened.opening || !isAnalysisGenerationCurrent(generation) || current != m_player.get() ||
-        opened.index != m_nextPlayerIndex || m_nextPlayer)
+        opened.index != m_nextPlayerIndex || m_nextPlayer || m_preparedOpening)
         return;
-    std::unique_ptr<AudioPlayer> next = opened.opening->player();
+    m_preparedOpening = std::move(opened.opening);
+    startPreparedTrack();
+}
+
+void PlayerWindowController::startPreparedTrack()
+{
+    if (!m_currentHandedToEnd || !m_preparedOpening || !mayFollowWithoutBreak())
+        return;
+    std::unique_ptr<AudioPlayer> next = std::exchange(m_preparedOpening, nullptr)->player();
     next->setDelegate(this);
     next->setVolume(m_volume);
     next->setReplayGainMode(heardReplayGainMode());
@@ -287,18 +318,22 @@ void PlayerWindowController::nextTrackOpened(TrackOpener::Opened opened, const A
     m_nextPlayer = std::move(next);
 }
 
+// The next entry's player, started or only prepared, when `url` is that entry.
 std::unique_ptr<AudioPlayer> PlayerWindowController::takeNextPlayer(const QUrl& url)
 {
-    if (!m_nextPlayer || m_nextPlayerIndex != playlistIndex() ||
-        playlist().value(playlistIndex()) != url)
+    if (m_nextPlayerIndex != playlistIndex() || playlist().value(playlistIndex()) != url)
         return nullptr;
+    std::unique_ptr<AudioPlayer> next = std::move(m_nextPlayer);
+    if (!next && m_preparedOpening)
+        next = std::exchange(m_preparedOpening, nullptr)->player();
     m_nextPlayerIndex = -1;
-    return std::move(m_nextPlayer);
+    return next;
 }
 
 void PlayerWindowController::discardNextPlayer()
 {
     m_nextPlayer.reset();
+    m_preparedOpening.reset();
     m_nextPlayerIndex = -1;
 }
 

@@ -54,6 +54,7 @@ PlayerWindowController::~PlayerWindowController()
     m_analysisJobs.cut();
     m_opener.reset();
     m_timer.stop();
+    m_preparedOpening.reset();
     m_nextPlayer.reset();
     m_player.reset();
 }

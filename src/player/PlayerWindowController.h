@@ -246,7 +246,10 @@ private:
 
     void audioPlayerDidFinishPlaying(AudioPlayer* player, bool successfully) override;
     void audioPlayerWillFinishPlaying(AudioPlayer* player) override;
-    void startNextTrackBehindThisOne();
+    bool mayFollowWithoutBreak() const;
+    void prepareNextTrackNearTheEnd();
+    void prepareNextTrack();
+    void startPreparedTrack();
     void applyReplayGainMode();
     std::unique_ptr<AudioPlayer> takeNextPlayer(const QUrl& url);
     void discardNextPlayer();
@@ -335,9 +338,13 @@ private:
     std::unique_ptr<AudioPlayer> m_player;
     // The next entry's player, started behind the tail of the current one; it becomes current
     // when the current one's last frame has been heard, and stays queued behind it through a
-    // seek. Its index is set while it opens.
+    // seek. Its index is set while it opens and while it is prepared.
     std::unique_ptr<AudioPlayer> m_nextPlayer;
+    // The next entry opened ahead, until the current one has handed its last frame.
+    std::unique_ptr<AudioPlayer::Opening> m_preparedOpening;
     qint64 m_nextPlayerIndex = -1;
+    // Whether the current track has handed its last frame to the sound output.
+    bool m_currentHandedToEnd = false;
     QTimer m_timer;
     QElapsedTimer m_clockStarted;
     std::int64_t m_ticks = 0;

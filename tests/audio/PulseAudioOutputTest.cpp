@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <thread>
 
 namespace {
 
@@ -26,10 +27,10 @@ public:
 
     static float sample(std::int64_t frame)
     {
-        return frame < leadIn ? 0.0f
-                              : 0.5f * static_cast<float>(std::sin(
-                                           2.0 * M_PI * 441.0 * static_cast<double>(frame - leadIn) /
-                                           rate));
+        return frame < leadIn
+                   ? 0.0f
+                   : 0.5f * static_cast<float>(std::sin(
+                                2.0 * M_PI * 441.0 * static_cast<double>(frame - leadIn) / rate));
     }
     bool isDone() const { return m_given.load() == end; }
 
@@ -120,6 +121,25 @@ TEST_F(PulseAudioOutputTest, TheHalvesOfOneSignalFollowEachOtherWithoutSilence)
     EXPECT_TRUE(alerts.alerts.empty());
 }
 
+// The next file takes 3 s to open (a disk waking up, a network share): it is opened well before
+// the track ends, and follows it without a break.
+TEST_F(PulseAudioOutputTest, ANextFileSlowToOpenFollowsWithoutABreak)
+{
+    const Pcm sine = sineWave(440, 0.5, 44100, 2, 4 * 44100);
+    const QUrl first = mp3("first.mp3", afterLeadIn(sine));
+    const QUrl second = mp3("second.mp3", sineWave(440, 0.5, 44100, 2, 44100));
+    beforeOpening = [second](const QString& path) {
+        if (path == second.toLocalFile())
+            std::this_thread::sleep_for(std::chrono::seconds(3));
+    };
+    MonitorRecorder monitor;
+    playThrough({first, second}, &monitor);
+    const auto [left, longestGap] = audiblePart(monitor.stop());
+    EXPECT_NEAR(static_cast<double>(left.size()), 5 * 44100.0, 0.01 * 44100);
+    EXPECT_LT(longestGap, 88u); // 2 ms
+    EXPECT_EQ(controller.analysisGeneration(), 2u);
+}
+
 } // namespace
 
 namespace {
@@ -147,18 +167,22 @@ TEST(PulseAudioOutputJoinTest, AudioThatComesLateFollowsWithoutAHoleAndTheEndIsH
     const std::vector<float> recording = monitor.stop();
 
     const auto loud = [](float sample) { return std::abs(sample) >= 0.001f; };
-    const auto firstLoud = static_cast<std::int64_t>(
-        std::find_if(recording.begin(), recording.end(), loud) - recording.begin()) / 2;
-    const auto last = static_cast<std::int64_t>(
-        recording.rend() - std::find_if(recording.rbegin(), recording.rend(), loud) - 1) / 2;
+    const auto firstLoud =
+        static_cast<std::int64_t>(std::find_if(recording.begin(), recording.end(), loud) -
+                                  recording.begin()) /
+        2;
+    const auto last =
+        static_cast<std::int64_t>(recording.rend() -
+                                  std::find_if(recording.rbegin(), recording.rend(), loud) - 1) /
+        2;
     // The largest difference from the wave over `frames` from `from`, with the wave's first frame
     // heard at `start`.
     const auto deviation = [&](std::int64_t start, std::int64_t from, std::int64_t frames) {
         float worst = 0.0f;
         for (std::int64_t frame = from; frame < std::min(from + frames, last); ++frame)
-            worst = std::max(worst, std::abs(recording[static_cast<std::size_t>(2 * frame)] -
-                                             SineWithAPause::sample(frame - start +
-                                                                    SineWithAPause::leadIn)));
+            worst = std::max(
+                worst, std::abs(recording[static_cast<std::size_t>(2 * frame)] -
+                                SineWithAPause::sample(frame - start + SineWithAPause::leadIn)));
         return worst;
     };
     // A sink may ease a new stream in over its first frames: the start is where the wave fits.

@@ -4,6 +4,14 @@
 
 #include <algorithm>
 
+AudioPlayer::Factory SoundTest::players()
+{
+    return {[this, opened = Mp3AudioPlayer::factory(output)](const QString& path, QString* error) {
+        beforeOpening(path);
+        return opened.open(path, error);
+    }};
+}
+
 QUrl SoundTest::mp3(const char* name, const Pcm& pcm, const Mp3Options& options)
 {
     return QUrl::fromLocalFile(files.writeMp3(QString::fromUtf8(name), pcm, options));

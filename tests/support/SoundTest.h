@@ -26,8 +26,14 @@ protected:
         const QList<QUrl>& tracks, const MonitorRecorder* monitor,
         const std::function<void()>& whilePlaying = [] {});
 
+    // Players on the output, each file opened on the worker thread the controller opens it on,
+    // after `beforeOpening` has run there: a file that is slow to open.
+    AudioPlayer::Factory players();
+
     FixtureFiles files;
     std::shared_ptr<SessionOutput> output = std::make_shared<SessionOutput>();
+    // Set before the tracks are loaded.
+    std::function<void(const QString& path)> beforeOpening = [](const QString&) {};
     RecordingAlertPresenter alerts;
-    PlayerWindowController controller{Mp3AudioPlayer::factory(output), alerts};
+    PlayerWindowController controller{players(), alerts};
 };
