@@ -6,13 +6,12 @@
 #include "analysis/SpectrumFrames.h"
 #include "analysis/TrackTags.h"
 #include "analysis/WaveformPeaks.h"
+#include "audio/WorkQueue.h"
 #include "decoder/Mp3Decoder.h"
 #include "decoder/TrackTitles.h"
 
 #include <algorithm>
 #include <atomic>
-
-#include <QThreadPool>
 
 namespace {
 
@@ -59,14 +58,14 @@ bool title(const Load& load)
     return !trackTitle(readTrackTags(load.url).title, load.url).isEmpty();
 }
 
-// The four jobs in the order a load starts them, on the pool the player uses.
+// The four jobs in the order a load starts them, on the lane the player uses.
 bool allJobs(const Load& load)
 {
     std::atomic<int> succeeded = 0;
-    QThreadPool* pool = QThreadPool::globalInstance();
+    WorkQueue& analyses = WorkQueue::lane(WorkLane::Analyses);
     for (bool (*job)(const Load&) : {title, waveform, bassMeter, spectrum})
-        pool->start([&, job] { succeeded += job(load) ? 1 : 0; });
-    pool->waitForDone();
+        analyses.run([&, job] { succeeded += job(load) ? 1 : 0; });
+    analyses.waitForDone();
     return succeeded == 4;
 }
 
@@ -78,8 +77,6 @@ void benchAnalysis(const std::filesystem::path& track)
     load.url = QUrl::fromLocalFile(QString::fromStdString(track.string()));
     if (const auto decoder = Mp3Decoder::open(load.url.toLocalFile()))
         load.duration = std::max(decoder->duration(), 0.0);
-    QThreadPool* pool = QThreadPool::globalInstance();
-    pool->setMaxThreadCount(std::max(4, pool->maxThreadCount()));
 
     const double decode = bestSeconds([&] { return decodeOnly(load); });
     printFigure("bare decode 300 s", decode, "s");
@@ -88,6 +85,6 @@ void benchAnalysis(const std::filesystem::path& track)
     printFigure("bass meter frames alone", bestSeconds([&] { return bassMeter(load); }), "s");
     printFigure("spectrum frames alone", bestSeconds([&] { return spectrum(load); }), "s");
     const double together = bestSeconds([&] { return allJobs(load); });
-    printFigure("analysis jobs together on the thread pool", together, "s");
+    printFigure("analysis jobs together on the analyses' lane", together, "s");
     printFigure("analysis jobs / decode ratio", together / decode, "");
 }

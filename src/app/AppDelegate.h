@@ -37,9 +37,9 @@ class SessionKeeper;
 // when closing the last window ends the program. It builds the menu bar, keeps the stored
 // display preferences and the appearance, and answers the menu.
 //
-// Everything here runs on the main thread except the folder scan, which runs on the global
-// thread pool, works only on its own copy of the selection and posts its result back. Every
-// road into playback ends in openPlaylist().
+// Everything here runs on the main thread except the folder scan, which runs on the files' lane
+// of the work queue, works only on its own copy of the selection and posts its result back.
+// Every road into playback ends in openPlaylist().
 class AppDelegate final : public QObject
 {
     Q_OBJECT

@@ -1,13 +1,14 @@
 // The open panel and the scan that turns its selection, or files dropped on the player
 // window, into a playlist.
 //
-// The panel runs on the main thread; the scan runs on the global thread pool on a copy of the
-// selection and posts its result back to the delegate, whose destructor stops and drains the
-// scans first. loadingSelection covers the time between: the program stays alive even when
+// The panel runs on the main thread; the scan runs on the files' lane of the work queue on a
+// copy of the selection and posts its result back to the delegate, whose going cuts the link:
+// a running scan stops, and its result is dropped. loadingSelection covers the time between: the program stays alive even when
 // no window is open.
 #include "app/AppDelegate.h"
 
 #include "app/FolderEnumerator.h"
+#include "audio/WorkQueue.h"
 #include "player/AlertPresenter.h"
 #include "player/PlayerWindowController.h"
 #include "ui/OpenPanelPresenter.h"
@@ -20,7 +21,6 @@
 #include <QLocale>
 #include <QMainWindow>
 #include <QMimeData>
-#include <QThreadPool>
 
 namespace {
 
@@ -95,7 +95,7 @@ bool AppDelegate::acceptDrop(QDropEvent* event)
 void AppDelegate::scanSelection(const QList<QUrl>& selection, const SelectionUse& use)
 {
     m_loadingSelection = true;
-    QThreadPool::globalInstance()->start([this, selection, use, scans = m_scans.inbox()] {
+    WorkQueue::lane(WorkLane::Files).run([this, selection, use, scans = m_scans.inbox()] {
         bool hitLimit = false;
         const QList<QUrl> urls = playlistURLsFromSelection(selection, &hitLimit, &scans->isCut());
         scans->post([this, urls, hitLimit, use] { selectionScanDidFinish(urls, hitLimit, use); });

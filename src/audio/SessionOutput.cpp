@@ -39,40 +39,12 @@ std::unique_ptr<AudioOutput> opened(const AudioFormat& format, AudioOutput::Clie
     return output;
 }
 
-// Opens the devices of every session, one after another, on one thread for the whole run: SDL
-// keeps data of its own for each thread that calls it, which a thread per opening would leave
-// behind every time.
-WorkQueue& deviceOpenings()
-{
-    static auto* const openings = new WorkQueue(1);
-    return *openings;
-}
-
 int millisecondsOf(std::int64_t frames, int sampleRate)
 {
     return static_cast<int>(std::max<std::int64_t>(frames, 0) * 1000 / std::max(sampleRate, 1));
 }
 
 } // namespace
-
-// What the main thread shares with the threads that open devices and with the devices' own
-// threads, which may outlive the session: a device that opens, or is lost, after the session
-// has gone tells nobody.
-struct SessionOutput::Link
-{
-    // Any thread.
-    void post()
-    {
-        std::lock_guard lock(mutex);
-        if (session)
-            session->m_notice.post();
-    }
-
-    std::mutex mutex;
-    SessionOutput* session = nullptr;
-    // Devices opened (or not: a null output) that the main thread has yet to take.
-    std::vector<Device> opened;
-};
 
 // What one device renders through. Only the current device's route takes from the queue, so a
 // device that was replaced, or plays out the tail of another format, renders nothing more; and
@@ -81,7 +53,7 @@ class SessionOutput::Route final : public AudioOutput::Client
 {
 public:
     Route(SessionOutput& session, std::uint64_t serial)
-        : m_session(session), m_link(session.m_link), m_serial(serial)
+        : m_session(session), m_inbox(session.m_devices.inbox()), m_serial(serial)
     {}
 
     std::uint64_t serial() const { return m_serial; }
@@ -95,14 +67,15 @@ public:
     }
     void outputLost() override
     {
-        // Each route keeps its own loss: two devices lost at once are both heard of.
+        // Each route keeps its own loss: two devices lost at once are both heard of. A device
+        // lost after the session has gone tells nobody.
         m_lost.store(true);
-        m_link->post();
+        m_inbox->post([&session = m_session] { session.handleNotices(); });
     }
 
 private:
     SessionOutput& m_session;
-    const std::shared_ptr<Link> m_link;
+    const std::shared_ptr<ReceiverLink::Inbox> m_inbox;
     const std::uint64_t m_serial;
     std::atomic<bool> m_lost{false};
 };
@@ -126,10 +99,8 @@ SessionOutput::Device::~Device()
 }
 
 SessionOutput::SessionOutput(DeviceOpener openDevice)
-    : m_openDevice(std::move(openDevice)), m_link(std::make_shared<Link>()),
-      m_notice([this] { handleNotices(); })
+    : m_openDevice(std::move(openDevice)), m_notice([this] { handleNotices(); })
 {
-    m_link->session = this;
     m_deviceWait.setSingleShot(true);
     m_deviceWait.setInterval(deviceWaitMs);
     m_deviceWait.callOnTimeout([this] { stopWaitingForDevice(); });
@@ -160,14 +131,10 @@ SessionOutput::SessionOutput(DeviceOpener openDevice)
 
 SessionOutput::~SessionOutput()
 {
-    std::vector<Device> opened;
-    {
-        std::lock_guard lock(m_link->mutex);
-        m_link->session = nullptr;
-        opened.swap(m_link->opened);
-    }
-    // The devices first: once they are gone nothing renders. A device still opening is closed
-    // by the thread that opens it; the quit does not wait for a server that does not answer.
+    // Nothing comes back from here on; a device that opens later closes on its own thread. The
+    // devices go first: once they are gone nothing renders. The quit does not wait for a server
+    // that does not answer.
+    m_devices.cut();
     m_draining = {};
     m_device = {};
 }
@@ -389,7 +356,6 @@ int SessionOutput::render(const Route& route, float* out, int frames, std::int64
 
 void SessionOutput::handleNotices()
 {
-    takeOpenedDevices();
     const bool drainingLost = m_draining.route && m_draining.route->takeLoss();
     const bool deviceLost = m_device.route && m_device.route->takeLoss();
     if (drainingLost || deviceLost)
@@ -511,8 +477,8 @@ void SessionOutput::openDevice(const AudioFormat& format)
     checkSounding();
 }
 
-// Opening a device may wait on the sound server for a long time: it runs on a thread of its
-// own, and the device comes back through the notice.
+// Opening a device may wait on the sound server for a long time: it runs on the devices' lane,
+// and the device comes back through the inbox.
 void SessionOutput::requestSoundDevice()
 {
     if (!m_openDevice)
@@ -520,41 +486,29 @@ void SessionOutput::requestSoundDevice()
     m_awaitedRoute = ++m_routesMade;
     if (m_waitingForDevice)
         m_deviceWait.start();
-    // The route is shared only to be carried by a copyable job; the device takes it over.
-    deviceOpenings().run([link = m_link, open = m_openDevice, format = m_format,
-                          route = std::make_shared<std::unique_ptr<Route>>(
-                              std::make_unique<Route>(*this, m_awaitedRoute))] {
-        std::unique_ptr<AudioOutput> output = open(format, route->get());
-        Device device(std::move(*route), std::move(output));
-        std::unique_lock lock(link->mutex);
-        if (link->session) {
-            link->opened.push_back(std::move(device));
-            link->session->m_notice.post();
-            return;
-        }
-        // Closed here, once nobody waits for it; not under the lock, which its loss would take.
-        lock.unlock();
-    });
+    // The route and the device are shared only to be carried by copyable calls. A device that
+    // opens once the session has gone is dropped with its call, and closed, on this thread.
+    WorkQueue::lane(WorkLane::Devices)
+        .run([this, inbox = m_devices.inbox(), open = m_openDevice, format = m_format,
+              route = std::make_shared<std::unique_ptr<Route>>(
+                  std::make_unique<Route>(*this, m_awaitedRoute))] {
+            std::unique_ptr<AudioOutput> output = open(format, route->get());
+            auto device = std::make_shared<Device>(std::move(*route), std::move(output));
+            inbox->post([this, device] { takeOpenedDevice(std::move(*device)); });
+        });
 }
 
-void SessionOutput::takeOpenedDevices()
+void SessionOutput::takeOpenedDevice(Device device)
 {
-    std::vector<Device> opened;
-    {
-        std::lock_guard lock(m_link->mutex);
-        opened.swap(m_link->opened);
-    }
-    for (Device& device : opened) {
-        // One asked for before the format or the device last changed is closed unused.
-        if (device.route->serial() != m_awaitedRoute)
-            continue;
-        m_awaitedRoute = 0;
-        stopWaitingForDevice();
-        if (device.output && m_onSilentClock && m_device.output) {
-            carryStreamsOver();
-            install(std::move(device), false);
-            checkSounding();
-        }
+    // One asked for before the format or the device last changed is closed unused.
+    if (device.route->serial() != m_awaitedRoute)
+        return;
+    m_awaitedRoute = 0;
+    stopWaitingForDevice();
+    if (device.output && m_onSilentClock && m_device.output) {
+        carryStreamsOver();
+        install(std::move(device), false);
+        checkSounding();
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "audio/AudioOutput.h"
 #include "audio/MainThreadNotice.h"
+#include "audio/ReceiverLink.h"
 
 #include <atomic>
 #include <deque>
@@ -31,8 +32,9 @@ class PlaybackStream;
 // frame of the one before in the same device buffer. A stream leaves the queue once every frame
 // of it has been handed over, while its tail still sounds from the device's buffer. The queue
 // and which device may take from it are guarded by a lock that is never held while calling the
-// device, whose own lock its thread holds while it renders. What the device's thread tells the
-// main thread travels in atomics and a notice.
+// device, whose own lock its thread holds while it renders. What the render thread tells the
+// main thread travels in atomics and a notice; an opened or lost device comes back through the
+// inbox.
 class SessionOutput final
 {
 public:
@@ -75,7 +77,6 @@ public:
 
 private:
     class Route;
-    struct Link;
     // A device with the route it renders through; the device goes first.
     struct Device
     {
@@ -107,7 +108,7 @@ private:
     bool isIdle();
     void openDevice(const AudioFormat& format);
     void requestSoundDevice();
-    void takeOpenedDevices();
+    void takeOpenedDevice(Device device);
     void stopWaitingForDevice();
     Device openSilentClock(const AudioFormat& format);
     void retireDevice();
@@ -129,7 +130,6 @@ private:
     void cutUnheard();
 
     DeviceOpener m_openDevice;
-    const std::shared_ptr<Link> m_link;
     Device m_device;
     // The device of the previous format while it plays out its tail; the current one waits.
     Device m_draining;
@@ -166,6 +166,8 @@ private:
     std::vector<Sounding> m_sounding;
     const Route* m_currentRoute = nullptr; // the route that may render
 
-    // Tells the main thread of ended streams and lost devices.
+    // Tells the main thread of ended streams, from the render thread, which must not lock.
     MainThreadNotice m_notice;
+    // Brings back opened devices and lost ones.
+    ReceiverLink m_devices;
 };

@@ -1,6 +1,41 @@
 #include "audio/WorkQueue.h"
 
+#include <algorithm>
 #include <thread>
+
+namespace {
+
+// A few hung openings, one a track, still leave room for the others and the session's writes.
+constexpr int fileThreads = 4;
+// A load's four analyses run at once, also on two cores.
+constexpr int minimumAnalysisThreads = 4;
+
+} // namespace
+
+WorkQueue& WorkQueue::lane(WorkLane lane)
+{
+    switch (lane) {
+    case WorkLane::Files: {
+        static auto* const files = new WorkQueue(fileThreads);
+        return *files;
+    }
+    case WorkLane::Analyses: {
+        static auto* const analyses = new WorkQueue(std::max(
+            static_cast<int>(std::thread::hardware_concurrency()), minimumAnalysisThreads));
+        return *analyses;
+    }
+    case WorkLane::Devices: {
+        // One thread for the whole run: SDL keeps data of its own for each thread that calls it,
+        // which a thread per opening would leave behind every time.
+        static auto* const devices = new WorkQueue(1);
+        return *devices;
+    }
+    case WorkLane::Desktop:
+        break;
+    }
+    static auto* const desktop = new WorkQueue(1);
+    return *desktop;
+}
 
 WorkQueue::WorkQueue(int threadCount)
 {

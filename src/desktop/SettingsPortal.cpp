@@ -1,13 +1,12 @@
 #include "desktop/SettingsPortal.h"
 
+#include "audio/WorkQueue.h"
 #include "desktop/DesktopPortal.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
-#include <QFutureWatcher>
-#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -31,36 +30,24 @@ SettingsPortal::SettingsPortal(BusConnector connectToBus, QObject* parent)
     : QObject(parent), m_connectToBus(std::move(connectToBus))
 {}
 
-SettingsPortal::~SettingsPortal()
-{
-    // The connecting job subscribes this object to the portal's signal: it must have finished.
-    m_connecting.waitForFinished();
-}
-
 void SettingsPortal::start()
 {
-    m_connecting = QtConcurrent::run([this, connectToBus = m_connectToBus] {
-        QDBusConnection bus = connectToBus();
-        if (bus.isConnected())
-            bus.connect(desktopPortalService, desktopPortalPath, interface, QStringLiteral("SettingChanged"), this,
-                        SLOT(settingChanged(QDBusMessage)));
-        return bus;
-    });
-    auto* connected = new QFutureWatcher<QDBusConnection>(this);
-    connect(connected, &QFutureWatcherBase::finished, this, [this, connected] {
-        read(connected->result());
-        connected->deleteLater();
-    });
-    connected->setFuture(m_connecting);
+    WorkQueue::lane(WorkLane::Desktop)
+        .run([this, connectToBus = m_connectToBus, connection = m_connection.inbox()] {
+            const QDBusConnection bus = connectToBus();
+            connection->post([this, bus] { connected(bus); });
+        });
 }
 
-void SettingsPortal::read(QDBusConnection bus)
+// Follows the changes from now on, and asks for the preference as it is.
+void SettingsPortal::connected(QDBusConnection bus)
 {
     if (!bus.isConnected())
         return;
-
-    QDBusMessage request =
-        QDBusMessage::createMethodCall(desktopPortalService, desktopPortalPath, interface, QStringLiteral("Read"));
+    bus.connect(desktopPortalService, desktopPortalPath, interface,
+                QStringLiteral("SettingChanged"), this, SLOT(settingChanged(QDBusMessage)));
+    QDBusMessage request = QDBusMessage::createMethodCall(desktopPortalService, desktopPortalPath,
+                                                          interface, QStringLiteral("Read"));
     request << appearanceGroup << colorSchemeKey;
     auto* call = new QDBusPendingCallWatcher(bus.asyncCall(request, readTimeout), this);
     connect(call, &QDBusPendingCallWatcher::finished, this, &SettingsPortal::readDidFinish);

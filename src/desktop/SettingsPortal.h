@@ -1,9 +1,10 @@
 #pragma once
 
+#include "audio/ReceiverLink.h"
+
 #include <functional>
 
 #include <QDBusConnection>
-#include <QFuture>
 #include <QObject>
 
 class QDBusMessage;
@@ -13,8 +14,9 @@ class QDBusPendingCallWatcher;
 // "color-scheme" of "org.freedesktop.appearance", 1 for a dark style, 2 for a light one, 0 for
 // no preference.
 //
-// Nothing here waits on the desktop. The bus is connected on the global thread pool (a missing
-// bus is looked for, and a new connection makes a round trip), the portal is asked without
+// Nothing here waits on the desktop. The bus is connected on the desktop's lane of the work
+// queue (a missing bus is looked for, and a new connection makes a round trip), and the
+// connection comes back through the inbox; the portal is asked without
 // waiting for its answer, and an answer that does not come within readTimeout is given up, so
 // a desktop without a session bus or without the portal costs the launch nothing.
 class SettingsPortal final : public QObject
@@ -27,7 +29,6 @@ public:
 
     explicit SettingsPortal(BusConnector connectToBus = &QDBusConnection::sessionBus,
                             QObject* parent = nullptr);
-    ~SettingsPortal() override;
 
     // Reads the preference once and follows its changes from then on.
     void start();
@@ -40,11 +41,12 @@ private Q_SLOTS:
     void settingChanged(const QDBusMessage& change);
 
 private:
-    void read(QDBusConnection bus);
+    void connected(QDBusConnection bus);
     void readDidFinish(QDBusPendingCallWatcher* call);
 
     BusConnector m_connectToBus;
-    QFuture<QDBusConnection> m_connecting;
+    // Cut as the portal goes: a connection made after that is dropped.
+    ReceiverLink m_connection;
     // A change announced before the first answer arrives is newer than that answer.
     bool m_changeAnnounced = false;
 };

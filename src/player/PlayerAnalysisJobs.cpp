@@ -13,6 +13,7 @@
 #include "analysis/SpectrumFrames.h"
 #include "analysis/TrackTags.h"
 #include "analysis/WaveformPeaks.h"
+#include "audio/WorkQueue.h"
 #include "decoder/TrackTitles.h"
 #include "views/ElidedLabel.h"
 #include "views/LEDMeterView.h"
@@ -32,9 +33,6 @@ namespace {
 
 // The nice value of a thread that analyses: it yields to the window and the sound feed.
 constexpr int analysisNiceness = 10;
-// A load's four jobs run at once also on a machine with fewer cores: one thread per core would
-// queue them.
-constexpr int minimumAnalysisThreads = 4;
 
 // Decoding a whole track four times over would otherwise take the cores from a launch and the
 // window's frames on a machine with few of them. Linux keeps a nice value per thread; the queue's
@@ -65,7 +63,7 @@ void PlayerWindowController::runAnalysisJob(std::uint64_t generation,
                                             std::function<void(Result)> apply)
 {
     const AnalysisGeneration current(m_analysisGeneration, generation);
-    analysisQueue().run([=, jobs = m_analysisJobs.inbox()] {
+    WorkQueue::lane(WorkLane::Analyses).run([=, jobs = m_analysisJobs.inbox()] {
         yieldToInteractiveThreads();
         Result result = work(current);
         returnFreedMemory();
@@ -74,13 +72,6 @@ void PlayerWindowController::runAnalysisJob(std::uint64_t generation,
                 apply(result);
         });
     });
-}
-
-WorkQueue& PlayerWindowController::analysisQueue()
-{
-    static auto* const queue = new WorkQueue(
-        std::max(static_cast<int>(std::thread::hardware_concurrency()), minimumAnalysisThreads));
-    return *queue;
 }
 
 bool PlayerWindowController::isAnalysisGenerationCurrent(std::uint64_t generation) const

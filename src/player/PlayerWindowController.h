@@ -6,7 +6,6 @@
 #include "audio/AudioPlayer.h"
 #include "audio/AudioPlayerDelegate.h"
 #include "audio/ReceiverLink.h"
-#include "audio/WorkQueue.h"
 #include "player/PlayerInterface.h"
 #include "player/PlayerState.h"
 #include "player/SavedSession.h"
@@ -141,8 +140,6 @@ public:
     void setSpectrumFrames(SpectrumFrames frames);
     const BassMeterFrames& bassMeterFrames() const { return m_bassMeterFrames; }
     const SpectrumFrames& spectrumFrames() const { return m_spectrumFrames; }
-    // The threads that every controller's analyses run on.
-    static WorkQueue& analysisQueue();
 
     // Window construction and panel visibility
     void buildInterface();

@@ -1,11 +1,11 @@
 #include "player/SessionKeeper.h"
 
+#include "audio/WorkQueue.h"
 #include "player/PlayerWindowController.h"
 
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <thread>
 
 struct SessionKeeper::Writer
 {
@@ -63,7 +63,7 @@ void SessionKeeper::writeInBackground(SavedSession session)
     m_written = session;
     m_writer->pending = std::move(session);
     if (!std::exchange(m_writer->writing, true))
-        std::thread([writer = m_writer] { writer->writeAll(); }).detach();
+        WorkQueue::lane(WorkLane::Files).run([writer = m_writer] { writer->writeAll(); });
 }
 
 // The player reports changes often and at times when nothing changed; while a track plays, the

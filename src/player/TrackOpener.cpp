@@ -1,9 +1,10 @@
 #include "player/TrackOpener.h"
 
+#include "audio/WorkQueue.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <thread>
 #include <utility>
 
 namespace {
@@ -41,20 +42,21 @@ void TrackOpener::open(QList<Candidate> candidates, Done done)
         std::lock_guard lock(m_running->mutex);
         ++m_running->count;
     }
-    std::thread([this, factory = m_factory, running = m_running, openings = m_openings.inbox(), id,
-                 candidates = std::move(candidates)]() mutable {
-        // Shared only to be carried by a copyable call. What opened after the opener has gone
-        // is closed here, with the call that is dropped.
-        auto opened = std::make_shared<Opened>(openFirst(*factory, candidates));
-        openings->post([this, id, opened] { deliver(id, std::move(*opened)); });
-        opened.reset();
-        openings.reset();
-        factory.reset();
-        // Counted out once nothing of the opener is held here any more.
-        std::lock_guard lock(running->mutex);
-        --running->count;
-        running->ended.notify_all();
-    }).detach();
+    WorkQueue::lane(WorkLane::Files)
+        .run([this, factory = m_factory, running = m_running, openings = m_openings.inbox(), id,
+              candidates = std::move(candidates)]() mutable {
+            // Shared only to be carried by a copyable call. What opened after the opener has gone
+            // is closed here, with the call that is dropped.
+            auto opened = std::make_shared<Opened>(openFirst(*factory, candidates));
+            openings->post([this, id, opened] { deliver(id, std::move(*opened)); });
+            opened.reset();
+            openings.reset();
+            factory.reset();
+            // Counted out once nothing of the opener is held here any more.
+            std::lock_guard lock(running->mutex);
+            --running->count;
+            running->ended.notify_all();
+        });
 }
 
 TrackOpener::Opened TrackOpener::openFirst(const AudioPlayer::Factory& factory,

@@ -11,8 +11,9 @@
 #include <QList>
 #include <QString>
 
-// Opens the entries of a playlist for playing. The factory is called on threads of their own,
-// so that a disk that blocks (a hung network mount) never blocks the window, nor the quit: the
+// Opens the entries of a playlist for playing. The factory is called on the files' lane of the
+// work queue, so that a disk that blocks (a hung network mount) never blocks the window, nor
+// the quit: the
 // opener gives the openings still running a moment to end when it goes, and forgets one that
 // waits longer; what that opens at last is closed on its thread.
 class TrackOpener final

@@ -1,6 +1,7 @@
 // The controller's work on other threads holds neither the window nor the quit.
 #include "player/PlayerWindowController.h"
 
+#include "audio/WorkQueue.h"
 #include "player/SessionKeeper.h"
 #include "support/FakeAudioPlayer.h"
 #include "support/FixtureFiles.h"
@@ -55,7 +56,7 @@ TEST(PlayerThreadsTest, AHungOpeningHoldsNeitherTheWindowNorTheNextTrackNorTheQu
     EXPECT_LT(clock.elapsed(), 1000);
     hanging.released.release();
     ASSERT_TRUE(hanging.tried(1));
-    PlayerWindowController::analysisQueue().waitForDone();
+    WorkQueue::lane(WorkLane::Analyses).waitForDone();
     QCoreApplication::sendPostedEvents();
 }
 

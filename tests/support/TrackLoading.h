@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/WorkQueue.h"
 #include "player/PlayerWindowController.h"
 
 #include <QCoreApplication>
@@ -16,6 +17,6 @@ inline bool loadAndOpen(PlayerWindowController& controller, const QList<QUrl>& u
 // Every job of the loads so far has finished and its result, sent back by a notice, is handled.
 inline void finishJobs()
 {
-    PlayerWindowController::analysisQueue().waitForDone();
+    WorkQueue::lane(WorkLane::Analyses).waitForDone();
     QCoreApplication::processEvents();
 }
