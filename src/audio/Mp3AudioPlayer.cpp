@@ -92,7 +92,6 @@ bool Mp3AudioPlayer::play()
         return true;
     if (std::exchange(m_heardToEnd, false))
         m_output->seek(*m_stream, 0); // a finished player plays again from its start
-    ++m_session;
     m_playing = true;
     m_output->start(*m_stream, m_title);
     return true;
@@ -110,7 +109,6 @@ void Mp3AudioPlayer::stop()
 {
     m_output->remove(*m_stream);
     m_playing = false;
-    ++m_session;
 }
 
 double Mp3AudioPlayer::currentTime() const
@@ -157,19 +155,10 @@ bool Mp3AudioPlayer::isOnSilentClock() const
     return m_output->isOnSilentClock();
 }
 
+// On the main thread, told by the output, which forgets a stream once it is stopped or sought.
 void Mp3AudioPlayer::handedToEnd()
 {
-    // On the output's thread: the main thread hears of it through the notice.
-    m_handedSession.store(m_session.load());
-    m_handedNotice.post();
-}
-
-void Mp3AudioPlayer::deliverHandedToEnd()
-{
-    const std::uint64_t session = m_handedSession.exchange(0);
-    if (session == 0 || session != m_session || !m_playing || m_stream->hasFailed())
-        return; // stopped or started again since, or cut short by a read error
-    if (m_delegate)
+    if (m_playing && !m_stream->hasFailed() && m_delegate)
         m_delegate->audioPlayerWillFinishPlaying(this);
 }
 

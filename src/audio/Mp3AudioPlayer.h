@@ -1,11 +1,9 @@
 #pragma once
 
 #include "audio/AudioPlayer.h"
-#include "audio/MainThreadNotice.h"
 #include "audio/SessionOutput.h"
 #include "decoder/ReplayGains.h"
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -57,11 +55,8 @@ private:
                    const ReplayGains& replayGains, std::shared_ptr<SessionOutput> output);
 
     void handedToEnd();
-    void deliverHandedToEnd();
     void heardToEnd();
 
-    // Tells the main thread that the output's thread has handed the last frame.
-    MainThreadNotice m_handedNotice{[this] { deliverHandedToEnd(); }};
     std::shared_ptr<SessionOutput> m_output;
     std::unique_ptr<PlaybackStream> m_stream;
     AudioPlayerDelegate* m_delegate = nullptr;
@@ -72,8 +67,4 @@ private:
     ReplayGains m_replayGains;
     bool m_playing = false;
     bool m_heardToEnd = false;
-    // Counts play and stop calls, so that a hand-over told for an earlier run is recognised.
-    std::atomic<std::uint64_t> m_session{0};
-    // The run whose last frame was handed, for the main thread; 0 for none.
-    std::atomic<std::uint64_t> m_handedSession{0};
 };

@@ -30,6 +30,7 @@ public:
     bool hasFailed() const;
     bool isFilled() const;
     std::int64_t endOnTimeline() const;
+    void handedToEnd() const;
     void heardToEnd() const;
     int render(float* out, int frames, std::int64_t at);
 
@@ -132,6 +133,11 @@ bool PlaybackStream::isFilled() const
 std::int64_t PlaybackStream::endOnTimeline() const
 {
     return m_core->endOnTimeline();
+}
+
+void PlaybackStream::handedToEnd() const
+{
+    m_core->handedToEnd();
 }
 
 void PlaybackStream::heardToEnd() const
@@ -245,6 +251,12 @@ std::int64_t PlaybackStream::Core::endOnTimeline() const
     return m_finishedState ? timelineEnd() : -1;
 }
 
+void PlaybackStream::Core::handedToEnd() const
+{
+    if (m_finished)
+        m_finished();
+}
+
 void PlaybackStream::Core::heardToEnd() const
 {
     if (m_heardToEnd)
@@ -276,7 +288,6 @@ std::int64_t PlaybackStream::Core::position(std::int64_t playedFrames) const
 int PlaybackStream::Core::render(float* out, int frames, std::int64_t at)
 {
     const auto wanted = static_cast<std::size_t>(std::max(frames, 0));
-    bool finishedNow = false;
     bool refill = false;
     std::size_t delivered = 0;
     {
@@ -291,18 +302,15 @@ int PlaybackStream::Core::render(float* out, int frames, std::int64_t at)
         if (delivered > 0 || ended || placed)
             placeOnTimeline(at);
         m_handed += static_cast<std::int64_t>(delivered);
-        if (ended) {
+        if (ended)
             m_finishedState = true;
-            finishedNow = true;
-        } else if (delivered < wanted && placed) {
+        else if (delivered < wanted && placed) {
             m_underruns.fetch_add(1, std::memory_order_relaxed);
         }
         refill = needsRefill();
     }
     if (refill)
         m_refill.notify_one();
-    if (finishedNow && m_finished)
-        m_finished();
     return static_cast<int>(delivered);
 }
 

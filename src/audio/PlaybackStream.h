@@ -24,10 +24,10 @@
 class PlaybackStream
 {
 public:
-    // `finished` is called once per end, when the last frame has been handed to the output, on
-    // the output's thread; `heardToEnd` when the output has played that frame, on the main
-    // thread, through heardToEnd(). The constructor decodes the first half second, so it
-    // reads the disk: it may run on any thread.
+    // `finished` is called once per end, when the last frame has been handed to the output, and
+    // `heardToEnd` when the output has played that frame; the output calls both on the main
+    // thread, through handedToEnd() and heardToEnd(). The constructor decodes the first half
+    // second, so it reads the disk: it may run on any thread.
     PlaybackStream(std::unique_ptr<Mp3Decoder> decoder, std::function<void()> finished = {},
                    std::function<void()> heardToEnd = {});
     ~PlaybackStream();
@@ -56,7 +56,8 @@ public:
     bool isFilled() const;
     // The frame of the output's timeline after the last one, once finished; else -1.
     std::int64_t endOnTimeline() const;
-    // Called by the output once it has played the last frame.
+    // Called by the output once it has taken the last frame on, and once it has played it.
+    void handedToEnd() const;
     void heardToEnd() const;
 
     void setVolume(float volume);

@@ -22,8 +22,7 @@ struct SdlLibrary
     decltype(&SDL_PauseAudioDevice) pauseAudioDevice;
 };
 
-template <typename Function>
-bool resolve(void* library, const char* name, Function& function)
+template <typename Function> bool resolve(void* library, const char* name, Function& function)
 {
     function = reinterpret_cast<Function>(dlsym(library, name));
     return function != nullptr;

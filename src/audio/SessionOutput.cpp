@@ -368,10 +368,27 @@ void SessionOutput::handleNotices()
     checkSounding();
 }
 
+// On the main thread, the owners of the streams that the render thread has taken whole since
+// hear of it; a stream stopped or sought meanwhile is no longer among them.
+void SessionOutput::tellHanded()
+{
+    std::vector<const PlaybackStream*> handed;
+    {
+        std::lock_guard lock(m_queueMutex);
+        for (Sounding& sounding : m_sounding) {
+            if (!std::exchange(sounding.toldHanded, true))
+                handed.push_back(sounding.stream);
+        }
+    }
+    for (const PlaybackStream* stream : handed)
+        stream->handedToEnd();
+}
+
 // The streams whose last frame has been heard are told so. After the last track its tail plays
 // out; then the device rests until the next play.
 void SessionOutput::checkSounding()
 {
+    tellHanded();
     std::vector<const PlaybackStream*> ended;
     int nextCheckMs = -1;
     bool idle = false;

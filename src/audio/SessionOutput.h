@@ -94,11 +94,13 @@ private:
     {
         PlaybackStream* stream;
         std::uint64_t route;
+        bool toldHanded = false; // whether its owner has heard that it was handed whole
     };
 
     int render(const Route& route, float* out, int frames, std::int64_t at);
     void handleNotices();
     void checkSounding();
+    void tellHanded();
     AudioOutput* outputOfRoute(std::uint64_t route) const;
     bool soundsOnDrainingDevice(const PlaybackStream& stream);
     std::int64_t unheardTailEnd();
