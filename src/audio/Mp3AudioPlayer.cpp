@@ -70,7 +70,9 @@ Mp3AudioPlayer::Mp3AudioPlayer(std::unique_ptr<PlaybackStream> stream, QString t
     : m_output(std::move(output)), m_stream(std::move(stream)), m_title(std::move(title)),
       m_duration(duration), m_replayGains(replayGains)
 {
-    m_stream->setEndHandlers([this] { handedToEnd(); }, [this] { heardToEnd(); });
+    // Dropped unplayed by the output, it is no longer playing: the next play starts it again.
+    m_stream->setEndHandlers([this] { handedToEnd(); }, [this] { heardToEnd(); },
+                             [this] { m_playing = false; });
 }
 
 Mp3AudioPlayer::~Mp3AudioPlayer()

@@ -23,7 +23,8 @@ public:
 
     void quit();
     void decodeLoop();
-    void setEndHandlers(std::function<void()> finished, std::function<void()> heardToEnd);
+    void setEndHandlers(std::function<void()> finished, std::function<void()> heardToEnd,
+                        std::function<void()> dropped);
     std::int64_t position(std::int64_t playedFrames) const;
     void seek(std::int64_t frame);
     bool isFinished() const;
@@ -32,6 +33,7 @@ public:
     std::int64_t endOnTimeline() const;
     void handedToEnd() const;
     void heardToEnd() const;
+    void dropped() const;
     int render(float* out, int frames, std::int64_t at);
 
     const AudioFormat m_format;
@@ -56,6 +58,7 @@ private:
     const int m_fadeFrames;
     std::function<void()> m_finished;
     std::function<void()> m_heardToEnd;
+    std::function<void()> m_dropped;
 
     // Decoder side: the constructor's, then only the decoding thread's.
     std::unique_ptr<Mp3Decoder> m_decoder;
@@ -100,9 +103,9 @@ PlaybackStream::~PlaybackStream()
 }
 
 void PlaybackStream::setEndHandlers(std::function<void()> finished,
-                                    std::function<void()> heardToEnd)
+                                    std::function<void()> heardToEnd, std::function<void()> dropped)
 {
-    m_core->setEndHandlers(std::move(finished), std::move(heardToEnd));
+    m_core->setEndHandlers(std::move(finished), std::move(heardToEnd), std::move(dropped));
 }
 
 std::int64_t PlaybackStream::position(std::int64_t playedFrames) const
@@ -143,6 +146,11 @@ void PlaybackStream::handedToEnd() const
 void PlaybackStream::heardToEnd() const
 {
     m_core->heardToEnd();
+}
+
+void PlaybackStream::dropped() const
+{
+    m_core->dropped();
 }
 
 void PlaybackStream::setVolume(float volume)
@@ -195,10 +203,12 @@ void PlaybackStream::Core::quit()
 }
 
 void PlaybackStream::Core::setEndHandlers(std::function<void()> finished,
-                                          std::function<void()> heardToEnd)
+                                          std::function<void()> heardToEnd,
+                                          std::function<void()> dropped)
 {
     m_finished = std::move(finished);
     m_heardToEnd = std::move(heardToEnd);
+    m_dropped = std::move(dropped);
 }
 
 void PlaybackStream::Core::seek(std::int64_t frame)
@@ -255,6 +265,12 @@ void PlaybackStream::Core::handedToEnd() const
 {
     if (m_finished)
         m_finished();
+}
+
+void PlaybackStream::Core::dropped() const
+{
+    if (m_dropped)
+        m_dropped();
 }
 
 void PlaybackStream::Core::heardToEnd() const

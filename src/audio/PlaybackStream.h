@@ -35,8 +35,11 @@ public:
     PlaybackStream(const PlaybackStream&) = delete;
     PlaybackStream& operator=(const PlaybackStream&) = delete;
 
-    // Before the stream is first rendered: for an owner made after the stream.
-    void setEndHandlers(std::function<void()> finished, std::function<void()> heardToEnd);
+    // Before the stream is first rendered: for an owner made after the stream. `dropped` is
+    // called on the main thread when the output drops the stream from its queue unplayed (for a
+    // device of another format): it plays again once it is started again.
+    void setEndHandlers(std::function<void()> finished, std::function<void()> heardToEnd,
+                        std::function<void()> dropped);
 
     AudioFormat format() const { return m_format; }
     std::int64_t frameCount() const { return m_frameCount; }
@@ -59,6 +62,7 @@ public:
     // Called by the output once it has taken the last frame on, and once it has played it.
     void handedToEnd() const;
     void heardToEnd() const;
+    void dropped() const;
 
     void setVolume(float volume);
     float volume() const;

@@ -465,6 +465,18 @@ void SessionOutput::forget(const PlaybackStream& stream)
     std::erase_if(m_sounding, [&](const Sounding& sounding) { return sounding.stream == &stream; });
 }
 
+// The streams queued and not yet rendered leave the queue, and their owners hear of it.
+void SessionOutput::dropQueued()
+{
+    std::deque<PlaybackStream*> dropped;
+    {
+        std::lock_guard lock(m_queueMutex);
+        dropped.swap(m_queue);
+    }
+    for (const PlaybackStream* stream : dropped)
+        stream->dropped();
+}
+
 bool SessionOutput::isIdle()
 {
     std::lock_guard lock(m_queueMutex);
@@ -482,10 +494,7 @@ bool SessionOutput::isQueueEmpty()
 void SessionOutput::openDevice(const AudioFormat& format)
 {
     retireDevice();
-    {
-        std::lock_guard lock(m_queueMutex);
-        m_queue.clear(); // what was queued was in the old format
-    }
+    dropQueued(); // what was queued was in the old format
     m_format = format;
     m_waitingForDevice = static_cast<bool>(m_openDevice);
     install(openSilentClock(format), true);
@@ -610,8 +619,8 @@ void SessionOutput::bringBackDrainingDevice()
     {
         std::lock_guard lock(m_queueMutex);
         m_currentRoute = nullptr;
-        m_queue.clear();
     }
+    dropQueued(); // the new format's, which waits for its start again
     m_device = std::move(m_draining);
     m_format = m_drainFormat;
     m_onSilentClock = false;

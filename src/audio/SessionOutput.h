@@ -108,6 +108,7 @@ private:
     void forget(const PlaybackStream& stream);
     bool isQueueEmpty();
     bool isIdle();
+    void dropQueued();
     void openDevice(const AudioFormat& format);
     void requestSoundDevice();
     void takeOpenedDevice(Device device);

@@ -3,6 +3,7 @@
 #include "audio/PulseAudioOutput.h"
 #include "support/SoundServer.h"
 #include "support/SoundTest.h"
+#include "support/TrackLoading.h"
 
 #include <QTest>
 
@@ -138,6 +139,37 @@ TEST_F(PulseAudioOutputTest, ANextFileSlowToOpenFollowsWithoutABreak)
     EXPECT_NEAR(static_cast<double>(left.size()), 5 * 44100.0, 0.01 * 44100);
     EXPECT_LT(longestGap, 88u); // 2 ms
     EXPECT_EQ(controller.analysisGeneration(), 2u);
+}
+
+// A seek back in a track whose last frame was handed already: while its tail plays out on the
+// device of its rate the next track, at another rate, waits for its own device; or the next
+// track is still opening. Either way the track plays on from the place sought, and the next one
+// is heard after it, to the end of the list.
+TEST_F(PulseAudioOutputTest, ASeekBackAfterTheHandOverPlaysOnAndTheNextTrackFollows)
+{
+    for (const int nextRate : {48000, 44100}) {
+        const QUrl first = mp3("first.mp3", afterLeadIn(sineWave(440, 0.5, 44100, 2, 2 * 44100)));
+        const QUrl second = mp3("second.mp3", sineWave(440, 0.25, nextRate, 2, nextRate));
+        // At the same rate the next track is still opening when the seek comes.
+        beforeOpening = [second, nextRate](const QString& path) {
+            if (path == second.toLocalFile() && nextRate == 44100)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        };
+        ASSERT_TRUE(loadAndOpen(controller, {first, second}, 0, true));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return controller.player()->currentTime() > 2.2; }, 10000));
+        controller.player()->setCurrentTime(1.0);
+        EXPECT_LT(controller.player()->currentTime(), 1.5) << nextRate;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                return controller.playlistIndex() == 1 && controller.player() &&
+                       controller.player()->currentTime() > 0.5;
+            },
+            10000))
+            << nextRate;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !controller.isTimerRunning(); }, 10000))
+            << nextRate;
+    }
 }
 
 } // namespace
