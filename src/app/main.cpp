@@ -19,7 +19,6 @@
 #include "views/ViewAccessibility.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -135,27 +134,9 @@ private:
     std::unique_ptr<OpenPanelDialog> m_panel;
 };
 
-// Once the event loop has ended, the session has been written (or given up on, on a disk that
-// does not answer) and nothing else is worth waiting for; but a track opening, an analysis or a
-// folder scan may still wait on such a disk, and the application's end waits for its thread
-// pool. The process ends by this time whatever is left.
-constexpr std::chrono::milliseconds quitDeadline(400);
-
-void endWithin(std::chrono::milliseconds deadline, int status)
+// Everything of the program, in a scope of its own: all of it has gone when this returns.
+int run(int argc, char** argv)
 {
-    std::thread([deadline, status] {
-        std::this_thread::sleep_for(deadline);
-        std::fflush(nullptr);
-        std::_Exit(status);
-    }).detach();
-}
-
-} // namespace
-
-int main(int argc, char** argv)
-{
-    if (answeredInformationRequest(argc, argv))
-        return 0;
     // The displays change small bands 60 times a second. Sent with the request, they cost less
     // than through shared memory, where Qt waits for the X server at every frame before it may
     // paint the next. Qt reads the switch as it connects; programs we start must not inherit it.
@@ -226,6 +207,20 @@ int main(int argc, char** argv)
     });
     const int status = QApplication::exec();
     instance.reset(); // no request may reach the delegate once it is gone
-    endWithin(quitDeadline, status);
     return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (answeredInformationRequest(argc, argv))
+        return 0;
+    const int status = run(argc, argv);
+    // The session has been written by now (or given up on, on a disk that does not answer), and
+    // every object of ours has gone. A job on the work queue's lanes may still wait on a disk or
+    // a sound server and wake at any time: the static objects' destructors must not meet it, and
+    // nothing else is left to do. So the process ends here, at once.
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
