@@ -174,8 +174,11 @@ int run(int argc, char** argv)
 
     MessageBoxAlertPresenter alerts;
     DeferredOpenPanel openPanel;
+    // Held here too, so that it goes on this thread as the program ends, not with the last
+    // opening on a worker thread.
+    const auto output = std::make_shared<SessionOutput>();
     AppDelegate delegate(
-        Mp3AudioPlayer::factory(), alerts, openPanel, [] { QCoreApplication::quit(); },
+        Mp3AudioPlayer::factory(output), alerts, openPanel, [] { QCoreApplication::quit(); },
         std::make_unique<QSettings>(), SavedSession::defaultPath());
     alerts.setParentWidget(delegate.playerWindow()->window());
     // The desktop's answer arrives in the event loop, usually before the window is first drawn.
