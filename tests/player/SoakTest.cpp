@@ -102,9 +102,11 @@ protected:
         }
     }
 
-    // Every job has ended and posted its result, and every result has been handled.
+    // Stopped, so that no next track is opened ahead; every job has ended and posted its
+    // result, and every result has been handled.
     bool settles()
     {
+        controller.stopButtonPressed(nullptr);
         const bool idle = QTest::qWaitFor([&] { return !controller.isOpeningTrack(); }, 60000);
         finishJobs();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
