@@ -1,9 +1,13 @@
 #include "audio/SdlAudioOutput.h"
 
+#include "audio/WorkQueue.h"
+
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <mutex>
 #include <optional>
+#include <utility>
 
 #include <SDL.h>
 #include <dlfcn.h>
@@ -108,62 +112,114 @@ std::uint16_t bufferFramesFor(int sampleRate)
 
 } // namespace
 
+struct SdlAudioOutput::Shared
+{
+    Client* client = nullptr;
+    AudioFormat format;
+    std::atomic<std::int64_t> takenFrames{0};
+    std::atomic<int> bufferFrames{0};
+    // The rest only under the mutex, which is never held while SDL opens a device.
+    std::mutex mutex;
+    SDL_AudioDeviceID device = 0;
+    bool paused = true; // as the output was last told
+    bool gone = false;  // a device opened once the output has gone is closed at once
+};
+
+SdlAudioOutput::SdlAudioOutput() : m_shared(std::make_shared<Shared>()) {}
+
 SdlAudioOutput::~SdlAudioOutput()
 {
-    if (m_device != 0)
-        closeDevice();
+    SDL_AudioDeviceID device = 0;
+    {
+        std::lock_guard lock(m_shared->mutex);
+        m_shared->gone = true;
+        device = std::exchange(m_shared->device, 0);
+    }
+    if (device != 0)
+        closeDevice(device);
 }
 
+// Called on the devices' lane.
 bool SdlAudioOutput::open(const AudioFormat& format, Client* client)
 {
-    if (m_device != 0 || !client || !sdlAudio())
+    if (m_shared->client || !client || !sdlAudio())
         return false;
-    m_client = client;
-    m_format = format;
-    return openDevice();
-}
-
-bool SdlAudioOutput::openDevice()
-{
-    SDL_AudioSpec wanted = {};
-    wanted.freq = m_format.sampleRate;
-    wanted.format = AUDIO_F32SYS;
-    wanted.channels = static_cast<Uint8>(m_format.channelCount);
-    wanted.samples = bufferFramesFor(m_format.sampleRate);
-    wanted.callback = &SdlAudioOutput::fill;
-    wanted.userdata = this;
-    SDL_AudioSpec obtained = {};
-    // No allowed changes: SDL converts to whatever the device really takes.
-    m_device = sdlAudio()->openAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-    if (m_device == 0)
+    m_shared->client = client;
+    m_shared->format = format;
+    const SDL_AudioDeviceID device = openDevice(*m_shared);
+    if (device == 0)
         return false;
-    m_bufferFrames = obtained.samples;
-    std::lock_guard lock(openOutputsMutex);
-    openOutputs[m_device] = m_client;
+    watchDevice(device, client);
+    std::lock_guard lock(m_shared->mutex);
+    m_shared->device = device;
     return true;
 }
 
-void SdlAudioOutput::closeDevice()
+// Opened paused, as SDL opens every device, and known to the event watch.
+std::uint32_t SdlAudioOutput::openDevice(Shared& shared)
+{
+    SDL_AudioSpec wanted = {};
+    wanted.freq = shared.format.sampleRate;
+    wanted.format = AUDIO_F32SYS;
+    wanted.channels = static_cast<Uint8>(shared.format.channelCount);
+    wanted.samples = bufferFramesFor(shared.format.sampleRate);
+    wanted.callback = &SdlAudioOutput::fill;
+    wanted.userdata = &shared;
+    SDL_AudioSpec obtained = {};
+    // No allowed changes: SDL converts to whatever the device really takes.
+    const SDL_AudioDeviceID device = sdlAudio()->openAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (device == 0)
+        return 0;
+    shared.bufferFrames.store(obtained.samples);
+    return device;
+}
+
+void SdlAudioOutput::watchDevice(std::uint32_t device, Client* client)
+{
+    std::lock_guard lock(openOutputsMutex);
+    openOutputs[device] = client;
+}
+
+void SdlAudioOutput::closeDevice(std::uint32_t device)
 {
     {
         std::lock_guard lock(openOutputsMutex);
-        openOutputs.erase(m_device);
+        openOutputs.erase(device);
     }
-    sdlLibrary()->closeAudioDevice(m_device);
-    m_device = 0;
+    sdlLibrary()->closeAudioDevice(device);
 }
 
 void SdlAudioOutput::setPaused(bool paused)
 {
-    if (!paused && m_resting) {
-        m_resting = false;
-        if (!openDevice()) {
-            m_client->outputLost();
+    std::lock_guard lock(m_shared->mutex);
+    m_shared->paused = paused;
+    if (!paused && std::exchange(m_resting, false))
+        reopen();
+    else if (m_shared->device != 0)
+        sdlLibrary()->pauseAudioDevice(m_shared->device, paused ? 1 : 0);
+}
+
+// Under the mutex. A device that does not open again is lost.
+void SdlAudioOutput::reopen()
+{
+    WorkQueue::lane(WorkLane::Devices).run([shared = m_shared] {
+        const SDL_AudioDeviceID device = openDevice(*shared);
+        std::unique_lock lock(shared->mutex);
+        if (shared->gone) {
+            lock.unlock();
+            if (device != 0)
+                closeDevice(device);
             return;
         }
-    }
-    if (m_device != 0)
-        sdlLibrary()->pauseAudioDevice(m_device, paused ? 1 : 0);
+        if (device == 0) {
+            shared->client->outputLost();
+            return;
+        }
+        watchDevice(device, shared->client);
+        shared->device = device;
+        if (!shared->paused)
+            sdlLibrary()->pauseAudioDevice(device, 0);
+    });
 }
 
 // A paused SDL device still plays silence, buffer by buffer, so a rest closes it. The buffer it
@@ -171,11 +227,16 @@ void SdlAudioOutput::setPaused(bool paused)
 // the first buffer of every device, so the audible point holds.
 void SdlAudioOutput::rest()
 {
-    if (m_device == 0 || m_resting)
-        return;
-    sdlLibrary()->pauseAudioDevice(m_device, 1);
-    closeDevice();
-    m_resting = true;
+    SDL_AudioDeviceID device = 0;
+    {
+        std::lock_guard lock(m_shared->mutex);
+        if (m_shared->device == 0 || m_resting)
+            return;
+        device = std::exchange(m_shared->device, 0);
+        m_resting = true;
+    }
+    sdlLibrary()->pauseAudioDevice(device, 1);
+    closeDevice(device);
 }
 
 void SdlAudioOutput::deviceRemoved(std::uint32_t deviceId)
@@ -187,17 +248,17 @@ void SdlAudioOutput::deviceRemoved(std::uint32_t deviceId)
 
 std::int64_t SdlAudioOutput::playedFrames()
 {
-    return std::max<std::int64_t>(m_takenFrames.load() - m_bufferFrames, 0);
+    return std::max<std::int64_t>(m_shared->takenFrames.load() - m_shared->bufferFrames.load(), 0);
 }
 
 void SdlAudioOutput::fill(void* userData, unsigned char* stream, int length)
 {
-    auto* self = static_cast<SdlAudioOutput*>(userData);
-    const int channels = self->m_format.channelCount;
+    auto* shared = static_cast<Shared*>(userData);
+    const int channels = shared->format.channelCount;
     const int frames = length / static_cast<int>(sizeof(float)) / channels;
     auto* out = reinterpret_cast<float*>(stream);
-    const int filled = self->m_client->render(out, frames, self->m_takenFrames.load());
+    const int filled = shared->client->render(out, frames, shared->takenFrames.load());
     std::fill(out + static_cast<std::ptrdiff_t>(filled) * channels,
               out + static_cast<std::ptrdiff_t>(frames) * channels, 0.0f);
-    self->m_takenFrames += frames;
+    shared->takenFrames += frames;
 }

@@ -2,15 +2,16 @@
 
 #include "audio/AudioOutput.h"
 
-#include <atomic>
 #include <cstdint>
+#include <memory>
 
 // The sound device, through SDL2 at the device's own format: SDL converts from the format
-// it is opened with.
+// it is opened with. A device that rested is opened again on the devices' lane of the work
+// queue, so that SDL never holds the main thread; the output may go meanwhile.
 class SdlAudioOutput final : public AudioOutput
 {
 public:
-    SdlAudioOutput() = default;
+    SdlAudioOutput();
     ~SdlAudioOutput() override;
 
     SdlAudioOutput(const SdlAudioOutput&) = delete;
@@ -28,14 +29,15 @@ public:
     static void deviceRemoved(std::uint32_t deviceId);
 
 private:
-    bool openDevice();
-    void closeDevice();
+    // What SDL's callback and the devices' lane share with the output.
+    struct Shared;
+
+    static std::uint32_t openDevice(Shared& shared);
+    static void watchDevice(std::uint32_t device, Client* client);
+    static void closeDevice(std::uint32_t device);
+    void reopen();
     static void fill(void* userData, unsigned char* stream, int length);
 
-    Client* m_client = nullptr;
-    AudioFormat m_format;
-    std::uint32_t m_device = 0;
+    const std::shared_ptr<Shared> m_shared;
     bool m_resting = false;
-    int m_bufferFrames = 0;
-    std::atomic<std::int64_t> m_takenFrames{0};
 };
