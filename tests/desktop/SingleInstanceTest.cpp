@@ -1,8 +1,6 @@
 #include "desktop/SingleInstance.h"
 
-#include "player/SavedSession.h"
 #include "support/AppHarness.h"
-#include "support/FixtureFiles.h"
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -11,8 +9,6 @@
 
 #include <functional>
 
-#include <QDir>
-#include <QElapsedTimer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -136,38 +132,4 @@ TEST(SingleInstanceTest, WithoutARuntimeFolderTheSocketLiesInAFolderOfTheUsersOw
         EXPECT_TRUE(!makeUnsafe() || SingleInstance::socketPathForUser().isEmpty());
     qputenv("XDG_RUNTIME_DIR", runtime);
     tmp.isEmpty() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", tmp);
-}
-
-// A logout, a closed terminal or a service manager's stop ends a playing player at once, as
-// its menu's quit does, keeping its list.
-TEST(SingleInstanceTest, ATermSignalEndsAPlayingPlayerAtOnceKeepingItsPlace)
-{
-    const QTemporaryDir folder;
-    FixtureFiles fixtures;
-    const QString track = fixtures.writeSine("played.mp3", 30.0);
-    QDir().mkpath(folder.filePath("runtime"));
-    QFile::setPermissions(folder.filePath("runtime"),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QProcess kassolin;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_RUNTIME_DIR", folder.filePath("runtime"));
-    environment.insert("XDG_STATE_HOME", folder.filePath("state"));
-    environment.insert("XDG_CONFIG_HOME", folder.filePath("config"));
-    kassolin.setProcessEnvironment(environment);
-    kassolin.start(KASSOLIN_PATH, {track});
-    // The list is kept as the track starts to open.
-    const QString session = folder.filePath("state/kassolin/session.json");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(session); }, 30000));
-    QElapsedTimer clock;
-    clock.start();
-    kassolin.terminate();
-    const bool ended = kassolin.waitForFinished(10000);
-    std::printf("ended %lld ms after the signal\n", static_cast<long long>(clock.elapsed()));
-    kassolin.kill();
-    EXPECT_TRUE(ended);
-    EXPECT_EQ(kassolin.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(kassolin.exitCode(), 0);
-    QString problem;
-    EXPECT_EQ(SavedSession::read(session, &problem).value_or(SavedSession{}).playlist,
-              QList<QUrl>{QUrl::fromLocalFile(track)});
 }
