@@ -7,6 +7,7 @@
 #include "support/TrackLoading.h"
 
 #include <cmath>
+#include <thread>
 
 #include <QTimer>
 
@@ -206,7 +207,9 @@ TEST_P(SoundServerTest, TheVolumeSetHoldsFromTheFirstSampleOfEveryTrack)
     }
 }
 
-TEST_P(SoundServerTest, TheNextTrackBecomesCurrentWhenItsFirstFrameIsHeard)
+// The next file takes 3 s to open (a disk waking up, a network share): it is opened well before
+// the track ends, follows it without a break, and becomes current when its first frame is heard.
+TEST_P(SoundServerTest, ASlowNextFileFollowsWithoutABreakAndIsCurrentWhenHeard)
 {
     ASSERT_TRUE(server.start());
     MonitorRecorder monitor;
@@ -215,10 +218,17 @@ TEST_P(SoundServerTest, TheNextTrackBecomesCurrentWhenItsFirstFrameIsHeard)
         if (changedAt < 0.0 && controller.playlistIndex() == 1)
             changedAt = steadySeconds();
     });
-    playThrough({mp3("first.mp3", afterLeadIn(sineWave(440, 0.6, 44100, 2, 44100))),
-                 mp3("second.mp3", sineWave(440, 0.25, 44100, 2, 44100))},
+    const QUrl second = mp3("second.mp3", sineWave(440, 0.25, 44100, 2, 44100));
+    beforeOpening = [second](const QString& path) {
+        if (path == second.toLocalFile())
+            std::this_thread::sleep_for(std::chrono::seconds(3));
+    };
+    playThrough({mp3("first.mp3", afterLeadIn(sineWave(440, 0.6, 44100, 2, 4 * 44100))), second},
                 &monitor);
     const std::vector<float> recording = monitor.stop();
+    const auto [left, longestGap] = audiblePart(recording);
+    EXPECT_NEAR(static_cast<double>(left.size()), 5 * 44100.0, 0.01 * 44100);
+    EXPECT_LT(longestGap, 88u); // 2 ms
     const std::vector<float> peaks = windowPeaks(recording);
     const auto lastOfFirst =
         std::find_if(peaks.rbegin(), peaks.rend(), [](float peak) { return peak > 0.45f; }).base();
@@ -305,13 +315,7 @@ TEST_P(SoundServerTest, SeeksPausesAndStopsRampInsteadOfCuttingTheWave)
         return QTest::qWaitFor([&] { return controller.player()->currentTime() >= time; }, 5000);
     };
     const auto silentFor20ms = [&] {
-        return QTest::qWaitFor(
-            [&] {
-                const std::vector<float> peaks = windowPeaks(monitor.recorded());
-                return peaks.size() > 2 &&
-                       std::all_of(peaks.end() - 2, peaks.end(), [](float p) { return p < 1e-3f; });
-            },
-            5000);
+        return QTest::qWaitFor([&] { return monitor.isSilentFor(2); }, 5000);
     };
     ASSERT_TRUE(reaches(1.0));
     controller.player()->setCurrentTime(3.0);

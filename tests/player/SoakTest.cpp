@@ -102,8 +102,7 @@ protected:
         }
     }
 
-    // Stopped, so that no next track is opened ahead; every job has ended and posted its
-    // result, and every result has been handled.
+    // Stopped, so that no next track opens ahead; every job's result has arrived and been handled.
     bool settles()
     {
         controller.stopButtonPressed(nullptr);

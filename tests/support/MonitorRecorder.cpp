@@ -31,9 +31,8 @@ MonitorRecorder::MonitorRecorder()
             static_cast<MonitorRecorder*>(self)->readAvailable();
         },
         this);
-    // Fragments of 40 ms: each read is still placed in time by the stream's timing, and PipeWire
-    // runs its whole graph in blocks as small as the smallest a client asks for, which on a
-    // busy virtual machine now and then comes too late and leaves a hole in what the sink plays.
+    // 40 ms: PipeWire runs its graph in the smallest blocks a client asks for, which a busy
+    // machine may serve too late, leaving holes in what the sink plays.
     const pa_buffer_attr buffer{~0u, 0, 0, 0,
                                 static_cast<std::uint32_t>(pa_usec_to_bytes(40000, &sampleFormat))};
     pa_stream_connect_record(m_stream, "@DEFAULT_MONITOR@", &buffer, PA_STREAM_AUTO_TIMING_UPDATE);
@@ -98,6 +97,14 @@ double MonitorRecorder::heardAt(std::size_t frame) const
         return -1.0;
     std::nth_element(starts.begin(), starts.begin() + starts.size() / 2, starts.end());
     return starts[starts.size() / 2] + static_cast<double>(frame) / 44100.0;
+}
+
+bool MonitorRecorder::isSilentFor(std::size_t windows) const
+{
+    const std::vector<float> peaks = windowPeaks(recorded());
+    return peaks.size() > windows &&
+           std::all_of(peaks.end() - static_cast<std::ptrdiff_t>(windows), peaks.end(),
+                       [](float peak) { return peak < 1e-3f; });
 }
 
 Pcm afterLeadIn(const Pcm& signal)

@@ -26,6 +26,8 @@ public:
     std::vector<float> recorded() const;
     // When the sink plays the recorded frame, in steadySeconds().
     double heardAt(std::size_t frame) const;
+    // Whether the last `windows` 10 ms of what was recorded so far are silent.
+    bool isSilentFor(std::size_t windows) const;
 
 private:
     void readAvailable();

@@ -26,13 +26,11 @@ protected:
         const QList<QUrl>& tracks, const MonitorRecorder* monitor,
         const std::function<void()>& whilePlaying = [] {});
 
-    // Players on the output, each file opened on the worker thread the controller opens it on,
-    // after `beforeOpening` has run there: a file that is slow to open.
+    // Players on the output; each file opens after `beforeOpening` (set before a load) has run.
     AudioPlayer::Factory players();
 
     FixtureFiles files;
     std::shared_ptr<SessionOutput> output = std::make_shared<SessionOutput>();
-    // Set before the tracks are loaded.
     std::function<void(const QString& path)> beforeOpening = [](const QString&) {};
     RecordingAlertPresenter alerts;
     PlayerWindowController controller{players(), alerts};
