@@ -95,6 +95,9 @@ export DISPLAY=":$(cat "$runtime/display")"
 
 export QT_QPA_PLATFORM=offscreen
 export SDL_AUDIODRIVER=dummy
+# No session bus, as on a machine without one: nothing may launch one behind the tests' back, by a
+# fork of a test's threaded process. The tests of the desktop's services run a bus of their own.
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$runtime/no-bus"
 export XDG_RUNTIME_DIR="$runtime"
 export XDG_CONFIG_HOME="$config"
 export XDG_CACHE_HOME="$cache"
