@@ -87,7 +87,6 @@ void PlayerWindowController::tick()
     const bool unseen = isWindowUnseen();
     m_displaysBehind = m_displaysBehind || unseen;
     refresh(!unseen);
-    prepareNextTrackNearTheEnd();
     // Paint what the tick changed in this wake-up rather than in another pass of the event loop.
     QCoreApplication::sendPostedEvents(m_window.get(), QEvent::UpdateRequest);
 }
@@ -118,6 +117,7 @@ bool PlayerWindowController::refreshPosition(bool mayJumpInLoop, bool showPositi
     const double clampedDuration = notNegative(duration);
     if (showPosition)
         showPositionInDisplays(time, duration);
+    prepareNextTrackNearTheEnd(time, duration);
 
     // The jump is made that much ahead of B as the sound takes to ramp down, so that B is
     // where it is heard to turn.

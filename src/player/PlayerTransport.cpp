@@ -266,10 +266,10 @@ bool PlayerWindowController::mayFollowWithoutBreak() const
     return !m_state.isLoopEnabled() && !m_stopAfterCurrentTrack && m_state.hasEntryAfterCurrent();
 }
 
-void PlayerWindowController::prepareNextTrackNearTheEnd()
+// With the position the clock has just read.
+void PlayerWindowController::prepareNextTrackNearTheEnd(double time, double duration)
 {
-    if (m_player && m_player->isPlaying() &&
-        m_player->duration() - m_player->currentTime() <= prepareNextTrackSeconds)
+    if (m_player->isPlaying() && duration - time <= prepareNextTrackSeconds)
         prepareNextTrack();
 }
 

@@ -244,7 +244,7 @@ private:
     void audioPlayerDidFinishPlaying(AudioPlayer* player, bool successfully) override;
     void audioPlayerWillFinishPlaying(AudioPlayer* player) override;
     bool mayFollowWithoutBreak() const;
-    void prepareNextTrackNearTheEnd();
+    void prepareNextTrackNearTheEnd(double time, double duration);
     void prepareNextTrack();
     void startPreparedTrack();
     void applyReplayGainMode();
