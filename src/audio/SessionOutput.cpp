@@ -63,7 +63,7 @@ public:
     // Only a device that the session installed renders, and it goes before the session.
     int render(float* out, int frames, std::int64_t at) override
     {
-        return m_session.render(*this, out, frames, at);
+        return m_session.m_streams.render(m_serial, out, frames, at);
     }
     void outputLost() override
     {
@@ -99,7 +99,8 @@ SessionOutput::Device::~Device()
 }
 
 SessionOutput::SessionOutput(DeviceOpener openDevice)
-    : m_openDevice(std::move(openDevice)), m_notice([this] { handleNotices(); })
+    : m_openDevice(std::move(openDevice)), m_streams([this] { m_notice.post(); }),
+      m_notice([this] { handleNotices(); })
 {
     m_deviceWait.setSingleShot(true);
     m_deviceWait.setInterval(deviceWaitMs);
@@ -116,7 +117,7 @@ SessionOutput::SessionOutput(DeviceOpener openDevice)
     m_idleTimer.setSingleShot(true);
     m_idleTimer.setInterval(idlePauseDelayMs);
     m_idleTimer.callOnTimeout([this] {
-        if (m_device.output && !m_paused && m_fadeFrom < 0 && isIdle())
+        if (m_device.output && !m_paused && m_fadeFrom < 0 && m_streams.isIdle())
             setDevicePaused(true);
     });
     m_cutTimer.setSingleShot(true);
@@ -160,12 +161,11 @@ void SessionOutput::prepare(const PlaybackStream& stream)
 void SessionOutput::start(PlaybackStream& stream, const QString& mediaName)
 {
     // A stream that was paused is still where it was, on its device, also in its tail.
-    if (!holdsAudioOf(stream)) {
+    if (!m_streams.holds(stream)) {
         prepare(stream);
         // Before it is queued, so that its first sample has the volume, and has it once.
         stream.setVolume(streamVolume());
-        std::lock_guard lock(m_queueMutex);
-        m_queue.push_back(&stream);
+        m_streams.append(stream);
     }
     m_mediaName = mediaName;
     m_device.output->setMediaName(mediaName);
@@ -206,10 +206,7 @@ bool SessionOutput::beginFade()
         return false;
     m_fadeFrom = from;
     m_fadeEnd = from + std::llround(cutRampSeconds * m_format.sampleRate);
-    {
-        std::lock_guard lock(m_queueMutex);
-        m_currentRoute = nullptr;
-    }
+    m_streams.setRenderingRoute(StreamQueue::noRoute);
     awaitFadeEnd();
     return true;
 }
@@ -234,11 +231,8 @@ void SessionOutput::finishCut()
     m_device.output->setPaused(true);
     restartFrom(from);
     m_device.output->flush();
-    {
-        std::lock_guard lock(m_queueMutex);
-        m_currentRoute = m_device.route.get();
-    }
-    setDevicePaused(m_paused || isQueueEmpty()); // nothing is left after a stop
+    m_streams.setRenderingRoute(m_device.route->serial());
+    setDevicePaused(m_paused || m_streams.isQueueEmpty()); // nothing is left after a stop
 }
 
 void SessionOutput::remove(PlaybackStream& stream)
@@ -248,8 +242,8 @@ void SessionOutput::remove(PlaybackStream& stream)
     // The device holds audio of a stream only while it is queued or its tail sounds; one that
     // was cut already (a stop before its player goes) needs no second cut, which would flush
     // whatever else is queued.
-    if (!m_device.output || !holdsAudioOf(stream)) {
-        forget(stream);
+    if (!m_device.output || !m_streams.holds(stream)) {
+        m_streams.forget(stream);
         return;
     }
     finishCut();
@@ -257,16 +251,16 @@ void SessionOutput::remove(PlaybackStream& stream)
     if (wasPlaying && beginFade()) {
         // It holds the position where the ramp began; the others play on after the cut.
         stream.seek(stream.position(m_fadeFrom));
-        forget(stream);
+        m_streams.forget(stream);
         return;
     }
     setDevicePaused(true);
     const std::int64_t heard = stream.position(m_device.output->playedFrames());
-    forget(stream);
+    m_streams.forget(stream);
     // It holds the position that was heard; what it had handed over beyond that is dropped.
     stream.seek(heard);
     cutUnheard();
-    if (wasPlaying && !isQueueEmpty())
+    if (wasPlaying && !m_streams.isQueueEmpty())
         setDevicePaused(false);
 }
 
@@ -274,7 +268,7 @@ void SessionOutput::seek(PlaybackStream& stream, std::int64_t frame)
 {
     if (soundsOnDrainingDevice(stream))
         bringBackDrainingDevice();
-    if (!m_device.output || !holdsAudioOf(stream)) {
+    if (!m_device.output || !m_streams.holds(stream)) {
         stream.seek(frame);
         return;
     }
@@ -283,15 +277,11 @@ void SessionOutput::seek(PlaybackStream& stream, std::int64_t frame)
     const bool faded = wasPlaying && beginFade();
     if (!faded)
         setDevicePaused(true);
-    forget(stream);
+    m_streams.forget(stream);
     stream.seek(frame);
     if (!faded)
         cutUnheard();
-    {
-        // A stream whose tail sounded plays on from the frame sought.
-        std::lock_guard lock(m_queueMutex);
-        m_queue.push_front(&stream);
-    }
+    m_streams.prepend(stream); // one whose tail sounded plays on from the frame sought
     if (wasPlaying && !faded)
         setDevicePaused(false);
 }
@@ -324,34 +314,12 @@ void SessionOutput::applyVolume()
         m_device.output->setVolume(m_volume);
         m_volumeOnDevice = m_volume;
     }
-    const float volume = streamVolume();
-    std::lock_guard lock(m_queueMutex);
-    for (PlaybackStream* stream : m_queue)
-        stream->setVolume(volume);
+    m_streams.setVolume(streamVolume());
 }
 
 float SessionOutput::streamVolume() const
 {
     return m_device.output && m_device.output->appliesVolume() ? 1.0f : m_volume;
-}
-
-int SessionOutput::render(const Route& route, float* out, int frames, std::int64_t at)
-{
-    std::lock_guard lock(m_queueMutex);
-    if (&route != m_currentRoute)
-        return 0;
-    int filled = 0;
-    while (filled < frames && !m_queue.empty()) {
-        PlaybackStream* stream = m_queue.front();
-        const auto offset = static_cast<std::size_t>(filled) * stream->format().channelCount;
-        filled += stream->render(out + offset, frames - filled, at + filled);
-        if (!stream->isFinished())
-            break; // its decoder fell behind: the next track must not start early
-        m_queue.pop_front();
-        m_sounding.push_back({stream, route.serial()});
-        m_notice.post();
-    }
-    return filled;
 }
 
 void SessionOutput::handleNotices()
@@ -372,15 +340,7 @@ void SessionOutput::handleNotices()
 // hear of it; a stream stopped or sought meanwhile is no longer among them.
 void SessionOutput::tellHanded()
 {
-    std::vector<const PlaybackStream*> handed;
-    {
-        std::lock_guard lock(m_queueMutex);
-        for (Sounding& sounding : m_sounding) {
-            if (!std::exchange(sounding.toldHanded, true))
-                handed.push_back(sounding.stream);
-        }
-    }
-    for (const PlaybackStream* stream : handed)
+    for (const PlaybackStream* stream : m_streams.takeHanded())
         stream->handedToEnd();
 }
 
@@ -389,104 +349,40 @@ void SessionOutput::tellHanded()
 void SessionOutput::checkSounding()
 {
     tellHanded();
-    std::vector<const PlaybackStream*> ended;
-    int nextCheckMs = -1;
-    bool idle = false;
-    {
-        std::lock_guard lock(m_queueMutex);
-        std::erase_if(m_sounding, [&](const Sounding& sounding) {
-            AudioOutput* device = outputOfRoute(sounding.route);
-            const std::int64_t end = sounding.stream->endOnTimeline();
-            const std::int64_t left = device && end >= 0 ? end - device->playedFrames() : 0;
-            if (left <= 0) {
-                ended.push_back(sounding.stream);
-                return true;
-            }
-            const int ms = millisecondsOf(left, sounding.stream->format().sampleRate) + 2;
-            nextCheckMs = nextCheckMs < 0 ? ms : std::min(nextCheckMs, ms);
-            return false;
+    const StreamQueue::Heard heard =
+        m_streams.takeHeard([this](std::uint64_t route) -> std::optional<std::int64_t> {
+            AudioOutput* device = outputOfRoute(route);
+            return device ? std::optional(device->playedFrames()) : std::nullopt;
         });
-        idle = m_queue.empty() && m_sounding.empty();
-    }
-    if (nextCheckMs >= 0 && !m_paused)
-        m_soundingTimer.start(nextCheckMs);
-    if (idle && m_device.output && !m_paused && m_fadeFrom < 0 && !m_idleTimer.isActive())
+    if (heard.nextEndMs >= 0 && !m_paused)
+        m_soundingTimer.start(heard.nextEndMs);
+    if (heard.idle && m_device.output && !m_paused && m_fadeFrom < 0 && !m_idleTimer.isActive())
         m_idleTimer.start();
-    for (const PlaybackStream* stream : ended)
+    for (const PlaybackStream* stream : heard.ended)
         stream->heardToEnd();
 }
 
-// Under m_queueMutex.
+// Nothing for a route whose device is gone, and its tail with it.
 AudioOutput* SessionOutput::outputOfRoute(std::uint64_t route) const
 {
     if (m_device.route && m_device.route->serial() == route)
         return m_device.output.get();
     if (m_draining.route && m_draining.route->serial() == route)
         return m_draining.output.get();
-    return nullptr; // gone, and its tail with it
+    return nullptr;
 }
 
 bool SessionOutput::soundsOnDrainingDevice(const PlaybackStream& stream)
 {
-    if (!m_draining.route)
-        return false; // as nearly always: no lock on the way to the position
-    std::lock_guard lock(m_queueMutex);
-    return std::ranges::any_of(m_sounding, [&](const Sounding& sounding) {
-        return sounding.stream == &stream && sounding.route == m_draining.route->serial();
-    });
-}
-
-// The end on the current device's timeline of the tail that it still plays; -1 for none.
-std::int64_t SessionOutput::unheardTailEnd()
-{
-    const std::int64_t played = m_device.output->playedFrames();
-    const std::uint64_t route = m_device.route->serial();
-    std::lock_guard lock(m_queueMutex);
-    std::int64_t end = -1;
-    for (const Sounding& sounding : m_sounding) {
-        if (const std::int64_t tailEnd = sounding.stream->endOnTimeline();
-            sounding.route == route && tailEnd > played)
-            end = std::max(end, tailEnd);
-    }
-    return end;
-}
-
-bool SessionOutput::holdsAudioOf(const PlaybackStream& stream)
-{
-    std::lock_guard lock(m_queueMutex);
-    return std::ranges::find(m_queue, &stream) != m_queue.end() ||
-           std::ranges::find(m_sounding, &stream, &Sounding::stream) != m_sounding.end();
-}
-
-void SessionOutput::forget(const PlaybackStream& stream)
-{
-    std::lock_guard lock(m_queueMutex);
-    std::erase(m_queue, &stream);
-    std::erase_if(m_sounding, [&](const Sounding& sounding) { return sounding.stream == &stream; });
+    // As nearly always: no lock on the way to the position.
+    return m_draining.route && m_streams.soundsOn(stream, m_draining.route->serial());
 }
 
 // The streams queued and not yet rendered leave the queue, and their owners hear of it.
 void SessionOutput::dropQueued()
 {
-    std::deque<PlaybackStream*> dropped;
-    {
-        std::lock_guard lock(m_queueMutex);
-        dropped.swap(m_queue);
-    }
-    for (const PlaybackStream* stream : dropped)
+    for (const PlaybackStream* stream : m_streams.takeQueued())
         stream->dropped();
-}
-
-bool SessionOutput::isIdle()
-{
-    std::lock_guard lock(m_queueMutex);
-    return m_queue.empty() && m_sounding.empty();
-}
-
-bool SessionOutput::isQueueEmpty()
-{
-    std::lock_guard lock(m_queueMutex);
-    return m_queue.empty();
 }
 
 // The silent clock stands in at once, held at its start while the device opens, so that
@@ -557,13 +453,14 @@ SessionOutput::Device SessionOutput::openSilentClock(const AudioFormat& format)
 // plays it out first, so that nothing of it is lost; the new device waits for it.
 void SessionOutput::retireDevice()
 {
-    {
-        std::lock_guard lock(m_queueMutex);
-        m_currentRoute = nullptr;
-    }
-    const bool mayDrain =
-        m_device.output && !m_onSilentClock && !m_paused && isQueueEmpty() && !m_draining.output;
-    if (const std::int64_t tailEnd = mayDrain ? unheardTailEnd() : -1; tailEnd >= 0) {
+    m_streams.setRenderingRoute(StreamQueue::noRoute);
+    const bool mayDrain = m_device.output && !m_onSilentClock && !m_paused &&
+                          m_streams.isQueueEmpty() && !m_draining.output;
+    if (const std::int64_t tailEnd = mayDrain
+                                         ? m_streams.unheardTailEnd(m_device.route->serial(),
+                                                                    m_device.output->playedFrames())
+                                         : -1;
+        tailEnd >= 0) {
         m_drainEnd = tailEnd;
         m_drainTaken = -1;
         m_drainFormat = m_format;
@@ -578,10 +475,7 @@ void SessionOutput::carryStreamsOver()
 {
     m_device.output->setPaused(true);
     restartFromHeard();
-    {
-        std::lock_guard lock(m_queueMutex);
-        m_currentRoute = nullptr;
-    }
+    m_streams.setRenderingRoute(StreamQueue::noRoute);
     m_device = {}; // no two devices may render at once
 }
 
@@ -590,25 +484,10 @@ void SessionOutput::restartFromHeard()
     restartFrom(m_device.output->playedFrames());
 }
 
-// With the device paused: each stream that it holds audio of plays again from what of it lies
-// at `played` on the timeline, those whose tail sounds first; one not reached from its first
-// frame.
+// With the device paused.
 void SessionOutput::restartFrom(std::int64_t played)
 {
-    const std::uint64_t route = m_device.route->serial();
-    std::lock_guard lock(m_queueMutex);
-    std::deque<PlaybackStream*> restarted;
-    std::erase_if(m_sounding, [&](const Sounding& sounding) {
-        const bool unheardTail =
-            sounding.route == route && played < sounding.stream->endOnTimeline();
-        if (unheardTail)
-            restarted.push_back(sounding.stream);
-        return unheardTail;
-    });
-    restarted.insert(restarted.end(), m_queue.begin(), m_queue.end());
-    for (PlaybackStream* stream : restarted)
-        stream->seek(stream->position(played));
-    m_queue = std::move(restarted);
+    m_streams.restartFrom(m_device.route->serial(), played);
 }
 
 // A seek in a track whose tail the old format's device still plays: that device plays on, and
@@ -616,10 +495,7 @@ void SessionOutput::restartFrom(std::int64_t played)
 void SessionOutput::bringBackDrainingDevice()
 {
     m_drainTimer.stop();
-    {
-        std::lock_guard lock(m_queueMutex);
-        m_currentRoute = nullptr;
-    }
+    m_streams.setRenderingRoute(StreamQueue::noRoute);
     dropQueued(); // the new format's, which waits for its start again
     m_device = std::move(m_draining);
     m_format = m_drainFormat;
@@ -628,10 +504,7 @@ void SessionOutput::bringBackDrainingDevice()
     m_deviceWait.stop();
     m_waitingForDevice = false;
     m_retryTimer.stop();
-    {
-        std::lock_guard lock(m_queueMutex);
-        m_currentRoute = m_device.route.get();
-    }
+    m_streams.setRenderingRoute(m_device.route->serial());
 }
 
 void SessionOutput::install(Device device, bool onSilentClock)
@@ -639,10 +512,7 @@ void SessionOutput::install(Device device, bool onSilentClock)
     m_device = std::move(device);
     m_onSilentClock = onSilentClock;
     m_volumeOnDevice = 1.0f; // a new stream starts at the server's own volume
-    {
-        std::lock_guard lock(m_queueMutex);
-        m_currentRoute = m_device.route.get();
-    }
+    m_streams.setRenderingRoute(m_device.route->serial());
     applyVolume();
     if (!m_mediaName.isEmpty())
         m_device.output->setMediaName(m_mediaName);

@@ -3,6 +3,7 @@
 #include "audio/AudioOutput.h"
 #include "audio/MainThreadNotice.h"
 #include "audio/ReceiverLink.h"
+#include "audio/StreamQueue.h"
 
 #include <atomic>
 #include <deque>
@@ -89,25 +90,11 @@ private:
         std::unique_ptr<Route> route;
         std::unique_ptr<AudioOutput> output;
     };
-    // A stream that has handed its last frame, while its tail sounds on the route's device.
-    struct Sounding
-    {
-        PlaybackStream* stream;
-        std::uint64_t route;
-        bool toldHanded = false; // whether its owner has heard that it was handed whole
-    };
-
-    int render(const Route& route, float* out, int frames, std::int64_t at);
     void handleNotices();
     void checkSounding();
     void tellHanded();
     AudioOutput* outputOfRoute(std::uint64_t route) const;
     bool soundsOnDrainingDevice(const PlaybackStream& stream);
-    std::int64_t unheardTailEnd();
-    bool holdsAudioOf(const PlaybackStream& stream);
-    void forget(const PlaybackStream& stream);
-    bool isQueueEmpty();
-    bool isIdle();
     void dropQueued();
     void openDevice(const AudioFormat& format);
     void requestSoundDevice();
@@ -164,10 +151,7 @@ private:
     std::int64_t m_fadeFrom = -1;
     std::int64_t m_fadeEnd = -1;
 
-    std::mutex m_queueMutex;
-    std::deque<PlaybackStream*> m_queue;
-    std::vector<Sounding> m_sounding;
-    const Route* m_currentRoute = nullptr; // the route that may render
+    StreamQueue m_streams;
 
     // Tells the main thread of ended streams, from the render thread, which must not lock.
     MainThreadNotice m_notice;
