@@ -107,15 +107,26 @@ bool AppDelegate::resumeSavedSession()
     if (!boolPreferenceForKey(QStringLiteral("ResumeOnLaunch"), true))
         return false;
     QString problem;
-    const std::optional<SavedSession> session = SavedSession::read(m_sessionPath, &problem);
+    const std::optional<SavedSession> session =
+        SavedSession::read(m_sessionPath, &problem, &SavedSession::namesMP3);
     if (!problem.isEmpty())
         qWarning("Kassolin: Die gespeicherte Sitzung %s wird übergangen (%s).",
                  qUtf8Printable(m_sessionPath), qUtf8Printable(problem));
     if (!session)
         return false;
-    ++m_handOvers;
-    m_playerWindow->resumeSession(*session);
+    // The window shows at once; the list follows once its files have been found.
     m_playerWindow->showWindow();
+    m_sessionCheck.check(
+        *session, [this, handOvers = m_handOvers](const std::optional<SavedSession>& checked) {
+            if (m_handOvers != handOvers)
+                return; // the user has opened something else meanwhile
+            if (!checked) {
+                chooseFile(this);
+                return;
+            }
+            ++m_handOvers;
+            m_playerWindow->resumeSession(*checked);
+        });
     return true;
 }
 

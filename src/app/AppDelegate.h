@@ -6,6 +6,7 @@
 #include "desktop/MprisRequests.h"
 #include "desktop/TerminationSignals.h"
 #include "player/PlayerState.h"
+#include "player/SessionEntryCheck.h"
 
 #include <array>
 #include <atomic>
@@ -183,7 +184,8 @@ private:
     void appendScannedSelection(const QList<QUrl>& urls, bool hitLimit, bool fromRequest);
     void alertNoMP3Found();
     void terminateUnlessPlayerWindowVisible();
-    // Brings back the last session when the switch is on and a file of it is left.
+    // Brings back the last session when the switch is on and an entry of it names an MP3; the
+    // open panel follows when none of them is still there.
     bool resumeSavedSession();
     static bool isMP3Path(const QString& path);
 
@@ -194,6 +196,7 @@ private:
     std::unique_ptr<PlayerWindowController> m_playerWindow;
     const QString m_sessionPath;
     std::unique_ptr<SessionKeeper> m_session;
+    SessionEntryCheck m_sessionCheck;
     // A logout, a closed terminal or a stop quits as the menu does.
     TerminationSignals m_terminationSignals;
     std::function<QDateTime()> m_now = &QDateTime::currentDateTime;

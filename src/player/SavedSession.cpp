@@ -17,14 +17,6 @@ const QString indexKey = QStringLiteral("index");
 const QString positionKey = QStringLiteral("position");
 const QString pausedKey = QStringLiteral("paused");
 
-// Only what could have been played: an absolute path to an MP3 file that is still there.
-bool isPlayableEntry(const QString& path)
-{
-    const QFileInfo file(path);
-    return file.isAbsolute() && !path.contains(QChar(0)) &&
-           path.endsWith(QLatin1String(".mp3"), Qt::CaseInsensitive) && file.isFile();
-}
-
 std::optional<QJsonObject> sessionObject(const QString& path, QString* problem)
 {
     QFile file(path);
@@ -68,30 +60,62 @@ QString SavedSession::defaultPath()
     return base + QStringLiteral("/kassolin/session.json");
 }
 
-std::optional<SavedSession> SavedSession::read(const QString& path, QString* problem)
+bool SavedSession::namesMP3(const QString& path)
+{
+    return QDir::isAbsolutePath(path) && !path.contains(QChar(0)) &&
+           path.endsWith(QLatin1String(".mp3"), Qt::CaseInsensitive);
+}
+
+bool SavedSession::isPlayableEntry(const QString& path)
+{
+    return namesMP3(path) && QFileInfo(path).isFile();
+}
+
+std::optional<SavedSession> SavedSession::read(const QString& path, QString* problem,
+                                               const EntryTest& test)
 {
     const std::optional<QJsonObject> object = sessionObject(path, problem);
     if (!object)
         return std::nullopt;
-    const QJsonArray entries = object->value(playlistKey).toArray();
-    const double storedIndex = object->value(indexKey).toDouble(-1.0);
+    QList<QUrl> entries;
+    QList<bool> passed;
+    for (const QJsonValue& entry : object->value(playlistKey).toArray()) {
+        const QString file = entry.toString();
+        passed.append(test(file));
+        entries.append(passed.back() ? QUrl::fromLocalFile(file) : QUrl());
+    }
+    return fromEntries(entries, object->value(indexKey).toDouble(-1.0),
+                       positionFrom(object->value(positionKey)), object->value(pausedKey).toBool(),
+                       [&passed](qsizetype entry) { return passed[entry]; });
+}
+
+std::optional<SavedSession>
+SavedSession::keeping(const std::function<bool(qsizetype entry)>& kept) const
+{
+    return fromEntries(playlist, static_cast<double>(index), position, paused, kept);
+}
+
+std::optional<SavedSession> SavedSession::fromEntries(const QList<QUrl>& entries,
+                                                      double storedIndex, double position,
+                                                      bool paused,
+                                                      const std::function<bool(qsizetype)>& kept)
+{
     SavedSession session;
     bool currentKept = false;
     for (qsizetype entry = 0; entry < entries.size(); ++entry) {
-        const QString file = entries[entry].toString();
-        if (!isPlayableEntry(file))
+        if (!kept(entry))
             continue;
         currentKept = currentKept || entry == storedIndex;
         if (entry < storedIndex)
             ++session.index;
-        session.playlist.append(QUrl::fromLocalFile(file));
+        session.playlist.append(entries[entry]);
     }
     if (session.playlist.isEmpty())
         return std::nullopt;
     session.index = std::min(session.index, session.playlist.size() - 1);
     if (currentKept) {
-        session.position = positionFrom(object->value(positionKey));
-        session.paused = object->value(pausedKey).toBool();
+        session.position = position;
+        session.paused = paused;
     }
     return session;
 }

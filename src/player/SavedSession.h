@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include <QList>
@@ -22,13 +23,29 @@ struct SavedSession
 
     // $XDG_STATE_HOME/kassolin/session.json, or under ~/.local/state where that is not set.
     static QString defaultPath();
-    // The session stored at `path` with the entries that are no longer MP3 files dropped; an
-    // entry dropped before the current one moves it up, and a current entry dropped starts the
-    // next one from its beginning. Nothing when no entry is left or there is no file; nothing,
-    // with the reason in `problem`, when the file is too large or no session.
-    static std::optional<SavedSession> read(const QString& path, QString* problem);
+    // Whether a stored entry could have been played: an absolute path that names an MP3.
+    static bool namesMP3(const QString& path);
+    // ... and the file is still there: this waits for the disk it is on.
+    static bool isPlayableEntry(const QString& path);
+    using EntryTest = std::function<bool(const QString& path)>;
+
+    // The session stored at `path` with the entries that fail `test` dropped; an entry dropped
+    // before the current one moves it up, and a current entry dropped starts the next one from
+    // its beginning. Nothing when no entry is left or there is no file; nothing, with the reason
+    // in `problem`, when the file is too large or no session.
+    static std::optional<SavedSession> read(const QString& path, QString* problem,
+                                            const EntryTest& test = isPlayableEntry);
+    // This session with only the entries whose place in the list `kept` gives, dropped as read()
+    // drops them.
+    std::optional<SavedSession> keeping(const std::function<bool(qsizetype entry)>& kept) const;
     // Written whole or not at all: a crash while writing leaves the last session in place.
     bool write(const QString& path) const;
 
     bool operator==(const SavedSession&) const = default;
+
+private:
+    // `storedIndex` as stored: it may name no entry.
+    static std::optional<SavedSession> fromEntries(const QList<QUrl>& entries, double storedIndex,
+                                                   double position, bool paused,
+                                                   const std::function<bool(qsizetype)>& kept);
 };

@@ -2,6 +2,7 @@
 #include "player/PlayerWindowController.h"
 
 #include "audio/WorkQueue.h"
+#include "player/SessionEntryCheck.h"
 #include "player/SessionKeeper.h"
 #include "support/FakeAudioPlayer.h"
 #include "support/FixtureFiles.h"
@@ -9,6 +10,7 @@
 #include "views/ElidedLabel.h"
 
 #include <QElapsedTimer>
+#include <QSemaphore>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -85,6 +87,42 @@ TEST(PlayerThreadsTest, TheSessionFileHoldsTheLastOfManyChangesAfterTheSave)
     EXPECT_EQ(saved->playlist, tracks);
     EXPECT_EQ(saved->index, 2);
     EXPECT_TRUE(saved->paused);
+}
+
+// The saved list's files are looked for off the main thread; a mount that does not answer is
+// passed over at the deadline, and the place goes to the next entry that answered.
+TEST(PlayerThreadsTest, ASavedSessionComesBackWithoutTheEntriesOnAMountThatDoesNotAnswer)
+{
+    QSemaphore mountAnswers;
+    SessionEntryCheck check(std::chrono::milliseconds(300), [&](const QString& path) {
+        if (path.startsWith("/hung/"))
+            mountAnswers.acquire();
+        return !path.endsWith("gone.mp3");
+    });
+    const SavedSession saved{
+        files({"/m/a.mp3", "/hung/b.mp3", "/m/gone.mp3", "/hung/c.mp3", "/n/d.mp3"}), 1, 30.0,
+        true};
+    std::optional<SavedSession> resumed;
+    bool answered = false;
+    check.check(saved, [&](std::optional<SavedSession> checked) {
+        answered = true;
+        resumed = std::move(checked);
+    });
+    EXPECT_FALSE(answered) << "the main thread does not wait for the files";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answered; }, 10000));
+    EXPECT_EQ(resumed, (SavedSession{files({"/m/a.mp3", "/n/d.mp3"}), 1, 0.0, false}));
+    mountAnswers.release(2);
+
+    // Once the mount answers, a list on it comes back whole.
+    answered = false;
+    check.check(saved, [&](std::optional<SavedSession> checked) {
+        answered = true;
+        resumed = std::move(checked);
+    });
+    mountAnswers.release(2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answered; }, 10000));
+    EXPECT_EQ(resumed->playlist, files({"/m/a.mp3", "/hung/b.mp3", "/hung/c.mp3", "/n/d.mp3"}));
+    EXPECT_EQ(resumed->position, 30.0);
 }
 
 } // namespace
