@@ -174,9 +174,13 @@ int run(int argc, char** argv)
 
     MessageBoxAlertPresenter alerts;
     DeferredOpenPanel openPanel;
-    // Held here too, so that it goes on this thread as the program ends, not with the last
-    // opening on a worker thread.
-    const auto output = std::make_shared<SessionOutput>();
+    // Deleted here as the program ends. An opening that still waits on a disk holds it too; what
+    // it lets go of after that is left to the end of the process, never deleted on its thread.
+    const std::shared_ptr<SessionOutput> output(
+        new SessionOutput(), [mainThread = std::this_thread::get_id()](SessionOutput* session) {
+            if (std::this_thread::get_id() == mainThread)
+                delete session;
+        });
     AppDelegate delegate(
         Mp3AudioPlayer::factory(output), alerts, openPanel, [] { QCoreApplication::quit(); },
         std::make_unique<QSettings>(), SavedSession::defaultPath());

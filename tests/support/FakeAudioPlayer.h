@@ -62,32 +62,33 @@ struct FakeAudioPlayer final : AudioPlayer
 
 // Makes fake players of `duration` seconds and records the name of every file tried; a file
 // whose name starts with "broken" cannot be opened. Like the real player's, its openings run on a
-// worker thread.
+// worker thread, and what they use lives as long as they run.
 struct FakePlayerFactory
 {
     AudioPlayer::Factory factory()
     {
-        return {[this](const QString& path,
-                       QString* error) -> std::unique_ptr<AudioPlayer::Opening> {
+        return {[state = state](const QString& path,
+                                QString* error) -> std::unique_ptr<AudioPlayer::Opening> {
             const QString name = QFileInfo(path).fileName();
-            if (!heldName.isEmpty() && name.contains(heldName))
-                released.acquire();
+            if (!state->heldName.isEmpty() && name.contains(state->heldName))
+                state->released.acquire();
             std::unique_ptr<AudioPlayer::Opening> opening;
             if (!name.startsWith(QLatin1String("broken")))
-                opening = AudioPlayer::opened(std::make_unique<FakeAudioPlayer>(path, duration));
+                opening =
+                    AudioPlayer::opened(std::make_unique<FakeAudioPlayer>(path, state->duration));
             else
                 *error = QStringLiteral("kaputt");
             // The last the opening does here: whoever has seen its name may let this go.
-            const QMutexLocker locked(&mutex);
-            triedNames << name;
+            const QMutexLocker locked(&state->mutex);
+            state->triedNames << name;
             return opening;
         }};
     }
     // The names of the files tried, in order, and forgotten.
     QStringList takeAttempts()
     {
-        const QMutexLocker locked(&mutex);
-        return std::exchange(triedNames, {});
+        const QMutexLocker locked(&state->mutex);
+        return std::exchange(state->triedNames, {});
     }
     // Whether `count` more files are tried within ten seconds; their names are forgotten.
     bool tried(qsizetype count)
@@ -95,13 +96,21 @@ struct FakePlayerFactory
         return QTest::qWaitFor([&] { return (count -= takeAttempts().size()) <= 0; }, 10000);
     }
 
-    std::atomic<double> duration = 200.0;
+private:
+    struct State
+    {
+        std::atomic<double> duration = 200.0;
+        QString heldName;
+        QSemaphore released;
+        QMutex mutex;
+        QStringList triedNames;
+    };
+    const std::shared_ptr<State> state = std::make_shared<State>();
+
+public:
+    std::atomic<double>& duration = state->duration;
     // Files whose name holds it wait for a release before they open, as on a slow disk; it is
     // set before the first load.
-    QString heldName;
-    QSemaphore released;
-
-private:
-    QMutex mutex;
-    QStringList triedNames;
+    QString& heldName = state->heldName;
+    QSemaphore& released = state->released;
 };
