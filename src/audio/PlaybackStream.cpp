@@ -1,11 +1,12 @@
 #include "audio/PlaybackStream.h"
 
+#include "audio/WorkQueue.h"
+
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <span>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -93,8 +94,8 @@ PlaybackStream::PlaybackStream(std::unique_ptr<Mp3Decoder> decoder, std::functio
           std::make_shared<Core>(std::move(decoder), std::move(finished), std::move(heardToEnd))),
       m_format(m_core->m_format), m_frameCount(m_core->m_frameCount)
 {
-    // Detached: it ends once it sees the stream has gone, which a hung read may delay.
-    std::thread([core = m_core] { core->decodeLoop(); }).detach();
+    // It ends once it sees the stream has gone, which a hung read may delay: nothing waits for it.
+    WorkQueue::lane(WorkLane::Decoding).run([core = m_core] { core->decodeLoop(); });
 }
 
 PlaybackStream::~PlaybackStream()

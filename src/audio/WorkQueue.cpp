@@ -30,6 +30,12 @@ WorkQueue& WorkQueue::lane(WorkLane lane)
         static auto* const devices = new WorkQueue(1);
         return *devices;
     }
+    case WorkLane::Decoding: {
+        // As many threads as streams have played at once: the current track, the next one and a
+        // tail or two.
+        static auto* const decoding = new WorkQueue(0, true);
+        return *decoding;
+    }
     case WorkLane::Desktop:
         break;
     }
@@ -37,7 +43,7 @@ WorkQueue& WorkQueue::lane(WorkLane lane)
     return *desktop;
 }
 
-WorkQueue::WorkQueue(int threadCount)
+WorkQueue::WorkQueue(int threadCount, bool grows) : m_grows(grows)
 {
     for (int i = 0; i < threadCount; ++i)
         std::thread([this] { work(); }).detach();
@@ -48,6 +54,8 @@ void WorkQueue::run(std::function<void()> job)
     {
         const std::lock_guard lock(m_mutex);
         m_jobs.push_back(std::move(job));
+        if (m_grows && m_jobs.size() > m_idle)
+            std::thread([this] { work(); }).detach();
     }
     m_queued.notify_one();
 }
@@ -62,7 +70,9 @@ void WorkQueue::work()
 {
     std::unique_lock lock(m_mutex);
     while (true) {
+        ++m_idle;
         m_queued.wait(lock, [this] { return !m_jobs.empty(); });
+        --m_idle;
         const std::function<void()> job = std::move(m_jobs.front());
         m_jobs.pop_front();
         ++m_running;

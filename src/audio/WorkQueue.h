@@ -13,7 +13,8 @@ enum class WorkLane
     Files,    // the user's files and the session's: openings, folder scans, session writes
     Analyses, // decoding a whole track for the displays, a load's four jobs at once
     Devices,  // connecting to the sound server or SDL, one after another
-    Desktop   // the desktop's bus and portals
+    Desktop,  // the desktop's bus and portals
+    Decoding  // each playing stream decoding ahead, for as long as it plays
 };
 
 // Runs jobs on threads of its own, first come first served, for the whole run of the program.
@@ -27,7 +28,9 @@ public:
     // Made at its first use.
     static WorkQueue& lane(WorkLane lane);
 
-    explicit WorkQueue(int threadCount);
+    // A queue that grows makes a thread for each job that finds none idle: for jobs that run as
+    // long as what they serve, such as a stream's decoding.
+    explicit WorkQueue(int threadCount, bool grows = false);
 
     WorkQueue(const WorkQueue&) = delete;
     WorkQueue& operator=(const WorkQueue&) = delete;
@@ -45,4 +48,6 @@ private:
     std::condition_variable m_finished;
     std::deque<std::function<void()>> m_jobs;
     int m_running = 0;
+    const bool m_grows;
+    std::size_t m_idle = 0;
 };
