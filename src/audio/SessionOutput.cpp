@@ -23,8 +23,6 @@ constexpr int deviceWaitMs = 300;
 constexpr int restAfterMs = 1000;
 // Cuts closer together than this are one burst.
 constexpr qint64 fadeBurstMs = 150;
-// A device that takes nothing of a tail for this long will not play the rest of it.
-constexpr int drainStallMs = 1000;
 // After the last track is heard, the device pauses this much later: a sink that takes audio
 // in large blocks (PipeWire's, up to 2048 frames) plays the last of it somewhat later than its
 // timing tells, and until the pause it plays only the silence written behind the audio.
@@ -46,61 +44,9 @@ int millisecondsOf(std::int64_t frames, int sampleRate)
 
 } // namespace
 
-// What one device renders through. Only the current device's route takes from the queue, so a
-// device that was replaced, or plays out the tail of another format, renders nothing more; and
-// a loss it reports is told apart from the loss of the device that replaced it.
-class SessionOutput::Route final : public AudioOutput::Client
-{
-public:
-    Route(SessionOutput& session, std::uint64_t serial)
-        : m_session(session), m_inbox(session.m_devices.inbox()), m_serial(serial)
-    {}
-
-    std::uint64_t serial() const { return m_serial; }
-    // On the main thread: whether the device was lost since the last call.
-    bool takeLoss() { return m_lost.exchange(false); }
-
-    // Only a device that the session installed renders, and it goes before the session.
-    int render(float* out, int frames, std::int64_t at) override
-    {
-        return m_session.m_streams.render(m_serial, out, frames, at);
-    }
-    void outputLost() override
-    {
-        // Each route keeps its own loss: two devices lost at once are both heard of. A device
-        // lost after the session has gone tells nobody.
-        m_lost.store(true);
-        m_inbox->post([&session = m_session] { session.handleNotices(); });
-    }
-
-private:
-    SessionOutput& m_session;
-    const std::shared_ptr<ReceiverLink::Inbox> m_inbox;
-    const std::uint64_t m_serial;
-    std::atomic<bool> m_lost{false};
-};
-
-SessionOutput::Device::Device(std::unique_ptr<Route> deviceRoute,
-                              std::unique_ptr<AudioOutput> deviceOutput)
-    : route(std::move(deviceRoute)), output(std::move(deviceOutput))
-{}
-
-SessionOutput::Device& SessionOutput::Device::operator=(Device&& other) noexcept
-{
-    output.reset(); // before its route, which it may still be rendering through
-    route = std::move(other.route);
-    output = std::move(other.output);
-    return *this;
-}
-
-SessionOutput::Device::~Device()
-{
-    output.reset();
-}
-
 SessionOutput::SessionOutput(DeviceOpener openDevice)
-    : m_openDevice(std::move(openDevice)), m_streams([this] { m_notice.post(); }),
-      m_notice([this] { handleNotices(); })
+    : m_openDevice(std::move(openDevice)), m_draining([this] { finishDrain(); }),
+      m_streams([this] { m_notice.post(); }), m_notice([this] { handleNotices(); })
 {
     m_deviceWait.setSingleShot(true);
     m_deviceWait.setInterval(deviceWaitMs);
@@ -110,8 +56,6 @@ SessionOutput::SessionOutput(DeviceOpener openDevice)
         if (!m_paused)
             retrySoundDevice();
     });
-    m_drainTimer.setSingleShot(true);
-    m_drainTimer.callOnTimeout([this] { awaitDrain(); });
     m_soundingTimer.setSingleShot(true);
     m_soundingTimer.callOnTimeout([this] { checkSounding(); });
     m_idleTimer.setSingleShot(true);
@@ -136,7 +80,7 @@ SessionOutput::~SessionOutput()
     // devices go first: once they are gone nothing renders. The quit does not wait for a server
     // that does not answer.
     m_devices.cut();
-    m_draining = {};
+    m_draining.stop();
     m_device = {};
 }
 
@@ -289,7 +233,7 @@ void SessionOutput::seek(PlaybackStream& stream, std::int64_t frame)
 std::int64_t SessionOutput::positionOf(const PlaybackStream& stream)
 {
     AudioOutput* device =
-        soundsOnDrainingDevice(stream) ? m_draining.output.get() : m_device.output.get();
+        soundsOnDrainingDevice(stream) ? m_draining.device().output.get() : m_device.output.get();
     return stream.position(device ? device->playedFrames() : 0);
 }
 
@@ -324,7 +268,7 @@ float SessionOutput::streamVolume() const
 
 void SessionOutput::handleNotices()
 {
-    const bool drainingLost = m_draining.route && m_draining.route->takeLoss();
+    const bool drainingLost = m_draining.device().route && m_draining.device().route->takeLoss();
     const bool deviceLost = m_device.route && m_device.route->takeLoss();
     if (drainingLost || deviceLost)
         finishCut();
@@ -365,17 +309,18 @@ void SessionOutput::checkSounding()
 // Nothing for a route whose device is gone, and its tail with it.
 AudioOutput* SessionOutput::outputOfRoute(std::uint64_t route) const
 {
-    if (m_device.route && m_device.route->serial() == route)
+    if (m_device.rendersFor(route))
         return m_device.output.get();
-    if (m_draining.route && m_draining.route->serial() == route)
-        return m_draining.output.get();
+    if (m_draining.device().rendersFor(route))
+        return m_draining.device().output.get();
     return nullptr;
 }
 
 bool SessionOutput::soundsOnDrainingDevice(const PlaybackStream& stream)
 {
     // As nearly always: no lock on the way to the position.
-    return m_draining.route && m_streams.soundsOn(stream, m_draining.route->serial());
+    return m_draining.isDraining() &&
+           m_streams.soundsOn(stream, m_draining.device().route->serial());
 }
 
 // The streams queued and not yet rendered leave the queue, and their owners hear of it.
@@ -395,7 +340,7 @@ void SessionOutput::openDevice(const AudioFormat& format)
     m_waitingForDevice = static_cast<bool>(m_openDevice);
     install(openSilentClock(format), true);
     requestSoundDevice();
-    awaitDrain();
+    m_draining.await();
     checkSounding();
 }
 
@@ -412,15 +357,15 @@ void SessionOutput::requestSoundDevice()
     // opens once the session has gone is dropped with its call, and closed, on this thread.
     WorkQueue::lane(WorkLane::Devices)
         .run([this, inbox = m_devices.inbox(), open = m_openDevice, format = m_format,
-              route = std::make_shared<std::unique_ptr<Route>>(
-                  std::make_unique<Route>(*this, m_awaitedRoute))] {
+              route = std::make_shared<std::unique_ptr<SessionDevice::Route>>(
+                  makeRoute(m_awaitedRoute))] {
             std::unique_ptr<AudioOutput> output = open(format, route->get());
-            auto device = std::make_shared<Device>(std::move(*route), std::move(output));
+            auto device = std::make_shared<SessionDevice>(std::move(*route), std::move(output));
             inbox->post([this, device] { takeOpenedDevice(std::move(*device)); });
         });
 }
 
-void SessionOutput::takeOpenedDevice(Device device)
+void SessionOutput::takeOpenedDevice(SessionDevice device)
 {
     // One asked for before the format or the device last changed is closed unused.
     if (device.route->serial() != m_awaitedRoute)
@@ -441,10 +386,15 @@ void SessionOutput::stopWaitingForDevice()
         setDevicePaused(m_paused);
 }
 
-SessionOutput::Device SessionOutput::openSilentClock(const AudioFormat& format)
+std::unique_ptr<SessionDevice::Route> SessionOutput::makeRoute(std::uint64_t serial)
 {
-    Device device(std::make_unique<Route>(*this, ++m_routesMade),
-                  std::make_unique<ClockAudioOutput>());
+    return std::make_unique<SessionDevice::Route>(
+        m_streams, m_devices.inbox(), [this] { handleNotices(); }, serial);
+}
+
+SessionDevice SessionOutput::openSilentClock(const AudioFormat& format)
+{
+    SessionDevice device(makeRoute(++m_routesMade), std::make_unique<ClockAudioOutput>());
     device.output->open(format, device.route.get());
     return device;
 }
@@ -455,17 +405,13 @@ void SessionOutput::retireDevice()
 {
     m_streams.setRenderingRoute(StreamQueue::noRoute);
     const bool mayDrain = m_device.output && !m_onSilentClock && !m_paused &&
-                          m_streams.isQueueEmpty() && !m_draining.output;
+                          m_streams.isQueueEmpty() && !m_draining.isDraining();
     if (const std::int64_t tailEnd = mayDrain
                                          ? m_streams.unheardTailEnd(m_device.route->serial(),
                                                                     m_device.output->playedFrames())
                                          : -1;
-        tailEnd >= 0) {
-        m_drainEnd = tailEnd;
-        m_drainTaken = -1;
-        m_drainFormat = m_format;
-        m_draining = std::move(m_device);
-    }
+        tailEnd >= 0)
+        m_draining.start(std::move(m_device), tailEnd, m_format);
     m_device = {};
 }
 
@@ -494,11 +440,10 @@ void SessionOutput::restartFrom(std::int64_t played)
 // the new format waits for its own start.
 void SessionOutput::bringBackDrainingDevice()
 {
-    m_drainTimer.stop();
     m_streams.setRenderingRoute(StreamQueue::noRoute);
     dropQueued(); // the new format's, which waits for its start again
-    m_device = std::move(m_draining);
-    m_format = m_drainFormat;
+    m_format = m_draining.format();
+    m_device = m_draining.takeBack();
     m_onSilentClock = false;
     m_awaitedRoute = 0; // the new format's device is not wanted now
     m_deviceWait.stop();
@@ -507,7 +452,7 @@ void SessionOutput::bringBackDrainingDevice()
     m_streams.setRenderingRoute(m_device.route->serial());
 }
 
-void SessionOutput::install(Device device, bool onSilentClock)
+void SessionOutput::install(SessionDevice device, bool onSilentClock)
 {
     m_device = std::move(device);
     m_onSilentClock = onSilentClock;
@@ -538,33 +483,9 @@ void SessionOutput::retrySoundDevice()
         requestSoundDevice();
 }
 
-void SessionOutput::awaitDrain()
-{
-    if (!m_draining.output)
-        return;
-    if (m_paused) {
-        m_drainTaken = -1; // a pause is no stall
-        return;
-    }
-    // The new device starts once the old one has taken its last frame on to be played, so
-    // that the first frame of the new format follows the last of the old as closely as two
-    // devices allow. A device that takes nothing more for a while has taken all it will: it is
-    // not waited for in vain.
-    const std::int64_t taken = m_draining.output->takenFrames();
-    if (std::exchange(m_drainTaken, taken) != taken)
-        m_drainMoved.start();
-    const std::int64_t left = m_drainEnd - taken;
-    if (left <= 0 || m_drainMoved.elapsed() >= drainStallMs) {
-        finishDrain();
-        return;
-    }
-    m_drainTimer.start(std::min(millisecondsOf(left, m_drainFormat.sampleRate) + 1, drainStallMs));
-}
-
 void SessionOutput::finishDrain()
 {
-    m_drainTimer.stop();
-    m_draining = {};
+    m_draining.stop();
     if (m_device.output)
         setDevicePaused(m_paused);
     checkSounding();
@@ -577,12 +498,10 @@ void SessionOutput::setDevicePaused(bool paused)
         m_restTimer.start();
     else
         m_restTimer.stop();
-    if (m_draining.output)
-        m_draining.output->setPaused(paused);
     // The new format starts once the old one has played out, and once its device has opened
     // or has been waited for long enough.
-    m_device.output->setPaused(paused || m_draining.output || m_waitingForDevice);
-    awaitDrain();
+    m_device.output->setPaused(paused || m_draining.isDraining() || m_waitingForDevice);
+    m_draining.setPaused(paused);
 }
 
 // After a cut, with the device paused: what it holds and has not played is dropped, and the

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "audio/AudioOutput.h"
+#include "audio/DrainingDevice.h"
 #include "audio/MainThreadNotice.h"
 #include "audio/ReceiverLink.h"
+#include "audio/SessionDevice.h"
 #include "audio/StreamQueue.h"
 
 #include <atomic>
@@ -77,19 +79,6 @@ public:
     const AudioOutput* device() const { return m_device.output.get(); }
 
 private:
-    class Route;
-    // A device with the route it renders through; the device goes first.
-    struct Device
-    {
-        Device() = default;
-        Device(std::unique_ptr<Route> deviceRoute, std::unique_ptr<AudioOutput> deviceOutput);
-        Device(Device&&) noexcept = default;
-        Device& operator=(Device&& other) noexcept;
-        ~Device();
-
-        std::unique_ptr<Route> route;
-        std::unique_ptr<AudioOutput> output;
-    };
     void handleNotices();
     void checkSounding();
     void tellHanded();
@@ -98,9 +87,10 @@ private:
     void dropQueued();
     void openDevice(const AudioFormat& format);
     void requestSoundDevice();
-    void takeOpenedDevice(Device device);
+    void takeOpenedDevice(SessionDevice device);
     void stopWaitingForDevice();
-    Device openSilentClock(const AudioFormat& format);
+    std::unique_ptr<SessionDevice::Route> makeRoute(std::uint64_t serial);
+    SessionDevice openSilentClock(const AudioFormat& format);
     void retireDevice();
     void carryStreamsOver();
     void restartFromHeard();
@@ -109,10 +99,9 @@ private:
     void awaitFadeEnd();
     void finishCut();
     void bringBackDrainingDevice();
-    void install(Device device, bool onSilentClock);
+    void install(SessionDevice device, bool onSilentClock);
     void switchToSilentClock();
     void retrySoundDevice();
-    void awaitDrain();
     void finishDrain();
     void applyVolume();
     float streamVolume() const;
@@ -120,14 +109,9 @@ private:
     void cutUnheard();
 
     DeviceOpener m_openDevice;
-    Device m_device;
+    SessionDevice m_device;
     // The device of the previous format while it plays out its tail; the current one waits.
-    Device m_draining;
-    std::int64_t m_drainEnd = 0;
-    // What the draining device had taken when last looked at, and since when; -1 for unknown.
-    std::int64_t m_drainTaken = -1;
-    QElapsedTimer m_drainMoved;
-    AudioFormat m_drainFormat;
+    DrainingDevice m_draining;
     AudioFormat m_format;
     bool m_onSilentClock = false;
     bool m_paused = true;
@@ -141,7 +125,6 @@ private:
     bool m_waitingForDevice = false;
     QTimer m_deviceWait;
     QTimer m_retryTimer;
-    QTimer m_drainTimer;
     QTimer m_soundingTimer;
     QTimer m_idleTimer;
     QTimer m_restTimer;
