@@ -7,7 +7,6 @@
 #include "audio/WorkQueue.h"
 
 #include <algorithm>
-#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -21,8 +20,6 @@ constexpr int retryIntervalMs = 1000;
 constexpr int deviceWaitMs = 300;
 // How long the device stays paused before it may rest: a seek pauses it for a moment only.
 constexpr int restAfterMs = 1000;
-// Cuts closer together than this are one burst.
-constexpr qint64 fadeBurstMs = 150;
 // After the last track is heard, the device pauses this much later: a sink that takes audio
 // in large blocks (PipeWire's, up to 2048 frames) plays the last of it somewhat later than its
 // timing tells, and until the pause it plays only the silence written behind the audio.
@@ -37,16 +34,12 @@ std::unique_ptr<AudioOutput> opened(const AudioFormat& format, AudioOutput::Clie
     return output;
 }
 
-int millisecondsOf(std::int64_t frames, int sampleRate)
-{
-    return static_cast<int>(std::max<std::int64_t>(frames, 0) * 1000 / std::max(sampleRate, 1));
-}
-
 } // namespace
 
 SessionOutput::SessionOutput(DeviceOpener openDevice)
     : m_openDevice(std::move(openDevice)), m_draining([this] { finishDrain(); }),
-      m_streams([this] { m_notice.post(); }), m_notice([this] { handleNotices(); })
+      m_ramp([this] { awaitFadeEnd(); }), m_streams([this] { m_notice.post(); }),
+      m_notice([this] { handleNotices(); })
 {
     m_deviceWait.setSingleShot(true);
     m_deviceWait.setInterval(deviceWaitMs);
@@ -61,11 +54,9 @@ SessionOutput::SessionOutput(DeviceOpener openDevice)
     m_idleTimer.setSingleShot(true);
     m_idleTimer.setInterval(idlePauseDelayMs);
     m_idleTimer.callOnTimeout([this] {
-        if (m_device.output && !m_paused && m_fadeFrom < 0 && m_streams.isIdle())
+        if (m_device.output && !m_paused && !m_ramp.isRamping() && m_streams.isIdle())
             setDevicePaused(true);
     });
-    m_cutTimer.setSingleShot(true);
-    m_cutTimer.callOnTimeout([this] { awaitFadeEnd(); });
     m_restTimer.setSingleShot(true);
     m_restTimer.setInterval(restAfterMs);
     m_restTimer.callOnTimeout([this] {
@@ -113,7 +104,7 @@ void SessionOutput::start(PlaybackStream& stream, const QString& mediaName)
     }
     m_mediaName = mediaName;
     m_device.output->setMediaName(mediaName);
-    if (m_fadeFrom >= 0) {
+    if (m_ramp.isRamping()) {
         m_paused = false; // the cut after the ramp resumes the device
         return;
     }
@@ -125,7 +116,7 @@ void SessionOutput::pause()
 {
     if (!m_device.output)
         return;
-    if (m_fadeFrom >= 0) {
+    if (m_ramp.isRamping()) {
         m_paused = true; // the cut after the ramp leaves the device paused
         return;
     }
@@ -137,19 +128,11 @@ void SessionOutput::pause()
     setDevicePaused(true);
 }
 
-// Ramps the device down ahead of a cut, which follows once the ramp has been heard; until then
-// nothing more is rendered. False where the cut is to be made at once: on a device that cannot
-// ramp, and within a burst of cuts (a scrub), each of which would wait for its ramp.
+// Until the ramp has been heard nothing more is rendered.
 bool SessionOutput::beginFade()
 {
-    if (m_lastFade.isValid() && m_lastFade.elapsed() < fadeBurstMs)
+    if (!m_ramp.begin(*m_device.output, m_format.sampleRate))
         return false;
-    m_lastFade.start();
-    const std::int64_t from = m_device.output->fadeOut();
-    if (from < 0)
-        return false;
-    m_fadeFrom = from;
-    m_fadeEnd = from + std::llround(cutRampSeconds * m_format.sampleRate);
     m_streams.setRenderingRoute(StreamQueue::noRoute);
     awaitFadeEnd();
     return true;
@@ -157,21 +140,17 @@ bool SessionOutput::beginFade()
 
 void SessionOutput::awaitFadeEnd()
 {
-    const std::int64_t left = m_fadeEnd - m_device.output->playedFrames();
-    if (left <= 0)
+    if (m_ramp.isHeard(*m_device.output))
         finishCut();
-    else
-        m_cutTimer.start(millisecondsOf(left, m_format.sampleRate) + 1);
 }
 
 // What the device holds past the ramp is silence: it is dropped, and the streams go on from
 // where the ramp began.
 void SessionOutput::finishCut()
 {
-    if (m_fadeFrom < 0)
+    if (!m_ramp.isRamping())
         return;
-    m_cutTimer.stop();
-    const std::int64_t from = std::exchange(m_fadeFrom, -1);
+    const std::int64_t from = m_ramp.finish();
     m_device.output->setPaused(true);
     restartFrom(from);
     m_device.output->flush();
@@ -194,7 +173,7 @@ void SessionOutput::remove(PlaybackStream& stream)
     const bool wasPlaying = !m_paused;
     if (wasPlaying && beginFade()) {
         // It holds the position where the ramp began; the others play on after the cut.
-        stream.seek(stream.position(m_fadeFrom));
+        stream.seek(stream.position(m_ramp.from()));
         m_streams.forget(stream);
         return;
     }
@@ -239,8 +218,7 @@ std::int64_t SessionOutput::positionOf(const PlaybackStream& stream)
 
 std::int64_t SessionOutput::cutDelay()
 {
-    const bool ramps = m_device.output && !m_paused && m_fadeFrom < 0 &&
-                       !(m_lastFade.isValid() && m_lastFade.elapsed() < fadeBurstMs);
+    const bool ramps = m_device.output && !m_paused && m_ramp.wouldRamp();
     return ramps ? m_device.output->fadeDelay() : 0;
 }
 
@@ -300,7 +278,8 @@ void SessionOutput::checkSounding()
         });
     if (heard.nextEndMs >= 0 && !m_paused)
         m_soundingTimer.start(heard.nextEndMs);
-    if (heard.idle && m_device.output && !m_paused && m_fadeFrom < 0 && !m_idleTimer.isActive())
+    if (heard.idle && m_device.output && !m_paused && !m_ramp.isRamping() &&
+        !m_idleTimer.isActive())
         m_idleTimer.start();
     for (const PlaybackStream* stream : heard.ended)
         stream->heardToEnd();

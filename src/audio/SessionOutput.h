@@ -1,20 +1,16 @@
 #pragma once
 
 #include "audio/AudioOutput.h"
+#include "audio/CutRamp.h"
 #include "audio/DrainingDevice.h"
 #include "audio/MainThreadNotice.h"
 #include "audio/ReceiverLink.h"
 #include "audio/SessionDevice.h"
 #include "audio/StreamQueue.h"
 
-#include <atomic>
-#include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <vector>
 
-#include <QElapsedTimer>
 #include <QString>
 #include <QTimer>
 
@@ -30,14 +26,13 @@ class PlaybackStream;
 // clock, and the device is tried again at every track and every second of play, until sound
 // resumes where the clock is.
 //
-// Threads: the members are called on the main thread; render() runs on the device's thread
-// and takes the streams in the queue in order, so the next track's first frame follows the last
-// frame of the one before in the same device buffer. A stream leaves the queue once every frame
-// of it has been handed over, while its tail still sounds from the device's buffer. The queue
-// and which device may take from it are guarded by a lock that is never held while calling the
-// device, whose own lock its thread holds while it renders. What the render thread tells the
-// main thread travels in atomics and a notice; an opened or lost device comes back through the
-// inbox.
+// Its parts: the streams the render thread takes (StreamQueue), each device with the route it
+// renders through (SessionDevice), the old format's device playing out its tail
+// (DrainingDevice) and the ramp before a cut (CutRamp); this class decides between them.
+//
+// Threads: the members are called on the main thread; only the queue of streams is touched by
+// the device's thread. What the render thread tells the main thread travels in atomics and a
+// notice, as that thread must not lock; an opened or lost device comes back through the inbox.
 class SessionOutput final
 {
 public:
@@ -128,11 +123,7 @@ private:
     QTimer m_soundingTimer;
     QTimer m_idleTimer;
     QTimer m_restTimer;
-    QTimer m_cutTimer;
-    QElapsedTimer m_lastFade;
-    // While a cut waits for its ramp to be heard: where the ramp begins and ends; else -1.
-    std::int64_t m_fadeFrom = -1;
-    std::int64_t m_fadeEnd = -1;
+    CutRamp m_ramp;
 
     StreamQueue m_streams;
 

@@ -1,0 +1,51 @@
+#include "audio/CutRamp.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace {
+
+// Cuts closer together than this are one burst.
+constexpr qint64 burstMs = 150;
+
+} // namespace
+
+CutRamp::CutRamp(std::function<void()> lookAgain) : m_lookAgain(std::move(lookAgain))
+{
+    m_timer.setSingleShot(true);
+    m_timer.callOnTimeout([this] { m_lookAgain(); });
+}
+
+bool CutRamp::wouldRamp() const
+{
+    return m_from < 0 && !(m_last.isValid() && m_last.elapsed() < burstMs);
+}
+
+bool CutRamp::begin(AudioOutput& device, int sampleRate)
+{
+    if (m_last.isValid() && m_last.elapsed() < burstMs)
+        return false;
+    m_last.start();
+    const std::int64_t from = device.fadeOut();
+    if (from < 0)
+        return false;
+    m_from = from;
+    m_sampleRate = std::max(sampleRate, 1);
+    m_end = from + std::llround(cutRampSeconds * m_sampleRate);
+    return true;
+}
+
+bool CutRamp::isHeard(AudioOutput& device)
+{
+    const std::int64_t left = m_end - device.playedFrames();
+    if (left > 0)
+        m_timer.start(static_cast<int>(left * 1000 / m_sampleRate) + 1);
+    return left <= 0;
+}
+
+std::int64_t CutRamp::finish()
+{
+    m_timer.stop();
+    return std::exchange(m_from, -1);
+}
