@@ -1,10 +1,8 @@
 #include "audio/SessionOutput.h"
 
-#include "audio/ClockAudioOutput.h"
 #include "audio/PlaybackStream.h"
 #include "audio/PulseAudioOutput.h"
 #include "audio/SdlAudioOutput.h"
-#include "audio/WorkQueue.h"
 
 #include <algorithm>
 #include <utility>
@@ -15,9 +13,6 @@ namespace {
 // While on the silent clock, how often the sound device is tried again during play: often
 // enough that sound is back within two seconds of a server that returns.
 constexpr int retryIntervalMs = 1000;
-// How long a new format's first frames wait for its device before they go on on the silent
-// clock: a local server answers well within it, so a track's start is heard whole.
-constexpr int deviceWaitMs = 300;
 // How long the device stays paused before it may rest: a seek pauses it for a moment only.
 constexpr int restAfterMs = 1000;
 // After the last track is heard, the device pauses this much later: a sink that takes audio
@@ -37,13 +32,13 @@ std::unique_ptr<AudioOutput> opened(const AudioFormat& format, AudioOutput::Clie
 } // namespace
 
 SessionOutput::SessionOutput(DeviceOpener openDevice)
-    : m_openDevice(std::move(openDevice)), m_draining([this] { finishDrain(); }),
-      m_ramp([this] { awaitFadeEnd(); }), m_streams([this] { m_notice.post(); }),
-      m_notice([this] { handleNotices(); })
+    : m_opening(
+          std::move(openDevice), m_streams,
+          [this](SessionDevice device) { takeOpenedDevice(std::move(device)); },
+          [this] { stopWaitingForDevice(); }, [this] { handleNotices(); }),
+      m_draining([this] { finishDrain(); }), m_ramp([this] { awaitFadeEnd(); }),
+      m_streams([this] { m_notice.post(); }), m_notice([this] { handleNotices(); })
 {
-    m_deviceWait.setSingleShot(true);
-    m_deviceWait.setInterval(deviceWaitMs);
-    m_deviceWait.callOnTimeout([this] { stopWaitingForDevice(); });
     m_retryTimer.setInterval(retryIntervalMs);
     m_retryTimer.callOnTimeout([this] {
         if (!m_paused)
@@ -67,10 +62,7 @@ SessionOutput::SessionOutput(DeviceOpener openDevice)
 
 SessionOutput::~SessionOutput()
 {
-    // Nothing comes back from here on; a device that opens later closes on its own thread. The
-    // devices go first: once they are gone nothing renders. The quit does not wait for a server
-    // that does not answer.
-    m_devices.cut();
+    // The devices go first: once they are gone nothing renders.
     m_draining.stop();
     m_device = {};
 }
@@ -316,40 +308,15 @@ void SessionOutput::openDevice(const AudioFormat& format)
     retireDevice();
     dropQueued(); // what was queued was in the old format
     m_format = format;
-    m_waitingForDevice = static_cast<bool>(m_openDevice);
-    install(openSilentClock(format), true);
-    requestSoundDevice();
+    if (m_opening.opensSoundDevices())
+        m_opening.request(format, true);
+    install(m_opening.silentClock(format), true);
     m_draining.await();
     checkSounding();
 }
 
-// Opening a device may wait on the sound server for a long time: it runs on the devices' lane,
-// and the device comes back through the inbox.
-void SessionOutput::requestSoundDevice()
-{
-    if (!m_openDevice)
-        return;
-    m_awaitedRoute = ++m_routesMade;
-    if (m_waitingForDevice)
-        m_deviceWait.start();
-    // The route and the device are shared only to be carried by copyable calls. A device that
-    // opens once the session has gone is dropped with its call, and closed, on this thread.
-    WorkQueue::lane(WorkLane::Devices)
-        .run([this, inbox = m_devices.inbox(), open = m_openDevice, format = m_format,
-              route = std::make_shared<std::unique_ptr<SessionDevice::Route>>(
-                  makeRoute(m_awaitedRoute))] {
-            std::unique_ptr<AudioOutput> output = open(format, route->get());
-            auto device = std::make_shared<SessionDevice>(std::move(*route), std::move(output));
-            inbox->post([this, device] { takeOpenedDevice(std::move(*device)); });
-        });
-}
-
 void SessionOutput::takeOpenedDevice(SessionDevice device)
 {
-    // One asked for before the format or the device last changed is closed unused.
-    if (device.route->serial() != m_awaitedRoute)
-        return;
-    m_awaitedRoute = 0;
     stopWaitingForDevice();
     if (device.output && m_onSilentClock && m_device.output) {
         carryStreamsOver();
@@ -360,22 +327,8 @@ void SessionOutput::takeOpenedDevice(SessionDevice device)
 
 void SessionOutput::stopWaitingForDevice()
 {
-    m_deviceWait.stop();
-    if (std::exchange(m_waitingForDevice, false) && m_device.output)
+    if (m_opening.releaseStart() && m_device.output)
         setDevicePaused(m_paused);
-}
-
-std::unique_ptr<SessionDevice::Route> SessionOutput::makeRoute(std::uint64_t serial)
-{
-    return std::make_unique<SessionDevice::Route>(
-        m_streams, m_devices.inbox(), [this] { handleNotices(); }, serial);
-}
-
-SessionDevice SessionOutput::openSilentClock(const AudioFormat& format)
-{
-    SessionDevice device(makeRoute(++m_routesMade), std::make_unique<ClockAudioOutput>());
-    device.output->open(format, device.route.get());
-    return device;
 }
 
 // The device of the old format goes. One that is still sounding the end of the last track
@@ -424,9 +377,7 @@ void SessionOutput::bringBackDrainingDevice()
     m_format = m_draining.format();
     m_device = m_draining.takeBack();
     m_onSilentClock = false;
-    m_awaitedRoute = 0; // the new format's device is not wanted now
-    m_deviceWait.stop();
-    m_waitingForDevice = false;
+    m_opening.cancel(); // the new format's device is not wanted now
     m_retryTimer.stop();
     m_streams.setRenderingRoute(m_device.route->serial());
 }
@@ -452,14 +403,14 @@ void SessionOutput::switchToSilentClock()
     if (m_onSilentClock || !m_device.output)
         return;
     carryStreamsOver();
-    install(openSilentClock(m_format), true);
+    install(m_opening.silentClock(m_format), true);
     checkSounding();
 }
 
 void SessionOutput::retrySoundDevice()
 {
-    if (m_onSilentClock && m_device.output && m_awaitedRoute == 0)
-        requestSoundDevice();
+    if (m_onSilentClock && m_device.output && !m_opening.isAwaiting())
+        m_opening.request(m_format, false);
 }
 
 void SessionOutput::finishDrain()
@@ -479,7 +430,7 @@ void SessionOutput::setDevicePaused(bool paused)
         m_restTimer.stop();
     // The new format starts once the old one has played out, and once its device has opened
     // or has been waited for long enough.
-    m_device.output->setPaused(paused || m_draining.isDraining() || m_waitingForDevice);
+    m_device.output->setPaused(paused || m_draining.isDraining() || m_opening.holdsStart());
     m_draining.setPaused(paused);
 }
 

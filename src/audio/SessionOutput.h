@@ -2,9 +2,9 @@
 
 #include "audio/AudioOutput.h"
 #include "audio/CutRamp.h"
+#include "audio/DeviceOpening.h"
 #include "audio/DrainingDevice.h"
 #include "audio/MainThreadNotice.h"
-#include "audio/ReceiverLink.h"
 #include "audio/SessionDevice.h"
 #include "audio/StreamQueue.h"
 
@@ -37,8 +37,7 @@ class SessionOutput final
 {
 public:
     // Opens an output for the format, or gives null when there is none.
-    using DeviceOpener =
-        std::function<std::unique_ptr<AudioOutput>(const AudioFormat&, AudioOutput::Client*)>;
+    using DeviceOpener = DeviceOpening::Opener;
 
     explicit SessionOutput(DeviceOpener openDevice = soundDevice());
     ~SessionOutput();
@@ -81,11 +80,8 @@ private:
     bool soundsOnDrainingDevice(const PlaybackStream& stream);
     void dropQueued();
     void openDevice(const AudioFormat& format);
-    void requestSoundDevice();
     void takeOpenedDevice(SessionDevice device);
     void stopWaitingForDevice();
-    std::unique_ptr<SessionDevice::Route> makeRoute(std::uint64_t serial);
-    SessionDevice openSilentClock(const AudioFormat& format);
     void retireDevice();
     void carryStreamsOver();
     void restartFromHeard();
@@ -103,7 +99,7 @@ private:
     void setDevicePaused(bool paused);
     void cutUnheard();
 
-    DeviceOpener m_openDevice;
+    DeviceOpening m_opening;
     SessionDevice m_device;
     // The device of the previous format while it plays out its tail; the current one waits.
     DrainingDevice m_draining;
@@ -113,12 +109,6 @@ private:
     float m_volume = 1.0f;
     float m_volumeOnDevice = 1.0f;
     QString m_mediaName;
-    std::uint64_t m_routesMade = 0;
-    // The route of the device that opens now; 0 while none does.
-    std::uint64_t m_awaitedRoute = 0;
-    // While the silent clock holds a new format's start for its device.
-    bool m_waitingForDevice = false;
-    QTimer m_deviceWait;
     QTimer m_retryTimer;
     QTimer m_soundingTimer;
     QTimer m_idleTimer;
@@ -129,6 +119,4 @@ private:
 
     // Tells the main thread of ended streams, from the render thread, which must not lock.
     MainThreadNotice m_notice;
-    // Brings back opened devices and lost ones.
-    ReceiverLink m_devices;
 };
