@@ -11,7 +11,10 @@
 #   proportional memory; launch to a mapped window; and the longest silence at a track change,
 #   recorded from the null sink's monitor, between two tracks cut from one pink noise, in order
 #   and shuffled. For comparison, the CPU of the player's process and of the X server while a
-#   bare Qt window repaints one band of the waveform's size at 60 Hz (kassolin-paint-floor).
+#   bare Qt window repaints one band of the waveform's size at 60 Hz (kassolin-paint-floor), and
+#   of the lightest peer with a display, Audacious (GTK, its spectrum analyzer shown), alone and
+#   with the sound and X servers, each as a ratio to Kassolin's; where Audacious cannot be
+#   installed, the script says so and gives Kassolin's figures alone.
 # Usage: scripts/bench-playback.sh [RUNS]   (3 runs by default)
 # BENCH_SECONDS sets the span of each CPU figure (20 s); KASSOLIN_PLAYER another build's player,
 # for a comparison. BENCH_PERF=DIR also records the player with perf record (DWARF call graphs) while it plays, in
@@ -20,6 +23,8 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/deps.sh"
 kassolin_install_dependencies desktop
+kassolin_install_dependencies peer >/dev/null 2>&1 ||
+    echo "bench-playback: Audacious could not be installed: Kassolin's figures alone" >&2
 kassolin_build_release "$top" >/dev/null
 
 runs=${1:-3}
@@ -31,9 +36,10 @@ servers=()
 player=
 recorder=
 floor=
+peer=
 
 cleanup() {
-    endProcesses $player $recorder $floor "${servers[@]}"
+    endProcesses $player $recorder $floor $peer "${servers[@]}"
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -177,6 +183,8 @@ measureRun() {
     record player "${cpu[0]}"
     record soundserver "${cpu[1]}"
     record xserver "${cpu[2]}"
+    record playerservers "$(awk -v a="${cpu[0]}" -v b="${cpu[1]}" -v c="${cpu[2]}" \
+        'BEGIN { printf "%.2f", a + b + c }')"
     record rss "$(memoryMB "$player" Rss)"
     record pss "$(memoryMB "$player" Pss)"
 
@@ -215,6 +223,7 @@ measureRun() {
     measureTapeDeck
     measureWayland
 
+    measurePeer
     measureFloor
     record silence "$(longestSilence "$work/pink-1.mp3" "$work/pink-2.mp3")"
     # Shuffled: the same change, reached through the shuffle, the second half first.
@@ -261,6 +270,42 @@ measureWayland() {
     endProcesses "$compositor"
 }
 
+peerPlays() {
+    [ "$(audtool playback-status)" = playing ]
+}
+
+# The lightest peer that shows a display, playing the same track in the same run: Audacious
+# with its GTK interface and its spectrum analyzer in a window of its own beside the main one.
+measurePeer() {
+    command -v audacious >/dev/null || return 0
+    local config="$work/peer-config"
+    mkdir -p "$config/audacious"
+    # Its first start lists its plugins; the spectrum analyzer is then enabled in that list.
+    XDG_CONFIG_HOME="$config" audacious --gtk >>"$work/peer.log" 2>&1 &
+    peer=$!
+    await audtool version || fail "Audacious did not start (see $work/peer.log)"
+    audtool shutdown
+    wait "$peer" || true
+    awk '/^[a-z]+ \// { spectrum = ($0 ~ /cairo-spectrum\.so$/) }
+         spectrum && $1 == "enabled" { $0 = "enabled 1" } { print }' \
+        "$config/audacious/plugin-registry" >"$work/registry"
+    mv "$work/registry" "$config/audacious/plugin-registry"
+    printf '[gtkui-layout]\nitem0_name=Spectrum Analyzer\nitem0_pos=-1,820,0,284,188\nitem_count=1\n' \
+        >"$config/audacious/config"
+    XDG_CONFIG_HOME="$config" audacious --gtk --play "$track" >>"$work/peer.log" 2>&1 &
+    peer=$!
+    await peerPlays || fail "Audacious did not play (see $work/peer.log)"
+    sleep "$warmup"
+    local cpu
+    mapfile -t cpu < <(cpuOver "$peer" "$soundserver" "$xserver")
+    record peer "${cpu[0]}"
+    record peerservers "$(awk -v a="${cpu[0]}" -v b="${cpu[1]}" -v c="${cpu[2]}" \
+        'BEGIN { printf "%.2f", a + b + c }')"
+    audtool shutdown
+    endProcesses "$peer"
+    peer=
+}
+
 # What Qt alone costs at the player's frame rate, sending its frames as the player does.
 measureFloor() {
     QT_XCB_NO_MITSHM=1 "$build/bench/kassolin-paint-floor" >>"$work/player.log" 2>&1 &
@@ -295,9 +340,11 @@ median() {
 }
 
 for ((run = 1; run <= runs; ++run)); do
+    recorded=0
+    [ -f "$work/figures" ] && recorded=$(wc -l <"$work/figures")
     measureRun
-    echo "run $run of $runs:" $(awk -v r="$run" '{ printf "%s=%s ", $1, $2 }' \
-        <(tail -n 20 "$work/figures")) >&2
+    echo "run $run of $runs:" $(awk '{ printf "%s=%s ", $1, $2 }' \
+        <(tail -n +$((recorded + 1)) "$work/figures")) >&2
 done
 
 echo "player cpu, playing, all displays: $(median player) %"
@@ -324,5 +371,13 @@ echo "player over bare qt window, cpu: $(awk -v p="$(median player)" -v f="$(med
     'BEGIN { printf "%.2f", (f > 0 ? p / f : 0) }')"
 echo "x server over bare qt window's, cpu: $(awk -v p="$(median xserver)" \
     -v f="$(median floorxserver)" 'BEGIN { printf "%.2f", (f > 0 ? p / f : 0) }')"
+if grep -q '^peer ' "$work/figures"; then
+    echo "peer cpu, audacious gtk with its spectrum window: $(median peer) %"
+    echo "peer cpu with the sound and x servers: $(median peerservers) %"
+    echo "player over peer, cpu: $(awk -v p="$(median player)" -v q="$(median peer)" \
+        'BEGIN { printf "%.2f", (q > 0 ? p / q : 0) }')"
+    echo "player with the servers over peer's, cpu: $(awk -v p="$(median playerservers)" \
+        -v q="$(median peerservers)" 'BEGIN { printf "%.2f", (q > 0 ? p / q : 0) }')"
+fi
 echo "tape-deck look over standard look, cpu: $(awk -v t="$(median tapedeck)" \
     -v p="$(median player)" 'BEGIN { printf "%.2f", (p > 0 ? t / p : 0) }')"

@@ -19,11 +19,17 @@ KASSOLIN_DESKTOP_PACKAGES=(
     openbox weston x11-utils xauth xdotool imagemagick linux-perf
 )
 
-# kassolin_install_dependencies [desktop]: the build's and the tests' packages, and with
-# "desktop" those of the benchmarks and screenshots too.
+# The player that the playing benchmark measures Kassolin beside: the lightest peer with a display.
+KASSOLIN_PEER_PACKAGES=(audacious audacious-plugins)
+
+# kassolin_install_dependencies [desktop|peer]: the build's and the tests' packages, and with
+# "desktop" those of the benchmarks and screenshots too; with "peer" the peer's alone.
 kassolin_install_dependencies() {
     local wanted=("${KASSOLIN_PACKAGES[@]}")
-    [ "${1:-}" = desktop ] && wanted+=("${KASSOLIN_DESKTOP_PACKAGES[@]}")
+    case ${1:-} in
+    desktop) wanted+=("${KASSOLIN_DESKTOP_PACKAGES[@]}") ;;
+    peer) wanted=("${KASSOLIN_PEER_PACKAGES[@]}") ;;
+    esac
     local missing=()
     local package
     for package in "${wanted[@]}"; do
