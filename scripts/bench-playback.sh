@@ -183,8 +183,7 @@ measureRun() {
     record player "${cpu[0]}"
     record soundserver "${cpu[1]}"
     record xserver "${cpu[2]}"
-    record playerservers "$(awk -v a="${cpu[0]}" -v b="${cpu[1]}" -v c="${cpu[2]}" \
-        'BEGIN { printf "%.2f", a + b + c }')"
+    record playerservers "$(sum "${cpu[@]}")"
     record rss "$(memoryMB "$player" Rss)"
     record pss "$(memoryMB "$player" Pss)"
 
@@ -299,8 +298,7 @@ measurePeer() {
     local cpu
     mapfile -t cpu < <(cpuOver "$peer" "$soundserver" "$xserver")
     record peer "${cpu[0]}"
-    record peerservers "$(awk -v a="${cpu[0]}" -v b="${cpu[1]}" -v c="${cpu[2]}" \
-        'BEGIN { printf "%.2f", a + b + c }')"
+    record peerservers "$(sum "${cpu[@]}")"
     audtool shutdown
     endProcesses "$peer"
     peer=
@@ -332,6 +330,17 @@ longestSilence() {
     endProcesses "$recorder"
     recorder=
     "$build/bench/kassolin-longest-silence" "$work/monitor.s16"
+}
+
+# "TITLE: value" for the median of one figure over the median of another; 0 without the second.
+ratio() {
+    awk -v title="$1" -v a="$(median "$2")" -v b="$(median "$3")" \
+        'BEGIN { printf "%s: %.2f\n", title, (b > 0 ? a / b : 0) }'
+}
+
+# The sum of the figures given, as one figure.
+sum() {
+    awk 'BEGIN { for (i = 1; i < ARGC; ++i) total += ARGV[i]; printf "%.2f", total }' "$@"
 }
 
 median() {
@@ -367,17 +376,12 @@ echo "longest silence at a track change: $(median silence) ms"
 echo "longest silence at a shuffled track change: $(median shuffled) ms"
 echo "bare qt window, one band at 60 hz, cpu: $(median floor) %"
 echo "x server cpu, bare qt window: $(median floorxserver) %"
-echo "player over bare qt window, cpu: $(awk -v p="$(median player)" -v f="$(median floor)" \
-    'BEGIN { printf "%.2f", (f > 0 ? p / f : 0) }')"
-echo "x server over bare qt window's, cpu: $(awk -v p="$(median xserver)" \
-    -v f="$(median floorxserver)" 'BEGIN { printf "%.2f", (f > 0 ? p / f : 0) }')"
+ratio "player over bare qt window, cpu" player floor
+ratio "x server over bare qt window's, cpu" xserver floorxserver
 if grep -q '^peer ' "$work/figures"; then
     echo "peer cpu, audacious gtk with its spectrum window: $(median peer) %"
     echo "peer cpu with the sound and x servers: $(median peerservers) %"
-    echo "player over peer, cpu: $(awk -v p="$(median player)" -v q="$(median peer)" \
-        'BEGIN { printf "%.2f", (q > 0 ? p / q : 0) }')"
-    echo "player with the servers over peer's, cpu: $(awk -v p="$(median playerservers)" \
-        -v q="$(median peerservers)" 'BEGIN { printf "%.2f", (q > 0 ? p / q : 0) }')"
+    ratio "player over peer, cpu" player peer
+    ratio "player with the servers over peer's, cpu" playerservers peerservers
 fi
-echo "tape-deck look over standard look, cpu: $(awk -v t="$(median tapedeck)" \
-    -v p="$(median player)" 'BEGIN { printf "%.2f", (p > 0 ? t / p : 0) }')"
+ratio "tape-deck look over standard look, cpu" tapedeck player
