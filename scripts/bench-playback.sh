@@ -7,7 +7,8 @@
 #   player's CPU while paused and while playing minimized, on another workspace, covered by
 #   another window and behind the screen saver's locked screen, and with the tape-deck look;
 #   the player and the compositor under Wayland (weston), and the player there behind the
-#   locked screen (all in % of one core); its ratios to the bare Qt window; resident and
+#   locked screen; the player, and the bare Qt window below, under mutter with its compositor's
+#   CPU (all in % of one core); its ratios to the bare Qt window; resident and
 #   proportional memory; launch to a mapped window; and the longest silence at a track change,
 #   recorded from the null sink's monitor, between two tracks cut from one pink noise, in order
 #   and shuffled. For comparison, the CPU of the player's process and of the X server while a
@@ -23,8 +24,8 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/deps.sh"
 kassolin_install_dependencies desktop
-kassolin_install_dependencies peer >/dev/null 2>&1 ||
-    echo "bench-playback: Audacious could not be installed: Kassolin's figures alone" >&2
+kassolin_install_dependencies comparison >/dev/null 2>&1 ||
+    echo "bench-playback: Audacious and mutter could not be installed: Kassolin's figures alone" >&2
 kassolin_build_release "$top" >/dev/null
 
 runs=${1:-3}
@@ -37,9 +38,10 @@ player=
 recorder=
 floor=
 peer=
+compositor=
 
 cleanup() {
-    endProcesses $player $recorder $floor $peer "${servers[@]}"
+    endProcesses $player $recorder $floor $peer $compositor "${servers[@]}"
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -221,6 +223,7 @@ measureRun() {
     stopPlayer
     measureTapeDeck
     measureWayland
+    measureMutter
 
     measurePeer
     measureFloor
@@ -304,6 +307,44 @@ measurePeer() {
     peer=
 }
 
+# The player and the compositor under GNOME's compositor (mutter, headless, one virtual monitor),
+# which draws its frames in software here; and the bare Qt window there, for the compositor's
+# cost of a window that redraws the same area at 60 Hz.
+measureMutter() {
+    command -v mutter >/dev/null || return 0
+    startMutter || return 0
+    startPlayer "$track"
+    local cpu
+    sleep "$warmup"
+    mapfile -t cpu < <(cpuOver "$player" "$compositor")
+    record mutter "${cpu[0]}"
+    record muttercompositor "${cpu[1]}"
+    stopPlayer
+    "$build/bench/kassolin-paint-floor" >>"$work/player.log" 2>&1 &
+    floor=$!
+    sleep "$warmup"
+    mapfile -t cpu < <(cpuOver "$floor" "$compositor")
+    record mutterfloor "${cpu[0]}"
+    record mutterfloorcompositor "${cpu[1]}"
+    endProcesses "$floor" "$compositor"
+    floor=
+    compositor=
+    unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+}
+
+startMutter() {
+    mutter --headless --wayland --no-x11 --sm-disable --wayland-display=kassolin-mutter \
+        --virtual-monitor 1280x800 >"$work/mutter.log" 2>&1 &
+    compositor=$!
+    if ! await test -S "$XDG_RUNTIME_DIR/kassolin-mutter"; then
+        echo "bench-playback: mutter did not start (see $work/mutter.log): no figures under it" >&2
+        endProcesses "$compositor"
+        compositor=
+        return 1
+    fi
+    export WAYLAND_DISPLAY=kassolin-mutter QT_QPA_PLATFORM=wayland
+}
+
 # What Qt alone costs at the player's frame rate, sending its frames as the player does.
 measureFloor() {
     QT_XCB_NO_MITSHM=1 "$build/bench/kassolin-paint-floor" >>"$work/player.log" 2>&1 &
@@ -369,6 +410,12 @@ echo "x server cpu, tape-deck look: $(median tapedeckxserver) %"
 echo "player cpu, playing under wayland: $(median wayland) %"
 echo "compositor cpu, wayland: $(median waylandcompositor) %"
 echo "player cpu, playing under wayland behind the locked screen: $(median waylandlocked) %"
+if grep -q '^mutter ' "$work/figures"; then
+    echo "player cpu, playing under mutter: $(median mutter) %"
+    echo "compositor cpu, mutter: $(median muttercompositor) %"
+    echo "bare qt window under mutter, cpu: $(median mutterfloor) %"
+    echo "compositor cpu, mutter, bare qt window: $(median mutterfloorcompositor) %"
+fi
 echo "player resident memory: $(median rss) MB"
 echo "player proportional memory: $(median pss) MB"
 echo "launch to mapped window: $(median launch) s"

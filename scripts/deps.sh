@@ -19,16 +19,18 @@ KASSOLIN_DESKTOP_PACKAGES=(
     openbox weston x11-utils xauth xdotool imagemagick linux-perf
 )
 
-# The player that the playing benchmark measures Kassolin beside: the lightest peer with a display.
-KASSOLIN_PEER_PACKAGES=(audacious audacious-plugins)
+# What the playing benchmark alone adds: the player it measures Kassolin beside (the lightest peer
+# with a display), and GNOME's compositor beside weston.
+KASSOLIN_COMPARISON_PACKAGES=(audacious audacious-plugins mutter)
 
-# kassolin_install_dependencies [desktop|peer]: the build's and the tests' packages, and with
-# "desktop" those of the benchmarks and screenshots too; with "peer" the peer's alone.
+# kassolin_install_dependencies [desktop|comparison]: the build's and the tests' packages, and
+# with "desktop" those of the benchmarks and screenshots too; with "comparison" those of the
+# playing benchmark's comparisons alone.
 kassolin_install_dependencies() {
     local wanted=("${KASSOLIN_PACKAGES[@]}")
     case ${1:-} in
     desktop) wanted+=("${KASSOLIN_DESKTOP_PACKAGES[@]}") ;;
-    peer) wanted=("${KASSOLIN_PEER_PACKAGES[@]}") ;;
+    comparison) wanted=("${KASSOLIN_COMPARISON_PACKAGES[@]}") ;;
     esac
     local missing=()
     local package
