@@ -1,6 +1,5 @@
 #include "audio/CutRamp.h"
 
-#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -22,7 +21,7 @@ bool CutRamp::wouldRamp() const
     return m_from < 0 && !(m_last.isValid() && m_last.elapsed() < burstMs);
 }
 
-bool CutRamp::begin(AudioOutput& device, int sampleRate)
+bool CutRamp::begin(AudioOutput& device, const AudioFormat& format)
 {
     if (m_last.isValid() && m_last.elapsed() < burstMs)
         return false;
@@ -31,8 +30,8 @@ bool CutRamp::begin(AudioOutput& device, int sampleRate)
     if (from < 0)
         return false;
     m_from = from;
-    m_sampleRate = std::max(sampleRate, 1);
-    m_end = from + std::llround(cutRampSeconds * m_sampleRate);
+    m_format = format;
+    m_end = from + std::llround(cutRampSeconds * format.sampleRate);
     return true;
 }
 
@@ -40,7 +39,7 @@ bool CutRamp::isHeard(AudioOutput& device)
 {
     const std::int64_t left = m_end - device.playedFrames();
     if (left > 0)
-        m_timer.start(static_cast<int>(left * 1000 / m_sampleRate) + 1);
+        m_timer.start(m_format.millisecondsOf(left) + 1);
     return left <= 0;
 }
 

@@ -25,7 +25,7 @@ public:
     bool wouldRamp() const;
     // Ramps the device down; false where the cut is to be made at once: on a device that cannot
     // ramp, and within a burst.
-    bool begin(AudioOutput& device, int sampleRate);
+    bool begin(AudioOutput& device, const AudioFormat& format);
     // Whether the device has played the ramp to its end; if not, it is looked at again.
     bool isHeard(AudioOutput& device);
     // Ends the ramp; where it began, or -1 when none ran.
@@ -36,6 +36,6 @@ private:
     QElapsedTimer m_last;
     std::int64_t m_from = -1;
     std::int64_t m_end = -1;
-    int m_sampleRate = 1;
+    AudioFormat m_format;
     QTimer m_timer;
 };

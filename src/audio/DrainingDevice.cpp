@@ -60,6 +60,5 @@ void DrainingDevice::await()
         m_drained();
         return;
     }
-    const auto leftMs = left * 1000 / std::max(m_format.sampleRate, 1);
-    m_timer.start(static_cast<int>(std::min<std::int64_t>(leftMs + 1, drainStallMs)));
+    m_timer.start(std::min(m_format.millisecondsOf(left) + 1, drainStallMs));
 }

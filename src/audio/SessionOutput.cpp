@@ -123,7 +123,7 @@ void SessionOutput::pause()
 // Until the ramp has been heard nothing more is rendered.
 bool SessionOutput::beginFade()
 {
-    if (!m_ramp.begin(*m_device.output, m_format.sampleRate))
+    if (!m_ramp.begin(*m_device.output, m_format))
         return false;
     m_streams.setRenderingRoute(StreamQueue::noRoute);
     awaitFadeEnd();

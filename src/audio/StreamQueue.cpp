@@ -115,8 +115,7 @@ StreamQueue::Heard StreamQueue::takeHeard(const PlayedOnRoute& played)
             heard.ended.push_back(sounding.stream);
             return true;
         }
-        const int rate = std::max(sounding.stream->format().sampleRate, 1);
-        const auto ms = static_cast<int>(left * 1000 / rate) + 2;
+        const int ms = sounding.stream->format().millisecondsOf(left) + 2;
         heard.nextEndMs = heard.nextEndMs < 0 ? ms : std::min(heard.nextEndMs, ms);
         return false;
     });
