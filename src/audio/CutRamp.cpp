@@ -16,14 +16,19 @@ CutRamp::CutRamp(std::function<void()> lookAgain) : m_lookAgain(std::move(lookAg
     m_timer.callOnTimeout([this] { m_lookAgain(); });
 }
 
+bool CutRamp::isInBurst() const
+{
+    return m_last.isValid() && m_last.elapsed() < burstMs;
+}
+
 bool CutRamp::wouldRamp() const
 {
-    return m_from < 0 && !(m_last.isValid() && m_last.elapsed() < burstMs);
+    return m_from < 0 && !isInBurst();
 }
 
 bool CutRamp::begin(AudioOutput& device, const AudioFormat& format)
 {
-    if (m_last.isValid() && m_last.elapsed() < burstMs)
+    if (isInBurst())
         return false;
     m_last.start();
     const std::int64_t from = device.fadeOut();

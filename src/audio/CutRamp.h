@@ -32,6 +32,9 @@ public:
     std::int64_t finish();
 
 private:
+    // Whether a cut made now is close behind the last one that began a ramp.
+    bool isInBurst() const;
+
     const std::function<void()> m_lookAgain;
     QElapsedTimer m_last;
     std::int64_t m_from = -1;
