@@ -77,16 +77,15 @@ std::optional<SavedSession> SavedSession::read(const QString& path, QString* pro
     const std::optional<QJsonObject> object = sessionObject(path, problem);
     if (!object)
         return std::nullopt;
+    // An entry that fails the test stands as an empty URL, so that the others keep their places.
     QList<QUrl> entries;
-    QList<bool> passed;
     for (const QJsonValue& entry : object->value(playlistKey).toArray()) {
         const QString file = entry.toString();
-        passed.append(test(file));
-        entries.append(passed.back() ? QUrl::fromLocalFile(file) : QUrl());
+        entries.append(test(file) ? QUrl::fromLocalFile(file) : QUrl());
     }
     return fromEntries(entries, object->value(indexKey).toDouble(-1.0),
                        positionFrom(object->value(positionKey)), object->value(pausedKey).toBool(),
-                       [&passed](qsizetype entry) { return passed[entry]; });
+                       [&entries](qsizetype entry) { return !entries[entry].isEmpty(); });
 }
 
 std::optional<SavedSession>
