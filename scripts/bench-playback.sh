@@ -3,7 +3,8 @@
 # (Xvfb with a small window manager), a PulseAudio daemon with a null sink and a session bus in
 # a temporary runtime directory, plays a 300 s track with all three displays shown and prints one
 # "name: value unit" line per figure, each the median of the runs:
-#   CPU of the player, the sound server and the X server over 20 s after 5 s of play; the
+#   CPU of the player, the sound server and the X server over 20 s after 5 s of play, and the
+#   player's wake-ups a second by thread (main, libpulse's, Qt's, the work queue's lanes); the
 #   player's CPU while paused and while playing minimized, on another workspace, covered by
 #   another window and behind the screen saver's locked screen, and with the tape-deck look;
 #   the player and the compositor under Wayland (weston), and the player there behind the
@@ -100,6 +101,31 @@ cpuOver() {
     done
 }
 
+# Context switches so far of each thread of a process, "GROUP count" a line: the main thread,
+# libpulse's mainloop thread, Qt's own threads and the work queue's lanes, by thread name.
+threadSwitches() {
+    local task
+    for task in /proc/"$1"/task/*; do
+        awk -v main=$(("${task##*/}" == $1)) -v name="$(cat "$task/comm")" '
+            /^(non)?voluntary_ctxt_switches/ { n += $2 }
+            END {
+                group = main ? "main" : name == "threaded-ml" ? "sound" : name ~ /^Q/ ? "qt" : "lanes"
+                print group, n
+            }' "$task/status"
+    done
+}
+
+# Wake-ups a second of each group of threads between two counts of threadSwitches, recorded
+# as wakeGROUP. A thread that ended in between is not counted.
+recordWakeups() {
+    local group
+    for group in main sound qt lanes; do
+        record "wake$group" "$(awk -v g="$group" -v s="$span" '
+            FNR == NR && $1 == g { before += $2 } FNR != NR && $1 == g { after += $2 }
+            END { printf "%.1f", (after - before) / s }' "$1" "$2")"
+    done
+}
+
 # A field of /proc/PID/smaps_rollup in MB.
 memoryMB() {
     awk -v field="$2:" '$1 == field { printf "%.1f\n", $2 / 1024 }' "/proc/$1/smaps_rollup"
@@ -181,7 +207,10 @@ measureRun() {
     sleep "$warmup"
     profilePlayer standard
     local cpu
+    threadSwitches "$player" >"$work/switches-before"
     mapfile -t cpu < <(cpuOver "$player" "$soundserver" "$xserver")
+    threadSwitches "$player" >"$work/switches-after"
+    recordWakeups "$work/switches-before" "$work/switches-after"
     record player "${cpu[0]}"
     record soundserver "${cpu[1]}"
     record xserver "${cpu[2]}"
@@ -400,6 +429,9 @@ done
 echo "player cpu, playing, all displays: $(median player) %"
 echo "sound server cpu, playing: $(median soundserver) %"
 echo "x server cpu, playing: $(median xserver) %"
+echo "player wake-ups a second, playing: main thread $(median wakemain)," \
+    "libpulse's thread $(median wakesound), Qt's threads $(median wakeqt)," \
+    "work queue's lanes $(median wakelanes)"
 echo "player cpu, paused: $(median paused) %"
 echo "player cpu, playing minimized: $(median minimized) %"
 echo "player cpu, playing on another workspace: $(median otherworkspace) %"
