@@ -37,7 +37,9 @@ void PlayerWindowController::vintagePlayPausePressed(QObject*)
 void PlayerWindowController::pause()
 {
     if (!m_player && m_playWhenOpened) {
-        decideWhileOpening(false);
+        // Only an opening that is to play can be held paused; one that stays stopped stays so.
+        if (*m_playWhenOpened)
+            decideWhileOpening(false);
         return;
     }
     if (!m_player || !m_player->isPlaying())
@@ -68,6 +70,7 @@ void PlayerWindowController::startPlayback()
         return;
     m_player->play();
     m_state.setPaused(false);
+    m_entryWaitsForPlay = false;
     setReelsAnimating(true);
     startTimer();
     updateTransportState();
@@ -113,6 +116,7 @@ void PlayerWindowController::stopPlaybackAndReset(bool rewind)
             m_player->setCurrentTime(0.0);
     }
     m_state.setPaused(false);
+    m_entryWaitsForPlay = false;
     stopTimer();
     setReelsAnimating(false);
     updateTransportState();
@@ -201,10 +205,12 @@ void PlayerWindowController::setStopAfterCurrentTrack(bool stop)
 void PlayerWindowController::stopAtNextEntry()
 {
     m_stopAfterCurrentTrack = false;
-    if (m_state.hasEntryAfterCurrent())
+    if (m_state.hasEntryAfterCurrent()) {
         changeTrack(m_state.nextIndex(), false);
-    else
+        m_entryWaitsForPlay = true;
+    } else {
         stopPlaybackAndReset(true);
+    }
 }
 
 void PlayerWindowController::audioPlayerDidFinishPlaying(AudioPlayer* player, bool successfully)
@@ -239,15 +245,20 @@ void PlayerWindowController::handlePlaybackFinished()
         stopPlaybackAndReset(true);
 }
 
-// A read error ended the track: the list goes on as at its natural end, in order or shuffled;
-// at the last entry the error is reported.
+// A read error ended the track: the list goes on as at its natural end, in order or shuffled,
+// and a "stop after this track" stops it there; at the last entry the error is reported, and
+// the mark is used up with the list.
 void PlayerWindowController::handleTrackThatCannotBeRead()
 {
     m_player.reset();
-    if (m_state.hasEntryAfterCurrent())
-        playNextTrack();
-    else
+    if (!m_state.hasEntryAfterCurrent()) {
+        setStopAfterCurrentTrack(false);
         reportLoadFailure();
+    } else if (m_stopAfterCurrentTrack) {
+        stopAtNextEntry();
+    } else {
+        playNextTrack();
+    }
 }
 
 void PlayerWindowController::audioPlayerWillFinishPlaying(AudioPlayer* player)

@@ -165,9 +165,10 @@ void PlayerWindowController::loadPlaylist(const QList<QUrl>& urls, qint64 startI
 
 qsizetype PlayerWindowController::appendToPlaylist(const QList<QUrl>& urls)
 {
-    // Stopped at the list's end: the last entry has ended, or has been stopped, or failed.
+    // Stopped at the list's end: the last entry has ended, or has been stopped, or failed. One
+    // that waits at its start after "stop after this track" waits on for Play.
     const bool idle = !m_state.hasEntryAfterCurrent() && !isPlayingOrToPlay() &&
-                      !m_state.isPaused() && !isOpeningTrack();
+                      !m_state.isPaused() && !isOpeningTrack() && !m_entryWaitsForPlay;
     const qint64 firstAdded = playlist().size();
     const qsizetype added = m_state.append(urls);
     if (added == 0)
@@ -207,14 +208,15 @@ void PlayerWindowController::loadCurrentURL(const QUrl& url, bool autoplay)
     QList<TrackOpener::Candidate> candidates = candidatesFrom(url, autoplay);
     const qint64 lastTried = candidates.isEmpty() ? playlistIndex() : candidates.back().index;
     const qint64 tried = candidates.size();
-    m_opener->open(
-        std::move(candidates), [this, lastTried, tried, generation](TrackOpener::Opened opened) {
-            if (!isAnalysisGenerationCurrent(generation))
-                return;
-            m_consecutiveLoadFailures = opened.opening ? 0 : m_consecutiveLoadFailures + tried;
-            const bool play = std::exchange(m_playWhenOpened, std::nullopt).value();
-            trackOpened(std::move(opened), lastTried, play, generation);
-        });
+    m_opener->open(std::move(candidates), [this, lastTried, tried,
+                                           generation](TrackOpener::Opened opened) {
+        if (!isAnalysisGenerationCurrent(generation))
+            return;
+        const bool play = std::exchange(m_playWhenOpened, std::nullopt).value();
+        m_consecutiveLoadFailures =
+            opened.opening ? 0 : m_consecutiveLoadFailures + skipsCounted(lastTried, tried, play);
+        trackOpened(std::move(opened), lastTried, play, generation);
+    });
 }
 
 // Stops the track that plays and makes `url` current; gives its player when it was started
@@ -253,24 +255,34 @@ QList<TrackOpener::Candidate> PlayerWindowController::candidatesFrom(const QUrl&
     return candidates;
 }
 
+// The entries a failed opening skipped: each but the last tried, and the last too where the
+// skip rule gave up on it with entries still after it (it was tried as often as the list is long).
+qint64 PlayerWindowController::skipsCounted(qint64 lastTried, qint64 tried, bool autoplay) const
+{
+    const bool gaveUpBeforeTheEnd = autoplay && lastTried < playlist().size() - 1;
+    return std::max<qint64>(tried - 1, 0) + (gaveUpBeforeTheEnd ? 1 : 0);
+}
+
 void PlayerWindowController::trackOpened(TrackOpener::Opened opened, qint64 lastTried, bool play,
                                          std::uint64_t generation)
 {
+    // The last entry tried is the one reported; the one that opened is the one shown.
+    makeEntryCurrent(opened.opening ? opened.index : lastTried);
     if (!opened.opening) {
-        // The last entry tried is the one reported.
-        if (lastTried != playlistIndex()) {
-            m_state.setPlaylistIndex(lastTried);
-            m_currentFile = playlist()[playlistIndex()];
-        }
         reportLoadFailure();
         return;
     }
-    if (opened.index != playlistIndex()) {
-        m_state.setPlaylistIndex(opened.index);
-        m_currentFile = playlist()[opened.index];
-        m_titleLabel->setText(fileTitleForURL(m_currentFile));
-    }
     showTrack(opened.opening->player(), play, generation);
+}
+
+// The index, the file and the title name the same entry.
+void PlayerWindowController::makeEntryCurrent(qint64 index)
+{
+    if (index == playlistIndex())
+        return;
+    m_state.setPlaylistIndex(index);
+    m_currentFile = playlist()[index];
+    m_titleLabel->setText(fileTitleForURL(m_currentFile));
 }
 
 void PlayerWindowController::showTrack(std::unique_ptr<AudioPlayer> player, bool autoplay,

@@ -270,6 +270,8 @@ private:
     void seekBy(double seconds);
     void startAnalyses(const QUrl& url, std::uint64_t generation);
     void reportLoadFailure();
+    qint64 skipsCounted(qint64 lastTried, qint64 tried, bool autoplay) const;
+    void makeEntryCurrent(qint64 index);
     void changeTrack(qint64 index, bool autoplay = true);
     void stopAtNextEntry();
     void setReelsAnimating(bool animating);
@@ -359,6 +361,9 @@ private:
     ReplayGainMode m_replayGainMode = ReplayGainMode::Off;
     bool m_advancingTrack = false;
     bool m_stopAfterCurrentTrack = false;
+    // The entry after a track that ended with "stop after this track" waits at its start for
+    // Play: an addition does not start another one.
+    bool m_entryWaitsForPlay = false;
     // While the current entry opens: whether it plays once it has, as the load asked or as a
     // Play, Pause or Stop given meanwhile decided.
     std::optional<bool> m_playWhenOpened;

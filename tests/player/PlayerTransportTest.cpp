@@ -69,7 +69,10 @@ TEST_F(PlayerTransportTest, StopPauseAndPlayGivenWhileATrackOpensHoldOnceItHasOp
         {true,
          {&PlayerWindowController::startPlayback, &PlayerWindowController::stop},
          false,
-         false}};
+         false},
+        // An opening that is to stay stopped cannot be paused.
+        {true, {&PlayerWindowController::stop, &PlayerWindowController::pause}, false, false},
+        {false, {&PlayerWindowController::pause}, false, false}};
     for (const auto& [autoplay, commands, playing, paused] : cases) {
         SCOPED_TRACE(testing::Message() << autoplay << " then " << commands.size() << " commands");
         controller.loadPlaylist(tracks({"slow"}), 0, autoplay);
@@ -109,6 +112,57 @@ TEST_F(PlayerTransportTest, PreviousGoesBackAnEntryOrToTheStartAfterThreeSeconds
     ASSERT_EQ(alerts.alerts.size(), 2u);
     EXPECT_EQ(alerts.alerts[0].informativeText, "broken2.mp3");
     EXPECT_EQ(alerts.alerts[1].informativeText, "broken1.mp3");
+    // Only the entries skipped count as failures in a row, not the one reported: back from
+    // such a chain, the skip goes on to its end again. Index, file and title name the entry
+    // reported.
+    alerts.alerts.clear();
+    controller.loadPlaylist(tracks({"t0", "broken1", "broken2"}), 0, true);
+    opened();
+    for (const char* press : {"next", "previous"}) {
+        SCOPED_TRACE(press);
+        if (press == std::string("next"))
+            controller.nextButtonPressed(nullptr);
+        else
+            controller.previousButtonPressed(nullptr);
+        opened();
+        ASSERT_FALSE(alerts.alerts.empty());
+        const QString shown = controller.currentFile().fileName() + '|' +
+                              controller.titleLabel()->text() + '|' +
+                              alerts.alerts.back().informativeText;
+        EXPECT_EQ(controller.playlistIndex(), 2);
+        EXPECT_EQ(shown.toStdString(), "broken2.mp3|broken2|broken2.mp3");
+    }
+}
+
+// "Nach diesem Titel anhalten" stops the list after the marked track however it ends, and the
+// entry that then waits at its start waits for Play, also when files are added behind it.
+TEST_F(PlayerTransportTest, StopAfterThisTrackHoldsAfterAReadErrorAndAgainstAnAddition)
+{
+    for (const bool readError : {false, true}) {
+        SCOPED_TRACE(readError ? "read error" : "natural end");
+        controller.loadPlaylist(tracks({"a", "b"}), 0, true);
+        controller.setStopAfterCurrentTrack(true);
+        if (readError)
+            current()->failReading();
+        else
+            current()->finishNaturally();
+        QCoreApplication::sendPostedEvents();
+        ASSERT_TRUE(current());
+        EXPECT_EQ(std::tuple(controller.playlistIndex(), current()->isPlaying(),
+                             controller.stopsAfterCurrentTrack()),
+                  std::tuple(1LL, false, false));
+        controller.appendToPlaylist(tracks({"c"}));
+        ASSERT_TRUE(current());
+        EXPECT_EQ(std::pair(controller.playlistIndex(), current()->isPlaying()),
+                  std::pair(1LL, false));
+    }
+    // At the last entry, a read error is reported and the mark ends with the list.
+    controller.loadPlaylist(tracks({"a"}), 0, true);
+    controller.setStopAfterCurrentTrack(true);
+    current()->failReading();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_FALSE(controller.stopsAfterCurrentTrack());
+    EXPECT_EQ(alerts.alerts.size(), 1u);
 }
 
 // The next entry opens behind the track that is about to end and takes over at its end without
