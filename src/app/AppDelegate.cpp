@@ -177,7 +177,11 @@ bool AppDelegate::openURLsFromFinder(const QList<QUrl>& urls,
         decided(!mp3s.isEmpty());
     if (mp3s.isEmpty())
         return false;
-    openPlaylist(mp3s, 0, true);
+    // As many as a list holds, the first ones, as from a selection.
+    const bool limited = mp3s.size() > playlistLimit;
+    openPlaylist(mp3s.first(std::min(mp3s.size(), playlistLimit)), 0, true);
+    if (limited)
+        alertFirstEntriesTaken();
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include <array>
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include <QDateTime>
@@ -64,8 +65,7 @@ public:
     ~AppDelegate() override;
 
     PlayerWindowController* playerWindow() const { return m_playerWindow.get(); }
-    bool isLoadingSelection() const { return m_loadingSelection; }
-    void setLoadingSelection(bool loading) { m_loadingSelection = loading; }
+    bool isLoadingSelection() const { return m_scansUsed != m_scansAsked; }
     // The process arguments the command-line rule reads, the program's name first.
     void setArguments(const QStringList& arguments) { m_arguments = arguments; }
 
@@ -74,7 +74,7 @@ public:
     // it (in its look, at its size, centred for that size); the rest of the launch follows them.
     void applicationWillFinishLaunching();
     void applicationDidFinishLaunching();
-    bool applicationShouldTerminateAfterLastWindowClosed() const { return !m_loadingSelection; }
+    bool applicationShouldTerminateAfterLastWindowClosed() const { return !isLoadingSelection(); }
     bool openFile(const QString& path);
     // `reply` gets replySuccess or replyFailure as soon as the MP3 filter has decided, before
     // the load can show an alert.
@@ -178,10 +178,18 @@ private:
         bool append;
         Reply reply;
     };
+    struct ScannedSelection
+    {
+        QList<QUrl> urls;
+        bool hitLimit;
+        SelectionUse use;
+    };
     void scanSelection(const QList<QUrl>& selection, const SelectionUse& use = {});
     void windowDidClose();
-    void selectionScanDidFinish(const QList<QUrl>& urls, bool hitLimit, const SelectionUse& use);
-    void appendScannedSelection(const QList<QUrl>& urls, bool hitLimit, bool fromRequest);
+    void selectionScanDidFinish(quint64 scan, const ScannedSelection& scanned);
+    void useScannedSelection(const ScannedSelection& scanned);
+    void appendScannedSelection(const ScannedSelection& scanned);
+    void alertFirstEntriesTaken();
     void alertNoMP3Found();
     void terminateUnlessPlayerWindowVisible();
     // Brings back the last session when the switch is on and an entry of it names an MP3; the
@@ -203,7 +211,10 @@ private:
     std::function<void(const QUrl&)> m_openURL;
     QStringList m_arguments;
     bool m_openedStartupFile = false;
-    bool m_loadingSelection = false;
+    // Scans asked for and used, in order; those that ended before an earlier one wait here.
+    quint64 m_scansAsked = 0;
+    quint64 m_scansUsed = 0;
+    std::map<quint64, ScannedSelection> m_finishedScans;
     // Counts hand-overs, so that work resumed after a modal alert sees whether a newer request
     // was opened while the alert was up.
     quint64 m_handOvers = 0;

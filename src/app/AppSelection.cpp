@@ -3,8 +3,8 @@
 //
 // The panel runs on the main thread; the scan runs on the files' lane of the work queue on a
 // copy of the selection and posts its result back to the delegate, whose going cuts the link:
-// a running scan stops, and its result is dropped. loadingSelection covers the time between: the program stays alive even when
-// no window is open.
+// a running scan stops, and its result is dropped. While a scan runs or waits to be used, the
+// program stays alive even when no window is open.
 #include "app/AppDelegate.h"
 
 #include "app/FolderEnumerator.h"
@@ -94,58 +94,74 @@ bool AppDelegate::acceptDrop(QDropEvent* event)
 
 void AppDelegate::scanSelection(const QList<QUrl>& selection, const SelectionUse& use)
 {
-    m_loadingSelection = true;
-    WorkQueue::lane(WorkLane::Files).run([this, selection, use, scans = m_scans.inbox()] {
-        bool hitLimit = false;
-        const QList<QUrl> urls = playlistURLsFromSelection(selection, &hitLimit, &scans->isCut());
-        scans->post([this, urls, hitLimit, use] { selectionScanDidFinish(urls, hitLimit, use); });
+    const quint64 scan = m_scansAsked++;
+    WorkQueue::lane(WorkLane::Files).run([this, selection, use, scan, scans = m_scans.inbox()] {
+        ScannedSelection scanned{.urls = {}, .hitLimit = false, .use = use};
+        scanned.urls = playlistURLsFromSelection(selection, &scanned.hitLimit, &scans->isCut());
+        scans->post([this, scan, scanned] { selectionScanDidFinish(scan, scanned); });
     });
 }
 
-void AppDelegate::selectionScanDidFinish(const QList<QUrl>& urls, bool hitLimit,
-                                         const SelectionUse& use)
+// Scans end in any order; their results are used in the order they were asked for. One used
+// while an alert of an earlier one is up follows it, as it would have after the alert.
+void AppDelegate::selectionScanDidFinish(quint64 scan, const ScannedSelection& scanned)
 {
-    m_loadingSelection = false;
-    if (use.reply)
-        use.reply(urls.isEmpty() ? replyFailure : replySuccess);
-    if (use.append) {
-        appendScannedSelection(urls, hitLimit, bool(use.reply));
+    m_finishedScans.emplace(scan, scanned);
+    for (auto next = m_finishedScans.find(m_scansUsed); next != m_finishedScans.end();
+         next = m_finishedScans.find(m_scansUsed)) {
+        const ScannedSelection ready = std::move(next->second);
+        m_finishedScans.erase(next);
+        ++m_scansUsed;
+        useScannedSelection(ready);
+    }
+}
+
+void AppDelegate::useScannedSelection(const ScannedSelection& scanned)
+{
+    if (scanned.use.append) {
+        appendScannedSelection(scanned);
         return;
     }
-    if (urls.isEmpty()) {
+    if (scanned.use.reply)
+        scanned.use.reply(scanned.urls.isEmpty() ? replyFailure : replySuccess);
+    if (scanned.urls.isEmpty()) {
         alertNoMP3Found();
         return;
     }
-    if (hitLimit) {
-        const quint64 handOvers = m_handOvers;
-        m_alerts.runModal(
-            {QStringLiteral("Warteschlange begrenzt"),
-             QStringLiteral("Es wurden die ersten %1 MP3-Dateien übernommen.").arg(playlistLimit)});
-        // The alert ran an event loop of its own: files opened meanwhile are the newer choice.
-        if (m_handOvers != handOvers)
-            return;
-    }
-    openPlaylist(urls, 0, true);
+    // The list first, the alert after: what comes while it is up joins the new list.
+    openPlaylist(scanned.urls, 0, true);
+    if (scanned.hitLimit)
+        alertFirstEntriesTaken();
 }
 
 // What plays goes on; only what does not fit in the list is left out, and the user learns how
-// much was taken.
-void AppDelegate::appendScannedSelection(const QList<QUrl>& urls, bool hitLimit, bool fromRequest)
+// much was taken. A request is answered once it is known whether anything was added.
+void AppDelegate::appendScannedSelection(const ScannedSelection& scanned)
 {
-    if (urls.isEmpty()) {
-        if (!fromRequest)
+    const qsizetype added =
+        scanned.urls.isEmpty() ? 0 : m_playerWindow->appendToPlaylist(scanned.urls);
+    if (scanned.use.reply)
+        scanned.use.reply(added > 0 ? replySuccess : replyFailure);
+    if (scanned.urls.isEmpty()) {
+        if (!scanned.use.reply)
             alertNoMP3Found();
         return;
     }
-    const qsizetype added = m_playerWindow->appendToPlaylist(urls);
     if (!m_playerWindow->window()->isVisible())
         m_playerWindow->showWindow();
-    if (added == urls.size() && !hitLimit)
+    if (added == scanned.urls.size() && !scanned.hitLimit)
         return;
     m_alerts.runModal({QStringLiteral("Warteschlange begrenzt"),
                        added == 1
                            ? QStringLiteral("Es wurde 1 MP3-Datei hinzugefügt.")
                            : QStringLiteral("Es wurden %1 MP3-Dateien hinzugefügt.").arg(added)});
+}
+
+void AppDelegate::alertFirstEntriesTaken()
+{
+    m_alerts.runModal(
+        {QStringLiteral("Warteschlange begrenzt"),
+         QStringLiteral("Es wurden die ersten %1 MP3-Dateien übernommen.").arg(playlistLimit)});
 }
 
 void AppDelegate::alertNoMP3Found()

@@ -34,8 +34,7 @@ std::optional<QJsonObject> sessionObject(const QString& path, QString* problem)
     const QJsonDocument document =
         QJsonDocument::fromJson(file.read(SavedSession::fileSizeLimit), &error);
     const QJsonObject object = document.object();
-    if (error.error != QJsonParseError::NoError || !object.value(playlistKey).isArray() ||
-        object.value(playlistKey).toArray().size() > SavedSession::entryLimit) {
+    if (error.error != QJsonParseError::NoError || !object.value(playlistKey).isArray()) {
         *problem = QStringLiteral("keine Sitzung");
         return std::nullopt;
     }
@@ -78,8 +77,11 @@ std::optional<SavedSession> SavedSession::read(const QString& path, QString* pro
     if (!object)
         return std::nullopt;
     // An entry that fails the test stands as an empty URL, so that the others keep their places.
+    // A longer list than a list may hold (written by an older version) keeps its first entries.
     QList<QUrl> entries;
     for (const QJsonValue& entry : object->value(playlistKey).toArray()) {
+        if (entries.size() == SavedSession::entryLimit)
+            break;
         const QString file = entry.toString();
         entries.append(test(file) ? QUrl::fromLocalFile(file) : QUrl());
     }

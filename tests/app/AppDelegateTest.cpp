@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/FolderEnumerator.h"
+#include "audio/WorkQueue.h"
 #include "folders/CollectionTree.h"
 #include "player/SavedSession.h"
 #include "support/AppHarness.h"
@@ -18,6 +19,7 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QWindow>
 
@@ -307,10 +309,17 @@ TEST(AppDelegateTest, ClosingTheLastWindowEndsTheProgramUnlessASelectionIsScanne
         app.delegate.openFiles({"/m/a.mp3", "/m/b.mp3"});
         if (queueOpen)
             app.player().showUpcomingTracks();
-        app.delegate.setLoadingSelection(scanning);
+        // A disk that hangs holds every thread of the files' lane, and the scan behind them.
+        QSemaphore disk;
+        for (int job = 0; job < 16; ++job)
+            WorkQueue::lane(WorkLane::Files).run([&disk] { disk.acquire(); });
+        if (scanning)
+            app.delegate.enqueueFiles({"/m/c.mp3"});
         app.player().window()->close();
         QCoreApplication::sendPostedEvents();
         EXPECT_EQ(app.terminations, terminations) << scanning << queueOpen;
+        disk.release(16);
+        EXPECT_TRUE(app.scanFinishes());
     }
 }
 
@@ -389,3 +398,75 @@ TEST(AppDelegateTest, InALargeCollectionTheScanStopsAt500WithoutEnteringTheRest)
     EXPECT_LE(entered.size(), mostEntered);
     EXPECT_LT(mostEntered * 3, std::size_t(tree.folders()));
 }
+
+namespace {
+
+// Every way in takes as many files as a list holds, the first ones, and says so; an addition to
+// a full list is answered as a failure.
+TEST(AppDelegateTest, EveryWayInKeepsTheFirst500AndAnAdditionToAFullListFails)
+{
+    QStringList many;
+    QList<QUrl> manyURLs;
+    for (int track = 0; track < 600; ++track) {
+        many << QStringLiteral("/m/%1.mp3").arg(track);
+        manyURLs << QUrl::fromLocalFile(many.back());
+    }
+    const std::function<void(AppDelegate&)> ways[] = {
+        [&](AppDelegate& delegate) { delegate.openFiles(many); },
+        [&](AppDelegate& delegate) { delegate.openURLs(manyURLs); }};
+    for (const auto& openAll : ways) {
+        AppHarness app;
+        openAll(app.delegate);
+        ASSERT_TRUE(app.opened());
+        EXPECT_EQ(app.playlist(), many.first(500));
+        ASSERT_EQ(app.alerts.alerts.size(), 1u);
+        EXPECT_EQ(app.alerts.alerts[0].messageText + '|' + app.alerts.alerts[0].informativeText,
+                  "Warteschlange begrenzt|Es wurden die ersten 500 MP3-Dateien übernommen.");
+        int reply = -1;
+        app.delegate.enqueueFiles({"/m/late.mp3"}, [&](int status) { reply = status; });
+        ASSERT_TRUE(app.scanFinishes());
+        EXPECT_EQ(reply, AppDelegate::replyFailure);
+        EXPECT_EQ(app.playlist().size(), 500);
+    }
+}
+
+// Selections are used in the order they were made, however long each takes to scan, also when
+// one ends while an alert of another is up; the program waits for all of them.
+TEST(AppDelegateTest, SelectionsAreUsedInTheOrderMadeAlsoWhileAnAlertIsUp)
+{
+    FolderTree tree;
+    QStringList big, huge, expected{"/m/x.mp3"};
+    for (int track = 0; track < 620; ++track) // a folder each: a slow scan
+        (track < 400 ? big : huge)
+            << QStringLiteral("%1/%2/t.mp3").arg(track < 400 ? "big" : "huge").arg(track);
+    tree.add(big + huge);
+    for (const QUrl& url : tree.urls(big))
+        expected << url.toLocalFile();
+    AppHarness app;
+    app.delegate.openFiles({"/m/x.mp3"});
+    ASSERT_TRUE(app.opened());
+    // The folders first, then a single file, which is scanned at once.
+    app.panel.choices = {tree.urls({"big"})};
+    app.delegate.addToPlaylist(nullptr);
+    app.delegate.enqueueFiles({"/m/late.mp3"});
+    ASSERT_TRUE(app.scanFinishes());
+    expected << "/m/late.mp3";
+    EXPECT_EQ(app.playlist(), expected);
+
+    // An addition made while a limited selection's alert is up joins the list chosen.
+    app.panel.choices = {tree.urls({"big", "huge"})};
+    int reply = -1;
+    app.alerts.whileOpen = [&] {
+        if (reply != -1)
+            return; // one addition, not one for each alert it brings
+        app.delegate.enqueueFiles({"/m/during.mp3"}, [&](int status) { reply = status; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return reply != -1; }, 10000));
+    };
+    app.delegate.chooseFile(nullptr);
+    ASSERT_TRUE(app.scanFinishes());
+    EXPECT_EQ(reply, AppDelegate::replyFailure); // the chosen list is full
+    EXPECT_EQ(app.playlist().size(), 500);
+    EXPECT_FALSE(app.playlist().contains("/m/during.mp3"));
+}
+
+} // namespace

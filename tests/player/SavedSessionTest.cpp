@@ -57,7 +57,7 @@ TEST(SavedSessionTest, ComesBackWithoutTheEntriesThatAreGoneAndKeepsThePlaceIfIt
     EXPECT_EQ(problem, "");
 }
 
-TEST(SavedSessionTest, AFileThatIsNoSessionIsIgnoredWithItsReason)
+TEST(SavedSessionTest, AFileThatIsNoSessionIsIgnoredWithItsReasonAndATooLongListCut)
 {
     const SessionFolder folder;
     QDir().mkpath(QFileInfo(folder.session).path());
@@ -70,14 +70,18 @@ TEST(SavedSessionTest, AFileThatIsNoSessionIsIgnoredWithItsReason)
              {"{\"playlist\":[\"" + a + "\"", "keine Sitzung"},
              {"[\"" + a + "\"]", "keine Sitzung"},
              {"{\"playlist\":\"" + a + "\"}", "keine Sitzung"},
-             {many + "}", "keine Sitzung"},
              {"{\"playlist\":[\"" + a + "\"]," + QByteArray(11 << 20, ' ') + "}", "zu groß"}}) {
         QString problem;
         EXPECT_FALSE(folder.stored(contents, &problem));
         EXPECT_EQ(problem, reason);
     }
-    // Odd values inside a session fall back to the start of the list.
+    // A list longer than a list may hold is its first entries, at its place.
     QString problem;
+    const auto longer = folder.stored(many + ",\"index\":3,\"position\":12}", &problem);
+    ASSERT_TRUE(longer);
+    EXPECT_EQ(std::tuple(longer->playlist.size(), longer->index, longer->position),
+              std::tuple(SavedSession::entryLimit, 3LL, 12.0));
+    // Odd values inside a session fall back to the start of the list.
     const auto odd =
         folder.stored("{\"playlist\":[\"" + a + "\", 7, \"a.mp3\", \"" + a + "\\u0000\"]," +
                           "\"index\":\"2\",\"position\":-4,\"paused\":\"yes\"}",
