@@ -91,15 +91,17 @@ void AppDelegate::applicationWillFinishLaunching()
     applyDisplayPreferences();
 }
 
-void AppDelegate::applicationDidFinishLaunching()
+void AppDelegate::applicationDidFinishLaunching(const QStringList& added)
 {
     const QUrl startupURL = startupMP3URL(m_arguments);
     if (!startupURL.isEmpty())
         openPlayerWithFile(startupURL, true);
-    else if (!m_openedStartupFile && !resumeSavedSession())
+    else if (!m_openedStartupFile && !resumeSavedSession() && added.isEmpty())
         chooseFile(this);
     else if (!m_playerWindow->window()->isVisible())
         m_playerWindow->showWindow(); // the menu lives in the window: never leave the user none
+    if (!added.isEmpty())
+        enqueueFiles(added);
 }
 
 bool AppDelegate::resumeSavedSession()
@@ -114,19 +116,23 @@ bool AppDelegate::resumeSavedSession()
                  qUtf8Printable(m_sessionPath), qUtf8Printable(problem));
     if (!session)
         return false;
-    // The window shows at once; the list follows once its files have been found.
+    // The window shows at once; the list follows once its files have been found, before what
+    // is added to it meanwhile.
     m_playerWindow->showWindow();
-    m_sessionCheck.check(
-        *session, [this, handOvers = m_handOvers](const std::optional<SavedSession>& checked) {
+    const quint64 slot = m_scansAsked++;
+    m_sessionCheck.check(*session, [this, slot, handOvers = m_handOvers](
+                                       const std::optional<SavedSession>& checked) {
+        useInOrder(slot, [this, handOvers, checked] {
             if (m_handOvers != handOvers)
                 return; // the user has opened something else meanwhile
-            if (!checked) {
-                chooseFile(this);
-                return;
+            if (checked) {
+                ++m_handOvers;
+                m_playerWindow->resumeSession(*checked);
+            } else if (m_scansAsked == m_scansUsed) {
+                chooseFile(this); // unless files are being added, which become the list
             }
-            ++m_handOvers;
-            m_playerWindow->resumeSession(*checked);
         });
+    });
     return true;
 }
 

@@ -73,7 +73,9 @@ public:
     // desktop's open requests of the launch, so that the window is first shown as the user left
     // it (in its look, at its size, centred for that size); the rest of the launch follows them.
     void applicationWillFinishLaunching();
-    void applicationDidFinishLaunching();
+    // `added` are files the launch adds to the list (--enqueue): to the session that comes
+    // back, or they are the list.
+    void applicationDidFinishLaunching(const QStringList& added = {});
     bool applicationShouldTerminateAfterLastWindowClosed() const { return !isLoadingSelection(); }
     bool openFile(const QString& path);
     // `reply` gets replySuccess or replyFailure as soon as the MP3 filter has decided, before
@@ -186,7 +188,7 @@ private:
     };
     void scanSelection(const QList<QUrl>& selection, const SelectionUse& use = {});
     void windowDidClose();
-    void selectionScanDidFinish(quint64 scan, const ScannedSelection& scanned);
+    void useInOrder(quint64 scan, std::function<void()> use);
     void useScannedSelection(const ScannedSelection& scanned);
     void appendScannedSelection(const ScannedSelection& scanned);
     void alertFirstEntriesTaken();
@@ -211,10 +213,11 @@ private:
     std::function<void(const QUrl&)> m_openURL;
     QStringList m_arguments;
     bool m_openedStartupFile = false;
-    // Scans asked for and used, in order; those that ended before an earlier one wait here.
+    // Scans (and the saved session's check) asked for and used, in order; those that ended
+    // before an earlier one wait here.
     quint64 m_scansAsked = 0;
     quint64 m_scansUsed = 0;
-    std::map<quint64, ScannedSelection> m_finishedScans;
+    std::map<quint64, std::function<void()>> m_finishedScans;
     // Counts hand-overs, so that work resumed after a modal alert sees whether a newer request
     // was opened while the alert was up.
     quint64 m_handOvers = 0;

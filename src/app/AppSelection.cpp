@@ -98,21 +98,24 @@ void AppDelegate::scanSelection(const QList<QUrl>& selection, const SelectionUse
     WorkQueue::lane(WorkLane::Files).run([this, selection, use, scan, scans = m_scans.inbox()] {
         ScannedSelection scanned{.urls = {}, .hitLimit = false, .use = use};
         scanned.urls = playlistURLsFromSelection(selection, &scanned.hitLimit, &scans->isCut());
-        scans->post([this, scan, scanned] { selectionScanDidFinish(scan, scanned); });
+        scans->post([this, scan, scanned] {
+            useInOrder(scan, [this, scanned] { useScannedSelection(scanned); });
+        });
     });
 }
 
-// Scans end in any order; their results are used in the order they were asked for. One used
-// while an alert of an earlier one is up follows it, as it would have after the alert.
-void AppDelegate::selectionScanDidFinish(quint64 scan, const ScannedSelection& scanned)
+// Scans, and the check of the saved session, end in any order; what they found is used in the
+// order they were asked for. One used while an alert of an earlier one is up follows it, as it
+// would have after the alert.
+void AppDelegate::useInOrder(quint64 scan, std::function<void()> use)
 {
-    m_finishedScans.emplace(scan, scanned);
+    m_finishedScans.emplace(scan, std::move(use));
     for (auto next = m_finishedScans.find(m_scansUsed); next != m_finishedScans.end();
          next = m_finishedScans.find(m_scansUsed)) {
-        const ScannedSelection ready = std::move(next->second);
+        const std::function<void()> ready = std::move(next->second);
         m_finishedScans.erase(next);
         ++m_scansUsed;
-        useScannedSelection(ready);
+        ready();
     }
 }
 

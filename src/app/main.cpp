@@ -205,12 +205,14 @@ int run(int argc, char** argv)
     QObject::connect(&screenLock, &ScreenLock::lockedChanged, delegate.playerWindow(),
                      &PlayerWindowController::setScreenLocked);
     // The launch runs inside the event loop, so that ending the program from it works; the
-    // open request of this launch comes before its end, as the desktop delivers it.
+    // open request of this launch comes before its end, as the desktop delivers it, and an
+    // addition at its end, to the session that comes back.
     QTimer::singleShot(0, &delegate, [&delegate, &request] {
         delegate.applicationWillFinishLaunching();
-        if (request)
+        const bool adds = request && request->kind == SingleInstance::Request::Enqueue;
+        if (request && !adds)
             deliver(delegate, request->kind, request->paths);
-        delegate.applicationDidFinishLaunching();
+        delegate.applicationDidFinishLaunching(adds ? request->paths : QStringList());
     });
     const int status = QApplication::exec();
     instance.reset(); // no request may reach the delegate once it is gone

@@ -146,25 +146,31 @@ TEST(AppDelegateTest, ThePlaceIsKeptAtEveryLoadPauseStopAndQuitAndALaunchWithout
     EXPECT_EQ(stored(), (SavedSession{urls, 1, 42.0, true}));
 
     QFile::remove(tree.filePath("a.mp3"));
-    // Stored preferences, arguments, whether the session comes back.
-    for (const auto& [preferences, arguments, resumed] :
-         std::vector<std::tuple<QByteArray, QStringList, bool>>{
-             {"", {"kassolin"}, true},
-             {"ResumeOnLaunch=false", {"kassolin"}, false},
-             {"", {"kassolin", "/m/c.mp3"}, false}}) {
+    // Stored preferences, arguments, files the launch adds (--enqueue), whether the session
+    // comes back. Added files join the session, or are the list without it.
+    for (const auto& [preferences, arguments, added, resumed] :
+         std::vector<std::tuple<QByteArray, QStringList, QStringList, bool>>{
+             {"", {"kassolin"}, {}, true},
+             {"", {"kassolin"}, {"/m/c.mp3"}, true},
+             {"ResumeOnLaunch=false", {"kassolin"}, {}, false},
+             {"ResumeOnLaunch=false", {"kassolin"}, {"/m/c.mp3"}, false},
+             {"", {"kassolin", "/m/c.mp3"}, {}, false}}) {
         AppHarness next(preferences);
         QDir().mkpath(QFileInfo(next.sessionPath).path());
         QFile::copy(app.sessionPath, next.sessionPath);
         next.delegate.setArguments(arguments);
         next.delegate.applicationWillFinishLaunching();
-        next.delegate.applicationDidFinishLaunching();
+        next.delegate.applicationDidFinishLaunching(added);
         EXPECT_TRUE(next.player().window()->isVisible() || !next.panel.titles.isEmpty());
-        EXPECT_EQ(next.panel.titles.size(), arguments.size() == 1 && !resumed ? 1 : 0);
-        if (!resumed)
+        EXPECT_EQ(next.panel.titles.size(),
+                  arguments.size() == 1 && !resumed && added.isEmpty() ? 1 : 0);
+        EXPECT_TRUE(next.scanFinishes());
+        if (!resumed) {
+            EXPECT_EQ(next.playlist(), arguments.mid(1) + added);
             continue;
+        }
         // The entries are looked for off the main thread; the window shows before.
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !next.playlist().isEmpty(); }, 10000));
-        EXPECT_EQ(next.playlist(), QStringList{tree.filePath("b.mp3")});
+        EXPECT_EQ(next.playlist(), QStringList{tree.filePath("b.mp3")} + added);
         EXPECT_TRUE(next.opened());
         EXPECT_TRUE(next.player().isPaused());
         EXPECT_EQ(player(next)->currentTime(), 42.0);
