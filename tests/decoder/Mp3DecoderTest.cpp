@@ -120,6 +120,19 @@ TEST(Mp3DecoderTest, EachReplayGainComesFromID3v2ThenAPEv2ThenTheLameHeader)
         const ReplayGains& found = decoder->replayGains();
         EXPECT_EQ((text(found.track) + '|' + text(found.album)).toStdString(), expected);
     }
+    // A gain that LAME measured into its header is read, 6 dB more for half the amplitude; a
+    // tag's gain wins over it.
+    const auto headerGain = [&](double amplitude, const Texts& ape) {
+        const auto decoder =
+            Mp3Decoder::open(files.writeMp3("lame.mp3", sineWave(440, amplitude, 44100, 2, 44100),
+                                            {.apeItems = ape, .lameReplayGain = true}));
+        return decoder ? decoder->replayGains().track : std::nullopt;
+    };
+    const auto loud = headerGain(0.5, {}), quiet = headerGain(0.25, {});
+    const auto tagged = headerGain(0.5, apeGain);
+    ASSERT_TRUE(loud && quiet && tagged);
+    EXPECT_NEAR(quiet->gainDB - loud->gainDB, 6.02, 0.2);
+    EXPECT_EQ(std::pair(tagged->gainDB, tagged->peak), std::pair(-2.0, 0.25));
 }
 
 TEST(Mp3DecoderTest, AnEstimatedLengthDecodesTheSameAudioAndTitle)

@@ -139,6 +139,7 @@ TEST_F(MprisServiceTest, NextAnnouncesTheNextTracksMetadataWithArtistAlbumAndCov
     }
     ASSERT_TRUE(loadAndOpen(controller(), urls, 0, false));
     for (std::size_t track = 0; track < tags.size(); ++track) {
+        heard.changes.clear(); // what was announced before proves nothing of this track
         if (track > 0)
             call("Next");
         const auto& [title, artist, album, cover] = tags[track];
@@ -155,6 +156,7 @@ TEST_F(MprisServiceTest, NextAnnouncesTheNextTracksMetadataWithArtistAlbumAndCov
         EXPECT_TRUE(image.open(QIODevice::ReadOnly) && image.readAll() == cover.c_str()) << title;
     }
     EXPECT_TRUE(announced("CanGoNext", false));
+    heard.changes.clear();
     controller().appendToPlaylist({urls[0]});
     EXPECT_TRUE(announced("CanGoNext", true));
 }

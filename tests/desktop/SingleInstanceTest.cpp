@@ -128,8 +128,16 @@ TEST(SingleInstanceTest, WithoutARuntimeFolderTheSocketLiesInAFolderOfTheUsersOw
             return ::unlink(path.constData()) == 0 && ::mkdir(path.constData(), 0700) == 0 &&
                    ::chown(path.constData(), 65534, -1) == 0;
         }};
-    for (const auto& makeUnsafe : unsafe)
-        EXPECT_TRUE(!makeUnsafe() || SingleInstance::socketPathForUser().isEmpty());
+    bool allMade = true;
+    for (std::size_t index = 0; index < std::size(unsafe); ++index) {
+        // Another user's folder takes root to make; the others are made by anyone.
+        const bool made = unsafe[index]();
+        allMade = allMade && made;
+        EXPECT_TRUE(made || (index == 2 && ::geteuid() != 0)) << index;
+        EXPECT_TRUE(!made || SingleInstance::socketPathForUser().isEmpty()) << index;
+    }
     qputenv("XDG_RUNTIME_DIR", runtime);
     tmp.isEmpty() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", tmp);
+    if (!allMade)
+        GTEST_SKIP() << "another user's folder was not tried: that takes root";
 }

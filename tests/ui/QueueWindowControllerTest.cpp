@@ -33,9 +33,11 @@ TEST_F(QueueWindowControllerTest, ListsTheLaterTracksWithNothingSelectedUnderOrE
     ASSERT_TRUE(queue);
     EXPECT_TRUE(queue->window()->isVisible());
     const QListWidget& list = *queue->tableView();
+    ASSERT_EQ(list.count(), 3);
     EXPECT_EQ(QStringList({list.item(0)->text(), list.item(2)->text()}), QStringList({"t2", "t4"}));
-    EXPECT_TRUE(list.count() == 3 && list.selectedItems().isEmpty());
+    EXPECT_TRUE(list.selectedItems().isEmpty());
     controller.appendToPlaylist(tracks({"t5"})); // the list follows at once
+    ASSERT_EQ(list.count(), 4);
     EXPECT_EQ(list.item(3)->text(), "t5");
     // Centred 8 points under the player where it fits on the screen, 8 above it where not.
     const QRect area = controller.window()->screen()->availableGeometry();
