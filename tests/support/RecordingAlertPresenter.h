@@ -5,15 +5,25 @@
 #include <functional>
 #include <vector>
 
-// Records alerts instead of showing them. `whileOpen` runs where a real alert runs its own
-// event loop, so a test can make things happen while the alert is up.
+#include <QEventLoop>
+#include <QTimer>
+
+// Records alerts instead of showing them. As a real alert does, each runs an event loop of its
+// own until it is answered, so what other threads hand in meanwhile is delivered inside it;
+// `whileOpen` runs in that loop, so a test can make things happen while the alert is up, and the
+// alert is answered when it returns.
 struct RecordingAlertPresenter final : AlertPresenter
 {
     void runModal(const Alert& alert) override
     {
         alerts.push_back(alert);
-        if (whileOpen)
-            whileOpen();
+        QEventLoop loop;
+        QTimer::singleShot(0, &loop, [this, &loop] {
+            if (whileOpen)
+                whileOpen();
+            loop.quit();
+        });
+        loop.exec();
     }
 
     std::vector<Alert> alerts;
