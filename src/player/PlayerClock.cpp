@@ -125,7 +125,8 @@ bool PlayerWindowController::refreshPosition(bool mayJumpInLoop, bool showPositi
         m_player->setCurrentTime(m_state.loopStart());
         return true;
     }
-    if (!m_player->isPlaying() && duration > 0.0 && time >= clampedDuration)
+    // Only a track that was playing ends so; one stopped or paused at its end stays there.
+    if (m_timer.isActive() && !m_player->isPlaying() && duration > 0.0 && time >= clampedDuration)
         handlePlaybackFinished();
     return false;
 }

@@ -116,7 +116,6 @@ void PlayerWindowController::stopPlaybackAndReset(bool rewind)
             m_player->setCurrentTime(0.0);
     }
     m_state.setPaused(false);
-    m_entryWaitsForPlay = false;
     stopTimer();
     setReelsAnimating(false);
     updateTransportState();
@@ -247,13 +246,20 @@ void PlayerWindowController::handlePlaybackFinished()
 
 // A read error ended the track: the list goes on as at its natural end, in order or shuffled,
 // and a "stop after this track" stops it there; at the last entry the error is reported, and
-// the mark is used up with the list.
+// the mark is used up with the list. A track that did not play (stopped, paused, waiting for
+// Play) leaves the next entry waiting in its place: nobody asked for playing.
 void PlayerWindowController::handleTrackThatCannotBeRead()
 {
+    const bool wasPlaying = m_timer.isActive();
+    const bool waited = m_entryWaitsForPlay;
     m_player.reset();
     if (!m_state.hasEntryAfterCurrent()) {
-        setStopAfterCurrentTrack(false);
+        if (wasPlaying)
+            setStopAfterCurrentTrack(false);
         reportLoadFailure();
+    } else if (!wasPlaying) {
+        changeTrack(m_state.nextIndex(), false);
+        m_entryWaitsForPlay = waited;
     } else if (m_stopAfterCurrentTrack) {
         stopAtNextEntry();
     } else {

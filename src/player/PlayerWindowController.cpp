@@ -43,6 +43,11 @@ PlayerWindowController::PlayerWindowController(AudioPlayer::Factory playerFactor
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &PlayerWindowController::tick);
+    // The queue window lists what comes after the current entry, whatever changed it.
+    connect(this, &PlayerWindowController::stateChanged, this, [this] {
+        if (m_queueWindow)
+            m_queueWindow->reload();
+    });
     buildInterface();
 }
 
@@ -173,8 +178,6 @@ qsizetype PlayerWindowController::appendToPlaylist(const QList<QUrl>& urls)
     const qsizetype added = m_state.append(urls);
     if (added == 0)
         return 0;
-    if (m_queueWindow)
-        m_queueWindow->reload();
     if (idle) {
         m_consecutiveLoadFailures = 0;
         changeTrack(firstAdded);
@@ -226,6 +229,7 @@ std::unique_ptr<AudioPlayer> PlayerWindowController::leaveCurrentTrack(const QUr
     m_currentFile = url;
     m_trackTags = {};
     m_playWhenOpened.reset();
+    m_entryWaitsForPlay = false;
     m_state.enterTrack();
     ++*m_analysisGeneration;
     std::unique_ptr<AudioPlayer> started = takeNextPlayer(url);

@@ -362,7 +362,7 @@ private:
     bool m_advancingTrack = false;
     bool m_stopAfterCurrentTrack = false;
     // The entry after a track that ended with "stop after this track" waits at its start for
-    // Play: an addition does not start another one.
+    // Play, also when stopped: an addition does not start another one.
     bool m_entryWaitsForPlay = false;
     // While the current entry opens: whether it plays once it has, as the load asked or as a
     // Play, Pause or Stop given meanwhile decided.

@@ -48,21 +48,6 @@ struct FolderTree : QTemporaryDir
     }
 };
 
-// Drags the files onto the shown player window and drops them there, as the desktop delivers
-// them: through the window, to the widget under the point.
-bool dropOnPlayerWindow(AppHarness& app, const QList<QUrl>& urls, QPoint point,
-                        Qt::KeyboardModifiers keys = Qt::NoModifier)
-{
-    app.player().showWindow();
-    QMimeData dragged;
-    dragged.setUrls(urls);
-    QDragEnterEvent enter(point, Qt::CopyAction, &dragged, Qt::LeftButton, keys);
-    QDropEvent drop(point, Qt::CopyAction, &dragged, Qt::LeftButton, keys);
-    QCoreApplication::sendEvent(app.player().window()->windowHandle(), &enter);
-    QCoreApplication::sendEvent(app.player().window()->windowHandle(), &drop);
-    return enter.isAccepted() && drop.isAccepted();
-}
-
 } // namespace
 
 TEST(AppDelegateTest, StartupMP3URLTakesTheFirstMP3ArgumentThatIsNoOption)
@@ -254,7 +239,7 @@ TEST(AppDelegateTest, SelectionTakesTheFirst500FoundSortedAndAlertsUnlessAReques
         if (requestDuringAlert)
             app.alerts.whileOpen = [&] { app.delegate.openFiles({"/m/late.mp3"}); };
         if (dropped)
-            dropOnPlayerWindow(app, selection, {5, 5});
+            app.drop(selection, {5, 5});
         else
             app.delegate.chooseFile(nullptr);
         ASSERT_TRUE(app.scanFinishes());
@@ -274,9 +259,9 @@ TEST(AppDelegateTest, AFolderAndAFileDroppedOnEitherLookBecomeThePlaylistOrWithC
         AppHarness app;
         app.player().setVintageDesignEnabled(vintage);
         const QPoint middle = app.player().window()->rect().center();
-        EXPECT_TRUE(dropOnPlayerWindow(app, tree.urls({"d", "c.mp3", "e.txt"}), middle));
+        EXPECT_TRUE(app.drop(tree.urls({"d", "c.mp3", "e.txt"}), middle));
         ASSERT_TRUE(app.scanFinishes());
-        EXPECT_TRUE(dropOnPlayerWindow(app, tree.urls({"c.mp3"}), middle, Qt::ControlModifier));
+        EXPECT_TRUE(app.drop(tree.urls({"c.mp3"}), middle, Qt::ControlModifier));
         ASSERT_TRUE(app.scanFinishes());
         EXPECT_EQ(app.player().playlist(), tree.urls({"d/a.mp3", "d/b.mp3", "c.mp3", "c.mp3"}))
             << vintage;

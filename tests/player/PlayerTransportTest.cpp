@@ -134,37 +134,6 @@ TEST_F(PlayerTransportTest, PreviousGoesBackAnEntryOrToTheStartAfterThreeSeconds
     }
 }
 
-// "Nach diesem Titel anhalten" stops the list after the marked track however it ends, and the
-// entry that then waits at its start waits for Play, also when files are added behind it.
-TEST_F(PlayerTransportTest, StopAfterThisTrackHoldsAfterAReadErrorAndAgainstAnAddition)
-{
-    for (const bool readError : {false, true}) {
-        SCOPED_TRACE(readError ? "read error" : "natural end");
-        controller.loadPlaylist(tracks({"a", "b"}), 0, true);
-        controller.setStopAfterCurrentTrack(true);
-        if (readError)
-            current()->failReading();
-        else
-            current()->finishNaturally();
-        QCoreApplication::sendPostedEvents();
-        ASSERT_TRUE(current());
-        EXPECT_EQ(std::tuple(controller.playlistIndex(), current()->isPlaying(),
-                             controller.stopsAfterCurrentTrack()),
-                  std::tuple(1LL, false, false));
-        controller.appendToPlaylist(tracks({"c"}));
-        ASSERT_TRUE(current());
-        EXPECT_EQ(std::pair(controller.playlistIndex(), current()->isPlaying()),
-                  std::pair(1LL, false));
-    }
-    // At the last entry, a read error is reported and the mark ends with the list.
-    controller.loadPlaylist(tracks({"a"}), 0, true);
-    controller.setStopAfterCurrentTrack(true);
-    current()->failReading();
-    QCoreApplication::sendPostedEvents();
-    EXPECT_FALSE(controller.stopsAfterCurrentTrack());
-    EXPECT_EQ(alerts.alerts.size(), 1u);
-}
-
 // The next entry opens behind the track that is about to end and takes over at its end without
 // opening again; one opened for the order then in force is dropped when shuffle changes it.
 // Under "Automatisch" the order decides the gain too: the album's in order, the track's shuffled.

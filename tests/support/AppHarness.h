@@ -6,11 +6,15 @@
 #include "support/RecordingAlertPresenter.h"
 #include "ui/OpenPanelPresenter.h"
 
+#include <QCoreApplication>
+#include <QDropEvent>
 #include <QFile>
 #include <QMainWindow>
+#include <QMimeData>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 // An open panel that hands back prepared choices, one per run, then nothing (as if cancelled).
 struct ScriptedOpenPanel final : OpenPanelPresenter
@@ -61,6 +65,19 @@ struct AppHarness
     bool scanFinishes()
     {
         return QTest::qWaitFor([this] { return !delegate.isLoadingSelection(); }, 30000);
+    }
+    // Drags the files onto the shown player window and drops them there, as the desktop
+    // delivers them: through the window, to the widget under the point.
+    bool drop(const QList<QUrl>& urls, QPoint point, Qt::KeyboardModifiers keys = Qt::NoModifier)
+    {
+        player().showWindow();
+        QMimeData dragged;
+        dragged.setUrls(urls);
+        QDragEnterEvent enter(point, Qt::CopyAction, &dragged, Qt::LeftButton, keys);
+        QDropEvent drop(point, Qt::CopyAction, &dragged, Qt::LeftButton, keys);
+        QCoreApplication::sendEvent(player().window()->windowHandle(), &enter);
+        QCoreApplication::sendEvent(player().window()->windowHandle(), &drop);
+        return enter.isAccepted() && drop.isAccepted();
     }
 
     QTemporaryDir folder;

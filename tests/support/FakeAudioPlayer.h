@@ -3,9 +3,14 @@
 #include "audio/AudioPlayer.h"
 #include "audio/AudioPlayerDelegate.h"
 
+#include <algorithm>
 #include <atomic>
+#include <functional>
+#include <iterator>
 #include <memory>
+#include <set>
 #include <utility>
+#include <vector>
 
 #include <QFileInfo>
 #include <QMutex>
@@ -17,6 +22,11 @@
 struct FakeAudioPlayer final : AudioPlayer
 {
     FakeAudioPlayer(QString path, double duration) : path(std::move(path)), length(duration) {}
+    ~FakeAudioPlayer() override
+    {
+        if (gone)
+            gone();
+    }
 
     void setDelegate(AudioPlayerDelegate* newDelegate) override { delegate = newDelegate; }
     bool prepareToPlay() override { return true; }
@@ -58,6 +68,7 @@ struct FakeAudioPlayer final : AudioPlayer
     int seekCount = 0;
     ReplayGainMode replayGainMode = ReplayGainMode::Off;
     AudioPlayerDelegate* delegate = nullptr;
+    std::function<void()> gone;
 };
 
 // Makes fake players of `duration` seconds and records the name of every file tried; a file
@@ -70,16 +81,25 @@ struct FakePlayerFactory
         return {[state = state](const QString& path,
                                 QString* error) -> std::unique_ptr<AudioPlayer::Opening> {
             const QString name = QFileInfo(path).fileName();
-            if (!state->heldName.isEmpty() && name.contains(state->heldName))
+            if (!state->heldName.isEmpty() && name.contains(state->heldName)) {
+                ++state->held;
                 state->released.acquire();
+                --state->held;
+            }
             std::unique_ptr<AudioPlayer::Opening> opening;
-            if (!name.startsWith(QLatin1String("broken")))
-                opening =
-                    AudioPlayer::opened(std::make_unique<FakeAudioPlayer>(path, state->duration));
-            else
-                *error = QStringLiteral("kaputt");
-            // The last the opening does here: whoever has seen its name may let this go.
             const QMutexLocker locked(&state->mutex);
+            if (!name.startsWith(QLatin1String("broken"))) {
+                auto player = std::make_unique<FakeAudioPlayer>(path, state->duration);
+                state->live.insert(player.get());
+                player->gone = [state, player = player.get()] {
+                    const QMutexLocker goneLocked(&state->mutex);
+                    state->live.erase(player);
+                };
+                opening = AudioPlayer::opened(std::move(player));
+            } else {
+                *error = QStringLiteral("kaputt");
+            }
+            // The last the opening does here: whoever has seen its name may let this go.
             state->triedNames << name;
             return opening;
         }};
@@ -96,9 +116,23 @@ struct FakePlayerFactory
         return QTest::qWaitFor([&] { return (count -= takeAttempts().size()) <= 0; }, 10000);
     }
 
+    // The players made and not yet gone that play.
+    std::vector<const FakeAudioPlayer*> playing()
+    {
+        const QMutexLocker locked(&state->mutex);
+        std::vector<const FakeAudioPlayer*> found;
+        std::ranges::copy_if(state->live, std::back_inserter(found),
+                             [](const FakeAudioPlayer* player) { return player->playing; });
+        return found;
+    }
+    // How many openings wait for a release.
+    int heldOpenings() const { return state->held; }
+
 private:
     struct State
     {
+        std::atomic<int> held = 0;
+        std::set<FakeAudioPlayer*> live;
         std::atomic<double> duration = 200.0;
         QString heldName;
         QSemaphore released;

@@ -18,9 +18,9 @@ struct RecordingAlertPresenter final : AlertPresenter
     {
         alerts.push_back(alert);
         QEventLoop loop;
-        QTimer::singleShot(0, &loop, [this, &loop] {
-            if (whileOpen)
-                whileOpen();
+        QTimer::singleShot(0, &loop, [action = whileOpen, &loop] {
+            if (action) // a copy: it may set whileOpen anew
+                action();
             loop.quit();
         });
         loop.exec();

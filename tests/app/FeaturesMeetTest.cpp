@@ -1,0 +1,407 @@
+// Every command a user and the desktop can give, in every state the others leave: long random
+// sequences, seeded and repeatable, on fake players whose tracks open late, fail to open, fail
+// while read and end. After every step the rules a user would state are checked; a failing run
+// prints its seed and the shortest sequence that still fails.
+#include "app/AppDelegate.h"
+#include "decoder/TrackTitles.h"
+#include "desktop/MprisPlayerAdaptor.h"
+#include "player/SavedSession.h"
+#include "support/AppHarness.h"
+#include "ui/QueueWindowController.h"
+#include "views/ElidedLabel.h"
+#include "views/MiniScrubberView.h"
+#include "views/TransportButton.h"
+
+#include <chrono>
+#include <optional>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <QListWidget>
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Tracks that open, one that opens only when the model lets it, two that never open.
+const QStringList trackNames{"t0", "t1", "t2", "t3", "t4", "slow0", "broken0", "broken1"};
+
+class ModelRun;
+using Argument = std::uint32_t; // picks the files, the time, the row, the nested command
+
+// What a command means for what may play after it.
+enum class Intent
+{
+    None,
+    Plays,   // the user asks for playing
+    Adds,    // asks for it only where the list had ended
+    EndsPlay // a track that plays ends, or fails to read on
+};
+
+// What a command makes of the list.
+enum class Listed
+{
+    Same,
+    Is,        // its files
+    IsScanned, // its files, each once
+    GetsScanned,
+    IsOne // its first file
+};
+
+struct Command
+{
+    const char* name;
+    Intent intent;
+    void (*apply)(ModelRun& run, Argument argument);
+    Listed listed = Listed::Same;
+};
+
+struct Step
+{
+    std::size_t command;
+    Argument argument;
+};
+
+extern const std::vector<Command> commands;
+
+// One run on a fresh delegate, player window and MPRIS adaptor.
+class ModelRun
+{
+public:
+    ModelRun()
+    {
+        app.players.heldName = QStringLiteral("slow");
+        player().setQueueWindowFactory(QueueWindowController::factory());
+        player().showWindow();
+    }
+    ~ModelRun()
+    {
+        app.alerts.whileOpen = nullptr;
+        app.players.released.release(app.players.heldOpenings() + 8);
+        settle();
+    }
+
+    // The first rule broken, with its step, or nothing.
+    std::optional<std::string> run(const std::vector<Step>& steps)
+    {
+        for (std::size_t index = 0; index < steps.size(); ++index) {
+            apply(steps[index]);
+            settle();
+            if (std::optional<std::string> broken = brokenRule())
+                return "after step " + std::to_string(index + 1) + ": " + *broken;
+        }
+        return sessionKept();
+    }
+
+    void apply(const Step& step)
+    {
+        const bool played = current() && current()->isPlaying();
+        const bool wasLast = !player().state().hasEntryAfterCurrent();
+        const bool marked = player().stopsAfterCurrentTrack();
+        // Before the command: what is opened comes before an alert that it may bring.
+        expectList(commands[step.command].listed, files(step.argument));
+        commands[step.command].apply(*this, step.argument);
+        // After the list has stopped at its end, or a marked track has ended, nothing may play
+        // until the user asks for it; an addition asks for it only at the list's end.
+        switch (commands[step.command].intent) {
+        case Intent::EndsPlay:
+            if (played && (wasLast || marked))
+                m_quiet = wasLast ? Quiet::AtEnd : Quiet::AfterMark;
+            break;
+        case Intent::Plays:
+            m_quiet = Quiet::No;
+            break;
+        case Intent::Adds:
+            m_quiet = m_quiet == Quiet::AtEnd ? Quiet::No : m_quiet;
+            break;
+        case Intent::None:
+            break;
+        }
+    }
+
+    // As many as a list holds, the first, in the order opened and added.
+    void expectList(Listed listed, QList<QUrl> urls)
+    {
+        QSet<QUrl> seen;
+        if (listed == Listed::IsScanned || listed == Listed::GetsScanned)
+            urls.removeIf([&seen](const QUrl& url) {
+                const bool again = seen.contains(url);
+                seen.insert(url);
+                return again;
+            });
+        if (listed == Listed::Is || listed == Listed::IsScanned)
+            m_expectedList.clear();
+        if (listed == Listed::IsOne)
+            m_expectedList = urls.first(1);
+        else if (listed != Listed::Same)
+            m_expectedList += urls.first(std::min(urls.size(), 500 - m_expectedList.size()));
+    }
+
+    PlayerWindowController& player() { return app.player(); }
+    FakeAudioPlayer* current() { return static_cast<FakeAudioPlayer*>(player().player()); }
+    QueueWindowController* queue()
+    {
+        auto* queue = dynamic_cast<QueueWindowController*>(player().queueWindow());
+        return queue && queue->window()->isVisible() ? queue : nullptr;
+    }
+    static QList<QUrl> files(Argument argument)
+    {
+        QList<QUrl> urls;
+        const Argument count = argument % 97 == 0 ? 600 : 1 + argument % 4;
+        for (Argument entry = 0; entry < count; ++entry)
+            urls << QUrl::fromLocalFile(
+                QStringLiteral("/m/%1.mp3").arg(trackNames[(argument / 7 + entry * 3) % 8]));
+        return urls;
+    }
+
+    AppHarness app;
+    const MprisRequests requests = app.delegate.desktopRequests(); // held by the adaptor
+    QObject adapted;
+    MprisPlayerAdaptor mpris{&adapted, player(), requests};
+
+private:
+    // Until openings and scans have come back, but not for a slow track that waits for the
+    // model. One slow track at a time: more would hold every thread of the files' lane.
+    void settle()
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        for (int quiet = 0; quiet < 3 && std::chrono::steady_clock::now() < deadline;) {
+            QCoreApplication::processEvents();
+            if (const int held = app.players.heldOpenings(); held > 1)
+                app.players.released.release(held);
+            const bool opening = player().isOpeningTrack() && app.players.heldOpenings() == 0;
+            quiet = opening || app.delegate.isLoadingSelection() ? 0 : quiet + 1;
+        }
+    }
+
+    bool lit(TransportIconType type)
+    {
+        for (const TransportButton* button : player().window()->findChildren<TransportButton*>())
+            if (button->iconType() == type)
+                return button->isTransportActive();
+        return false;
+    }
+
+    std::optional<std::string> brokenRule()
+    {
+        const QList<QUrl>& list = player().playlist();
+        const qint64 index = player().playlistIndex();
+        const QUrl file = player().currentFile();
+        if (list != m_expectedList || (!list.isEmpty() && index >= list.size()))
+            return "the list is not the files opened and added, at most 500, or the index lies "
+                   "outside it";
+        if ((!list.isEmpty() && file != list[index]) ||
+            (!file.isEmpty() && player().titleLabel()->text() != fileTitleForURL(file)))
+            return "the index, the file and the title name different entries";
+        const QString status = mpris.playbackStatus();
+        const bool paused = player().isPaused();
+        if ((lit(TransportIconType::Play) && lit(TransportIconType::Pause)) ||
+            lit(TransportIconType::Pause) != paused || (status == "Paused") != paused)
+            return "the keys or the desktop say otherwise than the player whether it is paused";
+        if (current() && current()->isPlaying() &&
+            !(lit(TransportIconType::Play) && status == "Playing"))
+            return "a track plays, but Play is not lit or the desktop says " + status.toStdString();
+        if (current() && !player().isOpeningTrack() &&
+            QUrl(mpris.metadata().value("xesam:url").toString()) != file)
+            return "the desktop names another track";
+        if (paused && !player().isOpeningTrack() && (!current() || current()->isPlaying()))
+            return "paused without a track that holds";
+        const std::vector<const FakeAudioPlayer*> heard = app.players.playing();
+        if (heard.size() > 1 || (heard.size() == 1 && heard[0] != current()))
+            return "a track the rules did not choose is heard";
+        if (m_quiet != Quiet::No && !heard.empty())
+            return m_quiet == Quiet::AtEnd ? "a track plays after the list has ended"
+                                           : "a track plays after \"stop after this track\"";
+        return queueDisagrees();
+    }
+
+    std::optional<std::string> queueDisagrees()
+    {
+        if (!queue())
+            return std::nullopt;
+        QStringList rows, upcoming;
+        for (int row = 0; row < queue()->tableView()->count(); ++row)
+            rows << queue()->tableView()->item(row)->text();
+        for (const QUrl& url : player().playlist().mid(player().playlistIndex() + 1))
+            upcoming << fileTitleForURL(url);
+        if (rows != upcoming)
+            return "the queue window shows other entries than those after the current one";
+        return std::nullopt;
+    }
+
+    // What the keeper writes at the quit is what was shown: list, entry and place.
+    std::optional<std::string> sessionKept()
+    {
+        if (player().playlist().isEmpty() || player().isOpeningTrack())
+            return std::nullopt;
+        const SavedSession shown{player().playlist(), player().playlistIndex(),
+                                 current() ? current()->currentTime() : 0.0, player().isPaused()};
+        app.delegate.quit();
+        QString problem;
+        const std::optional<SavedSession> read =
+            SavedSession::read(app.sessionPath, &problem, &SavedSession::namesMP3);
+        if (!read || read->playlist != shown.playlist || read->index != shown.index ||
+            read->position != shown.position || read->paused != shown.paused)
+            return "the session read back is not the one shown at the quit";
+        return std::nullopt;
+    }
+
+    enum class Quiet
+    {
+        No,
+        AtEnd,
+        AfterMark
+    };
+    Quiet m_quiet = Quiet::No;
+    QList<QUrl> m_expectedList;
+};
+
+using Run = ModelRun;
+using Arg = Argument;
+
+const std::vector<Command> commands{
+    {"Play", Intent::Plays, [](Run& r, Arg) { r.player().playButtonPressed(nullptr); }},
+    {"Pause", Intent::None, [](Run& r, Arg) { r.player().pauseButtonPressed(nullptr); }},
+    {"PlayPause", Intent::Plays, [](Run& r, Arg) { r.player().vintagePlayPausePressed(nullptr); }},
+    {"Stop", Intent::None, [](Run& r, Arg) { r.player().stopButtonPressed(nullptr); }},
+    {"Next", Intent::Plays, [](Run& r, Arg) { r.player().nextButtonPressed(nullptr); }},
+    {"Previous", Intent::Plays, [](Run& r, Arg) { r.player().previousButtonPressed(nullptr); }},
+    {"ShowQueue", Intent::None, [](Run& r, Arg) { r.player().playlistButtonPressed(nullptr); }},
+    {"PickInQueue", Intent::Plays,
+     [](Run& r, Arg a) {
+         if (r.queue() && r.queue()->tableView()->count() > 0)
+             r.queue()->tableView()->setCurrentRow(int(a % r.queue()->tableView()->count()));
+     }},
+    {"Seek", Intent::None, [](Run& r, Arg a) { r.player().seekToTime(a % 220); }},
+    {"Scrub", Intent::None,
+     [](Run& r, Arg a) {
+         r.player().scrubber()->setValue((a % 101) / 100.0);
+         r.player().scrubberValueChanged(r.player().scrubber());
+     }},
+    {"LoopStart", Intent::None, [](Run& r, Arg) { r.player().setLoopStartAtCurrentTime(); }},
+    {"LoopEnd", Intent::None,
+     [](Run& r, Arg a) {
+         if (r.current())
+             r.current()->time += a % 30;
+         r.player().setLoopEndAtCurrentTime();
+     }},
+    {"LoopClear", Intent::None, [](Run& r, Arg) { r.player().clearLoopPoints(); }},
+    {"Open", Intent::Plays, [](Run& r, Arg a) { r.app.delegate.openURLs(Run::files(a)); },
+     Listed::Is},
+    {"Enqueue", Intent::Adds,
+     [](Run& r, Arg a) {
+         r.app.delegate.enqueueFiles(QUrl::toStringList(Run::files(a), QUrl::PreferLocalFile));
+     },
+     Listed::GetsScanned},
+    {"Drop", Intent::Plays,
+     [](Run& r, Arg a) {
+         r.app.drop(Run::files(a), {5, 5});
+     },
+     Listed::IsScanned},
+    {"CtrlDrop", Intent::Adds,
+     [](Run& r, Arg a) {
+         r.app.drop(Run::files(a), {5, 5}, Qt::ControlModifier);
+     },
+     Listed::GetsScanned},
+    {"StopAfterThisTrack", Intent::None,
+     [](Run& r, Arg) {
+         r.player().setStopAfterCurrentTrack(!r.player().stopsAfterCurrentTrack());
+     }},
+    {"Shuffle", Intent::None,
+     [](Run& r, Arg) { r.mpris.setShuffle(!r.player().isShuffleEnabled()); }},
+    {"ReplayGain", Intent::None,
+     [](Run& r, Arg a) { r.player().setReplayGainMode(ReplayGainMode(a % 4)); }},
+    {"MprisPlay", Intent::Plays, [](Run& r, Arg) { r.mpris.Play(); }},
+    {"MprisPause", Intent::None, [](Run& r, Arg) { r.mpris.Pause(); }},
+    {"MprisPlayPause", Intent::Plays, [](Run& r, Arg) { r.mpris.PlayPause(); }},
+    {"MprisStop", Intent::None, [](Run& r, Arg) { r.mpris.Stop(); }},
+    {"MprisNext", Intent::Plays, [](Run& r, Arg) { r.mpris.Next(); }},
+    {"MprisPrevious", Intent::Plays, [](Run& r, Arg) { r.mpris.Previous(); }},
+    {"MprisOpenUri", Intent::Plays,
+     [](Run& r, Arg a) { r.mpris.OpenUri(Run::files(a).constFirst().toString()); }, Listed::IsOne},
+    {"TrackEnds", Intent::EndsPlay,
+     [](Run& r, Arg) {
+         if (r.current() && r.current()->isPlaying()) { // only what plays comes to its end
+             r.current()->delegate->audioPlayerWillFinishPlaying(r.current());
+             r.current()->finishNaturally();
+         }
+     }},
+    {"ReadError", Intent::EndsPlay,
+     [](Run& r, Arg) {
+         if (r.current())
+             r.current()->failReading();
+     }},
+    {"SlowTrackOpens", Intent::None,
+     [](Run& r, Arg) { r.app.players.released.release(r.app.players.heldOpenings()); }},
+    {"NearTheEnd", Intent::None,
+     [](Run& r, Arg a) {
+         if (r.current())
+             r.current()->time = r.current()->duration() - 1 - a % 12;
+     }},
+    // Last: the command it answers with is any of those above.
+    {"AlertAnsweredLater", Intent::Plays, [](Run& r, Arg a) {
+         r.app.alerts.whileOpen = [&r, nested = Step{a % (commands.size() - 1), a / 31}] {
+             r.app.alerts.whileOpen = {};
+             r.apply(nested);
+         };
+     }}};
+
+std::vector<Step> stepsOf(std::uint64_t seed, std::size_t count)
+{
+    std::mt19937_64 random(seed);
+    std::vector<Step> steps;
+    for (std::size_t index = 0; index < count; ++index)
+        steps.push_back({random() % commands.size(), Argument(random())});
+    return steps;
+}
+
+// The steps left when no run of them can go with a rule still broken.
+std::vector<Step> shortestFailing(std::vector<Step> steps)
+{
+    for (std::size_t chunk = steps.size() / 2; chunk >= 1; chunk /= 2) {
+        for (std::size_t start = 0; start + chunk <= steps.size();) {
+            std::vector<Step> fewer = steps;
+            fewer.erase(fewer.begin() + std::ptrdiff_t(start),
+                        fewer.begin() + std::ptrdiff_t(start + chunk));
+            if (ModelRun().run(fewer))
+                steps = std::move(fewer);
+            else
+                start += chunk;
+        }
+    }
+    return steps;
+}
+
+std::uint64_t environmentNumber(const char* name, std::uint64_t otherwise)
+{
+    bool ok = false;
+    const qulonglong value = qEnvironmentVariable(name).toULongLong(&ok);
+    return ok ? value : otherwise;
+}
+
+TEST(FeaturesMeetTest, EveryCommandInEveryStateKeepsWhatAUserWouldSayMustHold)
+{
+    const std::uint64_t firstSeed = environmentNumber("KASSOLIN_MODEL_SEED", 47);
+    const std::uint64_t totalSteps = environmentNumber("KASSOLIN_MODEL_STEPS", 3000);
+    constexpr std::size_t stepsPerRun = 150;
+    for (std::uint64_t seed = firstSeed; (seed - firstSeed) * stepsPerRun < totalSteps; ++seed) {
+        const std::vector<Step> steps = stepsOf(seed, stepsPerRun);
+        const std::optional<std::string> broken = ModelRun().run(steps);
+        if (!broken)
+            continue;
+        const std::vector<Step> shortest = shortestFailing(steps);
+        std::string described;
+        for (const Step& step : shortest)
+            described += "  " + std::string(commands[step.command].name) + " " +
+                         std::to_string(step.argument) + "\n";
+        FAIL() << "KASSOLIN_MODEL_SEED=" << seed << ", " << *broken
+               << "\nthe shortest sequence that still fails ("
+               << ModelRun().run(shortest).value_or("passes alone") << "):\n"
+               << described;
+    }
+}
+
+} // namespace
