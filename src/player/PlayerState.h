@@ -17,6 +17,8 @@ public:
 
     // `seed` picks the shuffle's order; the controller seeds from the system.
     explicit PlayerState(std::uint64_t seed) : m_shuffleRandom(seed) {}
+    // The same seed gives the same shuffled order again: a run of commands can be repeated.
+    void seedShuffle(std::uint64_t seed) { m_shuffleRandom.seed(seed); }
 
     const QList<QUrl>& playlist() const { return m_playlist; }
     // −1 before the first load.

@@ -162,6 +162,7 @@ public:
     AudioPlayer* player() const { return m_player.get(); }
     // The playlist, pause, shuffle and the loop, apart from the window.
     const PlayerState& state() const { return m_state; }
+    void seedShuffle(std::uint64_t seed) { m_state.seedShuffle(seed); }
     const QList<QUrl>& playlist() const { return m_state.playlist(); }
     qint64 playlistIndex() const { return m_state.playlistIndex(); }
     const QUrl& currentFile() const override { return m_currentFile; }
