@@ -45,10 +45,10 @@ enum class Intent
 enum class Listed
 {
     Same,
-    Is,        // its files
-    IsScanned, // its files, each once
-    GetsScanned,
-    IsOne // its first file
+    Is,          // its files
+    IsScanned,   // its files, each once
+    GetsScanned, // its files, each once, added
+    IsOne        // its first file
 };
 
 struct Command
@@ -81,6 +81,7 @@ public:
     ~ModelRun()
     {
         app.alerts.whileOpen = nullptr;
+        // Slow tracks still on their way, and those yet to come, open at once.
         app.players.released.release(app.players.heldOpenings() + 8);
         settle();
     }
