@@ -37,6 +37,8 @@ void PlayerWindowController::startTimer()
     m_clockStarted.start();
     m_ticks = 0;
     scheduleNextTick();
+    if (QWindow* handle = m_window->windowHandle(); handle && m_pacedByFrames)
+        handle->requestUpdate(); // the first frame, which asks for the next
 }
 
 void PlayerWindowController::stopTimer()
@@ -46,9 +48,11 @@ void PlayerWindowController::stopTimer()
 
 void PlayerWindowController::scheduleNextTick()
 {
-    // A window that cannot be seen shows nothing, so the clock then wakes only every few ticks
-    // for the end of the track; an armed loop keeps every tick, for a jump on time.
-    const std::int64_t step = isWindowUnseen() && !m_state.isLoopEnabled() ? ticksWhileUnseen : 1;
+    // A window that cannot be seen shows nothing, and one paced by frames is drawn by them, so
+    // the clock then wakes only every few ticks for the end of the track; an armed loop keeps
+    // every tick, for a jump on time also where no frame comes.
+    const bool fewTicks = isWindowUnseen() || m_pacedByFrames;
+    const std::int64_t step = fewTicks && !m_state.isLoopEnabled() ? ticksWhileUnseen : 1;
     const double elapsed = static_cast<double>(m_clockStarted.nsecsElapsed()) / 1e6;
     m_timer.start(advanceTickGrid(m_ticks, step, elapsed));
 }
@@ -129,6 +133,12 @@ bool PlayerWindowController::refreshPosition(bool mayJumpInLoop, bool showPositi
     if (m_timer.isActive() && !m_player->isPlaying() && duration > 0.0 && time >= clampedDuration)
         handlePlaybackFinished();
     return false;
+}
+
+void PlayerWindowController::showCurrentPosition()
+{
+    if (m_player)
+        showPositionInDisplays(notNegative(m_player->currentTime()), m_player->duration());
 }
 
 void PlayerWindowController::showPositionInDisplays(double time, double duration)

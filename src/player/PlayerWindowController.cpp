@@ -122,17 +122,25 @@ bool PlayerWindowController::eventFilter(QObject* watched, QEvent* event)
 
 // Paced by frames, the window's own request to be drawn waits for the next frame, which the
 // window system sends as its native window's update request. That frame draws what is dirty;
-// the native window's own handling would draw the whole window again.
+// the native window's own handling would draw the whole window again. While the clock runs,
+// each frame first shows the position and asks for the next one: the frames drive the
+// displays, and the clock only watches the loop, the end and the next track (one wake-up a
+// frame, not two; none while the window system sends no frames, as for a hidden window).
 bool PlayerWindowController::paceUpdate(QObject* watched)
 {
     QWindow* handle = m_window->windowHandle();
     if (!handle || m_frameDue)
         return false;
     if (watched == handle) {
+        const bool clockRuns = m_timer.isActive();
+        if (clockRuns && !isWindowUnseen())
+            showCurrentPosition();
         m_frameDue = true;
         QEvent update(QEvent::UpdateRequest);
         QCoreApplication::sendEvent(m_window.get(), &update);
         m_frameDue = false;
+        if (clockRuns)
+            handle->requestUpdate();
     } else {
         handle->requestUpdate();
     }

@@ -279,6 +279,7 @@ private:
     void tick();
     void refresh(bool showPosition);
     bool refreshPosition(bool mayJumpInLoop, bool showPosition);
+    void showCurrentPosition();
     void showPositionInDisplays(double time, double duration);
     void showTimeTexts(double time, double duration);
     void refreshWithoutPlayer();
