@@ -4,9 +4,10 @@
 # a temporary runtime directory, plays a 300 s track with all three displays shown and prints one
 # "name: value unit" line per figure, each the median of the runs:
 #   CPU of the player, the sound server and the X server over 20 s after 5 s of play, and the
-#   player's wake-ups a second by thread (main, libpulse's, Qt's, the work queue's lanes); the
-#   player's CPU while paused and while playing minimized, on another workspace, covered by
-#   another window and behind the screen saver's locked screen, and with the tape-deck look;
+#   player's wake-ups a second by thread (main, libpulse's, Qt's, the work queue's lanes), also
+#   under Wayland; the player's CPU while paused and while playing minimized, on another
+#   workspace, covered by another window and behind the screen saver's locked screen, and with
+#   the tape-deck look;
 #   the player and the compositor under Wayland (weston), and the player there behind the
 #   locked screen; the player, and the bare Qt window below, under mutter with its compositor's
 #   CPU (all in % of one core); its ratios to the bare Qt window; resident and
@@ -115,14 +116,14 @@ threadSwitches() {
     done
 }
 
-# Wake-ups a second of each group of threads between two counts of threadSwitches, recorded
-# as wakeGROUP. A thread that ended in between is not counted.
+# Wake-ups a second of each group of threads between two counts of threadSwitches (files $2
+# and $3), recorded as $1GROUP. A thread that ended in between is not counted.
 recordWakeups() {
     local group
     for group in main sound qt lanes; do
-        record "wake$group" "$(awk -v g="$group" -v s="$span" '
+        record "$1$group" "$(awk -v g="$group" -v s="$span" '
             FNR == NR && $1 == g { before += $2 } FNR != NR && $1 == g { after += $2 }
-            END { printf "%.1f", (after - before) / s }' "$1" "$2")"
+            END { printf "%.1f", (after - before) / s }' "$2" "$3")"
     done
 }
 
@@ -210,7 +211,7 @@ measureRun() {
     threadSwitches "$player" >"$work/switches-before"
     mapfile -t cpu < <(cpuOver "$player" "$soundserver" "$xserver")
     threadSwitches "$player" >"$work/switches-after"
-    recordWakeups "$work/switches-before" "$work/switches-after"
+    recordWakeups wake "$work/switches-before" "$work/switches-after"
     record player "${cpu[0]}"
     record soundserver "${cpu[1]}"
     record xserver "${cpu[2]}"
@@ -292,7 +293,10 @@ measureWayland() {
     unset WAYLAND_DISPLAY QT_QPA_PLATFORM
     sleep "$warmup"
     local cpu
+    threadSwitches "$player" >"$work/switches-before"
     mapfile -t cpu < <(cpuOver "$player" "$compositor")
+    threadSwitches "$player" >"$work/switches-after"
+    recordWakeups waylandwake "$work/switches-before" "$work/switches-after"
     record wayland "${cpu[0]}"
     record waylandcompositor "${cpu[1]}"
     sleep 4
@@ -442,6 +446,8 @@ echo "x server cpu, tape-deck look: $(median tapedeckxserver) %"
 echo "player cpu, playing under wayland: $(median wayland) %"
 echo "compositor cpu, wayland: $(median waylandcompositor) %"
 echo "player cpu, playing under wayland behind the locked screen: $(median waylandlocked) %"
+echo "player wake-ups a second under wayland: main thread $(median waylandwakemain)," \
+    "Qt's threads $(median waylandwakeqt)"
 if grep -q '^mutter ' "$work/figures"; then
     echo "player cpu, playing under mutter: $(median mutter) %"
     echo "compositor cpu, mutter: $(median muttercompositor) %"
