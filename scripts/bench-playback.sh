@@ -103,14 +103,17 @@ cpuOver() {
 }
 
 # Context switches so far of each thread of a process, "GROUP count" a line: the main thread,
-# libpulse's mainloop thread, Qt's own threads and the work queue's lanes, by thread name.
+# libpulse's mainloop thread, Qt's own threads (its Wayland event threads among them) and the
+# work queue's lanes, by thread name.
 threadSwitches() {
     local task
     for task in /proc/"$1"/task/*; do
         awk -v main=$(("${task##*/}" == $1)) -v name="$(cat "$task/comm")" '
             /^(non)?voluntary_ctxt_switches/ { n += $2 }
             END {
-                group = main ? "main" : name == "threaded-ml" ? "sound" : name ~ /^Q/ ? "qt" : "lanes"
+                group = main ? "main" : name == "threaded-ml" ? "sound" : "lanes"
+                if (!main && name ~ /^(Q|Wayland)/)
+                    group = "qt"
                 print group, n
             }' "$task/status"
     done
