@@ -128,7 +128,7 @@ bool AppDelegate::resumeSavedSession()
             if (checked) {
                 ++m_handOvers;
                 m_playerWindow->resumeSession(*checked);
-            } else if (m_scansAsked == m_scansUsed) {
+            } else if (!isLoadingSelection()) {
                 chooseFile(this); // unless files are being added, which become the list
             }
         });

@@ -141,8 +141,7 @@ void AppDelegate::useScannedSelection(const ScannedSelection& scanned)
 // much was taken. A request is answered once it is known whether anything was added.
 void AppDelegate::appendScannedSelection(const ScannedSelection& scanned)
 {
-    const qsizetype added =
-        scanned.urls.isEmpty() ? 0 : m_playerWindow->appendToPlaylist(scanned.urls);
+    const qsizetype added = m_playerWindow->appendToPlaylist(scanned.urls);
     if (scanned.use.reply)
         scanned.use.reply(added > 0 ? replySuccess : replyFailure);
     if (scanned.urls.isEmpty()) {

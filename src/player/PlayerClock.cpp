@@ -130,7 +130,7 @@ bool PlayerWindowController::refreshPosition(bool mayJumpInLoop, bool showPositi
         return true;
     }
     // Only a track that was playing ends so; one stopped or paused at its end stays there.
-    if (m_timer.isActive() && !m_player->isPlaying() && duration > 0.0 && time >= clampedDuration)
+    if (isTimerRunning() && !m_player->isPlaying() && duration > 0.0 && time >= clampedDuration)
         handlePlaybackFinished();
     return false;
 }

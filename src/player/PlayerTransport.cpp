@@ -250,7 +250,7 @@ void PlayerWindowController::handlePlaybackFinished()
 // Play) leaves the next entry waiting in its place: nobody asked for playing.
 void PlayerWindowController::handleTrackThatCannotBeRead()
 {
-    const bool wasPlaying = m_timer.isActive();
+    const bool wasPlaying = isTimerRunning();
     const bool waited = m_entryWaitsForPlay;
     m_player.reset();
     if (!m_state.hasEntryAfterCurrent()) {

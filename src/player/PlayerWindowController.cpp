@@ -132,7 +132,7 @@ bool PlayerWindowController::paceUpdate(QObject* watched)
     if (!handle || m_frameDue)
         return false;
     if (watched == handle) {
-        const bool clockRuns = m_timer.isActive();
+        const bool clockRuns = isTimerRunning();
         if (clockRuns && !isWindowUnseen())
             showCurrentPosition();
         m_frameDue = true;
