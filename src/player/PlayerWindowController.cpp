@@ -43,9 +43,10 @@ PlayerWindowController::PlayerWindowController(AudioPlayer::Factory playerFactor
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &PlayerWindowController::tick);
-    // The queue window lists what comes after the current entry, whatever changed it.
+    // The queue window lists what comes after the current entry, whatever changed it; a hidden
+    // one takes its snapshot when it is shown again.
     connect(this, &PlayerWindowController::stateChanged, this, [this] {
-        if (m_queueWindow)
+        if (m_queueWindow && m_queueWindow->window()->isVisible())
             m_queueWindow->reload();
     });
     buildInterface();
