@@ -1,5 +1,6 @@
 #pragma once
 
+#include "signals/Recordings.h"
 #include "signals/Signals.h"
 
 #include <chrono>
@@ -51,6 +52,3 @@ inline double steadySeconds()
 Pcm afterLeadIn(const Pcm& signal);
 // The peak of the left channel in each 10 ms of a stereo recording at 44.1 kHz.
 std::vector<float> windowPeaks(const std::vector<float>& stereo);
-// The left channel of a stereo recording from its first to its last frame above -60 dBFS, and
-// the longest silence in between in frames.
-std::pair<std::vector<float>, std::size_t> audiblePart(const std::vector<float>& stereo);
