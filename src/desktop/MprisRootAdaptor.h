@@ -29,7 +29,11 @@ public:
     bool canQuit() const { return true; }
     bool hasTrackList() const { return false; }
     QStringList supportedUriSchemes() const { return {QStringLiteral("file")}; }
-    QStringList supportedMimeTypes() const { return {QStringLiteral("audio/mpeg")}; }
+    QStringList supportedMimeTypes() const
+    {
+        return {QStringLiteral("audio/mpeg"), QStringLiteral("audio/x-mpegurl"),
+                QStringLiteral("audio/mpegurl"), QStringLiteral("audio/x-scpls")};
+    }
 
 public Q_SLOTS:
     void Raise();
