@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 
+#include "app/PlaylistFile.h"
 #include "player/PlayerWindowController.h"
 #include "player/SavedSession.h"
 #include "player/SessionKeeper.h"
@@ -94,12 +95,16 @@ void AppDelegate::applicationWillFinishLaunching()
 void AppDelegate::applicationDidFinishLaunching(const QStringList& added)
 {
     const QUrl startupURL = startupMP3URL(m_arguments);
-    if (!startupURL.isEmpty())
+    if (!startupURL.isEmpty() && !isMP3(startupURL)) {
+        openURLs({startupURL}); // a playlist file, read while the window shows
+        m_playerWindow->showWindow();
+    } else if (!startupURL.isEmpty()) {
         openPlayerWithFile(startupURL, true);
-    else if (!m_openedStartupFile && !resumeSavedSession() && added.isEmpty())
+    } else if (!m_openedStartupFile && !resumeSavedSession() && added.isEmpty()) {
         chooseFile(this);
-    else if (!m_playerWindow->window()->isVisible())
+    } else if (!m_playerWindow->window()->isVisible()) {
         m_playerWindow->showWindow(); // the menu lives in the window: never leave the user none
+    }
     if (!added.isEmpty())
         enqueueFiles(added);
 }
@@ -145,7 +150,8 @@ bool AppDelegate::openFile(const QString& path)
 void AppDelegate::openFiles(const QStringList& paths, const Reply& reply)
 {
     m_openedStartupFile = true;
-    openURLsFromFinder(fileURLsWithPaths(paths), [&reply](bool opened) {
+    // Kept: the answer comes after a scan where playlist files are among the paths.
+    openURLsFromFinder(fileURLsWithPaths(paths), [reply](bool opened) {
         if (reply)
             reply(opened ? replySuccess : replyFailure);
     });
@@ -175,9 +181,18 @@ bool AppDelegate::openURLsFromFinder(const QList<QUrl>& urls,
                                      const std::function<void(bool)>& decided)
 {
     QList<QUrl> mp3s;
+    bool withLists = false;
     for (const QUrl& url : urls) {
-        if (isMP3(url))
+        const bool list = PlaylistFile::isPlaylistPath(url.toLocalFile());
+        if (isMP3(url) || list)
             mp3s << url;
+        withLists = withLists || list;
+    }
+    // A list is read off the main thread; what it holds is known, and answered, after.
+    if (withLists) {
+        const Reply reply = [decided](int status) { decided(status == replySuccess); };
+        scanSelection(mp3s, {.append = false, .reply = decided ? reply : Reply()});
+        return true;
     }
     if (decided)
         decided(!mp3s.isEmpty());
@@ -212,7 +227,7 @@ QUrl AppDelegate::startupMP3URL(const QStringList& arguments)
         const QUrl url = argument.startsWith(QLatin1String("file://"))
                              ? fileURLFromArgument(argument)
                              : fileURLWithPath(argument);
-        if (!url.isEmpty() && isMP3(url))
+        if (!url.isEmpty() && (isMP3(url) || PlaylistFile::isPlaylistPath(url.path())))
             return url;
     }
     return {};

@@ -118,11 +118,21 @@ public:
     // What the desktop's controls ask of the application, done as the menus do it.
     MprisRequests desktopRequests();
 
-    // Selection to playlist. Both run on any thread and touch no state of the delegate; a
-    // walk stops early once `cancelled` is set. `stat` is the folder walk's (FolderEnumerator).
+    // What the playlist files of a selection held besides MP3s.
+    struct ListsRead
+    {
+        int skippedEntries = 0;
+        QStringList unreadable; // file names
+    };
+    // Selection to playlist: the MP3s chosen, those in folders and those playlist files name.
+    // Both run on any thread and touch no state of the delegate; a walk stops early once
+    // `cancelled` is set. `stat` is the folder walk's (FolderEnumerator).
     static QList<QUrl> playlistURLsFromSelection(const QList<QUrl>& selection, bool* hitLimit,
                                                  const std::atomic<bool>* cancelled = nullptr,
-                                                 const FolderEnumerator::StatFunction& stat = {});
+                                                 const FolderEnumerator::StatFunction& stat = {},
+                                                 ListsRead* lists = nullptr);
+    static void appendPlaylistEntries(const QString& path, QList<QUrl>& urls,
+                                      QSet<QString>& seenPaths, bool* hitLimit, ListsRead* lists);
     static void appendMP3URLsFromDirectory(const QUrl& directory, QList<QUrl>& urls,
                                            QSet<QString>& seenPaths, bool* hitLimit,
                                            const std::atomic<bool>* cancelled = nullptr,
@@ -142,6 +152,7 @@ public Q_SLOTS:
     void selectReplayGainMode(QObject* sender);
     void toggleStopAfterCurrentTrack(QObject* sender);
     void addToPlaylist(QObject* sender);
+    void savePlaylist(QObject* sender);
     void toggleVintageDesign(QObject* sender);
     void selectStandardAppearanceSystem(QObject* sender);
     void selectStandardAppearanceLight(QObject* sender);
@@ -185,6 +196,7 @@ private:
         QList<QUrl> urls;
         bool hitLimit;
         SelectionUse use;
+        ListsRead lists;
     };
     void scanSelection(const QList<QUrl>& selection, const SelectionUse& use = {});
     void windowDidClose();
@@ -192,6 +204,8 @@ private:
     void useScannedSelection(const ScannedSelection& scanned);
     void appendScannedSelection(const ScannedSelection& scanned);
     void alertFirstEntriesTaken();
+    void alertNothingFound(const ScannedSelection& scanned);
+    void alertListsRead(const ListsRead& lists);
     void alertNoMP3Found();
     void terminateUnlessPlayerWindowVisible();
     // Brings back the last session when the switch is on and an entry of it names an MP3; the

@@ -66,6 +66,8 @@ void AppDelegate::buildMenu()
     addMenuItem(fileMenu, QStringLiteral("MP3 öffnen..."), ctrl(Qt::Key_O), "chooseFile");
     addMenuItem(fileMenu, QStringLiteral("Zur Wiedergabeliste hinzufügen..."),
                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), "addToPlaylist");
+    addMenuItem(fileMenu, QStringLiteral("Wiedergabeliste sichern..."),
+                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), "savePlaylist");
     m_resumeMenuItem = addMenuItem(fileMenu, QStringLiteral("Beim Start fortsetzen"), {},
                                    "toggleResumeOnLaunch", true);
 

@@ -8,6 +8,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/FolderEnumerator.h"
+#include "app/PlaylistFile.h"
 #include "audio/WorkQueue.h"
 #include "player/AlertPresenter.h"
 #include "player/PlayerWindowController.h"
@@ -75,6 +76,25 @@ void AppDelegate::addToPlaylist(QObject*)
         scanSelection(selection, {.append = true, .reply = {}});
 }
 
+// Titles and lengths come from the files' headers, read with the writing off the main thread;
+// the list is the one shown once the panel has closed.
+void AppDelegate::savePlaylist(QObject*)
+{
+    const QString path = m_openPanel.runSaveModal(QStringLiteral("Wiedergabeliste sichern"));
+    if (path.isEmpty())
+        return;
+    const QList<QUrl> urls = m_playerWindow->playlist();
+    WorkQueue::lane(WorkLane::Files).run([this, path, urls, saves = m_scans.inbox()] {
+        QString problem;
+        if (PlaylistFile::write(path, PlaylistFile::entriesOf(urls), &problem))
+            return;
+        saves->post([this, problem] {
+            m_alerts.runModal(
+                {QStringLiteral("Die Wiedergabeliste konnte nicht gesichert werden."), problem});
+        });
+    });
+}
+
 // Held Ctrl adds the dropped files to the list instead of replacing it.
 bool AppDelegate::acceptDrop(QDropEvent* event)
 {
@@ -96,8 +116,9 @@ void AppDelegate::scanSelection(const QList<QUrl>& selection, const SelectionUse
 {
     const quint64 scan = m_scansAsked++;
     WorkQueue::lane(WorkLane::Files).run([this, selection, use, scan, scans = m_scans.inbox()] {
-        ScannedSelection scanned{.urls = {}, .hitLimit = false, .use = use};
-        scanned.urls = playlistURLsFromSelection(selection, &scanned.hitLimit, &scans->isCut());
+        ScannedSelection scanned{.urls = {}, .hitLimit = false, .use = use, .lists = {}};
+        scanned.urls = playlistURLsFromSelection(selection, &scanned.hitLimit, &scans->isCut(), {},
+                                                 &scanned.lists);
         scans->post([this, scan, scanned] {
             useInOrder(scan, [this, scanned] { useScannedSelection(scanned); });
         });
@@ -128,13 +149,14 @@ void AppDelegate::useScannedSelection(const ScannedSelection& scanned)
     if (scanned.use.reply)
         scanned.use.reply(scanned.urls.isEmpty() ? replyFailure : replySuccess);
     if (scanned.urls.isEmpty()) {
-        alertNoMP3Found();
+        alertNothingFound(scanned);
         return;
     }
-    // The list first, the alert after: what comes while it is up joins the new list.
+    // The list first, the alerts after: what comes while one is up joins the new list.
     openPlaylist(scanned.urls, 0, true);
     if (scanned.hitLimit)
         alertFirstEntriesTaken();
+    alertListsRead(scanned.lists);
 }
 
 // What plays goes on; only what does not fit in the list is left out, and the user learns how
@@ -145,18 +167,45 @@ void AppDelegate::appendScannedSelection(const ScannedSelection& scanned)
     if (scanned.use.reply)
         scanned.use.reply(added > 0 ? replySuccess : replyFailure);
     if (scanned.urls.isEmpty()) {
-        if (!scanned.use.reply)
-            alertNoMP3Found();
+        alertNothingFound(scanned);
         return;
     }
     if (!m_playerWindow->window()->isVisible())
         m_playerWindow->showWindow();
-    if (added == scanned.urls.size() && !scanned.hitLimit)
-        return;
-    m_alerts.runModal({QStringLiteral("Warteschlange begrenzt"),
-                       added == 1
-                           ? QStringLiteral("Es wurde 1 MP3-Datei hinzugefügt.")
-                           : QStringLiteral("Es wurden %1 MP3-Dateien hinzugefügt.").arg(added)});
+    if (added < scanned.urls.size() || scanned.hitLimit)
+        m_alerts.runModal(
+            {QStringLiteral("Warteschlange begrenzt"),
+             added == 1 ? QStringLiteral("Es wurde 1 MP3-Datei hinzugefügt.")
+                        : QStringLiteral("Es wurden %1 MP3-Dateien hinzugefügt.").arg(added)});
+    alertListsRead(scanned.lists);
+}
+
+// What the lists held says why nothing was found; without lists, a request is only answered.
+void AppDelegate::alertNothingFound(const ScannedSelection& scanned)
+{
+    const ListsRead& lists = scanned.lists;
+    const bool listsSaidNothing = lists.unreadable.isEmpty() && lists.skippedEntries == 0;
+    if (listsSaidNothing && !scanned.use.reply) {
+        alertNoMP3Found();
+    } else if (!listsSaidNothing) {
+        alertListsRead(lists);
+        terminateUnlessPlayerWindowVisible();
+    }
+}
+
+// One alert for the lists that could not be read, one for the entries passed over.
+void AppDelegate::alertListsRead(const ListsRead& lists)
+{
+    if (!lists.unreadable.isEmpty())
+        m_alerts.runModal({QStringLiteral("Die Wiedergabeliste konnte nicht gelesen werden."),
+                           lists.unreadable.join(QStringLiteral(", "))});
+    if (lists.skippedEntries == 1)
+        m_alerts.runModal({QStringLiteral("1 Eintrag der Wiedergabeliste wurde übersprungen."),
+                           QStringLiteral("Er nennt keine MP3-Datei auf diesem Rechner.")});
+    else if (lists.skippedEntries > 1)
+        m_alerts.runModal({QStringLiteral("%1 Einträge der Wiedergabeliste wurden übersprungen.")
+                               .arg(lists.skippedEntries),
+                           QStringLiteral("Sie nennen keine MP3-Dateien auf diesem Rechner.")});
 }
 
 void AppDelegate::alertFirstEntriesTaken()
@@ -182,7 +231,8 @@ void AppDelegate::terminateUnlessPlayerWindowVisible()
 
 QList<QUrl> AppDelegate::playlistURLsFromSelection(const QList<QUrl>& selection, bool* hitLimit,
                                                    const std::atomic<bool>* cancelled,
-                                                   const FolderEnumerator::StatFunction& stat)
+                                                   const FolderEnumerator::StatFunction& stat,
+                                                   ListsRead* lists)
 {
     QList<QUrl> urls;
     QSet<QString> seenPaths;
@@ -197,10 +247,34 @@ QList<QUrl> AppDelegate::playlistURLsFromSelection(const QList<QUrl>& selection,
             appendMP3URLsFromDirectory(url, urls, seenPaths, &limited, cancelled, stat);
         else if (isMP3(url))
             appendUnlessSeen(url, urls, seenPaths); // not tested further: it fails at open
+        else if (PlaylistFile::isPlaylistPath(url.toLocalFile()))
+            appendPlaylistEntries(url.toLocalFile(), urls, seenPaths, &limited, lists);
     }
     if (hitLimit)
         *hitLimit = limited;
     return urls;
+}
+
+// A list's entries in its order, an entry it names twice twice: it is the user's own order.
+void AppDelegate::appendPlaylistEntries(const QString& path, QList<QUrl>& urls,
+                                        QSet<QString>& seenPaths, bool* hitLimit, ListsRead* lists)
+{
+    const PlaylistFile::Contents contents = PlaylistFile::read(path, playlistLimit);
+    ListsRead ignored;
+    ListsRead& read = lists ? *lists : ignored;
+    read.skippedEntries += contents.skipped;
+    if (!contents.readable)
+        read.unreadable << QFileInfo(path).fileName();
+    for (const QUrl& url : contents.mp3s) {
+        if (urls.size() >= playlistLimit) {
+            setFlag(hitLimit);
+            return;
+        }
+        urls << url;
+        seenPaths.insert(url.toLocalFile());
+    }
+    if (contents.full)
+        setFlag(hitLimit);
 }
 
 void AppDelegate::appendMP3URLsFromDirectory(const QUrl& directory, QList<QUrl>& urls,

@@ -129,6 +129,12 @@ public:
             m_panel = std::make_unique<OpenPanelDialog>();
         return m_panel->runModal(title);
     }
+    QString runSaveModal(const QString& title) override
+    {
+        if (!m_panel)
+            m_panel = std::make_unique<OpenPanelDialog>();
+        return m_panel->runSaveModal(title);
+    }
 
 private:
     std::unique_ptr<OpenPanelDialog> m_panel;

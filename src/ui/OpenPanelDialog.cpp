@@ -5,6 +5,7 @@
 #include <QCompleter>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
@@ -34,7 +35,8 @@ OpenPanelDialog::OpenPanelDialog(QWidget* parent) : QDialog(parent)
     m_model = new QFileSystemModel(this);
     // Without QDir::Hidden dot files stay out; name filters ignore case and leave folders be.
     m_model->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
-    m_model->setNameFilters({QStringLiteral("*.mp3")});
+    m_model->setNameFilters({QStringLiteral("*.mp3"), QStringLiteral("*.m3u"),
+                             QStringLiteral("*.m3u8"), QStringLiteral("*.pls")});
     m_model->setNameFilterDisables(false);
 
     m_treeView = new QTreeView(this);
@@ -115,6 +117,16 @@ QDialogButtonBox* OpenPanelDialog::buildButtons()
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     return buttons;
+}
+
+QString OpenPanelDialog::runSaveModal(const QString& title)
+{
+    QFileDialog dialog(this, title, QDir::homePath(),
+                       QStringLiteral("Wiedergabelisten (*.m3u8 *.m3u)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("m3u8"));
+    dialog.selectFile(QStringLiteral("Wiedergabeliste.m3u8"));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
 QList<QUrl> OpenPanelDialog::runModal(const QString& title)

@@ -26,6 +26,8 @@ public:
     explicit OpenPanelDialog(QWidget* parent = nullptr);
 
     QList<QUrl> runModal(const QString& title) override;
+    // Qt's own save dialog, in the home folder, proposing an M3U8 file.
+    QString runSaveModal(const QString& title) override;
 
     // The chosen entries, in the order they were picked.
     QList<QUrl> selectedURLs() const;

@@ -24,8 +24,14 @@ struct ScriptedOpenPanel final : OpenPanelPresenter
         titles << title;
         return choices.isEmpty() ? QList<QUrl>{} : choices.takeFirst();
     }
+    QString runSaveModal(const QString& title) override
+    {
+        titles << title;
+        return savePaths.isEmpty() ? QString() : savePaths.takeFirst();
+    }
 
     QList<QList<QUrl>> choices;
+    QStringList savePaths;
     QStringList titles;
 };
 

@@ -74,6 +74,7 @@ TEST(AppMenuTest, TheMenusHoldTheirItemsInOrderAndALaunchShowsTheStoreWritingNot
         titles.join(" | "),
         "Kassolin | Über Kassolin | — | Kassolin beendenCtrl+Q | Ablage | "
         "MP3 öffnen...Ctrl+O | Zur Wiedergabeliste hinzufügen...Ctrl+Shift+O | "
+        "Wiedergabeliste sichern...Ctrl+Shift+S | "
         "Beim Start fortsetzen | Ansicht | LED-PegelanzeigeCtrl+L | "
         "Waveform-AnzeigeCtrl+W | SpektrumanalyzerCtrl+S | Loop-SteuerungCtrl+U | — | "
         "Standard-Design | System gesteuert | Hell Modus | Dunkel Modus | — | "
