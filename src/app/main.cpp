@@ -1,7 +1,7 @@
 // The process entry: a launch with files to open hands them to a running player and ends
 // with its answer; otherwise this process becomes the player.
 //
-// kassolin [FILE.mp3]       plays the first MP3 named, or shows the open panel
+// kassolin [FILE.mp3]       plays the first MP3 or playlist file named, or shows the open panel
 // kassolin --open FILE...   the desktop's open request: every argument after --open
 // kassolin --enqueue FILE... adds the files, and the MP3s in folders among them, to the list
 // kassolin --help | --version
@@ -40,10 +40,11 @@
 namespace {
 
 constexpr char usage[] =
-    "Aufruf: kassolin [MP3-DATEI]\n"
+    "Aufruf: kassolin [MP3-DATEI|WIEDERGABELISTE]\n"
     "        kassolin --open DATEI...\n"
     "        kassolin --enqueue DATEI|ORDNER...\n\n"
     "Ohne Datei zeigt Kassolin das Fenster zum Öffnen von MP3-Dateien und Ordnern.\n"
+    "Eine Wiedergabeliste (.m3u, .m3u8, .pls) steht für die MP3-Dateien darin.\n"
     "--open öffnet Dateien, wie es der Desktop tut: Die MP3-Dateien darunter werden die\n"
     "Wiedergabeliste, in einem schon laufenden Kassolin.\n"
     "--enqueue hängt die MP3-Dateien darunter und die in Ordnern darunter an die\n"
