@@ -171,11 +171,14 @@ private:
     {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         for (int quiet = 0; quiet < 3 && std::chrono::steady_clock::now() < deadline;) {
+            const std::size_t alerts = app.alerts.alerts.size();
             QCoreApplication::processEvents();
             if (const int held = app.players.heldOpenings(); held > 1)
                 app.players.released.release(held);
             const bool opening = player().isOpeningTrack() && app.players.heldOpenings() == 0;
-            quiet = opening || app.delegate.isLoadingSelection() ? 0 : quiet + 1;
+            // What an alert's loop posted is handled after it.
+            const bool alerted = app.alerts.alerts.size() != alerts;
+            quiet = opening || alerted || app.delegate.isLoadingSelection() ? 0 : quiet + 1;
         }
     }
 
