@@ -1,5 +1,7 @@
 #include "player/PlayerState.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 void PlayerState::setPlaylist(const QList<QUrl>& urls, qint64 startIndex)
@@ -16,6 +18,20 @@ qsizetype PlayerState::append(const QList<QUrl>& urls)
         std::min(std::max<qsizetype>(playlistLimit - m_playlist.size(), 0), urls.size());
     m_playlist += urls.first(added);
     return added;
+}
+
+bool PlayerState::keepUpcoming(const QList<qint64>& kept)
+{
+    QList<QUrl> edited = m_playlist.first(std::max<qint64>(m_playlistIndex + 1, 0));
+    QSet<qint64> taken;
+    for (const qint64 index : kept) {
+        if (index <= m_playlistIndex || !containsIndex(index) || taken.contains(index))
+            return false;
+        taken.insert(index);
+        edited << m_playlist[index];
+    }
+    m_playlist = edited;
+    return true;
 }
 
 void PlayerState::setPlaylistIndex(qint64 index)

@@ -29,6 +29,10 @@ public:
     // Appends what fits below playlistLimit, in order, and gives how many that was; the current
     // entry stays as it is.
     qsizetype append(const QList<QUrl>& urls);
+    // The entries after the current one become those at `kept`, in that order: an edit of what
+    // comes next, which leaves the current entry and those before it alone. False, changing
+    // nothing, when `kept` names another entry or one twice.
+    bool keepUpcoming(const QList<qint64>& kept);
     // An index outside the list is ignored.
     void setPlaylistIndex(qint64 index);
     bool containsIndex(qint64 index) const { return index >= 0 && index < m_playlist.size(); }

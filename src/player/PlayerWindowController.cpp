@@ -195,6 +195,17 @@ qsizetype PlayerWindowController::appendToPlaylist(const QList<QUrl>& urls)
     return added;
 }
 
+void PlayerWindowController::keepUpcomingEntries(const QList<qint64>& kept)
+{
+    const qint64 prepared = m_nextPlayerIndex;
+    const qsizetype preparedAt = kept.indexOf(prepared);
+    if (!m_state.keepUpcoming(kept))
+        return;
+    if (prepared >= 0 && preparedAt != prepared - playlistIndex() - 1)
+        discardNextPlayer(); // the near end opens what the rules now choose
+    Q_EMIT stateChanged();
+}
+
 void PlayerWindowController::resumeSession(const SavedSession& session)
 {
     // The load about to start is the next generation.

@@ -92,6 +92,10 @@ public:
     // Adds the tracks to the end of the list, as many as fit, and gives their number. What plays
     // goes on; with nothing to play (no list, or stopped at its end) the first added starts.
     qsizetype appendToPlaylist(const QList<QUrl>& urls);
+    // The queue window's edit: the entries after the current one become those at `kept`, in
+    // that order. The current track plays on; a next track opened ahead is kept only where
+    // the edit leaves it where it was.
+    void keepUpcomingEntries(const QList<qint64>& kept);
     // Loads the session's entry without playing it and, once it has opened, goes to its
     // position; a track left playing comes back paused there.
     void resumeSession(const SavedSession& session);

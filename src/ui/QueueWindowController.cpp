@@ -3,6 +3,12 @@
 #include "player/PlayerWindowController.h"
 #include "player/WindowPlacement.h"
 
+#include <algorithm>
+#include <utility>
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QScreen>
@@ -47,7 +53,9 @@ void QueueWindowController::buildInterface()
     m_tableView->setFrameShape(QFrame::NoFrame);
     m_tableView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_tableView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_tableView->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_tableView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_tableView->setDragDropMode(QAbstractItemView::InternalMove);
+    m_tableView->setDefaultDropAction(Qt::MoveAction);
     m_tableView->setUniformItemSizes(true);
     m_tableView->setSpacing(1); // 2 points between rows
     m_tableView->setTextElideMode(Qt::ElideMiddle);
@@ -55,8 +63,23 @@ void QueueWindowController::buildInterface()
     QFont font;
     font.setPixelSize(12);
     m_tableView->setFont(font);
-    connect(m_tableView, &QListWidget::itemSelectionChanged, this,
-            &QueueWindowController::tableViewSelectionDidChange);
+    connect(m_tableView, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        if (QGuiApplication::keyboardModifiers() == Qt::NoModifier)
+            playRow(m_tableView->row(item));
+    });
+    m_tableView->installEventFilter(this);
+
+    auto* remove = new QAction(QStringLiteral("Aus der Wiedergabeliste entfernen"), m_tableView);
+    connect(remove, &QAction::triggered, this, &QueueWindowController::removeSelectedEntries);
+    m_tableView->addAction(remove);
+    m_tableView->setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    // A drop moves rows by removing and inserting them; the order is read once it is done.
+    QAbstractItemModel* rows = m_tableView->model();
+    connect(rows, &QAbstractItemModel::rowsMoved, this,
+            &QueueWindowController::keepRowsInTheirOrder);
+    connect(rows, &QAbstractItemModel::rowsRemoved, this,
+            &QueueWindowController::keepRowsInTheirOrder);
 
     auto* layout = new QVBoxLayout(m_window);
     layout->setContentsMargins(listMargin, listMargin, listMargin, listMargin);
@@ -80,12 +103,16 @@ void QueueWindowController::reload()
 {
     m_items = m_playerController ? m_playerController->upcomingTrackItems()
                                  : std::vector<UpcomingTrackItem>{};
-    const QSignalBlocker quiet(m_tableView); // rebuilding the rows is not a choice
+    m_reloading = true; // rebuilding the rows is no edit
     m_tableView->clear();
     for (const UpcomingTrackItem& item : m_items) {
         auto* row = new QListWidgetItem(item.title, m_tableView);
+        row->setData(Qt::UserRole, item.index);
         row->setSizeHint(QSize(0, rowHeight));
+        // Dropped between rows, never onto one.
+        row->setFlags(row->flags() & ~Qt::ItemIsDropEnabled);
     }
+    m_reloading = false;
 }
 
 void QueueWindowController::placeUnderPlayerWindow()
@@ -107,16 +134,61 @@ void QueueWindowController::placeUnderPlayerWindow()
             positionNextTo(playerFrame, frameSize, gapUnderPlayer, screen->availableGeometry()));
 }
 
-void QueueWindowController::tableViewSelectionDidChange()
+void QueueWindowController::playRow(int row)
 {
-    const QList<QListWidgetItem*> selected = m_tableView->selectedItems();
-    const int row = selected.isEmpty() ? -1 : m_tableView->row(selected.constFirst());
-    if (row < 0 || row >= static_cast<int>(m_items.size()))
+    const QListWidgetItem* item = m_tableView->item(row);
+    if (!item)
         return;
-    const qint64 index = m_items[static_cast<std::size_t>(row)].index;
+    const qint64 index = item->data(Qt::UserRole).toLongLong();
     m_window->close();
     if (m_playerController)
         m_playerController->playPlaylistIndex(index);
+}
+
+// The arrow keys choose as a click does, with Umschalt they select; Entf removes.
+bool QueueWindowController::eventFilter(QObject* watched, QEvent* event)
+{
+    const auto* key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event) : nullptr;
+    if (watched != m_tableView || !key || key->modifiers() != Qt::NoModifier)
+        return QObject::eventFilter(watched, event);
+    if (key->key() == Qt::Key_Delete) {
+        removeSelectedEntries();
+        return true;
+    }
+    if (key->key() != Qt::Key_Up && key->key() != Qt::Key_Down)
+        return QObject::eventFilter(watched, event);
+    const int row = m_tableView->currentRow();
+    const int last = m_tableView->count() - 1;
+    playRow(row < 0 ? 0 : std::clamp(row + (key->key() == Qt::Key_Down ? 1 : -1), 0, last));
+    return true;
+}
+
+void QueueWindowController::removeSelectedEntries()
+{
+    QList<qint64> kept;
+    for (int row = 0; row < m_tableView->count(); ++row) {
+        if (!m_tableView->item(row)->isSelected())
+            kept << m_tableView->item(row)->data(Qt::UserRole).toLongLong();
+    }
+    if (m_playerController && kept.size() < m_tableView->count())
+        m_playerController->keepUpcomingEntries(kept);
+}
+
+void QueueWindowController::keepRowsInTheirOrder()
+{
+    if (m_reloading || std::exchange(m_orderToKeep, true))
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_orderToKeep = false;
+            QList<qint64> kept;
+            for (int row = 0; row < m_tableView->count(); ++row)
+                kept << m_tableView->item(row)->data(Qt::UserRole).toLongLong();
+            if (m_playerController)
+                m_playerController->keepUpcomingEntries(kept);
+        },
+        Qt::QueuedConnection);
 }
 
 #include "moc_QueueWindowController.cpp"

@@ -14,8 +14,10 @@ class QWidget;
 
 // The "Warteschlange" window: the tracks after the current one, as a snapshot taken when the
 // window is shown. Choosing one, by click or with the arrow keys, closes the window and plays
-// it. The window belongs to the player window (a transient window of it), so the window
-// manager keeps it with the player; the player controller is held weakly.
+// it. With Strg or Umschalt held a click selects instead; Entf or the context menu removes the
+// selected entries from the list, and a drag moves them within it. The window belongs to the
+// player window (a transient window of it), so the window manager keeps it with the player;
+// the player controller is held weakly.
 class QueueWindowController final : public QObject, public UpcomingTracksWindow
 {
     Q_OBJECT
@@ -37,10 +39,15 @@ public:
 private:
     void buildInterface();
     void placeUnderPlayerWindow();
-    void tableViewSelectionDidChange();
+    void playRow(int row);
+    void removeSelectedEntries();
+    void keepRowsInTheirOrder();
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     QPointer<PlayerWindowController> m_playerController;
     QPointer<QWidget> m_window;
     QListWidget* m_tableView = nullptr;
     std::vector<UpcomingTrackItem> m_items;
+    bool m_reloading = false;
+    bool m_orderToKeep = false;
 };

@@ -13,6 +13,7 @@
 #include "views/TransportButton.h"
 
 #include <chrono>
+#include <numeric>
 #include <optional>
 #include <random>
 #include <string>
@@ -103,6 +104,7 @@ public:
         const bool played = current() && current()->isPlaying();
         const bool wasLast = !player().state().hasEntryAfterCurrent();
         const bool marked = player().stopsAfterCurrentTrack();
+        const qint64 index = player().playlistIndex();
         // Before the command: what is opened comes before an alert that it may bring.
         expectList(commands[step.command].listed, files(step.argument));
         commands[step.command].apply(*this, step.argument);
@@ -112,6 +114,8 @@ public:
         case Intent::EndsPlay:
             if (played && (wasLast || marked))
                 m_quiet = wasLast ? Quiet::AtEnd : Quiet::AfterMark;
+            else if (played && !player().isShuffleEnabled())
+                m_nextAfterEnd = player().playlist()[index + 1];
             break;
         case Intent::Plays:
             m_quiet = Quiet::No;
@@ -144,6 +148,20 @@ public:
 
     PlayerWindowController& player() { return app.player(); }
     FakeAudioPlayer* current() { return static_cast<FakeAudioPlayer*>(player().player()); }
+    // The shown queue's rows, when it has any.
+    QListWidget* queueRows()
+    {
+        return queue() && queue()->tableView()->count() > 0 ? queue()->tableView() : nullptr;
+    }
+    // The entries after the current one become those at the given places among them.
+    void expectUpcoming(const QList<int>& places)
+    {
+        const qsizetype first = player().playlistIndex() + 1;
+        QList<QUrl> edited = m_expectedList.first(first);
+        for (const int place : places)
+            edited << m_expectedList[first + place];
+        m_expectedList = edited;
+    }
     QueueWindowController* queue()
     {
         auto* queue = dynamic_cast<QueueWindowController*>(player().queueWindow());
@@ -214,6 +232,9 @@ private:
             return "the desktop names another track";
         if (paused && !player().isOpeningTrack() && (!current() || current()->isPlaying()))
             return "paused without a track that holds";
+        if (const QUrl next = std::exchange(m_nextAfterEnd, {});
+            !next.isEmpty() && file != next && !next.fileName().startsWith("broken"))
+            return "after a track's end in order, another entry than the next one is current";
         const std::vector<const FakeAudioPlayer*> heard = app.players.playing();
         if (heard.size() > 1 || (heard.size() == 1 && heard[0] != current()))
             return "a track the rules did not choose is heard";
@@ -261,6 +282,7 @@ private:
         AfterMark
     };
     Quiet m_quiet = Quiet::No;
+    QUrl m_nextAfterEnd; // what an end in order goes on to, unless it fails to open
     QList<QUrl> m_expectedList;
 };
 
@@ -277,8 +299,36 @@ const std::vector<Command> commands{
     {"ShowQueue", Intent::None, [](Run& r, Arg) { r.player().playlistButtonPressed(nullptr); }},
     {"PickInQueue", Intent::Plays,
      [](Run& r, Arg a) {
-         if (r.queue() && r.queue()->tableView()->count() > 0)
-             r.queue()->tableView()->setCurrentRow(int(a % r.queue()->tableView()->count()));
+         if (QListWidget* rows = r.queueRows()) {
+             QListWidgetItem* row = rows->item(int(a % rows->count()));
+             rows->scrollToItem(row);
+             QTest::mouseClick(rows->viewport(), Qt::LeftButton, {},
+                               rows->visualItemRect(row).center());
+         }
+     }},
+    {"RemoveInQueue", Intent::None,
+     [](Run& r, Arg a) {
+         if (QListWidget* rows = r.queueRows()) {
+             QList<int> upcoming(rows->count());
+             std::iota(upcoming.begin(), upcoming.end(), 0);
+             for (Arg chosen = 0; chosen <= a % 3 && chosen < Arg(rows->count()); ++chosen)
+                 rows->item(upcoming.takeAt(qsizetype((a / 3 + chosen) % upcoming.size())))
+                     ->setSelected(true);
+             r.expectUpcoming(upcoming);
+             rows->actions().constFirst()->trigger(); // the context menu's item
+         }
+     }},
+    {"MoveInQueue", Intent::None,
+     [](Run& r, Arg a) {
+         if (QListWidget* rows = r.queueRows()) {
+             QList<int> upcoming(rows->count());
+             std::iota(upcoming.begin(), upcoming.end(), 0);
+             // As a drag moves a row: before the row it is dropped on, or to the end.
+             const int from = int(a % rows->count()), to = int(a / 5 % (rows->count() + 1));
+             upcoming.insert(to > from ? to - 1 : to, upcoming.takeAt(from));
+             r.expectUpcoming(upcoming);
+             rows->model()->moveRow({}, from, {}, to);
+         }
      }},
     {"Seek", Intent::None, [](Run& r, Arg a) { r.player().seekToTime(a % 220); }},
     {"Scrub", Intent::None,

@@ -4,6 +4,7 @@
 #include "support/TrackLoading.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <numeric>
 
@@ -139,6 +140,41 @@ TEST_F(SdlDiskOutputTest, StopAfterThisTrackEndsAtItsLastSampleAndStartsNothing)
     const std::vector<float> left = heardLeftChannel();
     EXPECT_NEAR(static_cast<double>(left.size()), 44100, 64);
     EXPECT_NEAR(rms(left), 0.5 / std::sqrt(2.0), 0.02);
+}
+
+// The next entry is open and queued behind the track that plays when the queue window removes
+// it and moves a later one up: what follows is heard in the new order, the removed one never.
+TEST_F(SdlDiskOutputTest, AnEditOfTheQueueAfterTheNextTrackOpenedIsHeardInTheNewOrder)
+{
+    const QList<QUrl> tracks{mp3("first.mp3", sineWave(440, 0.5, 44100, 2, 44100)),
+                             mp3("removed.mp3", sineWave(440, 0.65, 44100, 2, 22050)),
+                             mp3("later.mp3", sineWave(440, 0.35, 44100, 2, 22050)),
+                             mp3("moved.mp3", sineWave(440, 0.8, 44100, 2, 22050))};
+    std::atomic<bool> nextOpened = false;
+    beforeOpening = [&](const QString& path) {
+        nextOpened = nextOpened || path == tracks[1].toLocalFile();
+    };
+    QFile::remove(qEnvironmentVariable("SDL_DISKAUDIOFILE"));
+    bool edited = false;
+    playThrough(tracks, nullptr, [&] {
+        if (edited || !nextOpened || controller.playlistIndex() != 0)
+            return;
+        controller.keepUpcomingEntries({3, 2});
+        edited = true;
+    });
+    ASSERT_TRUE(edited);
+    // The tracks in the order heard, each told by its level over 10 ms stretches; the ramps
+    // and fades between them match none.
+    const std::vector<float> left = heardLeftChannel();
+    std::vector<float> levels;
+    for (std::size_t start = 0; start + 441 <= left.size(); start += 441) {
+        const float peak = *std::max_element(left.begin() + std::ptrdiff_t(start),
+                                             left.begin() + std::ptrdiff_t(start + 441));
+        for (const float level : {0.35f, 0.5f, 0.65f, 0.8f})
+            if (std::abs(peak - level) < 0.06f && (levels.empty() || levels.back() != level))
+                levels.push_back(level);
+    }
+    EXPECT_EQ(levels, (std::vector<float>{0.5f, 0.8f, 0.35f}));
 }
 
 } // namespace

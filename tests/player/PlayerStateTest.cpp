@@ -31,6 +31,13 @@ TEST(PlayerStateTest, APlaylistStartsWithinItAndNextAndPreviousStayInIt)
     EXPECT_EQ(state.previousIndex(), 0);
     ASSERT_TRUE(state.hasEntryAfterCurrent());
     EXPECT_EQ(state.nextIndex(), 1);
+    // An edit of what comes next names only later entries, each once.
+    state.setPlaylist(entries(4), 1);
+    for (const QList<qint64>& wrong : {QList<qint64>{1, 2}, {3, 3}, {4}})
+        EXPECT_FALSE(state.keepUpcoming(wrong));
+    ASSERT_TRUE(state.keepUpcoming({3, 2}));
+    EXPECT_EQ(state.playlist(),
+              (QList{entries(4)[0], entries(4)[1], entries(4)[3], entries(4)[2]}));
 }
 
 TEST(PlayerStateTest, ShuffleReachesEveryLaterEntryAndNeverAnEarlierOne)
