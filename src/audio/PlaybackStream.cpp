@@ -52,6 +52,7 @@ private:
     void appendToRing(std::span<const float> samples);
     std::size_t takeFromRing(float* out, std::size_t frames);
     void fadeIn(float* out, std::size_t frames);
+    void scale(float* out, std::size_t frames);
     void placeOnTimeline(std::int64_t at);
     std::int64_t timelineEnd() const;
 
@@ -76,6 +77,8 @@ private:
     bool m_finishedState = false;
     // Frames still to fade in after a seek.
     int m_fadeInLeft = 0;
+    // The volume times the gain as last rendered; below 0 before the first frame.
+    float m_scale = -1.0f;
     // The frame the decoding thread is to seek to next; -1 for none.
     std::int64_t m_seekTo = -1;
     bool m_quit = false;
@@ -351,20 +354,29 @@ void PlaybackStream::Core::placeOnTimeline(std::int64_t at)
 std::size_t PlaybackStream::Core::takeFromRing(float* out, std::size_t frames)
 {
     const std::size_t samples = std::min(frames * m_channels, m_fillSamples);
-    const float volume =
-        m_volume.load(std::memory_order_relaxed) * m_gain.load(std::memory_order_relaxed);
     const std::size_t firstPart = std::min(samples, m_ring.size() - m_readIndex);
-    const auto scaled = [volume](float sample) { return sample * volume; };
-    std::transform(m_ring.begin() + static_cast<std::ptrdiff_t>(m_readIndex),
-                   m_ring.begin() + static_cast<std::ptrdiff_t>(m_readIndex + firstPart), out,
-                   scaled);
-    std::transform(m_ring.begin(),
-                   m_ring.begin() + static_cast<std::ptrdiff_t>(samples - firstPart),
-                   out + firstPart, scaled);
+    std::copy_n(m_ring.begin() + static_cast<std::ptrdiff_t>(m_readIndex), firstPart, out);
+    std::copy_n(m_ring.begin(), samples - firstPart, out + firstPart);
     m_readIndex = (m_readIndex + samples) % m_ring.size();
     m_fillSamples -= samples;
+    scale(out, samples / m_channels);
     fadeIn(out, samples / m_channels);
     return samples / m_channels;
+}
+
+// A new volume or gain is reached over a fade's length, not at once: a step in the level of
+// the wave is heard as a click.
+void PlaybackStream::Core::scale(float* out, std::size_t frames)
+{
+    const float target =
+        m_volume.load(std::memory_order_relaxed) * m_gain.load(std::memory_order_relaxed);
+    m_scale = m_scale < 0.0f ? target : m_scale;
+    const float step = (target - m_scale) / static_cast<float>(std::max(m_fadeFrames, 1));
+    for (std::size_t frame = 0; frame < frames; ++frame) {
+        m_scale = std::abs(target - m_scale) <= std::abs(step) ? target : m_scale + step;
+        for (std::size_t channel = 0; channel < m_channels; ++channel)
+            out[frame * m_channels + channel] *= m_scale;
+    }
 }
 
 void PlaybackStream::Core::fadeIn(float* out, std::size_t frames)
