@@ -94,13 +94,17 @@ void AppDelegate::applicationWillFinishLaunching()
 
 void AppDelegate::applicationDidFinishLaunching(const QStringList& added)
 {
+    // The volume comes back with every launch, whatever it opens.
+    const std::optional<SavedSession> saved = readSavedSession();
+    if (saved)
+        m_playerWindow->setVolume(saved->volume);
     const QUrl startupURL = startupMP3URL(m_arguments);
     if (!startupURL.isEmpty() && !isMP3(startupURL)) {
         openURLs({startupURL}); // a playlist file, read while the window shows
         m_playerWindow->showWindow();
     } else if (!startupURL.isEmpty()) {
         openPlayerWithFile(startupURL, true);
-    } else if (!m_openedStartupFile && !resumeSavedSession() && added.isEmpty()) {
+    } else if (!m_openedStartupFile && !resumeSavedSession(saved) && added.isEmpty()) {
         chooseFile(this);
     } else if (!m_playerWindow->window()->isVisible()) {
         m_playerWindow->showWindow(); // the menu lives in the window: never leave the user none
@@ -109,17 +113,20 @@ void AppDelegate::applicationDidFinishLaunching(const QStringList& added)
         enqueueFiles(added);
 }
 
-bool AppDelegate::resumeSavedSession()
+std::optional<SavedSession> AppDelegate::readSavedSession() const
 {
-    if (!boolPreferenceForKey(QStringLiteral("ResumeOnLaunch"), true))
-        return false;
     QString problem;
-    const std::optional<SavedSession> session =
+    std::optional<SavedSession> session =
         SavedSession::read(m_sessionPath, &problem, &SavedSession::namesMP3);
     if (!problem.isEmpty())
         qWarning("Kassolin: Die gespeicherte Sitzung %s wird übergangen (%s).",
                  qUtf8Printable(m_sessionPath), qUtf8Printable(problem));
-    if (!session)
+    return session;
+}
+
+bool AppDelegate::resumeSavedSession(const std::optional<SavedSession>& session)
+{
+    if (!session || !boolPreferenceForKey(QStringLiteral("ResumeOnLaunch"), true))
         return false;
     // The window shows at once; the list follows once its files have been found, before what
     // is added to it meanwhile.

@@ -6,6 +6,7 @@
 #include "desktop/MprisRequests.h"
 #include "desktop/TerminationSignals.h"
 #include "player/PlayerState.h"
+#include "player/SavedSession.h"
 #include "player/SessionEntryCheck.h"
 
 #include <array>
@@ -151,6 +152,8 @@ public Q_SLOTS:
     void toggleResumeOnLaunch(QObject* sender);
     void selectReplayGainMode(QObject* sender);
     void toggleStopAfterCurrentTrack(QObject* sender);
+    void increaseVolume(QObject* sender);
+    void decreaseVolume(QObject* sender);
     void addToPlaylist(QObject* sender);
     void savePlaylist(QObject* sender);
     void toggleVintageDesign(QObject* sender);
@@ -210,7 +213,8 @@ private:
     void terminateUnlessPlayerWindowVisible();
     // Brings back the last session when the switch is on and an entry of it names an MP3; the
     // open panel follows when none of them is still there.
-    bool resumeSavedSession();
+    std::optional<SavedSession> readSavedSession() const;
+    bool resumeSavedSession(const std::optional<SavedSession>& session);
     static bool isMP3Path(const QString& path);
 
     AlertPresenter& m_alerts;

@@ -101,6 +101,8 @@ void AppDelegate::buildMenu()
     // The mark clears itself when it has stopped the player.
     connect(m_playerWindow.get(), &PlayerWindowController::stateChanged, m_stopAfterMenuItem,
             [this] { m_stopAfterMenuItem->setChecked(m_playerWindow->stopsAfterCurrentTrack()); });
+    addMenuItem(playbackMenu, QStringLiteral("Lauter"), ctrl(Qt::Key_Up), "increaseVolume");
+    addMenuItem(playbackMenu, QStringLiteral("Leiser"), ctrl(Qt::Key_Down), "decreaseVolume");
     QMenu* replayGainMenu = addMenu(playbackMenu, QStringLiteral("Lautstärke angleichen"));
     auto* exclusive = new QActionGroup(replayGainMenu);
     for (std::size_t choice = 0; choice < m_replayGainMenuItems.size(); ++choice) {

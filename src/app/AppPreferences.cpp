@@ -221,6 +221,16 @@ void AppDelegate::toggleStopAfterCurrentTrack(QObject*)
     m_playerWindow->setStopAfterCurrentTrack(!m_playerWindow->stopsAfterCurrentTrack());
 }
 
+void AppDelegate::increaseVolume(QObject*)
+{
+    m_playerWindow->stepVolume(1);
+}
+
+void AppDelegate::decreaseVolume(QObject*)
+{
+    m_playerWindow->stepVolume(-1);
+}
+
 void AppDelegate::toggleResumeOnLaunch(QObject*)
 {
     // The store is the truth: the item has flipped its own mark already.

@@ -14,12 +14,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMainWindow>
 #include <QRandomGenerator>
 #include <QScreen>
+#include <QWheelEvent>
 #include <QWindow>
 
 namespace {
@@ -111,6 +114,10 @@ double PlayerWindowController::duration() const
 
 bool PlayerWindowController::eventFilter(QObject* watched, QEvent* event)
 {
+    const bool overDisplay =
+        watched == m_waveformView || watched == m_meterView || watched == m_spectrumView;
+    if (event->type() == QEvent::Wheel && overDisplay)
+        return wheelVolume(*static_cast<QWheelEvent*>(event));
     if (event->type() == QEvent::UpdateRequest && m_pacedByFrames)
         return paceUpdate(watched);
     if (event->type() == QEvent::Expose && watched == m_window->windowHandle()) {
@@ -387,6 +394,18 @@ void PlayerWindowController::setVolume(float volume)
     if (m_player)
         m_player->setVolume(m_volume);
     Q_EMIT stateChanged();
+}
+
+void PlayerWindowController::stepVolume(int steps)
+{
+    // On the grid of 5 % steps, from wherever the desktop left it.
+    const float level = std::round(m_volume * 20.0f) + static_cast<float>(steps);
+    setVolume(std::clamp(level, 0.0f, 20.0f) / 20.0f);
+    const QString told = QStringLiteral("Lautstärke %1 %").arg(std::lround(m_volume * 100.0f));
+    m_volumeAnnouncement->setText(told);
+    m_volumeAnnouncement->setAccessibleName(told);
+    QAccessibleEvent alert(m_volumeAnnouncement, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 void PlayerWindowController::setReplayGainMode(ReplayGainMode mode)

@@ -39,6 +39,7 @@ class LEDMeterView;
 class MiniScrubberView;
 class QHBoxLayout;
 class QLabel;
+class QWheelEvent;
 class QMainWindow;
 class QVBoxLayout;
 class QWidget;
@@ -119,6 +120,8 @@ public:
     // 0 … 1, kept from track to track.
     void setVolume(float volume) override;
     float volume() const override { return m_volume; }
+    // Louder or softer by `steps` of 5 %, told to a screen reader ("Lautstärke 65 %").
+    void stepVolume(int steps);
     // Which ReplayGain each track plays at; the analyses and displays read it unchanged.
     void setReplayGainMode(ReplayGainMode mode);
     ReplayGainMode replayGainMode() const { return m_replayGainMode; }
@@ -268,6 +271,8 @@ private:
     void clearAnalysisResults();
     void resetDisplaysForNewTrack();
     void describeDisplays();
+    // The wheel over a display steps the volume.
+    bool wheelVolume(const QWheelEvent& wheel);
     bool isWindowUnseen() const;
     void windowExposed();
     bool paceUpdate(QObject* watched);
@@ -311,6 +316,9 @@ private:
 
     TapeDeckBackgroundView* m_backgroundView = nullptr;
     ElidedLabel* m_titleLabel = nullptr;
+    // Unseen: what it says is read out by a screen reader.
+    QLabel* m_volumeAnnouncement = nullptr;
+    int m_wheelAngle = 0; // eighths of a degree not yet a step
     TimeLabel* m_elapsedLabel = nullptr;
     TimeLabel* m_remainingLabel = nullptr;
     // Elapsed, duration and remaining, as the time texts show them; none while nothing is loaded.

@@ -16,6 +16,7 @@
 #include <QMainWindow>
 #include <QShortcut>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace {
 
@@ -67,6 +68,20 @@ void PlayerWindowController::describeDisplays()
     m_spectrumView->setAccessibleName(QStringLiteral("Spektrumanalyzer"));
     m_spectrumView->setAccessibleDescription(
         QStringLiteral("Die Pegel von 16 Frequenzbändern mit ihren Spitzen"));
+    for (QWidget* display :
+         {static_cast<QWidget*>(m_waveformView), static_cast<QWidget*>(m_meterView),
+          static_cast<QWidget*>(m_spectrumView)})
+        display->installEventFilter(this);
+}
+
+bool PlayerWindowController::wheelVolume(const QWheelEvent& wheel)
+{
+    m_wheelAngle += wheel.angleDelta().y();
+    const int steps = m_wheelAngle / 120; // a notch of a common wheel
+    m_wheelAngle %= 120;
+    if (steps != 0)
+        stepVolume(steps);
+    return true;
 }
 
 // Anywhere in the window, in both designs; a text field that has the focus keeps these keys.
@@ -118,6 +133,8 @@ void PlayerWindowController::buildInterface()
     m_spectrumView->setFixedHeight(84);
     describeDisplays();
     addPlaybackKeys();
+    m_volumeAnnouncement = new QLabel(m_window.get());
+    m_volumeAnnouncement->setFixedSize(0, 0);
 
     const auto button = [this](TransportIconType type, const char* action) {
         return new TransportButton(type, this, action);

@@ -1,5 +1,6 @@
 #include "player/SavedSession.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QDir>
@@ -16,6 +17,7 @@ const QString playlistKey = QStringLiteral("playlist");
 const QString indexKey = QStringLiteral("index");
 const QString positionKey = QStringLiteral("position");
 const QString pausedKey = QStringLiteral("paused");
+const QString volumeKey = QStringLiteral("volume");
 
 std::optional<QJsonObject> sessionObject(const QString& path, QString* problem)
 {
@@ -46,6 +48,13 @@ double positionFrom(const QJsonValue& value)
 {
     const double seconds = value.toDouble();
     return std::isfinite(seconds) && seconds > 0.0 ? seconds : 0.0;
+}
+
+// 0 … 1; full where none was stored (an older version's file) or it is no number.
+float volumeFrom(const QJsonValue& value)
+{
+    const double volume = value.toDouble(1.0);
+    return std::isfinite(volume) ? static_cast<float>(std::clamp(volume, 0.0, 1.0)) : 1.0f;
 }
 
 } // namespace
@@ -85,23 +94,27 @@ std::optional<SavedSession> SavedSession::read(const QString& path, QString* pro
         const QString file = entry.toString();
         entries.append(test(file) ? QUrl::fromLocalFile(file) : QUrl());
     }
-    return fromEntries(entries, object->value(indexKey).toDouble(-1.0),
-                       positionFrom(object->value(positionKey)), object->value(pausedKey).toBool(),
+    const SavedSession place{.playlist = {},
+                             .index = 0,
+                             .position = positionFrom(object->value(positionKey)),
+                             .paused = object->value(pausedKey).toBool(),
+                             .volume = volumeFrom(object->value(volumeKey))};
+    return fromEntries(entries, object->value(indexKey).toDouble(-1.0), place,
                        [&entries](qsizetype entry) { return !entries[entry].isEmpty(); });
 }
 
 std::optional<SavedSession>
 SavedSession::keeping(const std::function<bool(qsizetype entry)>& kept) const
 {
-    return fromEntries(playlist, static_cast<double>(index), position, paused, kept);
+    return fromEntries(playlist, static_cast<double>(index), *this, kept);
 }
 
 std::optional<SavedSession> SavedSession::fromEntries(const QList<QUrl>& entries,
-                                                      double storedIndex, double position,
-                                                      bool paused,
+                                                      double storedIndex, const SavedSession& place,
                                                       const std::function<bool(qsizetype)>& kept)
 {
     SavedSession session;
+    session.volume = place.volume;
     bool currentKept = false;
     for (qsizetype entry = 0; entry < entries.size(); ++entry) {
         if (!kept(entry))
@@ -115,8 +128,8 @@ std::optional<SavedSession> SavedSession::fromEntries(const QList<QUrl>& entries
         return std::nullopt;
     session.index = std::min(session.index, session.playlist.size() - 1);
     if (currentKept) {
-        session.position = position;
-        session.paused = paused;
+        session.position = place.position;
+        session.paused = place.paused;
     }
     return session;
 }
@@ -129,7 +142,8 @@ bool SavedSession::write(const QString& path) const
     const QJsonObject object{{playlistKey, entries},
                              {indexKey, index},
                              {positionKey, std::isfinite(position) ? position : 0.0},
-                             {pausedKey, paused}};
+                             {pausedKey, paused},
+                             {volumeKey, std::isfinite(volume) ? volume : 1.0}};
     QSaveFile file(path);
     return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
            file.write(QJsonDocument(object).toJson(QJsonDocument::Compact)) >= 0 && file.commit();

@@ -7,8 +7,8 @@
 #include <QString>
 #include <QUrl>
 
-// Where the user left off: the playlist, its current entry, the position in that entry and
-// whether it was paused. A launch without files comes back to it.
+// Where the user left off: the playlist, its current entry, the position in that entry,
+// whether it was paused, and the volume. A launch without files comes back to it.
 struct SavedSession
 {
     // More than a selection ever gives: a file with more entries is not ours.
@@ -20,6 +20,7 @@ struct SavedSession
     qint64 index = 0;
     double position = 0.0;
     bool paused = false;
+    float volume = 1.0f; // the player's, whatever the list
 
     // $XDG_STATE_HOME/kassolin/session.json, or under ~/.local/state where that is not set.
     static QString defaultPath();
@@ -46,6 +47,6 @@ struct SavedSession
 private:
     // `storedIndex` as stored: it may name no entry.
     static std::optional<SavedSession> fromEntries(const QList<QUrl>& entries, double storedIndex,
-                                                   double position, bool paused,
+                                                   const SavedSession& place,
                                                    const std::function<bool(qsizetype)>& kept);
 };

@@ -87,7 +87,7 @@ SavedSession SessionKeeper::current() const
 {
     const auto& player = static_cast<const PlayerInterface&>(m_player);
     return {m_player.playlist(), m_player.playlistIndex(), player.currentTime(),
-            m_player.isPaused()};
+            m_player.isPaused(), m_player.volume()};
 }
 
 #include "moc_SessionKeeper.cpp"

@@ -121,6 +121,7 @@ TEST(AppDelegateTest, ThePlaceIsKeptAtEveryLoadPauseStopAndQuitAndALaunchWithout
     // A write that failed is made again at the next chance, even with nothing changed since.
     QFile::remove(app.sessionPath);
     QDir().mkdir(app.sessionPath);
+    app.player().stepVolume(-3);
     app.player().pause();
     app.delegate.quit();
     QDir().rmdir(app.sessionPath);
@@ -128,7 +129,7 @@ TEST(AppDelegateTest, ThePlaceIsKeptAtEveryLoadPauseStopAndQuitAndALaunchWithout
     for (const int signalNumber : {SIGTERM, SIGHUP, SIGINT})
         ::raise(signalNumber);
     EXPECT_TRUE(QTest::qWaitFor([&] { return app.terminations == 4; }, 10000));
-    EXPECT_EQ(stored(), (SavedSession{urls, 1, 42.0, true}));
+    EXPECT_EQ(stored(), (SavedSession{urls, 1, 42.0, true, 0.85f}));
 
     QFile::remove(tree.filePath("a.mp3"));
     // Stored preferences, arguments, files the launch adds (--enqueue), whether the session
@@ -150,6 +151,7 @@ TEST(AppDelegateTest, ThePlaceIsKeptAtEveryLoadPauseStopAndQuitAndALaunchWithout
         EXPECT_EQ(next.panel.titles.size(),
                   arguments.size() == 1 && !resumed && added.isEmpty() ? 1 : 0);
         EXPECT_TRUE(next.scanFinishes());
+        EXPECT_EQ(next.player().volume(), 0.85f); // whatever the launch opens
         if (!resumed) {
             EXPECT_EQ(next.playlist(), arguments.mid(1) + added);
             continue;

@@ -221,6 +221,9 @@ private:
             return "the index, the file and the title name different entries";
         const QString status = mpris.playbackStatus();
         const bool paused = player().isPaused();
+        if (mpris.volume() != player().volume() ||
+            (current() && current()->volume() != player().volume()))
+            return "the desktop or the track has another volume than the one set";
         if ((lit(TransportIconType::Play) && lit(TransportIconType::Pause)) ||
             lit(TransportIconType::Pause) != paused || (status == "Paused") != paused)
             return "the keys or the desktop say otherwise than the player whether it is paused";
@@ -270,7 +273,8 @@ private:
         const std::optional<SavedSession> read =
             SavedSession::read(app.sessionPath, &problem, &SavedSession::namesMP3);
         if (!read || read->playlist != shown.playlist || read->index != shown.index ||
-            read->position != shown.position || read->paused != shown.paused)
+            read->position != shown.position || read->paused != shown.paused ||
+            read->volume != player().volume())
             return "the session read back is not the one shown at the quit";
         return std::nullopt;
     }
@@ -367,6 +371,7 @@ const std::vector<Command> commands{
      }},
     {"Shuffle", Intent::None,
      [](Run& r, Arg) { r.mpris.setShuffle(!r.player().isShuffleEnabled()); }},
+    {"Volume", Intent::None, [](Run& r, Arg a) { r.player().stepVolume(int(a % 7) - 3); }},
     {"ReplayGain", Intent::None,
      [](Run& r, Arg a) { r.player().setReplayGainMode(ReplayGainMode(a % 4)); }},
     {"MprisPlay", Intent::Plays, [](Run& r, Arg) { r.mpris.Play(); }},

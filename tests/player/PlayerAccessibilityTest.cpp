@@ -1,8 +1,10 @@
 #include "player/PlayerTestFixture.h"
 #include "support/TrackLoading.h"
+#include "views/WaveformView.h"
 
 #include <QAccessible>
 #include <QMainWindow>
+#include <QWheelEvent>
 
 namespace {
 
@@ -89,4 +91,26 @@ TEST_F(PlayerAccessibilityTest, SpacePlaysAndPausesAndTheArrowsSeekFiveSecondsIn
         QTest::keyClick(controller.window(), Qt::Key_Space);
         EXPECT_TRUE(controller.isPaused()) << vintage;
     }
+}
+
+// The volume steps by 5 % on the grid, from wherever the desktop left it, at each notch of the
+// wheel over a display; what a screen reader is told to read names each new level.
+TEST_F(PlayerAccessibilityTest, TheWheelOverADisplayStepsTheVolumeAndAScreenReaderHearsIt)
+{
+    controller.showWindow();
+    controller.setVolume(0.33f);
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(controller.window());
+    QStringList heard;
+    for (const int eighths : {120, 60, 60, -120}) {
+        const QPointF inside(5, 5);
+        QWheelEvent wheel(inside, controller.waveformView()->mapToGlobal(inside), {}, {0, eighths},
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(controller.waveformView(), &wheel);
+        const QString level =
+            QStringLiteral("Lautstärke %1 %").arg(std::lround(controller.volume() * 100));
+        heard << (named(window, level) ? level : QString());
+    }
+    EXPECT_EQ(heard, QStringList({"Lautstärke 40 %", "Lautstärke 40 %", "Lautstärke 45 %",
+                                  "Lautstärke 40 %"}));
+    EXPECT_EQ(controller.volume(), 0.4f);
 }

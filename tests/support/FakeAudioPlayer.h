@@ -41,8 +41,8 @@ struct FakeAudioPlayer final : AudioPlayer
     }
     double duration() const override { return length; }
     bool isPlaying() const override { return playing; }
-    float volume() const override { return 1.0f; }
-    void setVolume(float) override {}
+    float volume() const override { return level; }
+    void setVolume(float volume) override { level = volume; }
     void setReplayGainMode(ReplayGainMode mode) override { replayGainMode = mode; }
 
     // What a real player does at the natural end: it stops, rewinds and tells its delegate.
@@ -63,6 +63,7 @@ struct FakeAudioPlayer final : AudioPlayer
     const double length;
     double time = 0.0;
     bool playing = false;
+    float level = 1.0f;
     // A player that does not move when told to: its position stays where it was.
     bool ignoresSeeks = false;
     int seekCount = 0;

@@ -79,6 +79,7 @@ TEST(AppMenuTest, TheMenusHoldTheirItemsInOrderAndALaunchShowsTheStoreWritingNot
         "Waveform-AnzeigeCtrl+W | SpektrumanalyzerCtrl+S | Loop-SteuerungCtrl+U | — | "
         "Standard-Design | System gesteuert | Hell Modus | Dunkel Modus | — | "
         "Vintage-DesignCtrl+D | Wiedergabe | ShuffleCtrl+R | Nach diesem Titel anhaltenCtrl+M | "
+        "LauterCtrl+Up | LeiserCtrl+Down | "
         "Lautstärke angleichen | Aus | Titel | Album | Automatisch | "
         "— | A-Punkt setzenCtrl+[ | "
         "B-Punkt setzenCtrl+] | A/B-Loop löschenCtrl+\\ | Hilfe | Dokumentation");
