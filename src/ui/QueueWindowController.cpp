@@ -1,10 +1,12 @@
 #include "ui/QueueWindowController.h"
 
 #include "player/PlayerWindowController.h"
+#include "player/UpcomingTrackItem.h"
 #include "player/WindowPlacement.h"
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include <QAction>
 #include <QGuiApplication>
@@ -101,11 +103,12 @@ void QueueWindowController::reloadAndShow()
 
 void QueueWindowController::reload()
 {
-    m_items = m_playerController ? m_playerController->upcomingTrackItems()
-                                 : std::vector<UpcomingTrackItem>{};
+    const std::vector<UpcomingTrackItem> items = m_playerController
+                                                     ? m_playerController->upcomingTrackItems()
+                                                     : std::vector<UpcomingTrackItem>{};
     m_reloading = true; // rebuilding the rows is no edit
     m_tableView->clear();
-    for (const UpcomingTrackItem& item : m_items) {
+    for (const UpcomingTrackItem& item : items) {
         auto* row = new QListWidgetItem(item.title, m_tableView);
         row->setData(Qt::UserRole, item.index);
         row->setSizeHint(QSize(0, rowHeight));
@@ -163,13 +166,20 @@ bool QueueWindowController::eventFilter(QObject* watched, QEvent* event)
     return true;
 }
 
+// The entries of the rows in their order, those selected left out unless asked for.
+QList<qint64> QueueWindowController::entriesOfRows(bool withSelected) const
+{
+    QList<qint64> entries;
+    for (int row = 0; row < m_tableView->count(); ++row) {
+        if (withSelected || !m_tableView->item(row)->isSelected())
+            entries << m_tableView->item(row)->data(Qt::UserRole).toLongLong();
+    }
+    return entries;
+}
+
 void QueueWindowController::removeSelectedEntries()
 {
-    QList<qint64> kept;
-    for (int row = 0; row < m_tableView->count(); ++row) {
-        if (!m_tableView->item(row)->isSelected())
-            kept << m_tableView->item(row)->data(Qt::UserRole).toLongLong();
-    }
+    const QList<qint64> kept = entriesOfRows(false);
     if (m_playerController && kept.size() < m_tableView->count())
         m_playerController->keepUpcomingEntries(kept);
 }
@@ -182,11 +192,8 @@ void QueueWindowController::keepRowsInTheirOrder()
         this,
         [this] {
             m_orderToKeep = false;
-            QList<qint64> kept;
-            for (int row = 0; row < m_tableView->count(); ++row)
-                kept << m_tableView->item(row)->data(Qt::UserRole).toLongLong();
             if (m_playerController)
-                m_playerController->keepUpcomingEntries(kept);
+                m_playerController->keepUpcomingEntries(entriesOfRows(true));
         },
         Qt::QueuedConnection);
 }

@@ -1,10 +1,8 @@
 #pragma once
 
-#include "player/UpcomingTrackItem.h"
 #include "player/UpcomingTracksWindow.h"
 
-#include <vector>
-
+#include <QList>
 #include <QObject>
 #include <QPointer>
 
@@ -31,7 +29,6 @@ public:
 
     QWidget* window() const override { return m_window; }
     QListWidget* tableView() const { return m_tableView; }
-    const std::vector<UpcomingTrackItem>& items() const { return m_items; }
 
     void reloadAndShow() override;
     void reload() override;
@@ -40,6 +37,7 @@ private:
     void buildInterface();
     void placeUnderPlayerWindow();
     void playRow(int row);
+    QList<qint64> entriesOfRows(bool withSelected) const;
     void removeSelectedEntries();
     void keepRowsInTheirOrder();
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -47,7 +45,6 @@ private:
     QPointer<PlayerWindowController> m_playerController;
     QPointer<QWidget> m_window;
     QListWidget* m_tableView = nullptr;
-    std::vector<UpcomingTrackItem> m_items;
     bool m_reloading = false;
     bool m_orderToKeep = false;
 };
