@@ -184,16 +184,29 @@ void QueueWindowController::removeSelectedEntries()
         m_playerController->keepUpcomingEntries(kept);
 }
 
+// The order is taken as the move leaves it, and handed over once the drop is done. A change of
+// the list in between (a track added, the next one current) makes it stale: it is dropped, and
+// the rows show the list as it now is.
 void QueueWindowController::keepRowsInTheirOrder()
 {
-    if (m_reloading || std::exchange(m_orderToKeep, true))
+    if (m_reloading)
+        return;
+    const bool handOverAsked = !m_orderToKeep.isEmpty();
+    m_orderToKeep = entriesOfRows(true);
+    if (handOverAsked)
         return;
     QMetaObject::invokeMethod(
         this,
         [this] {
-            m_orderToKeep = false;
+            QList<qint64> order = std::exchange(m_orderToKeep, {});
+            QList<qint64> upcoming;
             if (m_playerController)
-                m_playerController->keepUpcomingEntries(entriesOfRows(true));
+                for (const UpcomingTrackItem& item : m_playerController->upcomingTrackItems())
+                    upcoming << item.index;
+            QList<qint64> sorted = order;
+            std::ranges::sort(sorted);
+            if (m_playerController && sorted == upcoming)
+                m_playerController->keepUpcomingEntries(order);
         },
         Qt::QueuedConnection);
 }

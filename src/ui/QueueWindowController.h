@@ -46,5 +46,5 @@ private:
     QPointer<QWidget> m_window;
     QListWidget* m_tableView = nullptr;
     bool m_reloading = false;
-    bool m_orderToKeep = false;
+    QList<qint64> m_orderToKeep; // taken from the rows after a move, until handed over
 };
