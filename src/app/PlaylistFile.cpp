@@ -2,6 +2,7 @@
 
 #include "decoder/Mp3Decoder.h"
 #include "decoder/TrackTitles.h"
+#include "player/SavedSession.h"
 
 #include <algorithm>
 #include <cmath>
@@ -131,7 +132,7 @@ PlaylistFile::Contents PlaylistFile::read(const QString& path, qsizetype room)
     const QDir folder = QFileInfo(path).absoluteDir();
     for (const QString& entry : entryTexts(decodedText(*bytes, path), hasSuffix(path, ".pls"))) {
         const QString mp3 = localPath(entry, folder);
-        if (!hasSuffix(mp3, ".mp3") || !QFileInfo(mp3).isFile()) {
+        if (!SavedSession::isPlayableEntry(mp3)) {
             ++contents.skipped;
         } else if (contents.mp3s.size() >= room) {
             contents.full = true;
