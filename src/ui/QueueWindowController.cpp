@@ -198,14 +198,10 @@ void QueueWindowController::keepRowsInTheirOrder()
     QMetaObject::invokeMethod(
         this,
         [this] {
-            QList<qint64> order = std::exchange(m_orderToKeep, {});
-            QList<qint64> upcoming;
-            if (m_playerController)
-                for (const UpcomingTrackItem& item : m_playerController->upcomingTrackItems())
-                    upcoming << item.index;
-            QList<qint64> sorted = order;
-            std::ranges::sort(sorted);
-            if (m_playerController && sorted == upcoming)
+            const QList<qint64> order = std::exchange(m_orderToKeep, {});
+            // As many as come after the current entry: the edit itself takes only those.
+            if (m_playerController && order.size() == m_playerController->playlist().size() -
+                                                          m_playerController->playlistIndex() - 1)
                 m_playerController->keepUpcomingEntries(order);
         },
         Qt::QueuedConnection);
