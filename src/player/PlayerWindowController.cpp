@@ -189,7 +189,7 @@ qsizetype PlayerWindowController::appendToPlaylist(const QList<QUrl>& urls)
     // Stopped at the list's end: the last entry has ended, or has been stopped, or failed. One
     // that waits at its start after "stop after this track" waits on for Play.
     const bool idle = !m_state.hasEntryAfterCurrent() && !isPlayingOrToPlay() &&
-                      !m_state.isPaused() && !isOpeningTrack() && !m_entryWaitsForPlay;
+                      !m_state.isPaused() && !isOpeningCurrentEntry() && !m_entryWaitsForPlay;
     const qint64 firstAdded = playlist().size();
     const qsizetype added = m_state.append(urls);
     if (added == 0)

@@ -177,10 +177,11 @@ public:
     const TrackTags& trackTags() const override { return m_trackTags; }
     std::uint64_t analysisGeneration() const override { return m_analysisGeneration->load(); }
     bool isPaused() const override { return m_state.isPaused(); }
-    // True while a track is being opened, off the main thread.
     // Whether a track is opening, off the main thread: the current entry, or one that was
     // current or comes next.
     bool isOpeningTrack() const { return m_playWhenOpened || m_opener->isOpening(); }
+    // Whether the current entry is opening; one that was current may still hang on its disk.
+    bool isOpeningCurrentEntry() const { return m_playWhenOpened.has_value(); }
     // The window of the upcoming tracks, made by `factory` when the playlist key first asks
     // for it; none is made without a factory.
     void setQueueWindowFactory(UpcomingTracksWindow::Factory factory);

@@ -33,14 +33,33 @@ const QStringList trackNames{"t0", "t1", "t2", "t3", "t4", "slow0", "broken0", "
 class ModelRun;
 using Argument = std::uint32_t; // picks the files, the time, the row, the nested command
 
-// What a command means for what may play after it.
-enum class Intent
+// What a command asks of the player, by which the model knows what must play after it.
+enum class Asks
 {
-    None,
-    Plays,   // the user asks for playing
-    Adds,    // asks for it only where the list had ended
-    EndsPlay // a track that plays ends, or fails to read on
+    Nothing, // or what the command expects itself
+    Play,
+    Pause,
+    Toggle,
+    Stop,
+    Next,
+    Previous,
+    Load,     // the new list, from its first entry
+    Add,      // to play only where the list had ended
+    End,      // a track that plays ends
+    ReadError // it fails to read on
 };
+
+// What the player must be doing once no track opens any more.
+enum class Transport
+{
+    Unknown, // after an alert: what its failure left is the case tests' to say
+    Stopped,
+    Waiting, // at the start of the entry after a track marked "stop after this track"
+    Halted,  // stopped, where it is not known whether it waits
+    Playing,
+    Paused
+};
+const char* const transportNames[]{"", "stopped", "stopped", "stopped", "playing", "paused"};
 
 // What a command makes of the list.
 enum class Listed
@@ -55,7 +74,7 @@ enum class Listed
 struct Command
 {
     const char* name;
-    Intent intent;
+    Asks asks;
     void (*apply)(ModelRun& run, Argument argument);
     Listed listed = Listed::Same;
 };
@@ -91,8 +110,13 @@ public:
     std::optional<std::string> run(const std::vector<Step>& steps)
     {
         for (std::size_t index = 0; index < steps.size(); ++index) {
+            const std::size_t alerts = app.alerts.alerts.size();
             apply(steps[index]);
             settle();
+            if (app.alerts.alerts.size() != alerts) {
+                m_transport = Transport::Unknown;
+                m_entries.reset();
+            }
             if (std::optional<std::string> broken = brokenRule())
                 return "after step " + std::to_string(index + 1) + ": " + *broken;
         }
@@ -101,31 +125,28 @@ public:
 
     void apply(const Step& step)
     {
-        const bool played = current() && current()->isPlaying();
-        const bool wasLast = !player().state().hasEntryAfterCurrent();
-        const bool marked = player().stopsAfterCurrentTrack();
-        const qint64 index = player().playlistIndex();
+        const Command& command = commands[step.command];
+        const Before was{.index = player().playlistIndex(),
+                         .listed = m_expectedList.size(),
+                         .loaded = current() != nullptr,
+                         .opening = player().isOpeningCurrentEntry(),
+                         .playing = current() && current()->isPlaying(),
+                         .clockRuns = player().isTimerRunning(),
+                         .last = !player().state().hasEntryAfterCurrent(),
+                         .marked = player().stopsAfterCurrentTrack(),
+                         .shuffled = player().isShuffleEnabled(),
+                         .time = current() ? current()->currentTime() : 0.0};
         // Before the command: what is opened comes before an alert that it may bring.
-        expectList(commands[step.command].listed, files(step.argument));
-        commands[step.command].apply(*this, step.argument);
-        // After the list has stopped at its end, or a marked track has ended, nothing may play
-        // until the user asks for it; an addition asks for it only at the list's end.
-        switch (commands[step.command].intent) {
-        case Intent::EndsPlay:
-            if (played && (wasLast || marked))
-                m_quiet = wasLast ? Quiet::AtEnd : Quiet::AfterMark;
-            else if (played && !player().isShuffleEnabled())
-                m_nextAfterEnd = player().playlist()[index + 1];
-            break;
-        case Intent::Plays:
-            m_quiet = Quiet::No;
-            break;
-        case Intent::Adds:
-            m_quiet = m_quiet == Quiet::AtEnd ? Quiet::No : m_quiet;
-            break;
-        case Intent::None:
-            break;
-        }
+        expectList(command.listed, files(step.argument));
+        expectTransport(command.asks, was);
+        command.apply(*this, step.argument);
+    }
+
+    // The entry a command plays, and that it plays.
+    void expectPlaying(qint64 entry)
+    {
+        m_transport = Transport::Playing;
+        expectEntry(entry, false);
     }
 
     // As many as a list holds, the first, in the order opened and added.
@@ -147,6 +168,7 @@ public:
     }
 
     PlayerWindowController& player() { return app.player(); }
+
     FakeAudioPlayer* current() { return static_cast<FakeAudioPlayer*>(player().player()); }
     // The shown queue's rows, when it has any.
     QListWidget* queueRows()
@@ -183,6 +205,83 @@ public:
     MprisPlayerAdaptor mpris{&adapted, player(), requests};
 
 private:
+    // What the player was at when a command was given.
+    struct Before
+    {
+        qint64 index;
+        qsizetype listed;
+        bool loaded, opening, playing, clockRuns, last, marked, shuffled;
+        double time;
+    };
+
+    // What a command leaves playing, by the rules a user knows: a new entry plays, Stop stops,
+    // Pause holds only what plays, an addition starts only a list that had ended, an end goes
+    // on to the next entry or waits there after "stop after this track".
+    void expectTransport(Asks asks, const Before& was)
+    {
+        const bool hasTrack = was.loaded || was.opening, empty = m_expectedList.isEmpty();
+        if (asks == Asks::Play && hasTrack)
+            m_transport = Transport::Playing;
+        else if ((asks == Asks::Pause || asks == Asks::Toggle) && m_transport == Transport::Playing)
+            m_transport = Transport::Paused;
+        else if (asks == Asks::Toggle && hasTrack && m_transport != Transport::Unknown)
+            m_transport = Transport::Playing;
+        else if (asks == Asks::Stop || (asks == Asks::Next && !empty && was.last))
+            halt();
+        else if (asks == Asks::Next && !empty)
+            m_transport = Transport::Playing, expectEntry(was.index + 1, was.shuffled);
+        else if (asks == Asks::Previous && !empty && !(was.loaded && was.time > 3.0))
+            expectPlaying(std::max<qint64>(was.index - 1, 0)); // else it restarts
+        else if (asks == Asks::Load)
+            expectPlaying(0);
+        else if (asks == Asks::Add)
+            expectAddition(was);
+        else if (asks == Asks::End || asks == Asks::ReadError)
+            expectEnd(asks, was);
+    }
+
+    void expectAddition(const Before& was)
+    {
+        if (m_expectedList.size() == was.listed || !was.last || was.opening)
+            return;
+        if (m_transport == Transport::Stopped)
+            expectPlaying(was.listed);
+        else if (m_transport == Transport::Halted)
+            m_transport = Transport::Unknown;
+    }
+
+    // The end of a track that plays, or a read error of one that is loaded.
+    void expectEnd(Asks asks, const Before& was)
+    {
+        if (asks == Asks::End ? !was.playing : !was.loaded)
+            return;
+        if (was.last) {
+            m_transport = asks == Asks::End ? Transport::Stopped : Transport::Unknown;
+            return;
+        }
+        expectEntry(was.index + 1, was.shuffled);
+        if (asks == Asks::End || was.clockRuns)
+            m_transport = was.marked ? Transport::Waiting : Transport::Playing;
+        else if (m_transport != Transport::Waiting && m_transport != Transport::Unknown)
+            m_transport = Transport::Stopped; // the next entry is loaded, nobody asked for it
+    }
+
+    // Stopped; an entry that waited after "stop after this track" waits on.
+    void halt()
+    {
+        if (m_transport == Transport::Unknown)
+            m_transport = Transport::Halted;
+        else if (m_transport != Transport::Waiting && m_transport != Transport::Halted)
+            m_transport = Transport::Stopped;
+    }
+
+    // From `entry`: that one, or with shuffle or where it does not open, any one after it.
+    void expectEntry(qint64 entry, bool anyLater)
+    {
+        const bool opens = !m_expectedList.value(entry).fileName().startsWith("broken");
+        m_entries = {entry, anyLater || !opens ? m_expectedList.size() - 1 : entry};
+    }
+
     // Until openings and scans have come back, but not for a slow track that waits for the
     // model. One slow track at a time: more would hold every thread of the files' lane.
     void settle()
@@ -235,16 +334,36 @@ private:
             return "the desktop names another track";
         if (paused && !player().isOpeningTrack() && (!current() || current()->isPlaying()))
             return "paused without a track that holds";
-        if (const QUrl next = std::exchange(m_nextAfterEnd, {});
-            !next.isEmpty() && file != next && !next.fileName().startsWith("broken"))
-            return "after a track's end in order, another entry than the next one is current";
+        if (std::optional<std::string> disagrees = transportDisagrees())
+            return disagrees;
         const std::vector<const FakeAudioPlayer*> heard = app.players.playing();
         if (heard.size() > 1 || (heard.size() == 1 && heard[0] != current()))
             return "a track the rules did not choose is heard";
-        if (m_quiet != Quiet::No && !heard.empty())
-            return m_quiet == Quiet::AtEnd ? "a track plays after the list has ended"
-                                           : "a track plays after \"stop after this track\"";
         return queueDisagrees();
+    }
+
+    std::optional<std::string> transportDisagrees()
+    {
+        if (player().isOpeningCurrentEntry())
+            return player().elapsedLabel()->text() + player().remainingLabel()->text() ==
+                           "00:00-00:00"
+                       ? std::nullopt
+                       : std::optional<std::string>("the track that opens shows times");
+        const qint64 index = player().playlistIndex();
+        if (m_entries && (index < m_entries->first || index > m_entries->second))
+            return "another entry is current than the one the rules choose";
+        const bool playing = current() && current()->isPlaying();
+        if (player().isTimerRunning() != playing ||
+            player().backgroundView()->isReelsAnimating() != playing)
+            return "the clock or the reels run otherwise than the track";
+        const bool paused = player().isPaused();
+        const bool asked = m_transport == Transport::Playing  ? playing
+                           : m_transport == Transport::Paused ? paused
+                                                              : !playing && !paused;
+        if (m_transport != Transport::Unknown && !asked)
+            return "the player is not " + std::string(transportNames[int(m_transport)]) +
+                   ", as the commands given ask";
+        return std::nullopt;
     }
 
     std::optional<std::string> queueDisagrees()
@@ -279,14 +398,8 @@ private:
         return std::nullopt;
     }
 
-    enum class Quiet
-    {
-        No,
-        AtEnd,
-        AfterMark
-    };
-    Quiet m_quiet = Quiet::No;
-    QUrl m_nextAfterEnd; // what an end in order goes on to, unless it fails to open
+    Transport m_transport = Transport::Stopped;
+    std::optional<std::pair<qint64, qint64>> m_entries; // the current entry lies in these
     QList<QUrl> m_expectedList;
 };
 
@@ -294,23 +407,24 @@ using Run = ModelRun;
 using Arg = Argument;
 
 const std::vector<Command> commands{
-    {"Play", Intent::Plays, [](Run& r, Arg) { r.player().playButtonPressed(nullptr); }},
-    {"Pause", Intent::None, [](Run& r, Arg) { r.player().pauseButtonPressed(nullptr); }},
-    {"PlayPause", Intent::Plays, [](Run& r, Arg) { r.player().vintagePlayPausePressed(nullptr); }},
-    {"Stop", Intent::None, [](Run& r, Arg) { r.player().stopButtonPressed(nullptr); }},
-    {"Next", Intent::Plays, [](Run& r, Arg) { r.player().nextButtonPressed(nullptr); }},
-    {"Previous", Intent::Plays, [](Run& r, Arg) { r.player().previousButtonPressed(nullptr); }},
-    {"ShowQueue", Intent::None, [](Run& r, Arg) { r.player().playlistButtonPressed(nullptr); }},
-    {"PickInQueue", Intent::Plays,
+    {"Play", Asks::Play, [](Run& r, Arg) { r.player().playButtonPressed(nullptr); }},
+    {"Pause", Asks::Pause, [](Run& r, Arg) { r.player().pauseButtonPressed(nullptr); }},
+    {"PlayPause", Asks::Toggle, [](Run& r, Arg) { r.player().vintagePlayPausePressed(nullptr); }},
+    {"Stop", Asks::Stop, [](Run& r, Arg) { r.player().stopButtonPressed(nullptr); }},
+    {"Next", Asks::Next, [](Run& r, Arg) { r.player().nextButtonPressed(nullptr); }},
+    {"Previous", Asks::Previous, [](Run& r, Arg) { r.player().previousButtonPressed(nullptr); }},
+    {"ShowQueue", Asks::Nothing, [](Run& r, Arg) { r.player().playlistButtonPressed(nullptr); }},
+    {"PickInQueue", Asks::Nothing,
      [](Run& r, Arg a) {
          if (QListWidget* rows = r.queueRows()) {
              QListWidgetItem* row = rows->item(int(a % rows->count()));
+             r.expectPlaying(r.player().playlistIndex() + 1 + rows->row(row));
              rows->scrollToItem(row);
              QTest::mouseClick(rows->viewport(), Qt::LeftButton, {},
                                rows->visualItemRect(row).center());
          }
      }},
-    {"RemoveInQueue", Intent::None,
+    {"RemoveInQueue", Asks::Nothing,
      [](Run& r, Arg a) {
          if (QListWidget* rows = r.queueRows()) {
              QList<int> upcoming(rows->count());
@@ -322,7 +436,7 @@ const std::vector<Command> commands{
              rows->actions().constFirst()->trigger(); // the context menu's item
          }
      }},
-    {"MoveInQueue", Intent::None,
+    {"MoveInQueue", Asks::Nothing,
      [](Run& r, Arg a) {
          if (QListWidget* rows = r.queueRows()) {
              QList<int> upcoming(rows->count());
@@ -334,75 +448,74 @@ const std::vector<Command> commands{
              rows->model()->moveRow({}, from, {}, to);
          }
      }},
-    {"Seek", Intent::None, [](Run& r, Arg a) { r.player().seekToTime(a % 220); }},
-    {"Scrub", Intent::None,
+    {"Seek", Asks::Nothing, [](Run& r, Arg a) { r.player().seekToTime(a % 220); }},
+    {"Scrub", Asks::Nothing,
      [](Run& r, Arg a) {
          r.player().scrubber()->setValue((a % 101) / 100.0);
          r.player().scrubberValueChanged(r.player().scrubber());
      }},
-    {"LoopStart", Intent::None, [](Run& r, Arg) { r.player().setLoopStartAtCurrentTime(); }},
-    {"LoopEnd", Intent::None,
+    {"LoopStart", Asks::Nothing, [](Run& r, Arg) { r.player().setLoopStartAtCurrentTime(); }},
+    {"LoopEnd", Asks::Nothing,
      [](Run& r, Arg a) {
          if (r.current())
              r.current()->time += a % 30;
          r.player().setLoopEndAtCurrentTime();
      }},
-    {"LoopClear", Intent::None, [](Run& r, Arg) { r.player().clearLoopPoints(); }},
-    {"Open", Intent::Plays, [](Run& r, Arg a) { r.app.delegate.openURLs(Run::files(a)); },
-     Listed::Is},
-    {"Enqueue", Intent::Adds,
+    {"LoopClear", Asks::Nothing, [](Run& r, Arg) { r.player().clearLoopPoints(); }},
+    {"Open", Asks::Load, [](Run& r, Arg a) { r.app.delegate.openURLs(Run::files(a)); }, Listed::Is},
+    {"Enqueue", Asks::Add,
      [](Run& r, Arg a) {
          r.app.delegate.enqueueFiles(QUrl::toStringList(Run::files(a), QUrl::PreferLocalFile));
      },
      Listed::GetsScanned},
-    {"Drop", Intent::Plays,
+    {"Drop", Asks::Load,
      [](Run& r, Arg a) {
          r.app.drop(Run::files(a), {5, 5});
      },
      Listed::IsScanned},
-    {"CtrlDrop", Intent::Adds,
+    {"CtrlDrop", Asks::Add,
      [](Run& r, Arg a) {
          r.app.drop(Run::files(a), {5, 5}, Qt::ControlModifier);
      },
      Listed::GetsScanned},
-    {"StopAfterThisTrack", Intent::None,
+    {"StopAfterThisTrack", Asks::Nothing,
      [](Run& r, Arg) {
          r.player().setStopAfterCurrentTrack(!r.player().stopsAfterCurrentTrack());
      }},
-    {"Shuffle", Intent::None,
+    {"Shuffle", Asks::Nothing,
      [](Run& r, Arg) { r.mpris.setShuffle(!r.player().isShuffleEnabled()); }},
-    {"Volume", Intent::None, [](Run& r, Arg a) { r.player().stepVolume(int(a % 7) - 3); }},
-    {"ReplayGain", Intent::None,
+    {"Volume", Asks::Nothing, [](Run& r, Arg a) { r.player().stepVolume(int(a % 7) - 3); }},
+    {"ReplayGain", Asks::Nothing,
      [](Run& r, Arg a) { r.player().setReplayGainMode(ReplayGainMode(a % 4)); }},
-    {"MprisPlay", Intent::Plays, [](Run& r, Arg) { r.mpris.Play(); }},
-    {"MprisPause", Intent::None, [](Run& r, Arg) { r.mpris.Pause(); }},
-    {"MprisPlayPause", Intent::Plays, [](Run& r, Arg) { r.mpris.PlayPause(); }},
-    {"MprisStop", Intent::None, [](Run& r, Arg) { r.mpris.Stop(); }},
-    {"MprisNext", Intent::Plays, [](Run& r, Arg) { r.mpris.Next(); }},
-    {"MprisPrevious", Intent::Plays, [](Run& r, Arg) { r.mpris.Previous(); }},
-    {"MprisOpenUri", Intent::Plays,
+    {"MprisPlay", Asks::Play, [](Run& r, Arg) { r.mpris.Play(); }},
+    {"MprisPause", Asks::Pause, [](Run& r, Arg) { r.mpris.Pause(); }},
+    {"MprisPlayPause", Asks::Toggle, [](Run& r, Arg) { r.mpris.PlayPause(); }},
+    {"MprisStop", Asks::Stop, [](Run& r, Arg) { r.mpris.Stop(); }},
+    {"MprisNext", Asks::Next, [](Run& r, Arg) { r.mpris.Next(); }},
+    {"MprisPrevious", Asks::Previous, [](Run& r, Arg) { r.mpris.Previous(); }},
+    {"MprisOpenUri", Asks::Load,
      [](Run& r, Arg a) { r.mpris.OpenUri(Run::files(a).constFirst().toString()); }, Listed::IsOne},
-    {"TrackEnds", Intent::EndsPlay,
+    {"TrackEnds", Asks::End,
      [](Run& r, Arg) {
          if (r.current() && r.current()->isPlaying()) { // only what plays comes to its end
              r.current()->delegate->audioPlayerWillFinishPlaying(r.current());
              r.current()->finishNaturally();
          }
      }},
-    {"ReadError", Intent::EndsPlay,
+    {"ReadError", Asks::ReadError,
      [](Run& r, Arg) {
          if (r.current())
              r.current()->failReading();
      }},
-    {"SlowTrackOpens", Intent::None,
+    {"SlowTrackOpens", Asks::Nothing,
      [](Run& r, Arg) { r.app.players.released.release(r.app.players.heldOpenings()); }},
-    {"NearTheEnd", Intent::None,
+    {"NearTheEnd", Asks::Nothing,
      [](Run& r, Arg a) {
          if (r.current())
              r.current()->time = r.current()->duration() - 1 - a % 12;
      }},
     // Last: the command it answers with is any of those above.
-    {"AlertAnsweredLater", Intent::Plays, [](Run& r, Arg a) {
+    {"AlertAnsweredLater", Asks::Nothing, [](Run& r, Arg a) {
          r.app.alerts.whileOpen = [&r, nested = Step{a % (commands.size() - 1), a / 31}] {
              r.app.alerts.whileOpen = {};
              r.apply(nested);

@@ -1,10 +1,8 @@
 #include "player/PlayerTestFixture.h"
 
 #include "ui/QueueWindowController.h"
-#include "views/TapeDeckBackgroundView.h"
 #include "views/TransportButton.h"
 
-#include <array>
 #include <tuple>
 
 #include <QCoreApplication>
@@ -14,33 +12,6 @@
 namespace {
 
 using PlayerTransportTest = PlayerTest;
-
-TEST_F(PlayerTransportTest, PlayPauseAndStopDriveThePlayerTheClockAndTheReels)
-{
-    using Press = void (PlayerWindowController::*)(QObject*);
-    const Press play = &PlayerWindowController::playButtonPressed;
-    const Press pause = &PlayerWindowController::pauseButtonPressed;
-    const Press key = &PlayerWindowController::vintagePlayPausePressed;
-    const Press stop = &PlayerWindowController::stopButtonPressed;
-    controller.loadPlaylist({}, 0, true); // without a track: nothing
-    for (const Press press : {play, pause, key, stop})
-        (controller.*press)(nullptr);
-    controller.loadPlaylist(tracks({"a"}), 0, false);
-    current()->setCurrentTime(42.0);
-    // After each press: playing, paused, the clock and the reels running; pause does not
-    // resume, the vintage key toggles, only stop rewinds.
-    const std::pair<Press, std::array<bool, 4>> presses[] = {
-        {play, {1, 0, 1, 1}}, {pause, {0, 1, 0, 0}}, {pause, {0, 1, 0, 0}}, {key, {1, 0, 1, 1}},
-        {key, {0, 1, 0, 0}},  {play, {1, 0, 1, 1}},  {stop, {0, 0, 0, 0}}};
-    for (const auto& [press, state] : presses) {
-        (controller.*press)(nullptr);
-        EXPECT_EQ((std::array<bool, 4>{current()->isPlaying(), controller.isPaused(),
-                                       controller.isTimerRunning(),
-                                       controller.backgroundView()->isReelsAnimating()}),
-                  state);
-        EXPECT_EQ(current()->currentTime(), press == stop ? 0.0 : 42.0);
-    }
-}
 
 // On a slow disk a track takes seconds to open: what the user asks meanwhile counts, and the
 // keys and times show the track that opens.
@@ -90,20 +61,33 @@ TEST_F(PlayerTransportTest, StopPauseAndPlayGivenWhileATrackOpensHoldOnceItHasOp
     }
 }
 
-// Previous goes one entry back, or to the track's start beyond its third second; after a chain
-// of entries that would not open, one back from where the chain ended, which tries that entry
-// alone.
-TEST_F(PlayerTransportTest, PreviousGoesBackAnEntryOrToTheStartAfterThreeSeconds)
+// An addition starts a list that has ended, also while a track of an earlier list still hangs
+// on its disk; an entry that waits after "stop after this track" waits on for Play.
+TEST_F(PlayerTransportTest, AnAdditionStartsOnlyAListThatHasEnded)
 {
-    // Time into the track; the entry then.
-    for (const auto& [time, index] : {std::pair(2.9, 3), std::pair(3.1, 4)}) {
-        controller.loadPlaylist(tracks({"t0", "t1", "t2", "t3", "t4"}), 4, true);
-        current()->time = time;
-        controller.previousButtonPressed(nullptr);
-        EXPECT_EQ(controller.playlistIndex(), index) << time;
-        EXPECT_TRUE(current()->isPlaying());
-        EXPECT_EQ(current()->currentTime(), 0.0);
-    }
+    players.heldName = "slow";
+    controller.loadPlaylist(tracks({"slow"}), 0, true);
+    controller.loadPlaylist(tracks({"broken"}), 0, true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !controller.isOpeningCurrentEntry(); }, 10000));
+    controller.appendToPlaylist(tracks({"added"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.player() != nullptr; }, 10000));
+    EXPECT_TRUE(controller.player()->isPlaying() && controller.playlistIndex() == 1);
+    players.released.release();
+
+    controller.loadPlaylist(tracks({"a", "b"}), 0, true);
+    controller.setStopAfterCurrentTrack(true);
+    current()->finishNaturally();
+    QCoreApplication::sendPostedEvents();
+    opened();
+    controller.appendToPlaylist(tracks({"c"}));
+    EXPECT_EQ(controller.playlistIndex(), 1);
+    EXPECT_FALSE(current()->isPlaying());
+}
+
+// After a chain of entries that would not open, Previous goes one back from where the chain
+// ended, and tries that entry alone.
+TEST_F(PlayerTransportTest, PreviousAfterAChainThatWouldNotOpenGoesBackFromItsEnd)
+{
     controller.loadPlaylist(tracks({"broken0", "broken1", "broken2"}), 0, true);
     opened();
     controller.previousButtonPressed(nullptr);
