@@ -59,7 +59,8 @@ public:
     // The frame up to which the device has taken audio on to be played, so that a stream that
     // starts now follows it without a break: at least playedFrames(). Any thread.
     virtual std::int64_t takenFrames() { return playedFrames(); }
-    // True when the output applies a volume itself; otherwise the client scales the samples.
+    // True when the output applies a volume itself, also to what it holds already; otherwise
+    // the client scales the samples it renders.
     virtual bool appliesVolume() const { return false; }
     virtual void setVolume(float volume) { (void)volume; }
     // What is playing, for the desktop's mixer.

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <span>
+#include <utility>
 
 #include <pulse/pulseaudio.h>
 #include <pulse/rtclock.h>
@@ -41,6 +43,10 @@ constexpr double keptWrittenSeconds = 1.0;
 // tells only roughly at first, and at least what a sink with timer-based scheduling takes.
 constexpr double fadeLeadSeconds = 0.005;
 constexpr double sinkBlockSeconds = 0.1;
+// A change of volume is written this far beyond what the server has taken: more than a
+// PipeWire quantum and a PulseAudio null sink's block, so that the ramp is heard whole and
+// soon; a sink that took more is rewound by PulseAudio.
+constexpr double volumeLeadSeconds = 0.025;
 
 struct ProplistDeleter
 {
@@ -238,7 +244,7 @@ void PulseAudioOutput::setPaused(bool paused)
 bool PulseAudioOutput::isNearlyDry()
 {
     const auto retry = static_cast<std::int64_t>(2 * retryUsec * m_sampleRate / PA_USEC_PER_SEC);
-    return fadeStart() + retry >= m_written;
+    return fadeStart(sinkBlockSeconds) + retry >= m_written;
 }
 
 std::int64_t PulseAudioOutput::requestFrames() const
@@ -261,34 +267,48 @@ std::int64_t PulseAudioOutput::fadeOut()
     LoopLock lock(m_mainloop);
     if (!m_ready || m_lost || m_paused)
         return -1;
-    return rewriteAsFade(fadeStart());
+    return rewriteAsFade(fadeStart(sinkBlockSeconds));
 }
 
 std::int64_t PulseAudioOutput::fadeDelay()
 {
-    return std::max<std::int64_t>(fadeStart() - playedFrames(), 0);
+    return std::max<std::int64_t>(fadeStart(sinkBlockSeconds) - playedFrames(), 0);
 }
 
-// Where a fade begun now would begin on the timeline.
-std::int64_t PulseAudioOutput::fadeStart()
+// Where a fade begun now would begin on the timeline, when a sink takes at least
+// `leastBlockSeconds` at a time.
+std::int64_t PulseAudioOutput::fadeStart(double leastBlockSeconds)
 {
     const std::int64_t taken = takenFrames();
     const std::int64_t block = std::max<std::int64_t>(
-        taken - playedFrames(), std::llround(sinkBlockSeconds * m_sampleRate));
+        taken - playedFrames(), std::llround(leastBlockSeconds * m_sampleRate));
     return taken + block + std::llround(fadeLeadSeconds * m_sampleRate);
 }
 
 // Under the loop's lock. -1 when the queue ends before `from`: nothing is left to fade.
 std::int64_t PulseAudioOutput::rewriteAsFade(std::int64_t from)
 {
+    if (!rewriteRamped(from, m_volume, 0.0f))
+        return -1;
+    m_fading = true;
+    return from;
+}
+
+// Under the loop's lock. Writes the queue again from `from` to its end, the gain going from
+// `startGain` to `endGain` over a cut's ramp and holding there; false where the queue ends
+// before the ramp would, or begins before what was kept.
+bool PulseAudioOutput::rewriteRamped(std::int64_t from, float startGain, float endGain)
+{
     const auto channels = static_cast<std::size_t>(m_channelCount);
     const auto keptFrames = static_cast<std::int64_t>(m_writtenRing.size() / channels);
     const auto rampFrames = std::max<std::int64_t>(std::llround(cutRampSeconds * m_sampleRate), 1);
     if (from + rampFrames > m_written || m_written - from > keptFrames)
-        return -1;
-    std::vector<float> rewritten(static_cast<std::size_t>(m_written - from) * channels, 0.0f);
-    for (std::int64_t frame = 0; frame < rampFrames; ++frame) {
-        const float gain = 1.0f - static_cast<float>(frame + 1) / static_cast<float>(rampFrames);
+        return false;
+    std::vector<float> rewritten(static_cast<std::size_t>(m_written - from) * channels);
+    for (std::int64_t frame = 0; frame < m_written - from; ++frame) {
+        const float ramped =
+            std::min(static_cast<float>(frame + 1) / static_cast<float>(rampFrames), 1.0f);
+        const float gain = startGain + (endGain - startGain) * ramped;
         const auto kept = static_cast<std::size_t>((from + frame) % keptFrames) * channels;
         for (std::size_t channel = 0; channel < channels; ++channel)
             rewritten[static_cast<std::size_t>(frame) * channels + channel] =
@@ -298,9 +318,9 @@ std::int64_t PulseAudioOutput::rewriteAsFade(std::int64_t from)
     // Relative to the end of what was written, which is where this ends too.
     if (pa_stream_write(m_stream, rewritten.data(), bytes, nullptr,
                         -static_cast<std::int64_t>(bytes), PA_SEEK_RELATIVE) < 0)
-        return -1;
+        return false;
     keepTiming();
-    return from;
+    return true;
 }
 
 void PulseAudioOutput::keepWritten(std::int64_t at, const float* samples, std::int64_t frames)
@@ -328,6 +348,7 @@ void PulseAudioOutput::dropQueued()
 {
     forget(pa_stream_flush(m_stream, nullptr, nullptr));
     m_silenceFrom = -1;
+    m_fading = false;
 }
 
 std::int64_t PulseAudioOutput::playedFrames()
@@ -384,16 +405,15 @@ void PulseAudioOutput::keepTiming()
     m_timing.at = timing->timestamp;
 }
 
+// What the server holds and has not taken yet is written again at the new volume, so that the
+// change is heard within a sink's block, ramped; a fade's silence stays silent.
 void PulseAudioOutput::setVolume(float volume)
 {
     LoopLock lock(m_mainloop);
-    if (!m_ready || m_lost)
-        return;
-    pa_cvolume channels;
-    pa_cvolume_set(&channels, static_cast<unsigned>(m_channelCount),
-                   pa_sw_volume_from_linear(std::clamp(static_cast<double>(volume), 0.0, 1.0)));
-    forget(pa_context_set_sink_input_volume(m_context, pa_stream_get_index(m_stream), &channels,
-                                            nullptr, nullptr));
+    const float previous = std::exchange(m_volume, std::clamp(volume, 0.0f, 1.0f));
+    if (m_ready && !m_lost && !m_fading && m_volume != previous)
+        rewriteRamped(takenFrames() + std::llround(volumeLeadSeconds * m_sampleRate), previous,
+                      m_volume);
 }
 
 void PulseAudioOutput::setMediaName(const QString& name)
@@ -453,7 +473,7 @@ std::int64_t PulseAudioOutput::landingFrame()
 {
     if (m_silenceFrom < 0)
         return m_written;
-    return std::min(std::max(fadeStart(), m_silenceFrom), m_written);
+    return std::min(std::max(fadeStart(sinkBlockSeconds), m_silenceFrom), m_written);
 }
 
 // Writes the `filled` frames rendered to land at `at`; where they end before the silence
@@ -467,6 +487,10 @@ void PulseAudioOutput::writeAt(std::int64_t at, int filled, std::int64_t rendere
     std::fill(m_rendered.begin() + static_cast<std::ptrdiff_t>(filled * channels),
               m_rendered.begin() + static_cast<std::ptrdiff_t>(frames * channels), 0.0f);
     keepWritten(at, m_rendered.data(), frames);
+    if (m_volume != 1.0f)
+        for (float& sample :
+             std::span(m_rendered).first(static_cast<std::size_t>(frames) * channels))
+            sample *= m_volume;
     pa_stream_write(m_stream, m_rendered.data(), static_cast<std::size_t>(frames) * m_frameBytes,
                     nullptr, -(m_written - at) * static_cast<std::int64_t>(m_frameBytes),
                     PA_SEEK_RELATIVE);

@@ -59,8 +59,9 @@ private:
     bool isNearlyDry();
     std::int64_t requestFrames() const;
     void keepWritten(std::int64_t at, const float* samples, std::int64_t frames);
-    std::int64_t fadeStart();
+    std::int64_t fadeStart(double leastBlockSeconds);
     std::int64_t rewriteAsFade(std::int64_t from);
+    bool rewriteRamped(std::int64_t from, float startGain, float endGain);
     void keepTiming();
     std::int64_t timelineFrame(bool heard);
     void reportLost();
@@ -82,6 +83,10 @@ private:
     bool m_closing = false;
     bool m_lost = false;
     bool m_paused = true;
+    // Applied to the samples as they are written: the server's own volume for the stream steps
+    // in the middle of a wave, so a change is made by writing its queue again, ramped.
+    float m_volume = 1.0f;
+    bool m_fading = false; // the queue holds a fade's silence until it is flushed
     std::int64_t m_written = 0;
     // Where the silence written while the client had nothing begins, on the timeline; -1 for
     // none. The audio that comes next is written over it, as far as the server has not taken it.
@@ -90,8 +95,8 @@ private:
     std::vector<float> m_rendered;
     // The writes in a row that the client had nothing for.
     int m_dryRetries = 0;
-    // The last frames written, by their frame on the timeline modulo its size: what a fade
-    // rewrites.
+    // The last frames written, before the volume, by their frame on the timeline modulo its
+    // size: what a fade or a change of the volume rewrites.
     std::vector<float> m_writtenRing;
 
     // What the server last told of the stream, on the timeline, and when: kept by the loop's

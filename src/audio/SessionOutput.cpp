@@ -223,7 +223,7 @@ void SessionOutput::setVolume(float volume)
 void SessionOutput::applyVolume()
 {
     const bool onDevice = m_device.output && m_device.output->appliesVolume();
-    // Sent only when it changes, so that a volume the user set in the desktop's mixer stays.
+    // Sent only when it changes: the device writes its queue again for it.
     if (onDevice && m_volume != m_volumeOnDevice) {
         m_device.output->setVolume(m_volume);
         m_volumeOnDevice = m_volume;
@@ -386,7 +386,7 @@ void SessionOutput::install(SessionDevice device, bool onSilentClock)
 {
     m_device = std::move(device);
     m_onSilentClock = onSilentClock;
-    m_volumeOnDevice = 1.0f; // a new stream starts at the server's own volume
+    m_volumeOnDevice = 1.0f; // a new device starts at full volume
     m_streams.setRenderingRoute(m_device.route->serial());
     applyVolume();
     if (!m_mediaName.isEmpty())

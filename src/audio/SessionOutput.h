@@ -64,8 +64,8 @@ public:
     // How many frames of what plays now are still heard after a cut made now: it waits for its
     // ramp.
     std::int64_t cutDelay();
-    // The volume of everything played from now on, 0 … 1: the sound server's stream where it
-    // has one (so the desktop's mixer shows it), else the samples.
+    // The volume of everything played, 0 … 1, heard within a sink's block where the device
+    // rewrites what it holds, else from what is rendered next.
     void setVolume(float volume);
 
     // Also while the device opens.

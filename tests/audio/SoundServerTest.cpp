@@ -348,6 +348,39 @@ TEST_P(SoundServerTest, SeeksPausesAndStopsRampInsteadOfCuttingTheWave)
               100);
 }
 
+// A volume set from the desktop while a loud sine plays is heard within 50 ms, and reached over a
+// few milliseconds: the wave never jumps. PulseAudio's null sink holds some 30 ms, which it
+// takes in a block: there the change comes a few milliseconds later.
+TEST_P(SoundServerTest, AVolumeChangeIsHeardSoonWithoutAStep)
+{
+    ASSERT_TRUE(server.start());
+    MonitorRecorder monitor;
+    const QUrl sine = mp3("sine.mp3", afterLeadIn(sineWave(440, 0.8, 44100, 2, 4 * 44100)));
+    ASSERT_TRUE(loadAndOpen(controller, {sine}, 0, true));
+    const auto reaches = [&](double time) {
+        return QTest::qWaitFor([&] { return controller.player()->currentTime() >= time; }, 5000);
+    };
+    ASSERT_TRUE(reaches(2.0));
+    const double changedAt = steadySeconds();
+    controller.setVolume(0.25f);
+    ASSERT_TRUE(reaches(2.5));
+    const std::vector<float> recording = monitor.stop();
+    // The first period of the sine, after it was heard loud, that is softer all through.
+    const std::int64_t loud = firstFrameAbove(recording, 0.7f), period = sinkRate / 440 + 1;
+    ASSERT_GE(loud, 0);
+    std::int64_t soft = loud;
+    for (std::int64_t quiet = 0; quiet < period && 2 * soft < std::ssize(recording); ++soft)
+        quiet = std::abs(recording[static_cast<std::size_t>(2 * soft)]) < 0.7f ? quiet + 1 : 0;
+    const double heardAt = monitor.heardAt(static_cast<std::size_t>(soft - period));
+    float jump = 0.0f;
+    for (std::size_t i = 2; i < recording.size(); i += 2)
+        jump = std::max(jump, std::abs(recording[i] - recording[i - 2]));
+    std::printf("heard %.1f ms after the change; largest step between samples: %.3f\n",
+                1000.0 * (heardAt - changedAt), jump);
+    EXPECT_LT(heardAt - changedAt, GetParam() == SoundServer::Kind::PipeWire ? 0.05 : 0.06);
+    EXPECT_LT(jump, 0.1f); // the sine's own steps reach 0.05
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, SoundServerTest,
                          ::testing::Values(SoundServer::Kind::PulseAudio,
                                            SoundServer::Kind::PipeWire),
