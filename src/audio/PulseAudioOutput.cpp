@@ -323,14 +323,20 @@ bool PulseAudioOutput::rewriteRamped(std::int64_t from, float startGain, float e
     return true;
 }
 
+// In at most two runs, where the ring wraps; of more than it holds, the last frames.
 void PulseAudioOutput::keepWritten(std::int64_t at, const float* samples, std::int64_t frames)
 {
-    const auto channels = static_cast<std::size_t>(m_channelCount);
-    const std::size_t keptFrames = m_writtenRing.size() / channels;
-    for (std::int64_t frame = 0; frame < frames; ++frame) {
-        const std::size_t kept = static_cast<std::size_t>(at + frame) % keptFrames;
-        std::copy_n(samples + static_cast<std::size_t>(frame) * channels, channels,
-                    m_writtenRing.begin() + static_cast<std::ptrdiff_t>(kept * channels));
+    const auto channels = static_cast<std::int64_t>(m_channelCount);
+    const auto keptFrames = static_cast<std::int64_t>(m_writtenRing.size()) / channels;
+    const std::int64_t skipped = std::max<std::int64_t>(frames - keptFrames, 0);
+    samples += skipped * channels;
+    for (at += skipped, frames -= skipped; frames > 0;) {
+        const std::int64_t kept = at % keptFrames;
+        const std::int64_t run = std::min(frames, keptFrames - kept);
+        std::copy_n(samples, run * channels, m_writtenRing.begin() + kept * channels);
+        samples += run * channels;
+        at += run;
+        frames -= run;
     }
 }
 
