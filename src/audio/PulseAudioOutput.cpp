@@ -244,7 +244,7 @@ void PulseAudioOutput::setPaused(bool paused)
 bool PulseAudioOutput::isNearlyDry()
 {
     const auto retry = static_cast<std::int64_t>(2 * retryUsec * m_sampleRate / PA_USEC_PER_SEC);
-    return fadeStart(sinkBlockSeconds) + retry >= m_written;
+    return fadeStart() + retry >= m_written;
 }
 
 std::int64_t PulseAudioOutput::requestFrames() const
@@ -267,21 +267,20 @@ std::int64_t PulseAudioOutput::fadeOut()
     LoopLock lock(m_mainloop);
     if (!m_ready || m_lost || m_paused)
         return -1;
-    return rewriteAsFade(fadeStart(sinkBlockSeconds));
+    return rewriteAsFade(fadeStart());
 }
 
 std::int64_t PulseAudioOutput::fadeDelay()
 {
-    return std::max<std::int64_t>(fadeStart(sinkBlockSeconds) - playedFrames(), 0);
+    return std::max<std::int64_t>(fadeStart() - playedFrames(), 0);
 }
 
-// Where a fade begun now would begin on the timeline, when a sink takes at least
-// `leastBlockSeconds` at a time.
-std::int64_t PulseAudioOutput::fadeStart(double leastBlockSeconds)
+// Where a fade begun now would begin on the timeline.
+std::int64_t PulseAudioOutput::fadeStart()
 {
     const std::int64_t taken = takenFrames();
     const std::int64_t block = std::max<std::int64_t>(
-        taken - playedFrames(), std::llround(leastBlockSeconds * m_sampleRate));
+        taken - playedFrames(), std::llround(sinkBlockSeconds * m_sampleRate));
     return taken + block + std::llround(fadeLeadSeconds * m_sampleRate);
 }
 
@@ -479,7 +478,7 @@ std::int64_t PulseAudioOutput::landingFrame()
 {
     if (m_silenceFrom < 0)
         return m_written;
-    return std::min(std::max(fadeStart(sinkBlockSeconds), m_silenceFrom), m_written);
+    return std::min(std::max(fadeStart(), m_silenceFrom), m_written);
 }
 
 // Writes the `filled` frames rendered to land at `at`; where they end before the silence

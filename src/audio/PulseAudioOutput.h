@@ -59,7 +59,7 @@ private:
     bool isNearlyDry();
     std::int64_t requestFrames() const;
     void keepWritten(std::int64_t at, const float* samples, std::int64_t frames);
-    std::int64_t fadeStart(double leastBlockSeconds);
+    std::int64_t fadeStart();
     std::int64_t rewriteAsFade(std::int64_t from);
     bool rewriteRamped(std::int64_t from, float startGain, float endGain);
     void keepTiming();
