@@ -1,7 +1,7 @@
 // Runs against a sound server with a null sink that the test command starts and PULSE_SERVER
 // names.
 #include "audio/PulseAudioOutput.h"
-#include "support/SoundServer.h"
+#include "soundcheck/SoundServer.h"
 #include "support/SoundTest.h"
 #include "support/TrackLoading.h"
 

@@ -1,6 +1,6 @@
 // Plays through a sound server of the test's own, which it ends and starts again by its PID, and
 // checks what the null sink's monitor heard.
-#include "support/SoundServer.h"
+#include "soundcheck/SoundServer.h"
 
 #include "audio/PulseAudioOutput.h"
 #include "support/SoundTest.h"

@@ -3,7 +3,7 @@
 #include "audio/Mp3AudioPlayer.h"
 #include "player/PlayerWindowController.h"
 #include "support/FixtureFiles.h"
-#include "support/MonitorRecorder.h"
+#include "soundcheck/MonitorRecorder.h"
 #include "support/RecordingAlertPresenter.h"
 
 #include <functional>

@@ -1,4 +1,4 @@
-#include "support/SoundServer.h"
+#include "soundcheck/SoundServer.h"
 
 #include <QFile>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "support/MonitorRecorder.h"
+#include "soundcheck/MonitorRecorder.h"
 
 #include <algorithm>
 #include <cmath>
