@@ -43,10 +43,9 @@ constexpr double keptWrittenSeconds = 1.0;
 // tells only roughly at first, and at least what a sink with timer-based scheduling takes.
 constexpr double fadeLeadSeconds = 0.005;
 constexpr double sinkBlockSeconds = 0.1;
-// A change of volume is written this far beyond what the server has taken: more than a
-// PipeWire quantum and a PulseAudio null sink's block, so that the ramp is heard whole and
-// soon; a sink that took more is rewound by PulseAudio.
-constexpr double volumeLeadSeconds = 0.025;
+// A change of volume is written this far beyond what the server has just told it has taken:
+// time for the write to arrive before the sink takes its next block.
+constexpr double volumeLeadSeconds = 0.01;
 
 struct ProplistDeleter
 {
@@ -410,14 +409,35 @@ void PulseAudioOutput::keepTiming()
     m_timing.at = timing->timestamp;
 }
 
-// What the server holds and has not taken yet is written again at the new volume, so that the
-// change is heard within a sink's block, ramped; a fade's silence stays silent.
+// What the server holds and has not taken yet is written again at the new volume, ramped, from
+// just beyond what it has taken. It is asked first how far that is: between its timing updates a
+// sink takes whole blocks at once, and a rewrite behind what it took would be heard cut.
 void PulseAudioOutput::setVolume(float volume)
 {
     LoopLock lock(m_mainloop);
     const float previous = std::exchange(m_volume, std::clamp(volume, 0.0f, 1.0f));
-    if (m_ready && !m_lost && !m_fading && m_volume != previous)
-        rewriteRamped(takenFrames() + std::llround(volumeLeadSeconds * m_sampleRate), previous,
+    if (!m_ready || m_lost || m_volume == previous || m_queuedVolume)
+        return;
+    m_queuedVolume = previous;
+    pa_operation* asked = pa_stream_update_timing_info(
+        m_stream,
+        [](pa_stream*, int, void* self) {
+            static_cast<PulseAudioOutput*>(self)->rewriteAtVolume();
+        },
+        this);
+    if (asked)
+        pa_operation_unref(asked);
+    else
+        rewriteAtVolume(); // by the timing last told
+}
+
+// On the loop's thread, with the timing just told.
+void PulseAudioOutput::rewriteAtVolume()
+{
+    keepTiming();
+    const float queued = *std::exchange(m_queuedVolume, std::nullopt);
+    if (m_ready && !m_lost && !m_fading && m_volume != queued)
+        rewriteRamped(takenFrames() + std::llround(volumeLeadSeconds * m_sampleRate), queued,
                       m_volume);
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include <sys/time.h>
@@ -62,6 +63,7 @@ private:
     std::int64_t fadeStart();
     std::int64_t rewriteAsFade(std::int64_t from);
     bool rewriteRamped(std::int64_t from, float startGain, float endGain);
+    void rewriteAtVolume();
     void keepTiming();
     std::int64_t timelineFrame(bool heard);
     void reportLost();
@@ -86,6 +88,8 @@ private:
     // Applied to the samples as they are written: the server's own volume for the stream steps
     // in the middle of a wave, so a change is made by writing its queue again, ramped.
     float m_volume = 1.0f;
+    // The volume of what the server holds, while a rewrite at m_volume waits for the timing.
+    std::optional<float> m_queuedVolume;
     bool m_fading = false; // the queue holds a fade's silence until it is flushed
     std::int64_t m_written = 0;
     // Where the silence written while the client had nothing begins, on the timeline; -1 for
