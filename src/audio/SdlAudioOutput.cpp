@@ -100,12 +100,12 @@ const SdlLibrary* sdlAudio()
     return audio->isReady() ? sdlLibrary() : nullptr;
 }
 
-// 2048 frames, about 46 ms, at 44.1 kHz: short enough for a position that follows seeks
-// closely.
+// 1024 frames, about 23 ms, at 44.1 kHz: a change of volume, applied as SDL takes a buffer, is
+// heard within two of them, and the position follows seeks closely.
 std::uint16_t bufferFramesFor(int sampleRate)
 {
     std::uint16_t frames = 256;
-    while (frames < 4096 && frames * 43 < sampleRate)
+    while (frames < 2048 && frames * 86 < sampleRate)
         frames *= 2;
     return frames;
 }
