@@ -1,12 +1,15 @@
 // Prints how soon a change of volume and a pause are heard, and the largest step between two
 // samples of what was heard (a click shows as a step far above a sine's own), on a PulseAudio and
 // a PipeWire server of its own with a null sink, each through the server's own output and through
-// SDL. The figures depend on the machine and are never checked by a test.
+// SDL; how soon the sound is back after the server restarts, and how long the position stood
+// still meanwhile; and how long the event loop stands still while a track starts on a server that
+// never answers. The figures depend on the machine and are never checked by a test.
 #include "BenchFigures.h"
 #include "audio/Mp3AudioPlayer.h"
 #include "audio/SdlAudioOutput.h"
 #include "audio/SessionOutput.h"
 #include "signals/Mp3Encoder.h"
+#include "signals/Recordings.h"
 #include "signals/Signals.h"
 #include "soundcheck/MonitorRecorder.h"
 #include "soundcheck/SoundServer.h"
@@ -19,8 +22,12 @@
 #include <vector>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLocalServer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -36,17 +43,6 @@ std::unique_ptr<AudioOutput> sdlOnly(const AudioFormat& format, AudioOutput::Cli
 {
     auto output = std::make_unique<SdlAudioOutput>();
     return output->open(format, client) ? std::move(output) : nullptr;
-}
-
-// When the recording's left channel was last above `level`, in steadySeconds().
-std::optional<double> lastHeardAbove(const MonitorRecorder& monitor,
-                                     const std::vector<float>& stereo, float level)
-{
-    const auto last = std::find_if(stereo.rbegin(), stereo.rend(),
-                                   [level](float sample) { return std::abs(sample) > level; });
-    if (last == stereo.rend())
-        return std::nullopt;
-    return monitor.heardAt(static_cast<std::size_t>(stereo.rend() - last) / 2);
 }
 
 // A sine at half scale plays for half a second; its volume is set to a quarter, and a while
@@ -71,17 +67,92 @@ std::optional<Heard> measure(const QString& track, const SessionOutput::DeviceOp
     if (!QTest::qWaitFor([&] { return monitor.isSilentFor(10); }, 5000))
         return std::nullopt;
     const std::vector<float> recording = monitor.stop();
-    const std::optional<double> loud = lastHeardAbove(monitor, recording, 0.45f);
-    const std::optional<double> any = lastHeardAbove(monitor, recording, 0.01f);
-    if (!loud || !any)
+    const std::int64_t loud = lastFrameAbove(recording, 0.45f);
+    const std::int64_t any = lastFrameAbove(recording, 0.01f);
+    if (loud < 0 || any < 0)
         return std::nullopt;
-    Heard heard{1000.0 * (*loud - volumeSetAt), 1000.0 * (*any - pausedAt)};
-    const double pauseFrame = (pausedAt - monitor.heardAt(0)) * 44100.0;
-    for (std::size_t i = 2; i < recording.size(); i += 2) {
-        double& step = static_cast<double>(i / 2) < pauseFrame ? heard.volumeStep : heard.pauseStep;
-        step = std::max<double>(step, std::abs(recording[i] - recording[i - 2]));
+    const auto pauseFrame =
+        static_cast<std::size_t>(std::max(0.0, (pausedAt - monitor.heardAt(0)) * 44100.0));
+    return Heard{1000.0 * (monitor.heardAt(std::size_t(loud)) - volumeSetAt),
+                 1000.0 * (monitor.heardAt(std::size_t(any)) - pausedAt),
+                 largestStep(recording, 0, pauseFrame), largestStep(recording, pauseFrame)};
+}
+
+// The longest the event loop went without handling a timer due every 10 ms, in milliseconds,
+// while the track starts on a socket that takes every connection and never answers, as a stuck
+// sound server does.
+double longestStallOnAStuckServer(const QString& track, const QTemporaryDir& folder)
+{
+    QLocalServer server;
+    if (!server.listen(folder.filePath(QStringLiteral("stuck"))))
+        return -1.0;
+    qputenv("PULSE_SERVER", "unix:" + QFile::encodeName(server.fullServerName()));
+    QString error;
+    auto player = Mp3AudioPlayer::open(track, &error, std::make_shared<SessionOutput>());
+    if (!player)
+        return -1.0;
+    QElapsedTimer sinceLast;
+    qint64 longest = 0;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout,
+                     [&] { longest = std::max(longest, sinceLast.restart()); });
+    sinceLast.start();
+    probe.start(10);
+    QTimer::singleShot(0, [&] { player->play(); });
+    QTest::qWait(2500);
+    qunsetenv("PULSE_SERVER");
+    return static_cast<double>(std::max(longest, sinceLast.elapsed()));
+}
+
+struct Restart
+{
+    double soundBackMs = 0.0;
+    double longestStillMs = 0.0;
+};
+
+// A track plays through the server, which is ended by its PID, left away for half a second, and
+// started again: the sound comes back, and the position runs on meanwhile.
+std::optional<Restart> measureRestart(SoundServer& sound, const QString& track)
+{
+    QString error;
+    auto player = Mp3AudioPlayer::open(track, &error, std::make_shared<SessionOutput>());
+    const auto onSilentClock = [&](bool silent) {
+        return QTest::qWaitFor([&] { return player->isOnSilentClock() == silent; }, 5000);
+    };
+    if (!player || !player->play() || !onSilentClock(false))
+        return std::nullopt;
+    std::vector<std::pair<double, double>> readings; // wall time, position
+    QTimer reader;
+    QObject::connect(&reader, &QTimer::timeout,
+                     [&] { readings.emplace_back(steadySeconds(), player->currentTime()); });
+    reader.start(10);
+    sound.stop();
+    if (!onSilentClock(true))
+        return std::nullopt;
+    QTest::qWait(500);
+    if (!sound.start())
+        return std::nullopt;
+    const double startedAt = steadySeconds();
+    MonitorRecorder monitor;
+    std::optional<double> heardAt;
+    const bool heard = QTest::qWaitFor(
+        [&] {
+            const std::int64_t first = firstFrameAbove(monitor.recorded(), 0.01f);
+            if (first >= 0)
+                heardAt = monitor.heardAt(static_cast<std::size_t>(first));
+            return heardAt.has_value();
+        },
+        8000);
+    if (!heard)
+        return std::nullopt;
+    Restart restart{1000.0 * (heardAt.value() - startedAt), 0.0};
+    for (auto moved = readings.begin(), reading = moved; reading != readings.end(); ++reading) {
+        if (reading->second > moved->second)
+            moved = reading;
+        restart.longestStillMs =
+            std::max(restart.longestStillMs, 1000.0 * (reading->first - moved->first));
     }
-    return heard;
+    return restart;
 }
 
 double median(std::vector<double> values)
@@ -122,6 +193,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the track could not be written\n");
         return 1;
     }
+    const QString longTrack = folder.filePath(QStringLiteral("long.mp3"));
+    if (!writeMp3(sineWave(440, 0.5, 44100, 2, 12 * 44100), longTrack.toStdString(), {})) {
+        std::fprintf(stderr, "the track could not be written\n");
+        return 1;
+    }
     std::printf("sine at 0.5: a sample steps by 0.031 at the most\n");
     for (const auto& [kind, server] : {std::pair(SoundServer::Kind::PulseAudio, "PulseAudio"),
                                        std::pair(SoundServer::Kind::PipeWire, "PipeWire")}) {
@@ -140,6 +216,16 @@ int main(int argc, char** argv)
                     runs.push_back(*heard);
             printFigures(route, runs);
         }
+        if (const std::optional<Restart> restart = measureRestart(sound, longTrack)) {
+            printFigure((std::string(server) + ", sound back after the server restarted").c_str(),
+                        restart->soundBackMs, "ms");
+            printFigure(
+                (std::string(server) + ", longest the position stood still meanwhile").c_str(),
+                restart->longestStillMs, "ms");
+        }
     }
+    // Last: once SDL has given up on a server, it does not look for one again in this process.
+    printFigure("event loop's longest stall while a server never answers",
+                longestStallOnAStuckServer(track, folder), "ms");
     return 0;
 }

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <numeric>
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -27,12 +26,6 @@ std::vector<float> heardLeftChannel()
     std::copy_n(bytes.constData(), written.size() * sizeof(float),
                 reinterpret_cast<char*>(written.data())); // nothing to an empty vector's null
     return audiblePart(written).first;
-}
-
-double rms(const std::vector<float>& samples)
-{
-    const double energy = std::inner_product(samples.begin(), samples.end(), samples.begin(), 0.0);
-    return std::sqrt(energy / static_cast<double>(std::max<std::size_t>(samples.size(), 1)));
 }
 
 using SdlDiskOutputTest = SoundTest;
@@ -77,11 +70,8 @@ TEST_F(SdlDiskOutputTest, WritesTheSineThatWasPlayedAndNothingWhilePaused)
     const double seconds = 2.0 - resumedAt;
     ASSERT_NEAR(static_cast<double>(left.size()), seconds * 44100, 0.05 * 44100);
     // The level and the pitch of the sine: 440 periods a second cross zero 880 times in one.
-    int crossings = 0;
-    for (std::size_t i = 1; i < left.size(); ++i)
-        crossings += (left[i - 1] < 0) != (left[i] < 0) ? 1 : 0;
     EXPECT_NEAR(rms(left), 0.5 / std::sqrt(2.0), 0.02);
-    EXPECT_NEAR(crossings, 880 * seconds, 0.05 * 880);
+    EXPECT_NEAR(double(zeroCrossings(left)), 880 * seconds, 0.05 * 880);
 }
 
 TEST_F(SdlDiskOutputTest, EachTrackIsHeardAtTheGainOfItsModeHeldBelowClipping)

@@ -1,7 +1,9 @@
 #include "decoder/Mp3Decoder.h"
+#include "signals/Recordings.h"
 #include "support/FixtureFiles.h"
 
-#include <cmath>
+#include <algorithm>
+#include <functional>
 #include <optional>
 #include <tuple>
 
@@ -19,10 +21,9 @@ std::vector<float> decodedSamples(Mp3Decoder& decoder)
 
 double rmsDifference(std::span<const float> a, std::span<const float> b)
 {
-    double sum = 0.0;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        sum += (a[i] - b[i]) * (a[i] - b[i]);
-    return std::sqrt(sum / static_cast<double>(a.size()));
+    std::vector<float> difference(a.size());
+    std::transform(a.begin(), a.end(), b.begin(), difference.begin(), std::minus<>());
+    return rms(difference);
 }
 
 TEST(Mp3DecoderTest, DecodesTheEncodedLengthRateChannelsAndSamples)

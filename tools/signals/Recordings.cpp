@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 std::pair<std::vector<float>, std::size_t> audiblePart(const std::vector<float>& stereo)
 {
@@ -17,4 +18,48 @@ std::pair<std::vector<float>, std::size_t> audiblePart(const std::vector<float>&
         left.push_back(stereo[i]);
     }
     return {left, longestGap};
+}
+
+std::int64_t firstFrameAbove(const std::vector<float>& stereo, float level)
+{
+    const auto loud = std::find_if(stereo.begin(), stereo.end(),
+                                   [level](float sample) { return std::abs(sample) > level; });
+    return loud == stereo.end() ? -1 : (loud - stereo.begin()) / 2;
+}
+
+std::int64_t lastFrameAbove(const std::vector<float>& stereo, float level)
+{
+    const auto loud = std::find_if(stereo.rbegin(), stereo.rend(),
+                                   [level](float sample) { return std::abs(sample) > level; });
+    return loud == stereo.rend() ? -1 : (stereo.rend() - loud - 1) / 2;
+}
+
+double rms(std::span<const float> samples)
+{
+    const double energy = std::inner_product(samples.begin(), samples.end(), samples.begin(), 0.0);
+    return std::sqrt(energy / static_cast<double>(std::max<std::size_t>(samples.size(), 1)));
+}
+
+double rmsOfLeft(const std::vector<float>& stereo, std::size_t first, std::size_t frames)
+{
+    std::vector<float> left;
+    for (std::size_t frame = first; frame < first + frames && 2 * frame < stereo.size(); ++frame)
+        left.push_back(stereo[2 * frame]);
+    return rms(left);
+}
+
+std::size_t zeroCrossings(std::span<const float> samples)
+{
+    std::size_t crossings = 0;
+    for (std::size_t i = 1; i < samples.size(); ++i)
+        crossings += (samples[i - 1] < 0.0f) != (samples[i] < 0.0f) ? 1 : 0;
+    return crossings;
+}
+
+double largestStep(const std::vector<float>& stereo, std::size_t first, std::size_t end)
+{
+    double step = 0.0;
+    for (std::size_t frame = first + 1; frame < end && 2 * frame < stereo.size(); ++frame)
+        step = std::max<double>(step, std::abs(stereo[2 * frame] - stereo[2 * frame - 2]));
+    return step;
 }
