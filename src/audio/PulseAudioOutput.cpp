@@ -44,8 +44,9 @@ constexpr double keptWrittenSeconds = 1.0;
 constexpr double fadeLeadSeconds = 0.005;
 constexpr double sinkBlockSeconds = 0.1;
 // A change of volume is written this far beyond what the server has just told it has taken:
-// time for the write to arrive before the sink takes its next block.
-constexpr double volumeLeadSeconds = 0.01;
+// time for the write to arrive before the sink takes its next block, which a PipeWire graph may
+// take early, a quantum at a time.
+constexpr double volumeLeadSeconds = 0.025;
 
 struct ProplistDeleter
 {
