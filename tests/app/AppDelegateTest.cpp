@@ -2,7 +2,6 @@
 
 #include "app/FolderEnumerator.h"
 #include "audio/WorkQueue.h"
-#include "folders/CollectionTree.h"
 #include "player/SavedSession.h"
 #include "support/AppHarness.h"
 
@@ -11,7 +10,6 @@
 #include <csignal>
 
 #include <map>
-#include <set>
 #include <tuple>
 #include <utility>
 
@@ -270,30 +268,6 @@ TEST(AppDelegateTest, AFolderAndAFileDroppedOnEitherLookBecomeThePlaylistOrWithC
     }
 }
 
-// Added from the menu, files follow the list while its track plays on; what does not fit in 500
-// entries is left out, and the alert says how many were added.
-TEST(AppDelegateTest, FilesAddedFromTheMenuFollowTheListUpTo500Entries)
-{
-    AppHarness app;
-    app.delegate.openFiles({"/m/x.mp3"});
-    ASSERT_TRUE(app.opened());
-    const AudioPlayer* playing = app.player().player();
-    QList<QUrl> more;
-    for (int track = 0; track < 600; ++track)
-        more << QUrl::fromLocalFile(QStringLiteral("/m/%1.mp3").arg(track));
-    app.panel.choices = {more.first(3), more};
-    for (int choice = 0; choice < 2; ++choice) {
-        app.delegate.addToPlaylist(nullptr);
-        ASSERT_TRUE(app.scanFinishes());
-    }
-    EXPECT_EQ(app.player().playlist(),
-              QList{QUrl::fromLocalFile("/m/x.mp3")} + more.first(3) + more.first(496));
-    EXPECT_TRUE(app.player().player() == playing && playing->isPlaying());
-    ASSERT_EQ(app.alerts.alerts.size(), 1u);
-    EXPECT_EQ(app.alerts.alerts[0].messageText + '|' + app.alerts.alerts[0].informativeText,
-              "Warteschlange begrenzt|Es wurden 496 MP3-Dateien hinzugefügt.");
-}
-
 TEST(AppDelegateTest, ClosingTheLastWindowEndsTheProgramUnlessASelectionIsScanned)
 {
     for (const auto& [scanning, queueOpen, terminations] :
@@ -355,47 +329,11 @@ TEST(AppDelegateTest, FolderWithTheDeviceAndInodeOfOneSeenBeforeIsNotEntered)
     EXPECT_EQ(found, QStringList({tree.filePath("top/a.mp3"), tree.filePath("top/mount")}));
 }
 
-TEST(AppDelegateTest, InALargeCollectionTheScanStopsAt500WithoutEnteringTheRest)
-{
-    const QTemporaryDir dir;
-    const CollectionTree tree(QFile::encodeName(dir.filePath("collection")).toStdString());
-    ASSERT_FALSE(tree.empty());
-    const QList<QUrl> selection{QUrl::fromLocalFile(QString::fromStdString(tree.root()))};
-    std::set<QByteArray> entered;
-    const auto countingStat = [&](const QByteArray& path, struct stat* status, bool followLinks) {
-        const int result =
-            followLinks ? ::stat(path.constData(), status) : ::lstat(path.constData(), status);
-        if (result == 0 && !followLinks && S_ISDIR(status->st_mode))
-            entered.insert(path);
-        return result;
-    };
-    // Whole, the walk enters every folder; the count misses none.
-    FolderEnumerator walk(QString::fromStdString(tree.root()), countingStat);
-    while (walk.next()) {
-    }
-    ASSERT_EQ(entered.size(), std::size_t(tree.folders()));
-    entered.clear();
-
-    bool hitLimit = false;
-    const QList<QUrl> urls =
-        AppDelegate::playlistURLsFromSelection(selection, &hitLimit, nullptr, countingStat);
-    EXPECT_TRUE(hitLimit);
-    ASSERT_EQ(urls.size(), AppDelegate::playlistLimit);
-    for (const QUrl& url : urls)
-        EXPECT_TRUE(url.fileName().startsWith("Track ")) << url.toString().toStdString();
-    // Each folder walked through holds an MP3; only those, the ones the walk stands in and the
-    // unreadable ones are entered.
-    const std::size_t mostEntered =
-        AppDelegate::playlistLimit / CollectionTree::leastMP3sPerFolder + 1 +
-        CollectionTree::depth + tree.unreadableFolders();
-    EXPECT_LE(entered.size(), mostEntered);
-    EXPECT_LT(mostEntered * 3, std::size_t(tree.folders()));
-}
-
 namespace {
 
-// Every way in takes as many files as a list holds, the first ones, and says so; an addition to
-// a full list is answered as a failure.
+// Every way in takes as many files as a list holds, the first ones, and says so; files added from
+// the menu follow the list while its track plays on. An addition to a full list is answered as a
+// failure.
 TEST(AppDelegateTest, EveryWayInKeepsTheFirst500AndAnAdditionToAFullListFails)
 {
     QStringList many;
@@ -404,17 +342,32 @@ TEST(AppDelegateTest, EveryWayInKeepsTheFirst500AndAnAdditionToAFullListFails)
         many << QStringLiteral("/m/%1.mp3").arg(track);
         manyURLs << QUrl::fromLocalFile(many.back());
     }
-    const std::function<void(AppDelegate&)> ways[] = {
-        [&](AppDelegate& delegate) { delegate.openFiles(many); },
-        [&](AppDelegate& delegate) { delegate.openURLs(manyURLs); }};
-    for (const auto& openAll : ways) {
+    const QString limited =
+        "Warteschlange begrenzt|Es wurden die ersten 500 MP3-Dateien übernommen.";
+    const auto addFromTheMenu = [&](AppHarness& app) {
+        app.delegate.openFiles({"/m/x.mp3"});
+        EXPECT_TRUE(app.opened());
+        const AudioPlayer* playing = app.player().player();
+        app.panel.choices = {manyURLs.first(3), manyURLs};
+        for (int choice = 0; choice < 2; ++choice) {
+            app.delegate.addToPlaylist(nullptr);
+            EXPECT_TRUE(app.scanFinishes());
+        }
+        EXPECT_TRUE(app.player().player() == playing && playing->isPlaying());
+    };
+    for (const auto& [openAll, list, alert] :
+         std::vector<std::tuple<std::function<void(AppHarness&)>, QStringList, QString>>{
+             {[&](AppHarness& app) { app.delegate.openFiles(many); }, many.first(500), limited},
+             {[&](AppHarness& app) { app.delegate.openURLs(manyURLs); }, many.first(500), limited},
+             {addFromTheMenu, QStringList{"/m/x.mp3"} + many.first(3) + many.first(496),
+              "Warteschlange begrenzt|Es wurden 496 MP3-Dateien hinzugefügt."}}) {
         AppHarness app;
-        openAll(app.delegate);
+        openAll(app);
         ASSERT_TRUE(app.opened());
-        EXPECT_EQ(app.playlist(), many.first(500));
+        EXPECT_EQ(app.playlist(), list);
         ASSERT_EQ(app.alerts.alerts.size(), 1u);
         EXPECT_EQ(app.alerts.alerts[0].messageText + '|' + app.alerts.alerts[0].informativeText,
-                  "Warteschlange begrenzt|Es wurden die ersten 500 MP3-Dateien übernommen.");
+                  alert);
         int reply = -1;
         app.delegate.enqueueFiles({"/m/late.mp3"}, [&](int status) { reply = status; });
         ASSERT_TRUE(app.scanFinishes());

@@ -7,10 +7,10 @@
 #include "desktop/MprisPlayerAdaptor.h"
 #include "player/SavedSession.h"
 #include "support/AppHarness.h"
+#include "support/WidgetRendering.h"
 #include "ui/QueueWindowController.h"
 #include "views/ElidedLabel.h"
 #include "views/MiniScrubberView.h"
-#include "views/TransportButton.h"
 
 #include <chrono>
 #include <numeric>
@@ -111,13 +111,19 @@ public:
     {
         for (std::size_t index = 0; index < steps.size(); ++index) {
             const std::size_t alerts = app.alerts.alerts.size();
+            const FakeAudioPlayer* before = current();
+            m_picked = false;
             apply(steps[index]);
             settle();
-            if (app.alerts.alerts.size() != alerts) {
+            const bool alerted = app.alerts.alerts.size() != alerts;
+            if (alerted) {
                 m_transport = Transport::Unknown;
                 m_entries.reset();
             }
-            if (std::optional<std::string> broken = brokenRule())
+            std::optional<std::string> broken = brokenRule();
+            if (!broken && !alerted)
+                broken = loopDisagrees(before);
+            if (broken)
                 return "after step " + std::to_string(index + 1) + ": " + *broken;
         }
         return sessionKept();
@@ -175,6 +181,12 @@ public:
     {
         return queue() && queue()->tableView()->count() > 0 ? queue()->tableView() : nullptr;
     }
+    // A row of the queue window plays, and the window closes.
+    void expectPick(int row)
+    {
+        expectPlaying(player().playlistIndex() + 1 + row);
+        m_picked = true;
+    }
     // The entries after the current one become those at the given places among them.
     void expectUpcoming(const QList<int>& places)
     {
@@ -183,6 +195,14 @@ public:
         for (const int place : places)
             edited << m_expectedList[first + place];
         m_expectedList = edited;
+    }
+    // With Strg held a click selects the row, without it the row plays.
+    static void click(QListWidgetItem* row, Qt::KeyboardModifiers keys = {})
+    {
+        QListWidget* rows = row->listWidget();
+        rows->scrollToItem(row);
+        QTest::mouseClick(rows->viewport(), Qt::LeftButton, keys,
+                          rows->visualItemRect(row).center());
     }
     QueueWindowController* queue()
     {
@@ -299,13 +319,7 @@ private:
         }
     }
 
-    bool lit(TransportIconType type)
-    {
-        for (const TransportButton* button : player().window()->findChildren<TransportButton*>())
-            if (button->iconType() == type)
-                return button->isTransportActive();
-        return false;
-    }
+    bool lit(TransportIconType type) { return isLit(*player().window(), type); }
 
     std::optional<std::string> brokenRule()
     {
@@ -366,8 +380,25 @@ private:
         return std::nullopt;
     }
 
+    // A track starts without loop points; a refresh, as every action runs one, sends a position
+    // at or past B back to A.
+    std::optional<std::string> loopDisagrees(const FakeAudioPlayer* before)
+    {
+        if (!current())
+            return std::nullopt;
+        if (current() != before &&
+            (player().state().hasLoopStart() || player().state().hasLoopEnd()))
+            return "a new track starts with the loop points of the one before";
+        player().updateTimeLabels();
+        if (player().state().loopJumpsAt(current()->currentTime()))
+            return "the loop leaves the position at or past B";
+        return std::nullopt;
+    }
+
     std::optional<std::string> queueDisagrees()
     {
+        if (m_picked && queue())
+            return "the queue window stays open after a pick";
         if (!queue())
             return std::nullopt;
         QStringList rows, upcoming;
@@ -401,6 +432,7 @@ private:
     Transport m_transport = Transport::Stopped;
     std::optional<std::pair<qint64, qint64>> m_entries; // the current entry lies in these
     QList<QUrl> m_expectedList;
+    bool m_picked = false; // in this step, a row of the queue window
 };
 
 using Run = ModelRun;
@@ -418,10 +450,17 @@ const std::vector<Command> commands{
      [](Run& r, Arg a) {
          if (QListWidget* rows = r.queueRows()) {
              QListWidgetItem* row = rows->item(int(a % rows->count()));
-             r.expectPlaying(r.player().playlistIndex() + 1 + rows->row(row));
-             rows->scrollToItem(row);
-             QTest::mouseClick(rows->viewport(), Qt::LeftButton, {},
-                               rows->visualItemRect(row).center());
+             r.expectPick(rows->row(row));
+             r.click(row);
+         }
+     }},
+    {"ArrowInQueue", Asks::Nothing,
+     [](Run& r, Arg a) {
+         if (QListWidget* rows = r.queueRows()) {
+             // Picks the row below or above the current one, or else the first.
+             const int current = rows->currentRow(), step = a % 2 ? 1 : -1;
+             r.expectPick(current < 0 ? 0 : std::clamp(current + step, 0, rows->count() - 1));
+             QTest::keyClick(rows, step > 0 ? Qt::Key_Down : Qt::Key_Up);
          }
      }},
     {"RemoveInQueue", Asks::Nothing,
@@ -429,11 +468,18 @@ const std::vector<Command> commands{
          if (QListWidget* rows = r.queueRows()) {
              QList<int> upcoming(rows->count());
              std::iota(upcoming.begin(), upcoming.end(), 0);
-             for (Arg chosen = 0; chosen <= a % 3 && chosen < Arg(rows->count()); ++chosen)
-                 rows->item(upcoming.takeAt(qsizetype((a / 3 + chosen) % upcoming.size())))
-                     ->setSelected(true);
+             QList<QListWidgetItem*> chosen;
+             for (Arg count = 0; count <= a % 3 && count < Arg(rows->count()); ++count)
+                 chosen << rows->item(
+                     upcoming.takeAt(qsizetype((a / 3 + count) % upcoming.size())));
              r.expectUpcoming(upcoming);
-             rows->actions().constFirst()->trigger(); // the context menu's item
+             rows->clearSelection();
+             for (QListWidgetItem* row : chosen)
+                 r.click(row, Qt::ControlModifier);
+             if (a % 2 == 0) // Entf, or the context menu's item
+                 QTest::keyClick(rows, Qt::Key_Delete);
+             else
+                 rows->actions().constFirst()->trigger();
          }
      }},
     {"MoveInQueue", Asks::Nothing,
@@ -454,14 +500,14 @@ const std::vector<Command> commands{
          r.player().scrubber()->setValue((a % 101) / 100.0);
          r.player().scrubberValueChanged(r.player().scrubber());
      }},
-    {"LoopStart", Asks::Nothing, [](Run& r, Arg) { r.player().setLoopStartAtCurrentTime(); }},
+    {"LoopStart", Asks::Nothing, [](Run& r, Arg) { r.player().loopAButtonPressed(nullptr); }},
     {"LoopEnd", Asks::Nothing,
      [](Run& r, Arg a) {
          if (r.current())
              r.current()->time += a % 30;
-         r.player().setLoopEndAtCurrentTime();
+         r.player().loopBButtonPressed(nullptr);
      }},
-    {"LoopClear", Asks::Nothing, [](Run& r, Arg) { r.player().clearLoopPoints(); }},
+    {"LoopClear", Asks::Nothing, [](Run& r, Arg) { r.player().loopClearButtonPressed(nullptr); }},
     {"Open", Asks::Load, [](Run& r, Arg a) { r.app.delegate.openURLs(Run::files(a)); }, Listed::Is},
     {"Enqueue", Asks::Add,
      [](Run& r, Arg a) {

@@ -111,19 +111,6 @@ TEST_F(MprisServiceTest, RegistersBothInterfacesUnderItsNameOrAnInstanceNameOnly
                      .registerOn(QDBusConnection(QStringLiteral("none"))));
 }
 
-TEST_F(MprisServiceTest, PlayPauseStartsAndPausesTheTrackAndAnnouncesTheStatus)
-{
-    ASSERT_TRUE(loadAndOpen(controller(), {fiveSeconds}, 0, false));
-    call("PlayPause");
-    EXPECT_TRUE(announced("PlaybackStatus", "Playing"));
-    EXPECT_TRUE(eventually([&] { return property("Position").toLongLong() > 0; }));
-    call("PlayPause");
-    EXPECT_TRUE(announced("PlaybackStatus", "Paused"));
-    // Paused, it tells where the track stands, in microseconds.
-    EXPECT_EQ(property("Position").toLongLong(),
-              std::llround(controller().player()->currentTime() * 1e6));
-}
-
 TEST_F(MprisServiceTest, NextAnnouncesTheNextTracksMetadataWithArtistAlbumAndCover)
 {
     // Title, artist, album, the cover's bytes (a PNG's signature is all the tag writer reads).

@@ -16,22 +16,16 @@ QList<QUrl> entries(int count)
     return urls;
 }
 
-TEST(PlayerStateTest, APlaylistStartsWithinItAndNextAndPreviousStayInIt)
+// An index outside the list, an empty list, or an edit of what comes next that names anything
+// but later entries, each once, changes nothing.
+TEST(PlayerStateTest, APlaylistStartsWithinItAndOnlyLaterEntriesAreEdited)
 {
     PlayerState state(1);
-    EXPECT_FALSE(state.hasEntryAfterCurrent());
-    state.setPlaylist(entries(3), 7);
-    EXPECT_EQ(state.playlistIndex(), 2);
-    EXPECT_FALSE(state.hasEntryAfterCurrent());
-    EXPECT_EQ(state.previousIndex(), 1);
-    state.setPlaylist({}, 0); // an empty list, or an index outside, changes nothing
-    state.setPlaylistIndex(3);
-    EXPECT_TRUE(state.playlist().size() == 3 && state.playlistIndex() == 2);
-    state.setPlaylist(entries(3), -4);
-    EXPECT_EQ(state.previousIndex(), 0);
-    ASSERT_TRUE(state.hasEntryAfterCurrent());
-    EXPECT_EQ(state.nextIndex(), 1);
-    // An edit of what comes next names only later entries, each once.
+    state.setPlaylist(entries(4), 7);
+    EXPECT_EQ(state.playlistIndex(), 3);
+    state.setPlaylist({}, 0);
+    state.setPlaylistIndex(-1);
+    EXPECT_TRUE(state.playlist().size() == 4 && state.playlistIndex() == 3);
     state.setPlaylist(entries(4), 1);
     for (const QList<qint64>& wrong : {QList<qint64>{1, 2}, {3, 3}, {4}})
         EXPECT_FALSE(state.keepUpcoming(wrong));

@@ -1,7 +1,7 @@
 #include "player/PlayerTestFixture.h"
 
+#include "support/WidgetRendering.h"
 #include "ui/QueueWindowController.h"
-#include "views/TransportButton.h"
 
 #include <tuple>
 
@@ -14,15 +14,10 @@ namespace {
 using PlayerTransportTest = PlayerTest;
 
 // On a slow disk a track takes seconds to open: what the user asks meanwhile counts, and the
-// keys and times show the track that opens.
+// keys and times show the track that opens. The model test gives every command while a track
+// opens; these are the cases it reaches seldom.
 TEST_F(PlayerTransportTest, StopPauseAndPlayGivenWhileATrackOpensHoldOnceItHasOpened)
 {
-    const auto lit = [&](TransportIconType type) {
-        for (const TransportButton* button : controller.window()->findChildren<TransportButton*>())
-            if (button->iconType() == type)
-                return button->isTransportActive();
-        return false;
-    };
     players.heldName = "slow";
     controller.loadPlaylist(tracks({"old"}), 0, true);
     current()->time = 50.0;
@@ -30,17 +25,7 @@ TEST_F(PlayerTransportTest, StopPauseAndPlayGivenWhileATrackOpensHoldOnceItHasOp
     const std::tuple<bool, std::vector<void (PlayerWindowController::*)()>, bool, bool> cases[] = {
         {true, {&PlayerWindowController::stop}, false, false},
         {true, {&PlayerWindowController::pause}, false, true},
-        {true, {&PlayerWindowController::togglePlayPause}, false, true},
-        {false, {&PlayerWindowController::startPlayback}, true, false},
         {false, {&PlayerWindowController::togglePlayPause}, true, false},
-        {true,
-         {&PlayerWindowController::pause, &PlayerWindowController::togglePlayPause},
-         true,
-         false},
-        {true,
-         {&PlayerWindowController::startPlayback, &PlayerWindowController::stop},
-         false,
-         false},
         // An opening that is to stay stopped cannot be paused.
         {true, {&PlayerWindowController::stop, &PlayerWindowController::pause}, false, false},
         {false, {&PlayerWindowController::pause}, false, false}};
@@ -49,7 +34,8 @@ TEST_F(PlayerTransportTest, StopPauseAndPlayGivenWhileATrackOpensHoldOnceItHasOp
         controller.loadPlaylist(tracks({"slow"}), 0, autoplay);
         for (const auto command : commands)
             (controller.*command)();
-        EXPECT_EQ(std::pair(lit(TransportIconType::Play), lit(TransportIconType::Pause)),
+        EXPECT_EQ(std::pair(isLit(*controller.window(), TransportIconType::Play),
+                            isLit(*controller.window(), TransportIconType::Pause)),
                   std::pair(playing, paused));
         EXPECT_EQ(controller.elapsedLabel()->text() + controller.remainingLabel()->text(),
                   "00:00-00:00");
@@ -61,19 +47,10 @@ TEST_F(PlayerTransportTest, StopPauseAndPlayGivenWhileATrackOpensHoldOnceItHasOp
     }
 }
 
-// An addition starts a list that has ended, also while a track of an earlier list still hangs
-// on its disk; an entry that waits after "stop after this track" waits on for Play.
-TEST_F(PlayerTransportTest, AnAdditionStartsOnlyAListThatHasEnded)
+// An entry that waits after "stop after this track" waits on for Play when tracks are added; that
+// an addition starts a list that has ended is the model test's to check.
+TEST_F(PlayerTransportTest, AnAdditionLeavesTheEntryThatWaitsAfterTheMark)
 {
-    players.heldName = "slow";
-    controller.loadPlaylist(tracks({"slow"}), 0, true);
-    controller.loadPlaylist(tracks({"broken"}), 0, true);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !controller.isOpeningCurrentEntry(); }, 10000));
-    controller.appendToPlaylist(tracks({"added"}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.player() != nullptr; }, 10000));
-    EXPECT_TRUE(controller.player()->isPlaying() && controller.playlistIndex() == 1);
-    players.released.release();
-
     controller.loadPlaylist(tracks({"a", "b"}), 0, true);
     controller.setStopAfterCurrentTrack(true);
     current()->finishNaturally();
@@ -160,11 +137,7 @@ TEST_F(PlayerTransportTest,
     EXPECT_EQ(controller.playlistIndex(), 0); // not within the player's own call
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(controller.playlistIndex(), 1);
-    current()->finishNaturally();
-    QCoreApplication::sendPostedEvents();
-    EXPECT_EQ(controller.playlistIndex(), 1);
-    EXPECT_FALSE(current()->isPlaying());
-    EXPECT_EQ(controller.analysisGeneration(), 2u);
+    EXPECT_EQ(controller.analysisGeneration(), 2u); // once
     // A notice from before the user moved on is dropped.
     controller.loadPlaylist(tracks({"a", "b", "c"}), 0, true);
     current()->finishNaturally();

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "views/TransportButton.h"
+
 #include <QCoreApplication>
 #include <QImage>
 #include <QMouseEvent>
@@ -56,4 +58,13 @@ inline bool sendMouse(QWidget& widget, QEvent::Type type, QPointF position,
     QMouseEvent event(type, position, widget.mapToGlobal(position), button, held, Qt::NoModifier);
     QCoreApplication::sendEvent(&widget, &event);
     return event.isAccepted();
+}
+
+// Whether the window's transport key of that type is lit.
+inline bool isLit(const QWidget& window, TransportIconType type)
+{
+    for (const TransportButton* button : window.findChildren<TransportButton*>())
+        if (button->iconType() == type)
+            return button->isTransportActive();
+    return false;
 }

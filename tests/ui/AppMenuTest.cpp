@@ -166,20 +166,6 @@ TEST(AppMenuTest, InTheTapeDeckOnlyShuffleAndTheDesignKeysActAndLeavingItRestore
               "StandardAppearance=Dark\nVintageDesign=false\nWaveformVisible=false\n");
 }
 
-TEST(AppMenuTest, TheLoopKeysSetAAndBAndClearThemWithoutTouchingTheStore)
-{
-    AppHarness app;
-    launch(app);
-    QWidget* window = app.player().window();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-    pressKey(window, '[');
-    pressKey(window, ']');
-    EXPECT_TRUE(app.player().state().hasLoopStart() && app.player().state().hasLoopEnd());
-    pressKey(window, '\\');
-    EXPECT_FALSE(app.player().state().hasLoopStart() || app.player().state().hasLoopEnd());
-    EXPECT_EQ(app.storedPreferences(), "");
-}
-
 TEST(AppMenuTest, TheItemsWithoutKeysColourEveryWindowShowAboutAndFindTheManualBuiltOrInstalled)
 {
     AppHarness app;

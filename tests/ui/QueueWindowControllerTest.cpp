@@ -53,42 +53,4 @@ TEST_F(QueueWindowControllerTest, ListsTheLaterTracksWithNothingSelectedUnderOrE
     }
 }
 
-// With Strg a click selects; Entf removes what is selected, and the current track plays on.
-TEST_F(QueueWindowControllerTest, EntfRemovesTheEntriesSelectedWithStrgAndTheTrackPlaysOn)
-{
-    QueueWindowController* queue = openQueue(1);
-    ASSERT_TRUE(queue && QTest::qWaitForWindowActive(queue->window()));
-    QListWidget* rows = queue->tableView();
-    for (const int row : {0, 2})
-        QTest::mouseClick(rows->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                          rows->visualItemRect(rows->item(row)).center());
-    EXPECT_TRUE(queue->window()->isVisible());
-    QTest::keyClick(rows, Qt::Key_Delete);
-    EXPECT_EQ(controller.playlist(), tracks({"t0", "t1", "t3"}));
-    EXPECT_EQ(controller.playlistIndex(), 1);
-    EXPECT_TRUE(current()->isPlaying());
-    ASSERT_EQ(rows->count(), 1);
-    EXPECT_EQ(rows->item(0)->text(), "t3");
-}
-
-TEST_F(QueueWindowControllerTest, AChoiceByClickOrArrowKeyClosesTheWindowAndPlaysIt)
-{
-    QueueWindowController* queue = openQueue(0);
-    ASSERT_TRUE(queue);
-    QListWidget* rows = queue->tableView();
-    QTest::mouseClick(rows->viewport(), Qt::LeftButton, {},
-                      rows->visualItemRect(rows->item(2)).center()); // "t3"
-    EXPECT_FALSE(queue->window()->isVisible());
-    EXPECT_EQ(controller.playlistIndex(), 3);
-    EXPECT_TRUE(current()->isPlaying());
-
-    controller.playPlaylistIndex(0);
-    controller.playlistButtonPressed(nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return queue->window()->isVisible(); }));
-    queue->tableView()->setFocus();
-    QTest::keyClick(queue->tableView(), Qt::Key_Down);
-    EXPECT_FALSE(queue->window()->isVisible());
-    EXPECT_EQ(controller.playlistIndex(), 1);
-}
-
 } // namespace
