@@ -262,8 +262,13 @@ private:
 
     void expectAddition(const Before& was)
     {
-        if (m_expectedList.size() == was.listed || !was.last || was.opening)
+        if (m_expectedList.size() == was.listed || !was.last)
             return;
+        if (was.opening) { // the scan ends before the entry opened or after: either may hold
+            m_transport = Transport::Unknown;
+            m_entries.reset();
+            return;
+        }
         if (m_transport == Transport::Stopped)
             expectPlaying(was.listed);
         else if (m_transport == Transport::Halted)

@@ -43,17 +43,6 @@ double peakAt(const std::vector<float>& stereo, std::int64_t frame)
 class SoundServerTest : public SoundTest, public ::testing::WithParamInterface<SoundServer::Kind>
 {
 protected:
-    // Plays the ramp for a second and a half while the server is away.
-    void playRampWithoutServer()
-    {
-        controller.setVolume(0.5f);
-        ASSERT_TRUE(loadAndOpen(controller, {mp3("ramp.mp3", ramp(12.0), tagged)}, 0, true));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return output->isOnSilentClock(); }, 5000));
-        ASSERT_TRUE(
-            QTest::qWaitFor([&] { return controller.player()->currentTime() > 1.5; }, 5000));
-        EXPECT_TRUE(controller.player()->isPlaying());
-    }
-
     // Once the server is back, the ramp sounds again from where the clock is, at the volume set,
     // under its title (how soon is a figure of scripts/bench.sh sound).
     void expectSoundBackWhereTheClockIs()
@@ -147,7 +136,12 @@ TEST_P(SoundServerTest, SoundComesBackWhereTheClockIsAfterTheServerRestarts)
 
 TEST_P(SoundServerTest, AServerThatStartsAfterThePlayerIsFoundWhileATrackPlays)
 {
-    playRampWithoutServer();
+    controller.setVolume(0.5f);
+    ASSERT_TRUE(loadAndOpen(controller, {mp3("ramp.mp3", ramp(12.0), tagged)}, 0, true));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return output->isOnSilentClock(); }, 5000));
+    // The ramp plays on the clock for a second and a half while there is no server.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.player()->currentTime() > 1.5; }, 5000));
+    EXPECT_TRUE(controller.player()->isPlaying());
     ASSERT_TRUE(server.start());
     expectSoundBackWhereTheClockIs();
 }
