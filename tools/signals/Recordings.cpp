@@ -63,3 +63,17 @@ double largestStep(const std::vector<float>& stereo, std::size_t first, std::siz
         step = std::max<double>(step, std::abs(stereo[2 * frame] - stereo[2 * frame - 2]));
     return step;
 }
+
+std::vector<float> windowPeaks(const std::vector<float>& stereo)
+{
+    constexpr std::size_t windowFrames = 441;
+    std::vector<float> peaks;
+    for (std::size_t start = 0; start + 2 * windowFrames <= stereo.size();
+         start += 2 * windowFrames) {
+        float peak = 0.0f;
+        for (std::size_t i = start; i < start + 2 * windowFrames; i += 2)
+            peak = std::max(peak, std::abs(stereo[i]));
+        peaks.push_back(peak);
+    }
+    return peaks;
+}

@@ -10,6 +10,8 @@
 // −60 dBFS, and the longest silence in between in frames: what a listener hears as a gap.
 std::pair<std::vector<float>, std::size_t> audiblePart(const std::vector<float>& stereo);
 
+// The peak of the left channel in each 10 ms of a stereo recording at 44.1 kHz.
+std::vector<float> windowPeaks(const std::vector<float>& stereo);
 // The first and the last frame of an interleaved stereo recording with a sample above `level`,
 // or -1.
 std::int64_t firstFrameAbove(const std::vector<float>& stereo, float level);

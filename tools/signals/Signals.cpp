@@ -134,3 +134,10 @@ Pcm framesOf(const Pcm& pcm, std::int64_t first, std::int64_t end)
     const auto begin = pcm.samples.begin() + first * pcm.channels;
     return {pcm.sampleRate, pcm.channels, {begin, begin + (end - first) * pcm.channels}};
 }
+
+Pcm afterLeadIn(const Pcm& signal)
+{
+    Pcm track = silence(signal.sampleRate, signal.channels, signal.sampleRate / 2);
+    track.samples.insert(track.samples.end(), signal.samples.begin(), signal.samples.end());
+    return track;
+}

@@ -30,6 +30,9 @@ Pcm whiteNoise(double amplitude, int sampleRate, int channels, std::int64_t fram
 Pcm pinkNoise(double rms, int sampleRate, int channels, std::int64_t frames, std::uint32_t seed);
 // A few seconds of a small synthesized tune with a bass line: the demo track.
 Pcm demoTune(int sampleRate);
+// Half a second of silence first: a sink mixes a new stream into audio that its monitor has
+// already passed on, so a recording misses the very start.
+Pcm afterLeadIn(const Pcm& signal);
 // `pcm` repeated and cut to `frames` frames.
 Pcm repeatedTo(const Pcm& pcm, std::int64_t frames);
 // The frames from `first` up to, not including, `end`, both limited to the signal.

@@ -1,7 +1,6 @@
 #include "soundcheck/MonitorRecorder.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include <pulse/pulseaudio.h>
 
@@ -105,25 +104,4 @@ bool MonitorRecorder::isSilentFor(std::size_t windows) const
     return peaks.size() > windows &&
            std::all_of(peaks.end() - static_cast<std::ptrdiff_t>(windows), peaks.end(),
                        [](float peak) { return peak < 1e-3f; });
-}
-
-Pcm afterLeadIn(const Pcm& signal)
-{
-    Pcm track = silence(signal.sampleRate, signal.channels, signal.sampleRate / 2);
-    track.samples.insert(track.samples.end(), signal.samples.begin(), signal.samples.end());
-    return track;
-}
-
-std::vector<float> windowPeaks(const std::vector<float>& stereo)
-{
-    constexpr std::size_t windowFrames = 441;
-    std::vector<float> peaks;
-    for (std::size_t start = 0; start + 2 * windowFrames <= stereo.size();
-         start += 2 * windowFrames) {
-        float peak = 0.0f;
-        for (std::size_t i = start; i < start + 2 * windowFrames; i += 2)
-            peak = std::max(peak, std::abs(stereo[i]));
-        peaks.push_back(peak);
-    }
-    return peaks;
 }

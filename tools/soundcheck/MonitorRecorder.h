@@ -46,9 +46,3 @@ inline double steadySeconds()
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
-
-// Half a second of silence first: a sink mixes a new stream into audio that its monitor has
-// already passed on, so a recording misses the very start.
-Pcm afterLeadIn(const Pcm& signal);
-// The peak of the left channel in each 10 ms of a stereo recording at 44.1 kHz.
-std::vector<float> windowPeaks(const std::vector<float>& stereo);
