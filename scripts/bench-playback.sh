@@ -9,15 +9,16 @@
 #   workspace, covered by another window and behind the screen saver's locked screen, and with
 #   the tape-deck look;
 #   the player and the compositor under Wayland (weston), and the player there behind the
-#   locked screen; the player, and the bare Qt window below, under mutter with its compositor's
-#   CPU (all in % of one core); its ratios to the bare Qt window; resident and
+#   locked screen; the player, and the bare Qt window below, under weston and under mutter with
+#   the compositor's CPU (all in % of one core); its ratios to the bare Qt window; resident and
 #   proportional memory; launch to a mapped window; and the longest silence at a track change,
 #   recorded from the null sink's monitor, between two tracks cut from one pink noise, in order
 #   and shuffled. For comparison, the CPU of the player's process and of the X server while a
 #   bare Qt window repaints one band of the waveform's size at 60 Hz (kassolin-paint-floor), and
 #   of the lightest peer with a display, Audacious (GTK, its spectrum analyzer shown), alone and
 #   with the sound and X servers, each as a ratio to Kassolin's; where Audacious cannot be
-#   installed, the script says so and gives Kassolin's figures alone.
+#   installed, the script says so and gives Kassolin's figures alone. Last, each run's ratios to
+#   the peer, and each run's Wayland figures less the X11 ones, run by run.
 # Usage: scripts/bench-playback.sh [RUNS]   (3 runs by default)
 # BENCH_SECONDS sets the span of each CPU figure (20 s); KASSOLIN_PLAYER another build's player,
 # for a comparison. BENCH_PERF=DIR also records the player with perf record (DWARF call graphs) while it plays, in
@@ -306,6 +307,27 @@ measureWayland() {
     record waylandlocked "$(cpuOver "$player")"
     stopPlayer
     endProcesses "$compositor"
+    measureWestonFloor
+}
+
+# The bare Qt window under a weston of its own that never locks: what Qt's Wayland platform
+# alone costs at 60 frames a second, against the same window's figure on X11.
+measureWestonFloor() {
+    weston --backend=headless-backend.so --socket=kassolin-floor --width=1280 --height=800 \
+        >"$work/weston-floor.log" 2>&1 &
+    compositor=$!
+    await test -S "$XDG_RUNTIME_DIR/kassolin-floor" || fail "weston did not start (see $work/weston-floor.log)"
+    WAYLAND_DISPLAY=kassolin-floor QT_QPA_PLATFORM=wayland "$build/bench/kassolin-paint-floor" \
+        >>"$work/player.log" 2>&1 &
+    floor=$!
+    sleep "$warmup"
+    local cpu
+    mapfile -t cpu < <(cpuOver "$floor" "$compositor")
+    record waylandfloor "${cpu[0]}"
+    record waylandfloorcompositor "${cpu[1]}"
+    endProcesses "$floor" "$compositor"
+    floor=
+    compositor=
 }
 
 peerPlays() {
@@ -420,6 +442,19 @@ sum() {
     awk 'BEGIN { for (i = 1; i < ARGC; ++i) total += ARGV[i]; printf "%.2f", total }' "$@"
 }
 
+# "TITLE: r1 r2 ..." with each run's figure $2 over its figure $3, or less it with a fourth
+# argument "minus", where both were recorded.
+eachRun() {
+    grep -q "^$2 " "$work/figures" && grep -q "^$3 " "$work/figures" || return 0
+    echo "$1: $(awk -v a="$2" -v b="$3" -v minus="${4:-}" '
+        $1 == a { x[++n] = $2 } $1 == b { y[++m] = $2 }
+        END {
+            for (i = 1; i <= n && i <= m; ++i)
+                printf "%s%.2f", (i > 1 ? " " : ""),
+                    minus ? x[i] - y[i] : (y[i] > 0 ? x[i] / y[i] : 0)
+        }' "$work/figures")"
+}
+
 median() {
     awk -v name="$1" '$1 == name { print $2 }' "$work/figures" | sort -g |
         awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'
@@ -451,6 +486,8 @@ echo "compositor cpu, wayland: $(median waylandcompositor) %"
 echo "player cpu, playing under wayland behind the locked screen: $(median waylandlocked) %"
 echo "player wake-ups a second under wayland: main thread $(median waylandwakemain)," \
     "Qt's threads $(median waylandwakeqt)"
+echo "bare qt window under wayland, cpu: $(median waylandfloor) %"
+echo "compositor cpu, wayland, bare qt window: $(median waylandfloorcompositor) %"
 if grep -q '^mutter ' "$work/figures"; then
     echo "player cpu, playing under mutter: $(median mutter) %"
     echo "compositor cpu, mutter: $(median muttercompositor) %"
@@ -473,3 +510,10 @@ if grep -q '^peer ' "$work/figures"; then
     ratio "player with the servers over peer's, cpu" playerservers peerservers
 fi
 ratio "tape-deck look over standard look, cpu" tapedeck player
+# Point by point, each run's figure: where a median would hide one run's miss.
+eachRun "player over peer, cpu, each run" player peer
+eachRun "player with the servers over peer's, cpu, each run" playerservers peerservers
+eachRun "player under wayland less x11, cpu points, each run" wayland player minus
+eachRun "bare qt window under wayland less x11, cpu points, each run" waylandfloor floor minus
+eachRun "player under mutter less x11, cpu points, each run" mutter player minus
+eachRun "bare qt window under mutter less x11, cpu points, each run" mutterfloor floor minus
