@@ -15,8 +15,9 @@
 #   recorded from the null sink's monitor, between two tracks cut from one pink noise, in order
 #   and shuffled. For comparison, the CPU of the player's process and of the X server while a
 #   bare Qt window repaints one band of the waveform's size at 60 Hz (kassolin-paint-floor), and
-#   of the lightest peer with a display, Audacious (GTK, its spectrum analyzer shown), alone and
-#   with the sound and X servers, each as a ratio to Kassolin's; where Audacious cannot be
+#   of the lightest peer with a display, Audacious (GTK, its spectrum analyzer shown), playing
+#   in turns with Kassolin over one span, alone and with the sound and X servers, each as a
+#   ratio to Kassolin's in its turns; where Audacious cannot be
 #   installed, the script says so and gives Kassolin's figures alone. Last, each run's ratios to
 #   the peer, and each run's Wayland figures less the X11 ones, run by run.
 # Usage: scripts/bench-playback.sh [RUNS]   (3 runs by default)
@@ -93,14 +94,26 @@ cpuTicks() {
 
 # CPU of each given process over `span` seconds, in % of one core, one figure a line.
 cpuOver() {
-    local pid before=() after=() i
-    for pid in "$@"; do before+=("$(cpuTicks "$pid")"); done
-    sleep "$span"
-    for pid in "$@"; do after+=("$(cpuTicks "$pid")"); done
-    for i in "${!before[@]}"; do
-        awk -v d=$((after[i] - before[i])) -v hz="$(getconf CLK_TCK)" -v s="$span" \
-            'BEGIN { printf "%.2f\n", d / hz / s * 100 }'
+    local ticks
+    for ticks in $(ticksOver "$span" "$@"); do
+        percentOf "$ticks" "$span"
     done
+}
+
+# The clock ticks each given process (after the first argument, the seconds) runs over those
+# seconds, one figure a line.
+ticksOver() {
+    local seconds=$1 pid before=() after=() i
+    shift
+    for pid in "$@"; do before+=("$(cpuTicks "$pid")"); done
+    sleep "$seconds"
+    for pid in "$@"; do after+=("$(cpuTicks "$pid")"); done
+    for i in "${!before[@]}"; do echo $((after[i] - before[i])); done
+}
+
+# Clock ticks ($1) over seconds ($2) in % of one core.
+percentOf() {
+    awk -v d="$1" -v hz="$(getconf CLK_TCK)" -v s="$2" 'BEGIN { printf "%.2f\n", d / hz / s * 100 }'
 }
 
 # Context switches so far of each thread of a process, "GROUP count" a line: the main thread,
@@ -334,13 +347,49 @@ peerPlays() {
     [ "$(audtool playback-status)" = playing ]
 }
 
-# The lightest peer that shows a display, playing the same track in the same run: Audacious
-# with its GTK interface and its spectrum analyzer in a window of its own beside the main one.
+# The lightest peer that shows a display beside the player, on the same track in the same
+# span: Audacious with its GTK interface and its spectrum analyzer in a window of its own. The
+# two play in turns of a few seconds, the other paused meanwhile, so that a change in the
+# machine's load weighs on both alike; each one's CPU, and with the sound and X servers', is
+# summed over its turns.
 measurePeer() {
     command -v audacious >/dev/null || return 0
+    startPeer
+    startPlayer "$track"
+    local window
+    window=$(xdotool search --sync --onlyvisible --pid "$player" --name Kassolin | head -n1)
+    # Below the peer's windows, which sit at the top.
+    xdotool windowmove --sync "$window" 0 420
+    sleep "$warmup"
+    local turn=5 settle=1 mine=(0 0 0) theirs=(0 0 0) ticks i
+    for ((i = 0; i < span / turn; ++i)); do
+        [ "$(audtool playback-status)" = playing ] && audtool playback-pause
+        pressTransportKey Play
+        sleep "$settle"
+        mapfile -t ticks < <(ticksOver "$turn" "$player" "$soundserver" "$xserver")
+        mine=($((mine[0] + ticks[0])) $((mine[1] + ticks[1])) $((mine[2] + ticks[2])))
+        pressTransportKey Pause
+        [ "$(audtool playback-status)" = paused ] && audtool playback-pause
+        sleep "$settle"
+        mapfile -t ticks < <(ticksOver "$turn" "$peer" "$soundserver" "$xserver")
+        theirs=($((theirs[0] + ticks[0])) $((theirs[1] + ticks[1])) $((theirs[2] + ticks[2])))
+    done
+    local seconds=$((span / turn * turn))
+    record besideplayer "$(percentOf "${mine[0]}" "$seconds")"
+    record besideplayerservers "$(percentOf $((mine[0] + mine[1] + mine[2])) "$seconds")"
+    record peer "$(percentOf "${theirs[0]}" "$seconds")"
+    record peerservers "$(percentOf $((theirs[0] + theirs[1] + theirs[2])) "$seconds")"
+    stopPlayer
+    audtool shutdown
+    endProcesses "$peer"
+    peer=
+}
+
+# Audacious playing the track, its spectrum analyzer enabled on a first start that lists its
+# plugins, and placed at the screen's top.
+startPeer() {
     local config="$work/peer-config"
     mkdir -p "$config/audacious"
-    # Its first start lists its plugins; the spectrum analyzer is then enabled in that list.
     XDG_CONFIG_HOME="$config" audacious --gtk >>"$work/peer.log" 2>&1 &
     peer=$!
     await audtool version || fail "Audacious did not start (see $work/peer.log)"
@@ -355,14 +404,6 @@ measurePeer() {
     XDG_CONFIG_HOME="$config" audacious --gtk --play "$track" >>"$work/peer.log" 2>&1 &
     peer=$!
     await peerPlays || fail "Audacious did not play (see $work/peer.log)"
-    sleep "$warmup"
-    local cpu
-    mapfile -t cpu < <(cpuOver "$peer" "$soundserver" "$xserver")
-    record peer "${cpu[0]}"
-    record peerservers "$(sum "${cpu[@]}")"
-    audtool shutdown
-    endProcesses "$peer"
-    peer=
 }
 
 # The player and the compositor under GNOME's compositor (mutter, headless, one virtual monitor),
@@ -506,13 +547,15 @@ ratio "x server over bare qt window's, cpu" xserver floorxserver
 if grep -q '^peer ' "$work/figures"; then
     echo "peer cpu, audacious gtk with its spectrum window: $(median peer) %"
     echo "peer cpu with the sound and x servers: $(median peerservers) %"
-    ratio "player over peer, cpu" player peer
-    ratio "player with the servers over peer's, cpu" playerservers peerservers
+    echo "player cpu in its turns beside the peer: $(median besideplayer) %"
+    echo "player cpu with the sound and x servers in its turns: $(median besideplayerservers) %"
+    ratio "player over peer, cpu" besideplayer peer
+    ratio "player with the servers over peer's, cpu" besideplayerservers peerservers
 fi
 ratio "tape-deck look over standard look, cpu" tapedeck player
 # Point by point, each run's figure: where a median would hide one run's miss.
-eachRun "player over peer, cpu, each run" player peer
-eachRun "player with the servers over peer's, cpu, each run" playerservers peerservers
+eachRun "player over peer, cpu, each run" besideplayer peer
+eachRun "player with the servers over peer's, cpu, each run" besideplayerservers peerservers
 eachRun "player under wayland less x11, cpu points, each run" wayland player minus
 eachRun "bare qt window under wayland less x11, cpu points, each run" waylandfloor floor minus
 eachRun "player under mutter less x11, cpu points, each run" mutter player minus
