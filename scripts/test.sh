@@ -107,15 +107,18 @@ export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1
 export LSAN_OPTIONS="suppressions=$top/scripts/lsan.supp"
 export UBSAN_OPTIONS=print_stacktrace=1
 status=0
+# A failing test's output is cut in its middle, where it is too long: its start names the test,
+# and its end holds the failure.
 tests "ASan and UBSan" "$runtime/test.log" \
-    ctest --test-dir "$build" --output-on-failure --parallel 2 --timeout 300 -LE sound-server ||
-    status=$?
+    ctest --test-dir "$build" --output-on-failure --test-output-truncation middle --parallel 2 \
+    --timeout 300 -LE sound-server || status=$?
 # What the sound servers' sinks play is recorded from their monitors. On a virtual machine a
 # server's graph now and then wakes too late and its sink plays a block of silence, as it does for
 # any player (paplay's recordings show it too); so a sound test is tried up to three times, and a
 # fault of ours, which comes every time, still fails.
 tests "sound servers" "$runtime/sound.log" \
-    ctest --test-dir "$build" --output-on-failure --timeout 300 -L sound-server \
+    ctest --test-dir "$build" --output-on-failure --test-output-truncation middle --timeout 300 \
+    -L sound-server \
     --repeat until-pass:3 || status=$?
 # Reports from inside Qt, which is not built with ThreadSanitizer, are suppressed by
 # scripts/tsan.supp.
