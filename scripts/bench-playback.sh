@@ -330,16 +330,9 @@ measureWestonFloor() {
         >"$work/weston-floor.log" 2>&1 &
     compositor=$!
     await test -S "$XDG_RUNTIME_DIR/kassolin-floor" || fail "weston did not start (see $work/weston-floor.log)"
-    WAYLAND_DISPLAY=kassolin-floor QT_QPA_PLATFORM=wayland "$build/bench/kassolin-paint-floor" \
-        >>"$work/player.log" 2>&1 &
-    floor=$!
-    sleep "$warmup"
-    local cpu
-    mapfile -t cpu < <(cpuOver "$floor" "$compositor")
-    record waylandfloor "${cpu[0]}"
-    record waylandfloorcompositor "${cpu[1]}"
-    endProcesses "$floor" "$compositor"
-    floor=
+    measureFloorOn waylandfloor waylandfloorcompositor "$compositor" \
+        WAYLAND_DISPLAY=kassolin-floor QT_QPA_PLATFORM=wayland
+    endProcesses "$compositor"
     compositor=
 }
 
@@ -419,14 +412,8 @@ measureMutter() {
     record mutter "${cpu[0]}"
     record muttercompositor "${cpu[1]}"
     stopPlayer
-    "$build/bench/kassolin-paint-floor" >>"$work/player.log" 2>&1 &
-    floor=$!
-    sleep "$warmup"
-    mapfile -t cpu < <(cpuOver "$floor" "$compositor")
-    record mutterfloor "${cpu[0]}"
-    record mutterfloorcompositor "${cpu[1]}"
-    endProcesses "$floor" "$compositor"
-    floor=
+    measureFloorOn mutterfloor mutterfloorcompositor "$compositor"
+    endProcesses "$compositor"
     compositor=
     unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 }
@@ -446,13 +433,19 @@ startMutter() {
 
 # What Qt alone costs at the player's frame rate, sending its frames as the player does.
 measureFloor() {
-    QT_XCB_NO_MITSHM=1 "$build/bench/kassolin-paint-floor" >>"$work/player.log" 2>&1 &
+    measureFloorOn floor floorxserver "$xserver" QT_XCB_NO_MITSHM=1
+}
+
+# The bare Qt window's CPU and its display server's (PID $3), recorded as $1 and $2, the window
+# started with the environment's settings that follow.
+measureFloorOn() {
+    local cpu
+    env "${@:4}" "$build/bench/kassolin-paint-floor" >>"$work/player.log" 2>&1 &
     floor=$!
     sleep "$warmup"
-    local cpu
-    mapfile -t cpu < <(cpuOver "$floor" "$xserver")
-    record floor "${cpu[0]}"
-    record floorxserver "${cpu[1]}"
+    mapfile -t cpu < <(cpuOver "$floor" "$3")
+    record "$1" "${cpu[0]}"
+    record "$2" "${cpu[1]}"
     endProcesses "$floor"
     floor=
 }
