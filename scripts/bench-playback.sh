@@ -17,9 +17,9 @@
 #   bare Qt window repaints one band of the waveform's size at 60 Hz (kassolin-paint-floor), and
 #   of the lightest peer with a display, Audacious (GTK, its spectrum analyzer shown), playing
 #   in turns with Kassolin over one span, alone and with the sound and X servers, each as a
-#   ratio to Kassolin's in its turns; where Audacious cannot be
-#   installed, the script says so and gives Kassolin's figures alone. Last, each run's ratios to
-#   the peer, and each run's Wayland figures less the X11 ones, run by run.
+#   ratio to Kassolin's in its turns; where Audacious cannot be installed, the script says so
+#   and gives Kassolin's figures alone. Last, each run's ratios to the peer, and each run's
+#   Wayland figures less the X11 ones.
 # Usage: scripts/bench-playback.sh [RUNS]   (3 runs by default)
 # BENCH_SECONDS sets the span of each CPU figure (20 s); KASSOLIN_PLAYER another build's player,
 # for a comparison. BENCH_PERF=DIR also records the player with perf record (DWARF call graphs) while it plays, in
@@ -354,18 +354,16 @@ measurePeer() {
     # Below the peer's windows, which sit at the top.
     xdotool windowmove --sync "$window" 0 420
     sleep "$warmup"
-    local turn=5 settle=1 mine=(0 0 0) theirs=(0 0 0) ticks i
+    local turn=5 settle=1 mine=(0 0 0) theirs=(0 0 0) i
     for ((i = 0; i < span / turn; ++i)); do
-        [ "$(audtool playback-status)" = playing ] && audtool playback-pause
+        peerPlays && audtool playback-pause
         pressTransportKey Play
         sleep "$settle"
-        mapfile -t ticks < <(ticksOver "$turn" "$player" "$soundserver" "$xserver")
-        mine=($((mine[0] + ticks[0])) $((mine[1] + ticks[1])) $((mine[2] + ticks[2])))
+        addTicks mine $(ticksOver "$turn" "$player" "$soundserver" "$xserver")
         pressTransportKey Pause
-        [ "$(audtool playback-status)" = paused ] && audtool playback-pause
+        peerPlays || audtool playback-pause
         sleep "$settle"
-        mapfile -t ticks < <(ticksOver "$turn" "$peer" "$soundserver" "$xserver")
-        theirs=($((theirs[0] + ticks[0])) $((theirs[1] + ticks[1])) $((theirs[2] + ticks[2])))
+        addTicks theirs $(ticksOver "$turn" "$peer" "$soundserver" "$xserver")
     done
     local seconds=$((span / turn * turn))
     record besideplayer "$(percentOf "${mine[0]}" "$seconds")"
@@ -376,6 +374,17 @@ measurePeer() {
     audtool shutdown
     endProcesses "$peer"
     peer=
+}
+
+# Adds the figures that follow to the array named $1, figure by figure.
+addTicks() {
+    local -n total=$1
+    shift
+    local i=0 ticks
+    for ticks in "$@"; do
+        total[i]=$((total[i] + ticks))
+        ((++i))
+    done
 }
 
 # Audacious playing the track, its spectrum analyzer enabled on a first start that lists its

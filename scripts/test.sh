@@ -118,8 +118,7 @@ tests "ASan and UBSan" "$runtime/test.log" \
 # fault of ours, which comes every time, still fails.
 tests "sound servers" "$runtime/sound.log" \
     ctest --test-dir "$build" --output-on-failure --test-output-truncation middle --timeout 300 \
-    -L sound-server \
-    --repeat until-pass:3 || status=$?
+    -L sound-server --repeat until-pass:3 || status=$?
 # Reports from inside Qt, which is not built with ThreadSanitizer, are suppressed by
 # scripts/tsan.supp.
 tests "ThreadSanitizer" "$runtime/tsan.log" ctest --preset tsan || status=$?
