@@ -59,6 +59,10 @@ public:
     // The frame up to which the device has taken audio on to be played, so that a stream that
     // starts now follows it without a break: at least playedFrames(). Any thread.
     virtual std::int64_t takenFrames() { return playedFrames(); }
+    // Whether the device has taken audio up to `frame` by its own latest word, so that a flush
+    // drops none of it: takenFrames() may run on from that word by the clock. Where the word is
+    // older than the frame, a newer one is asked for.
+    virtual bool hasTaken(std::int64_t frame) { return takenFrames() >= frame; }
     // True when the output applies a volume itself, also to what it holds already; otherwise
     // the client scales the samples it renders.
     virtual bool appliesVolume() const { return false; }

@@ -37,6 +37,8 @@ private:
 
     const std::function<void()> m_lookAgain;
     QElapsedTimer m_last;
+    // Since the device's clock said the ramp was heard, while its word has not yet.
+    QElapsedTimer m_heardByClock;
     std::int64_t m_from = -1;
     std::int64_t m_end = -1;
     AudioFormat m_format;

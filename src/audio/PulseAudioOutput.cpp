@@ -47,6 +47,9 @@ constexpr double sinkBlockSeconds = 0.1;
 // time for the write to arrive before the sink takes its next block, which a PipeWire graph may
 // take early, a quantum at a time.
 constexpr double volumeLeadSeconds = 0.025;
+// A word from the server that took longer than this to come tells of a stall, not of how long
+// a write takes.
+constexpr double maxTransportSeconds = 0.25;
 
 struct ProplistDeleter
 {
@@ -366,6 +369,33 @@ std::int64_t PulseAudioOutput::takenFrames()
     return timelineFrame(false);
 }
 
+// A server that a busy machine held back has taken less than its last word and the clock since
+// make out, and a flush would cut the ramp it had not taken yet.
+bool PulseAudioOutput::hasTaken(std::int64_t frame)
+{
+    LoopLock lock(m_mainloop);
+    if (!m_ready || m_lost || m_paused)
+        return true; // it takes nothing more
+    {
+        std::lock_guard timingLock(m_timingMutex);
+        if (m_timing.moving && m_timing.taken >= static_cast<double>(frame))
+            return true;
+    }
+    if (!m_askedTiming) {
+        pa_operation* asked = pa_stream_update_timing_info(
+            m_stream,
+            [](pa_stream*, int, void* self) {
+                auto* output = static_cast<PulseAudioOutput*>(self);
+                output->m_askedTiming = false;
+                output->keepTiming();
+            },
+            this);
+        m_askedTiming = asked != nullptr;
+        forget(asked);
+    }
+    return false;
+}
+
 // The frame heard now, or taken by the server now. The server tells what it had taken from
 // the stream and what its sink still held then; from then on both move on with the time,
 // but not past what was written when the stream ran dry. The frame heard may lie before the
@@ -438,8 +468,18 @@ void PulseAudioOutput::rewriteAtVolume()
     keepTiming();
     const float queued = *std::exchange(m_queuedVolume, std::nullopt);
     if (m_ready && !m_lost && !m_fading && m_volume != queued)
-        rewriteRamped(takenFrames() + std::llround(volumeLeadSeconds * m_sampleRate), queued,
-                      m_volume);
+        rewriteRamped(takenFrames() + volumeLeadFrames(), queued, m_volume);
+}
+
+// The write takes about as long to reach the server as its word took to come: on a busy
+// machine that is more than the lead alone, and the sink would take the old volume past the
+// ramp's start.
+std::int64_t PulseAudioOutput::volumeLeadFrames()
+{
+    const pa_timing_info* timing = pa_stream_get_timing_info(m_stream);
+    const double transport = timing ? static_cast<double>(timing->transport_usec) / 1e6 : 0.0;
+    return std::llround((volumeLeadSeconds + std::min(transport, maxTransportSeconds)) *
+                        m_sampleRate);
 }
 
 void PulseAudioOutput::setMediaName(const QString& name)

@@ -41,6 +41,7 @@ public:
     void flush() override;
     std::int64_t playedFrames() override;
     std::int64_t takenFrames() override;
+    bool hasTaken(std::int64_t frame) override;
     bool appliesVolume() const override { return true; }
     void setVolume(float volume) override;
     void setMediaName(const QString& name) override;
@@ -64,6 +65,7 @@ private:
     std::int64_t rewriteAsFade(std::int64_t from);
     bool rewriteRamped(std::int64_t from, float startGain, float endGain);
     void rewriteAtVolume();
+    std::int64_t volumeLeadFrames();
     void keepTiming();
     std::int64_t timelineFrame(bool heard);
     void reportLost();
@@ -90,7 +92,8 @@ private:
     float m_volume = 1.0f;
     // The volume of what the server holds, while a rewrite at m_volume waits for the timing.
     std::optional<float> m_queuedVolume;
-    bool m_fading = false; // the queue holds a fade's silence until it is flushed
+    bool m_fading = false;      // the queue holds a fade's silence until it is flushed
+    bool m_askedTiming = false; // a timing update asked for by hasTaken() is on its way
     std::int64_t m_written = 0;
     // Where the silence written while the client had nothing begins, on the timeline; -1 for
     // none. The audio that comes next is written over it, as far as the server has not taken it.
