@@ -17,9 +17,9 @@
 #   bare Qt window repaints one band of the waveform's size at 60 Hz (kassolin-paint-floor), and
 #   of the lightest peer with a display, Audacious (GTK, its spectrum analyzer shown), playing
 #   in turns with Kassolin over one span, alone and with the sound and X servers, each as a
-#   ratio to Kassolin's in its turns; where Audacious cannot be installed, the script says so
-#   and gives Kassolin's figures alone. Last, each run's ratios to the peer, and each run's
-#   Wayland figures less the X11 ones.
+#   ratio to Kassolin's in its turns, and its launch to a mapped window; where Audacious cannot
+#   be installed, the script says so and gives Kassolin's figures alone. Last, each run's ratios
+#   to the peer, and each run's Wayland figures less the X11 ones.
 # Usage: scripts/bench-playback.sh [RUNS]   (3 runs by default)
 # BENCH_SECONDS sets the span of each CPU figure (20 s); KASSOLIN_PLAYER another build's player,
 # for a comparison. BENCH_PERF=DIR also records the player with perf record (DWARF call graphs) while it plays, in
@@ -43,9 +43,11 @@ recorder=
 floor=
 peer=
 compositor=
+mapWatcher=
+mapReader=
 
 cleanup() {
-    endProcesses $player $recorder $floor $peer $compositor "${servers[@]}"
+    endProcesses $player $recorder $floor $peer $compositor $mapWatcher $mapReader "${servers[@]}"
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -200,24 +202,34 @@ profilePlayer() {
     perf record -q -F 2999 --call-graph dwarf,32768 -p "$player" -o "$BENCH_PERF/$1.data" -- sleep "$span" >/dev/null 2>&1 &
 }
 
-measureRun() {
-    # Launch: from the start of the process to the window manager's map of its window.
+# Launch: from the start of a process to the window manager's map of its first window. The
+# window manager's maps are watched from now on; launchedAt then marks the start.
+watchMaps() {
     rm -f "$work/maps" "$work/xev.fifo"
     mkfifo "$work/xev.fifo"
     while read -r line; do
         case $line in MapNotify*) echo "$EPOCHREALTIME" >>"$work/maps" ;; esac
     done <"$work/xev.fifo" &
-    local reader=$!
+    mapReader=$!
     stdbuf -oL xev -root -event substructure >"$work/xev.fifo" 2>/dev/null &
-    local watcher=$!
+    mapWatcher=$!
     sleep 0.5
-    local launched=$EPOCHREALTIME
-    startPlayer "$track"
-    await test -s "$work/maps" || fail "the player's window was not mapped"
-    record launch "$(awk -v a="$launched" -v b="$(head -n1 "$work/maps")" \
+    launchedAt=$EPOCHREALTIME
+}
+
+# Records as $1 the time from launchedAt to the first map since, of the window of $2.
+recordLaunch() {
+    await test -s "$work/maps" || fail "the window of $2 was not mapped"
+    record "$1" "$(awk -v a="$launchedAt" -v b="$(head -n1 "$work/maps")" \
         'BEGIN { printf "%.3f", b - a }')"
-    kill "$watcher"
-    wait "$watcher" "$reader" 2>/dev/null || true
+    endProcesses "$mapWatcher" "$mapReader"
+    mapWatcher= mapReader=
+}
+
+measureRun() {
+    watchMaps
+    startPlayer "$track"
+    recordLaunch launch Kassolin
     local window
     window=$(xdotool search --sync --onlyvisible --pid "$player" --name Kassolin | head -n1)
     echo "player pid $player" >&2
@@ -403,8 +415,10 @@ startPeer() {
     mv "$work/registry" "$config/audacious/plugin-registry"
     printf '[gtkui-layout]\nitem0_name=Spectrum Analyzer\nitem0_pos=-1,820,0,284,188\nitem_count=1\n' \
         >"$config/audacious/config"
+    watchMaps
     XDG_CONFIG_HOME="$config" audacious --gtk --play "$track" >>"$work/peer.log" 2>&1 &
     peer=$!
+    recordLaunch peerlaunch Audacious
     await peerPlays || fail "Audacious did not play (see $work/peer.log)"
 }
 
@@ -551,6 +565,7 @@ if grep -q '^peer ' "$work/figures"; then
     echo "peer cpu with the sound and x servers: $(median peerservers) %"
     echo "player cpu in its turns beside the peer: $(median besideplayer) %"
     echo "player cpu with the sound and x servers in its turns: $(median besideplayerservers) %"
+    echo "peer launch to mapped window: $(median peerlaunch) s"
     ratio "player over peer, cpu" besideplayer peer
     ratio "player with the servers over peer's, cpu" besideplayerservers peerservers
 fi
@@ -558,6 +573,7 @@ ratio "tape-deck look over standard look, cpu" tapedeck player
 # Point by point, each run's figure: where a median would hide one run's miss.
 eachRun "player over peer, cpu, each run" besideplayer peer
 eachRun "player with the servers over peer's, cpu, each run" besideplayerservers peerservers
+eachRun "launch over peer's, each run" launch peerlaunch
 eachRun "player under wayland less x11, cpu points, each run" wayland player minus
 eachRun "bare qt window under wayland less x11, cpu points, each run" waylandfloor floor minus
 eachRun "player under mutter less x11, cpu points, each run" mutter player minus
