@@ -48,6 +48,7 @@ public:
 
 private:
     bool connectContext();
+    bool askServerName();
     bool connectStream(const AudioFormat& format);
     template <typename Ready, typename Failed> bool waitFor(Ready ready, Failed failed);
     void writeAvailable();
@@ -83,6 +84,7 @@ private:
     QString m_mediaName;
     // The rest only under the loop's lock.
     bool m_timedOut = false;
+    std::optional<bool> m_onPipeWire; // once the server has told its name
     bool m_ready = false;
     bool m_closing = false;
     bool m_lost = false;
