@@ -25,12 +25,6 @@ constexpr pa_usec_t requestUsec = 250 * PA_USEC_PER_MSEC;
 // shortest latency that any stream asks for, and takes the change a block at a time anyway.
 constexpr pa_usec_t sinkLatencyUsec = 20 * PA_USEC_PER_MSEC;
 constexpr pa_usec_t graphLatencyUsec = 100 * PA_USEC_PER_MSEC;
-// The server keeps twice the request queued and the sink's latency beyond: more than the next
-// track needs to open, so that it follows without a break.
-pa_usec_t targetUsec(bool onPipeWire)
-{
-    return 2 * requestUsec + (onPipeWire ? graphLatencyUsec : sinkLatencyUsec);
-}
 // A client that had less than the server asked for (a stream that refills after a seek) is
 // asked again this soon: the server does not ask twice for what it asked once.
 constexpr pa_usec_t retryUsec = 10 * PA_USEC_PER_MSEC;
@@ -189,16 +183,27 @@ bool PulseAudioOutput::connectStream(const AudioFormat& format)
     pa_stream_set_latency_update_callback(
         m_stream,
         [](pa_stream*, void* self) { static_cast<PulseAudioOutput*>(self)->keepTiming(); }, this);
-    pa_buffer_attr buffer;
-    buffer.maxlength = static_cast<std::uint32_t>(-1);
-    buffer.tlength = static_cast<std::uint32_t>(
-        pa_usec_to_bytes(targetUsec(m_onPipeWire.value_or(false)), &sampleFormat));
-    buffer.prebuf = static_cast<std::uint32_t>(pa_usec_to_bytes(startUsec, &sampleFormat));
-    buffer.minreq = static_cast<std::uint32_t>(pa_usec_to_bytes(requestUsec, &sampleFormat));
-    buffer.fragsize = static_cast<std::uint32_t>(-1);
+    const pa_buffer_attr buffer = bufferFor(m_paused);
     const auto flags =
         static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_AUTO_TIMING_UPDATE);
     return pa_stream_connect_playback(m_stream, nullptr, &buffer, flags, nullptr, nullptr) >= 0;
+}
+
+// The server keeps twice the request queued and the sink's latency beyond: more than the next
+// track needs to open, so that it follows without a break. A paused stream still counts among
+// the sink's, and asks for the longer latency, so that the sink does not wake more often for it
+// while others play.
+pa_buffer_attr PulseAudioOutput::bufferFor(bool paused) const
+{
+    const pa_usec_t sinkUsec =
+        paused || m_onPipeWire.value_or(false) ? graphLatencyUsec : sinkLatencyUsec;
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(m_sampleRate),
+                                static_cast<std::uint8_t>(m_channelCount)};
+    const auto bytes = [&format](pa_usec_t usec) {
+        return static_cast<std::uint32_t>(pa_usec_to_bytes(usec, &format));
+    };
+    return {static_cast<std::uint32_t>(-1), bytes(2 * requestUsec + sinkUsec), bytes(startUsec),
+            bytes(requestUsec), static_cast<std::uint32_t>(-1)};
 }
 
 // Under the loop's lock, while opening: whether PipeWire serves.
@@ -263,6 +268,10 @@ void PulseAudioOutput::setPaused(bool paused)
         timelineFrame(true); // the frame heard last is the one that holds
     m_paused = paused;
     if (m_ready && !m_lost) {
+        if (!m_onPipeWire.value_or(false)) {
+            const pa_buffer_attr buffer = bufferFor(paused);
+            forget(pa_stream_set_buffer_attr(m_stream, &buffer, nullptr, nullptr));
+        }
         forget(pa_stream_cork(m_stream, paused ? 1 : 0, nullptr, nullptr));
         // Once all that was played has been heard, the silence behind it would only delay
         // the next start.

@@ -9,6 +9,7 @@
 
 #include <sys/time.h>
 
+struct pa_buffer_attr;
 struct pa_context;
 struct pa_stream;
 struct pa_threaded_mainloop;
@@ -50,6 +51,7 @@ private:
     bool connectContext();
     bool askServerName();
     bool connectStream(const AudioFormat& format);
+    pa_buffer_attr bufferFor(bool paused) const;
     template <typename Ready, typename Failed> bool waitFor(Ready ready, Failed failed);
     void writeAvailable();
     void writeRendered();
