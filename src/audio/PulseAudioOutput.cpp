@@ -266,12 +266,11 @@ void PulseAudioOutput::setPaused(bool paused)
     LoopLock lock(m_mainloop);
     if (paused && !m_paused)
         timelineFrame(true); // the frame heard last is the one that holds
-    m_paused = paused;
+    const pa_buffer_attr before = bufferFor(std::exchange(m_paused, paused));
     if (m_ready && !m_lost) {
-        if (!m_onPipeWire.value_or(false)) {
-            const pa_buffer_attr buffer = bufferFor(paused);
+        // Asked for only where it changes: the output is told its state again and again.
+        if (const pa_buffer_attr buffer = bufferFor(paused); buffer.tlength != before.tlength)
             forget(pa_stream_set_buffer_attr(m_stream, &buffer, nullptr, nullptr));
-        }
         forget(pa_stream_cork(m_stream, paused ? 1 : 0, nullptr, nullptr));
         // Once all that was played has been heard, the silence behind it would only delay
         // the next start.
