@@ -134,7 +134,7 @@ bool PulseAudioOutput::open(const AudioFormat& format, Client* client)
     const bool opened =
         waitFor([this] { return pa_context_get_state(m_context) == PA_CONTEXT_READY; },
                 [this] { return !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context)); }) &&
-        askServerName() && connectStream(format) &&
+        askServerName() && connectStream() &&
         waitFor([this] { return pa_stream_get_state(m_stream) == PA_STREAM_READY; },
                 [this] { return !PA_STREAM_IS_GOOD(pa_stream_get_state(m_stream)); });
     if (m_deadline)
@@ -160,16 +160,20 @@ bool PulseAudioOutput::connectContext()
     return pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0;
 }
 
-bool PulseAudioOutput::connectStream(const AudioFormat& format)
+pa_sample_spec PulseAudioOutput::sampleFormat() const
 {
-    const pa_sample_spec sampleFormat{PA_SAMPLE_FLOAT32NE,
-                                      static_cast<std::uint32_t>(format.sampleRate),
-                                      static_cast<std::uint8_t>(format.channelCount)};
+    return {PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(m_sampleRate),
+            static_cast<std::uint8_t>(m_channelCount)};
+}
+
+bool PulseAudioOutput::connectStream()
+{
+    const pa_sample_spec format = sampleFormat();
     Proplist properties(pa_proplist_new());
     pa_proplist_sets(properties.get(), PA_PROP_MEDIA_ROLE, "music");
     m_mediaName = QStringLiteral("Kassolin");
-    m_stream = pa_stream_new_with_proplist(m_context, "Kassolin", &sampleFormat, nullptr,
-                                           properties.get());
+    m_stream =
+        pa_stream_new_with_proplist(m_context, "Kassolin", &format, nullptr, properties.get());
     if (!m_stream)
         return false;
     pa_stream_set_state_callback(
@@ -197,8 +201,7 @@ pa_buffer_attr PulseAudioOutput::bufferFor(bool paused) const
 {
     const pa_usec_t sinkUsec =
         paused || m_onPipeWire.value_or(false) ? graphLatencyUsec : sinkLatencyUsec;
-    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(m_sampleRate),
-                                static_cast<std::uint8_t>(m_channelCount)};
+    const pa_sample_spec format = sampleFormat();
     const auto bytes = [&format](pa_usec_t usec) {
         return static_cast<std::uint32_t>(pa_usec_to_bytes(usec, &format));
     };

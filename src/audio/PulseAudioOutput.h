@@ -10,6 +10,7 @@
 #include <sys/time.h>
 
 struct pa_buffer_attr;
+struct pa_sample_spec;
 struct pa_context;
 struct pa_stream;
 struct pa_threaded_mainloop;
@@ -50,7 +51,8 @@ public:
 private:
     bool connectContext();
     bool askServerName();
-    bool connectStream(const AudioFormat& format);
+    pa_sample_spec sampleFormat() const;
+    bool connectStream();
     pa_buffer_attr bufferFor(bool paused) const;
     template <typename Ready, typename Failed> bool waitFor(Ready ready, Failed failed);
     void writeAvailable();
