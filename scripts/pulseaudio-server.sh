@@ -4,7 +4,7 @@
 # The daemon, in RUNTIME_DIR (mode 0700, made when missing), with a null sink "kassolin_test" of
 # 44.1 kHz float stereo. Its socket is RUNTIME_DIR/pulse/native, where PipeWire's PulseAudio
 # service puts its own (scripts/pipewire-server.sh); RUNTIME_DIR/ready tells that it serves. TERM
-# or INT ends the daemon, by its PID.
+# or INT ends the daemon, by its PID; a daemon that ends otherwise prints its log on stderr.
 set -euo pipefail
 runtime=$1
 mkdir -p -m 0700 "$runtime" "$runtime/home" "$runtime/pulse"
@@ -26,4 +26,10 @@ trap 'endProcesses $daemon' EXIT
 export PULSE_SERVER="unix:$runtime/pulse/native"
 await pactl info
 touch "$runtime/ready"
-wait $daemon
+# A daemon that ends on its own leaves its log with the test, whose folder goes with it.
+wait $daemon || {
+    status=$?
+    echo "pulseaudio-server: the daemon ended with status $status; its log:" >&2
+    cat "$runtime/pulseaudio.log" >&2
+    exit $status
+}
