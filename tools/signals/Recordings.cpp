@@ -56,12 +56,20 @@ std::size_t zeroCrossings(std::span<const float> samples)
     return crossings;
 }
 
+std::pair<std::size_t, double> largestStepAt(const std::vector<float>& stereo, std::size_t first,
+                                             std::size_t end)
+{
+    std::pair<std::size_t, double> largest{first, 0.0};
+    for (std::size_t frame = first + 1; frame < end && 2 * frame < stereo.size(); ++frame)
+        if (const double step = std::abs(stereo[2 * frame] - stereo[2 * frame - 2]);
+            step > largest.second)
+            largest = {frame, step};
+    return largest;
+}
+
 double largestStep(const std::vector<float>& stereo, std::size_t first, std::size_t end)
 {
-    double step = 0.0;
-    for (std::size_t frame = first + 1; frame < end && 2 * frame < stereo.size(); ++frame)
-        step = std::max<double>(step, std::abs(stereo[2 * frame] - stereo[2 * frame - 2]));
-    return step;
+    return largestStepAt(stereo, first, end).second;
 }
 
 std::vector<float> windowPeaks(const std::vector<float>& stereo)

@@ -23,6 +23,8 @@ double rmsOfLeft(const std::vector<float>& stereo, std::size_t first, std::size_
 // How often the samples change sign: twice a sine's frequency a second.
 std::size_t zeroCrossings(std::span<const float> samples);
 // The largest step between two frames of the left channel, over frames [first, end): a click
-// shows as a step far above a sine's own.
+// shows as a step far above a sine's own. With the frame it steps to, where it was heard.
+std::pair<std::size_t, double> largestStepAt(const std::vector<float>& stereo,
+                                             std::size_t first = 0, std::size_t end = SIZE_MAX);
 double largestStep(const std::vector<float>& stereo, std::size_t first = 0,
                    std::size_t end = SIZE_MAX);
